@@ -1,0 +1,218 @@
+#include "ini_file.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <optional>
+#include <utility>
+
+namespace torvex {
+namespace {
+
+// Where one key sits in the file's bytes.
+struct KeyLocation {
+    qsizetype sectionEnd = -1;  // offset just past the section's last line
+    qsizetype lineStart = -1;   // offset of the key's line
+    qsizetype lineEnd = -1;     // offset just past the key's line (with its LF)
+    QByteArray value;           // the stored (escaped) value
+};
+
+[[nodiscard]] QByteArray trimmedAscii(QByteArrayView text)
+{
+    return text.trimmed().toByteArray();
+}
+
+[[nodiscard]] bool sameName(QByteArrayView a, const QByteArray& b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+// Finds the section and, inside it, the key. Anything that is neither a
+// section header nor a key line (comments, garbage) is skipped.
+[[nodiscard]] KeyLocation locate(const QByteArray& data, const QByteArray& section,
+                                 const QByteArray& key)
+{
+    KeyLocation where;
+    bool inSection = false;
+    qsizetype pos = 0;
+    while (pos < data.size()) {
+        qsizetype lf = data.indexOf('\n', pos);
+        const qsizetype next = lf < 0 ? data.size() : lf + 1;
+        QByteArrayView line(data.constData() + pos, (lf < 0 ? data.size() : lf) - pos);
+        if (line.endsWith('\r'))
+            line.chop(1);
+        const QByteArrayView trimmed = line.trimmed();
+        if (trimmed.startsWith('[')) {
+            const qsizetype close = trimmed.indexOf(']');
+            if (close > 0) {
+                if (inSection)
+                    return where;  // key not in its section
+                inSection = sameName(trimmedAscii(trimmed.sliced(1, close - 1)), section);
+                if (inSection)
+                    where.sectionEnd = next;
+                pos = next;
+                continue;
+            }
+        }
+        if (inSection) {
+            if (!trimmed.isEmpty())
+                where.sectionEnd = next;
+            const qsizetype eq = line.indexOf('=');
+            if (eq > 0 && !trimmed.startsWith(';') && sameName(trimmedAscii(line.first(eq)), key)) {
+                where.lineStart = pos;
+                where.lineEnd = next;
+                where.value = line.sliced(eq + 1).toByteArray();
+                return where;
+            }
+        }
+        pos = next;
+    }
+    return where;
+}
+
+[[nodiscard]] QByteArray escape(const QString& value)
+{
+    QByteArray out;
+    const QByteArray utf8 = value.toUtf8();
+    out.reserve(utf8.size());
+    for (const char c : utf8) {
+        switch (c) {
+        case '\\': out += "\\\\"; break;
+        case '\r': out += "\\r"; break;
+        case '\n': out += "\\n"; break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+[[nodiscard]] QString unescape(const QByteArray& stored)
+{
+    QByteArray out;
+    out.reserve(stored.size());
+    for (qsizetype i = 0; i < stored.size(); ++i) {
+        const char c = stored[i];
+        if (c == '\\' && i + 1 < stored.size()) {
+            const char n = stored[i + 1];
+            if (n == '\\' || n == 'r' || n == 'n') {
+                out += n == '\\' ? '\\' : (n == 'r' ? '\r' : '\n');
+                ++i;
+                continue;
+            }
+        }
+        out += c;
+    }
+    return QString::fromUtf8(out);
+}
+
+[[nodiscard]] std::optional<QByteArray> readAll(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return file.readAll();
+}
+
+// Holds an exclusive flock on "<file>.lock" for its lifetime.
+class FileLock {
+public:
+    explicit FileLock(const QString& path)
+        : fd_(::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600))
+    {
+        if (fd_ >= 0) {
+            while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+            }
+        }
+    }
+    ~FileLock()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);  // closing releases the lock
+    }
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+
+    [[nodiscard]] bool held() const { return fd_ >= 0; }
+
+private:
+    int fd_;
+};
+
+[[nodiscard]] bool replaceFile(const QString& path, const QByteArray& content)
+{
+    const QByteArray target = QFile::encodeName(path);
+    const QByteArray temp = target + ".tmp." + QByteArray::number(::getpid());
+    const int fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return false;
+    qsizetype done = 0;
+    bool ok = true;
+    while (ok && done < content.size()) {
+        const ssize_t n = ::write(fd, content.constData() + done, size_t(content.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        ok = n > 0;
+        if (ok)
+            done += n;
+    }
+    ok = ok && ::fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    if (ok)
+        ok = ::rename(temp.constData(), target.constData()) == 0;
+    if (!ok)
+        ::unlink(temp.constData());
+    return ok;
+}
+
+}  // namespace
+
+IniFile::IniFile(QString path) : path_(std::move(path)) {}
+
+QString IniFile::read(const QString& section, const QString& key,
+                      const QString& defaultValue) const
+{
+    const std::optional<QByteArray> data = readAll(path_);
+    if (!data)
+        return defaultValue;
+    const KeyLocation where = locate(*data, section.toUtf8().trimmed(), key.toUtf8().trimmed());
+    if (where.lineStart < 0)
+        return defaultValue;
+    return unescape(where.value);
+}
+
+bool IniFile::write(const QString& section, const QString& key, const QString& value) const
+{
+    const QFileInfo info(path_);
+    if (!QDir().mkpath(info.absolutePath()))
+        return false;
+    const FileLock lock(path_ + QStringLiteral(".lock"));
+    if (!lock.held())
+        return false;
+
+    QByteArray data = readAll(path_).value_or(QByteArray());
+    const QByteArray sectionName = section.toUtf8().trimmed();
+    const QByteArray keyName = key.toUtf8().trimmed();
+    const QByteArray line = keyName + '=' + escape(value) + '\n';
+    const KeyLocation where = locate(data, sectionName, keyName);
+    if (where.lineStart >= 0) {
+        data.replace(where.lineStart, where.lineEnd - where.lineStart, line);
+    } else if (where.sectionEnd >= 0) {
+        qsizetype at = where.sectionEnd;
+        if (at > 0 && data[at - 1] != '\n')
+            data.insert(at++, '\n');
+        data.insert(at, line);
+    } else {
+        if (!data.isEmpty() && !data.endsWith('\n'))
+            data += '\n';
+        data += '[' + sectionName + "]\n" + line;
+    }
+    return replaceFile(path_, data);
+}
+
+}  // namespace torvex

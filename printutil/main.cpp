@@ -1,0 +1,34 @@
+#include "print_run.h"
+
+#include "platform/app_paths.h"
+#include "platform/message_box.h"
+#include "platform/printer_list.h"
+#include "platform/single_instance.h"
+
+#include <QApplication>
+
+#include <cstdlib>
+
+int main(int argc, char* argv[])
+{
+    // Without a display the utility still prints (to CUPS or PDF) and
+    // reports its one message box on standard error.
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+        && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QString::fromLatin1(torvex::kPrintUtilityTitle));
+
+    const torvex::SingleInstance instance(QStringLiteral("vxprintu"));
+    if (instance.isPreviousInstance())
+        return EXIT_SUCCESS;
+
+    // The whole command line is the switch.
+    const QStringList args = QApplication::arguments().mid(1);
+    const QString commandLine = args.join(QLatin1Char(' '));
+
+    const auto boxes = torvex::makeMessageBoxes();
+    torvex::NullMailboxSystem mailbox;
+    torvex::PrintRun run({*boxes, mailbox, &torvex::systemPrinterNames, torvex::programFolder()});
+    return int(run.Main(commandLine));
+}

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "common/telvane_info.h"
+#include "mailbox_system.h"
+#include "run_folders.h"
+#include "run_switch.h"
+#include "status_handshake.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+namespace torvex {
+
+class MessageBoxes;
+
+// What a run needs from the world around it.
+struct PrintRunEnvironment {
+    MessageBoxes& boxes;
+    MailboxSystem& mailbox;
+    std::function<QStringList()> printerNames;  // the system's printers, in order
+    QString programFolder;
+};
+
+// Exit codes of the print utility.
+enum class RunExit : int { Finished = 0, PrinterError = 1, NoCommandLine = 2 };
+
+// One run of the print utility, from its command line to its summary.
+class PrintRun {
+public:
+    explicit PrintRun(PrintRunEnvironment env);
+
+    RunExit Main(const QString& commandLine);
+
+    [[nodiscard]] const TelvaneInfo& settings() const { return info_; }
+    [[nodiscard]] const RunCounters& counters() const { return counters_; }
+
+private:
+    // The printer whose name equals Printer_Type exactly; false when none.
+    [[nodiscard]] bool selectPrinter();
+    // Step 10: log on to the TORVEX profile, asking once and trying again.
+    [[nodiscard]] bool logOnToTorvexProfile();
+    void torvexPass();
+    void regularSteps();
+
+    PrintRunEnvironment env_;
+    TelvaneInfo info_;
+    RunFolders folders_;
+    RunKind kind_ = RunKind::PrintOnly;
+    bool flgDeliverNow_ = false;
+    QString gLastError;
+    QString selectedPrinter_;
+    RunCounters counters_;
+};
+
+// The switch-table text shown when the utility is started without one.
+[[nodiscard]] QString noCommandLineText();
+
+// The box shown when the first log-on to the TORVEX profile fails.
+[[nodiscard]] QString noTorvexProfileText();
+
+inline constexpr auto kPrintUtilityTitle = "TORVEX Print Utility";
+inline constexpr auto kPrintUtilityVersion = "0.8.2";
+inline constexpr auto kPrintUtilityTitleWindow = "TORVEX Print v 0.8.1";
+
+}  // namespace torvex

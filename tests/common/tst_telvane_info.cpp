@@ -1,0 +1,158 @@
+#include "common/telvane_info.h"
+#include "tests/support/test_env.h"
+
+#include <QtTest>
+
+#include <memory>
+
+using namespace torvex;
+
+class TestTelvaneInfo : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { env_ = std::make_unique<test::TestEnv>(); }
+    void cleanup() { env_.reset(); }
+
+    void absentSectionGivesDefaults()
+    {
+        const TelvaneInfo r = GetTelvaneInfo();
+        QCOMPARE(r.gWakeInterval, 30000);
+        QCOMPARE(r.gWakeProbes, 1);
+        QCOMPARE(r.gTimoutMinutes, 2);
+        QCOMPARE(r.Cycle_Minutes, QStringLiteral("0"));
+        QCOMPARE(r.Start_Time, QStringLiteral("0"));
+        QCOMPARE(r.Stop_Time, QStringLiteral("24"));
+        QCOMPARE(r.GSTN_Fax_Minutes, QStringLiteral("5"));
+        QCOMPARE(r.gTorvexProfile, QStringLiteral("Windows Messaging Settings"));
+        QCOMPARE(r.print_exe, QStringLiteral("vxprintu.exe"));
+        QVERIFY(r.gflgUseDefaults);
+        QVERIFY(r.gMemberStatus.isEmpty());
+        QCOMPARE(r.Print_File_Types_Count, qint16(11));
+        QCOMPARE(r.Print_File_Types.first(), QStringLiteral("awd"));
+        const bool anyFlag = r.Activate_Scheduler || r.Use_Profile || r.Get_Normal_EMail
+            || r.Print_Normal_Fax || r.Print_Full_Header || r.Print_Simple_Header
+            || r.Print_Error_Info || r.Modem_Connect || r.Firewall || r.Auto_Dis_Connect
+            || r.Confirm_Receipt || r.Save_MDNs || r.Quillet;
+        QVERIFY(!anyFlag);
+    }
+
+    void conversions()
+    {
+        env_->writeFile(env_->iniPath(),
+                        "[TORVEX]\nwake_probe_seconds=45\ngeneral_timout=3\nwake_probes=2\n"
+                        "Use_Defaults=3\nPrint_File_Types=tif,txt\nCycle_Minutes= 15 \n"
+                        "forward1=1,,2,\nforward2=a@b.c,,0171,\n");
+        const TelvaneInfo r = GetTelvaneInfo();
+        QCOMPARE(r.gWakeInterval, 45000);
+        QCOMPARE(r.gTimoutMinutes, 4);
+        QCOMPARE(r.gWakeProbes, 2);
+        QCOMPARE(r.gMemberStatus, QStringLiteral("3"));
+        QVERIFY(!r.gflgUseDefaults);
+        QCOMPARE(r.Print_File_Types_Count, qint16(2));
+        QCOMPARE(r.Print_File_Types[0], QStringLiteral("tif"));
+        QCOMPARE(r.Cycle_Minutes, QStringLiteral("15"));
+        QCOMPARE(r.forward1, (QStringList{QString(), QStringLiteral("1"), QString(), QStringLiteral("2")}));
+        QCOMPARE(r.forward2[1], QStringLiteral("a@b.c"));
+        QCOMPARE(r.forward2[3], QStringLiteral("0171"));
+    }
+
+    void zeroWakeSecondsBecomeThirtyThousand()
+    {
+        env_->writeFile(env_->iniPath(), "[TORVEX]\nwake_probe_seconds=0\n");
+        QCOMPARE(GetTelvaneInfo().gWakeInterval, 30000);
+    }
+
+    void numbersThatDoNotConvertLeaveZero()
+    {
+        env_->writeFile(env_->iniPath(), "[TORVEX]\nwake_probes=many\ngeneral_timout=x\nwake_probe_seconds=soon\n");
+        const TelvaneInfo r = GetTelvaneInfo();
+        QCOMPARE(r.gWakeProbes, 0);
+        QCOMPARE(r.gTimoutMinutes, 1);
+        QCOMPARE(r.gWakeInterval, 30000);
+    }
+
+    void flagKinds()
+    {
+        env_->writeFile(env_->iniPath(),
+                        "[TORVEX]\nPrint_Full_Header=Y\nPrint_Simple_Header= y\nConfirm_Receipt=Y\n"
+                        "Firewall= y \nSave_MDNs=y\n");
+        const TelvaneInfo r = GetTelvaneInfo();
+        QVERIFY(r.Print_Full_Header);     // flag A: case ignored
+        QVERIFY(!r.Print_Simple_Header);  // flag A: not trimmed
+        QVERIFY(!r.Confirm_Receipt);      // flag B: case counts
+        QVERIFY(r.Firewall);              // flag B: trimmed
+        QVERIFY(r.Save_MDNs);
+    }
+
+    void longValuesAreCut()
+    {
+        env_->writeFile(env_->iniPath(), "[TORVEX]\nTorvex_Name=" + QByteArray(300, 'n') + "\n");
+        QCOMPARE(GetTelvaneInfo().Torvex_Name, QString(254, QLatin1Char('n')));
+    }
+
+    void garbageFileReadsAsDefaults()
+    {
+        QByteArray junk(1 << 16, '\0');
+        for (int i = 0; i < junk.size(); ++i)
+            junk[i] = char((i * 7919) % 251);
+        env_->writeFile(env_->iniPath(), junk);
+        const TelvaneInfo r = GetTelvaneInfo();
+        QCOMPARE(r.Stop_Time, QStringLiteral("24"));
+        QCOMPARE(r.gWakeInterval, 30000);
+    }
+
+    void writeStoresEveryKeyInItsOrder()
+    {
+        AppliedSettings s;
+        s.info.gTorvexProfile = QStringLiteral("TORVEX");
+        s.info.gWakeInterval = 40000;
+        s.info.gWakeProbes = 3;
+        s.info.Print_Simple_Header = true;
+        s.info.Modem_Connect = true;
+        s.info.Cycle_Minutes = QStringLiteral("15");
+        s.forward1 = QStringLiteral("1,,2,");
+        bool publicAddressSaved = false;
+        WriteTelvaneInfo(s, [&] {
+            publicAddressSaved = true;
+            // Runs after Auto_Dis_Connect and before Quillet.
+            QVERIFY(!readTorvexKey(QStringLiteral("Auto_Dis_Connect")).isEmpty());
+            QVERIFY(readTorvexKey(QStringLiteral("Quillet"), QStringLiteral("absent")) == QStringLiteral("absent"));
+        });
+        QVERIFY(publicAddressSaved);
+
+        const QList<QByteArray> lines = env_->readFile(env_->iniPath()).split('\n');
+        QStringList keys;
+        for (const QByteArray& line : lines)
+            if (line.contains('='))
+                keys << QString::fromUtf8(line.left(line.indexOf('=')));
+        const QStringList expected = QStringLiteral(
+            "Torvex_Profile wake_probe_seconds wake_probes Print_Full_Header Print_Error_Info "
+            "Print_Simple_Header Printer_Type Area_Code Country_Code Fax_Number Torvex_Name "
+            "Torvex_Addr Activate_Scheduler Cycle_Minutes Start_Time Stop_Time GSTN_Fax_Minutes "
+            "Modem_Connect DUN_Name Get_Normal_EMail Regular_Mail_Profile Firewall Always_Connect "
+            "Auto_Dis_Connect Quillet Print_Page_Hdr Print_Normal_Fax Normal_Fax_Profile "
+            "Confirm_Receipt Normal_EMail_Addr User_SMTP_Server SMTP_Server2 Default_SMTP_Servers "
+            "forward1 forward2").split(QLatin1Char(' '));
+        QCOMPARE(keys, expected);
+        QCOMPARE(readTorvexKey(QStringLiteral("wake_probe_seconds")), QStringLiteral("40"));
+        QCOMPARE(readTorvexKey(QStringLiteral("Print_Simple_Header")), QStringLiteral("y"));
+        QCOMPARE(readTorvexKey(QStringLiteral("Print_Full_Header")), QStringLiteral("n"));
+        QCOMPARE(readTorvexKey(QStringLiteral("Modem_Connect")), QStringLiteral("y"));
+        QCOMPARE(readTorvexKey(QStringLiteral("forward1")), QStringLiteral("1,,2,"));
+
+        // What was written reads back into the same record.
+        const TelvaneInfo r = GetTelvaneInfo();
+        QCOMPARE(r.gWakeInterval, 40000);
+        QCOMPARE(r.gWakeProbes, 3);
+        QVERIFY(r.Print_Simple_Header);
+        QVERIFY(r.Modem_Connect);
+        QCOMPARE(r.Cycle_Minutes, QStringLiteral("15"));
+    }
+
+private:
+    std::unique_ptr<test::TestEnv> env_;
+};
+
+QTEST_GUILESS_MAIN(TestTelvaneInfo)
+#include "tst_telvane_info.moc"

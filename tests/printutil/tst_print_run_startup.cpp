@@ -1,0 +1,98 @@
+#include "common/telvane_info.h"
+#include "printutil/print_run.h"
+#include "tests/support/test_env.h"
+
+#include <QDir>
+#include <QtTest>
+
+#include <memory>
+
+using namespace torvex;
+
+class TestPrintRunStartup : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { env_ = std::make_unique<test::TestEnv>(); }
+    void cleanup() { env_.reset(); }
+
+    void runWithoutFetchingEndsWithSummary()
+    {
+        env_->writeFile(env_->iniPath(), "[TORVEX]\nlast_error=old error\nprint_status=old\n");
+        env_->writeFile(QStringLiteral("temp/0001.TIF"), "stale");
+        const test::ProcessResult run = test::runProgram(QStringLiteral("vxprintu"), {QStringLiteral("/6")});
+        QVERIFY(run.finished);
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(readTorvexKey(QStringLiteral("VXPrint")), QStringLiteral("quit"));
+        QCOMPARE(readTorvexKey(QStringLiteral("printing")), QStringLiteral("0"));
+        QCOMPARE(readTorvexKey(QStringLiteral("session")), QStringLiteral("0,0,0,0"));
+        QCOMPARE(readTorvexKey(QStringLiteral("totals")), QStringLiteral("0,0,0,0"));
+        QCOMPARE(readTorvexKey(QStringLiteral("last_error"), QStringLiteral("absent")), QString());
+        QCOMPARE(readTorvexKey(QStringLiteral("print_status")),
+                 QStringLiteral(" Printed 0 TORVEXes + 0 Regular Faxes"));
+        // Working folders exist, temp is emptied, MDNs only with Save_MDNs.
+        QVERIFY(QDir(env_->path(QStringLiteral("In"))).exists());
+        QVERIFY(QDir(env_->path(QStringLiteral("Out"))).exists());
+        QVERIFY(QDir(env_->path(QStringLiteral("temp"))).isEmpty());
+        QVERIFY(!QDir(env_->path(QStringLiteral("MDNs"))).exists());
+    }
+
+    void saveMdnsCreatesTheReceiptsFolder()
+    {
+        env_->writeFile(env_->iniPath(), "[TORVEX]\nSave_MDNs=y\n");
+        QVERIFY(test::runProgram(QStringLiteral("vxprintu"), {QStringLiteral("/6")}).finished);
+        QVERIFY(QDir(env_->path(QStringLiteral("MDNs"))).exists());
+    }
+
+    void unknownPrinterEndsAtOnce()
+    {
+        env_->writeFile(env_->iniPath(), "[TORVEX]\nPrinter_Type=No Such Printer\n");
+        const test::ProcessResult run = test::runProgram(QStringLiteral("vxprintu"), {QStringLiteral("/0")});
+        QVERIFY(run.finished);
+        QCOMPARE(readTorvexKey(QStringLiteral("print_status")),
+                 QStringLiteral("Print Error : NO or BAD PRINTER CONFIGURED !"));
+        // No summary: the scheduler sees the run as still going until it times out.
+        QCOMPARE(readTorvexKey(QStringLiteral("VXPrint")), QStringLiteral("running"));
+        QCOMPARE(readTorvexKey(QStringLiteral("printing")), QStringLiteral("1"));
+    }
+
+    void builtInPdfPrinterIsFound()
+    {
+        env_->writeFile(env_->iniPath(), "[TORVEX]\nPrinter_Type= TORVEX PDF \n");
+        QVERIFY(test::runProgram(QStringLiteral("vxprintu"), {QStringLiteral("/6")}).finished);
+        QCOMPARE(readTorvexKey(QStringLiteral("VXPrint")), QStringLiteral("quit"));
+    }
+
+    void emptyCommandLineIsRefused()
+    {
+        const test::ProcessResult run = test::runProgram(QStringLiteral("vxprintu"), {});
+        QVERIFY(run.finished);
+        QCOMPARE(run.exitCode, int(RunExit::NoCommandLine));
+        QVERIFY(run.err.contains("TORVEX Print must be started by TORVEX Scheduler"));
+        QVERIFY(run.err.contains("'Get TORVEXes Now'"));
+        QCOMPARE(readTorvexKey(QStringLiteral("print_status")), QStringLiteral("Starting TORVEX Print"));
+        QCOMPARE(readTorvexKey(QStringLiteral("VXPrint")), QStringLiteral("running"));
+    }
+
+    void secondInstanceWritesNothing()
+    {
+        QProcess first;
+        first.setProgram(test::binDir() + QStringLiteral("/vxprintu"));
+        first.setArguments({QStringLiteral("/4")});  // pauses after selecting the printer
+        first.start();
+        QVERIFY(first.waitForStarted());
+        QTRY_COMPARE_WITH_TIMEOUT(readTorvexKey(QStringLiteral("VXPrint")), QStringLiteral("running"), 10000);
+        writeTorvexKey(QStringLiteral("last_error"), QStringLiteral("marker"));
+        const test::ProcessResult second = test::runProgram(QStringLiteral("vxprintu"), {QStringLiteral("/6")});
+        QVERIFY(second.finished);
+        QCOMPARE(readTorvexKey(QStringLiteral("last_error")), QStringLiteral("marker"));
+        QVERIFY(first.waitForFinished(60000));
+        QCOMPARE(readTorvexKey(QStringLiteral("VXPrint")), QStringLiteral("quit"));
+    }
+
+private:
+    std::unique_ptr<test::TestEnv> env_;
+};
+
+QTEST_GUILESS_MAIN(TestPrintRunStartup)
+#include "tst_print_run_startup.moc"

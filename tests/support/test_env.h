@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+namespace torvex::test {
+
+// A private settings file and program folder for one test: sets
+// TORVEX_INI and TORVEX_HOME for this process and the programs it starts.
+class TestEnv {
+public:
+    TestEnv();
+
+    [[nodiscard]] QString iniPath() const { return ini_; }
+    [[nodiscard]] QString home() const { return home_; }
+    [[nodiscard]] QString path(const QString& name) const { return home_ + QLatin1Char('/') + name; }
+
+    // Writes the file whole (for tests that need exact content).
+    void writeFile(const QString& name, const QByteArray& content) const;
+    [[nodiscard]] QByteArray readFile(const QString& name) const;
+
+private:
+    QTemporaryDir dir_;
+    QString ini_;
+    QString home_;
+};
+
+// The folder the built programs are in (TORVEX_BIN_DIR, set by CTest).
+[[nodiscard]] QString binDir();
+[[nodiscard]] QString sourceDir();
+
+struct ProcessResult {
+    int exitCode = -1;
+    bool finished = false;
+    QByteArray out;
+    QByteArray err;
+};
+
+// Runs a built program to its end (or until timeoutMs) with the test's
+// environment plus extra variables ("NAME=value").
+ProcessResult runProgram(const QString& program, const QStringList& args, int timeoutMs = 60000,
+                         const QStringList& extraEnv = {});
+
+}  // namespace torvex::test
