@@ -27,8 +27,14 @@ int main(int argc, char* argv[])
     const QStringList args = QApplication::arguments().mid(1);
     const QString commandLine = args.join(QLatin1Char(' '));
 
+    torvex::RunContext ctx;
+    ctx.programFolder = torvex::programFolder();
     const auto boxes = torvex::makeMessageBoxes();
     torvex::NullMailboxSystem mailbox;
-    torvex::PrintRun run({*boxes, mailbox, &torvex::systemPrinterNames, torvex::programFolder()});
+    torvex::NullPopFetcher fetcher;
+    torvex::NullReceiptSender receipts;
+    torvex::NullTestMessageSender testMessage;
+    torvex::PrintRun run({ctx, *boxes, mailbox, fetcher, receipts, testMessage,
+                          &torvex::systemPrinterNames});
     return int(run.Main(commandLine));
 }

@@ -41,16 +41,17 @@ QString noTorvexProfileText()
     }.join(kCrLf);
 }
 
-PrintRun::PrintRun(PrintRunEnvironment env) : env_(std::move(env)) {}
+PrintRun::PrintRun(PrintRunEnvironment env) : env_(std::move(env)), ctx_(env_.ctx) {}
 
 RunExit PrintRun::Main(const QString& commandLine)
 {
     writeTorvexKey(QStringLiteral("last_error"), QString());
-    info_ = GetTelvaneInfo();
+    ctx_.gLastError.clear();
+    ctx_.info = GetTelvaneInfo();
     writeTorvexKey(QStringLiteral("VXPrint"), QStringLiteral("running"));
-    info_.path = env_.programFolder;
-    folders_ = runFoldersIn(env_.programFolder);
-    prepareRunFolders(folders_, info_.Save_MDNs);
+    ctx_.info.path = ctx_.programFolder;
+    ctx_.folders = runFoldersIn(ctx_.programFolder);
+    prepareRunFolders(ctx_.folders, ctx_.info.Save_MDNs);
     SetPrintStatus(QStringLiteral("Starting TORVEX Print"));
     writeTorvexKey(QStringLiteral("printing"), QStringLiteral("1"));
 
@@ -61,15 +62,16 @@ RunExit PrintRun::Main(const QString& commandLine)
         return RunExit::NoCommandLine;
     }
     if (kind_ == RunKind::TestMessage) {
-        writeSummary(gLastError, counters_);
+        env_.testMessage.SendTestTorvex();
+        writeSummary(ctx_.gLastError, counters_);
         return RunExit::Finished;
     }
     if (kind_ == RunKind::RegularEMail) {
         flgDeliverNow_ = true;
-        info_.Normal_Fax_Profile.clear();
-        info_.Print_Normal_Fax = false;
+        ctx_.info.Normal_Fax_Profile.clear();
+        ctx_.info.Print_Normal_Fax = false;
         regularSteps();
-        writeSummary(gLastError, counters_);
+        writeSummary(ctx_.gLastError, counters_);
         return RunExit::Finished;
     }
     flgDeliverNow_ = fetchesMail(kind_);
@@ -84,7 +86,7 @@ RunExit PrintRun::Main(const QString& commandLine)
 
     if (kind_ == RunKind::RegularFaxOnly) {
         regularSteps();
-        writeSummary(gLastError, counters_);
+        writeSummary(ctx_.gLastError, counters_);
         return RunExit::Finished;
     }
 
@@ -93,17 +95,17 @@ RunExit PrintRun::Main(const QString& commandLine)
         env_.mailbox.Logoff();
         regularSteps();
     }
-    writeSummary(gLastError, counters_);
+    writeSummary(ctx_.gLastError, counters_);
     return RunExit::Finished;
 }
 
 bool PrintRun::selectPrinter()
 {
-    if (info_.gprinterName.isEmpty())
+    if (ctx_.info.gprinterName.isEmpty())
         return true;  // the default stays selected; nothing is printed in this run
     const QStringList printers = env_.printerNames ? env_.printerNames() : QStringList();
     for (const QString& name : printers) {
-        if (name == info_.gprinterName) {
+        if (name == ctx_.info.gprinterName) {
             selectedPrinter_ = name;
             return true;
         }
@@ -113,22 +115,22 @@ bool PrintRun::selectPrinter()
 
 bool PrintRun::logOnToTorvexProfile()
 {
-    if (env_.mailbox.SessionLogIn(info_.gTorvexProfile))
+    if (env_.mailbox.SessionLogIn(ctx_.info.gTorvexProfile))
         return true;
     env_.boxes.beep();
     env_.boxes.show(noTorvexProfileText(), QString::fromLatin1(kPrintUtilityTitle),
                     MsgButtons::YesNo, MsgIcon::Question);
     SetPrintStatus(QStringLiteral("Print Error : NO or BAD TORVEX Profile."));
-    if (env_.mailbox.SessionLogIn(info_.gTorvexProfile))
+    if (env_.mailbox.SessionLogIn(ctx_.info.gTorvexProfile))
         return true;
-    gLastError = QStringLiteral("Inbox Error on profile ") + info_.gTorvexProfile;
+    ctx_.gLastError = QStringLiteral("Inbox Error on profile ") + ctx_.info.gTorvexProfile;
     return false;
 }
 
 void PrintRun::torvexPass()
 {
-    info_.gTorvexProfile = env_.mailbox.sessionName();
-    SetPrintStatus(QStringLiteral("Logged on to profile ") + info_.gTorvexProfile);
+    ctx_.info.gTorvexProfile = env_.mailbox.sessionName();
+    SetPrintStatus(QStringLiteral("Logged on to profile ") + ctx_.info.gTorvexProfile);
 }
 
 void PrintRun::regularSteps() {}

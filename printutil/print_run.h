@@ -1,8 +1,8 @@
 #pragma once
 
-#include "common/telvane_info.h"
+#include "mail_transport.h"
 #include "mailbox_system.h"
-#include "run_folders.h"
+#include "run_context.h"
 #include "run_switch.h"
 #include "status_handshake.h"
 
@@ -15,12 +15,16 @@ namespace torvex {
 
 class MessageBoxes;
 
-// What a run needs from the world around it.
+// What a run needs from the world around it. The context is shared with
+// the mail transport, which was made with the same one.
 struct PrintRunEnvironment {
+    RunContext& ctx;
     MessageBoxes& boxes;
     MailboxSystem& mailbox;
+    PopFetcher& fetcher;
+    ReceiptSender& receipts;
+    TestMessageSender& testMessage;
     std::function<QStringList()> printerNames;  // the system's printers, in order
-    QString programFolder;
 };
 
 // Exit codes of the print utility.
@@ -33,7 +37,6 @@ public:
 
     RunExit Main(const QString& commandLine);
 
-    [[nodiscard]] const TelvaneInfo& settings() const { return info_; }
     [[nodiscard]] const RunCounters& counters() const { return counters_; }
 
 private:
@@ -45,11 +48,9 @@ private:
     void regularSteps();
 
     PrintRunEnvironment env_;
-    TelvaneInfo info_;
-    RunFolders folders_;
+    RunContext& ctx_;
     RunKind kind_ = RunKind::PrintOnly;
     bool flgDeliverNow_ = false;
-    QString gLastError;
     QString selectedPrinter_;
     RunCounters counters_;
 };

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "inbox_message.h"
+#include "receipt_request.h"
+
+namespace torvex {
+
+// The run's mail transport: fetching by POP3 and sending by SMTP. Each
+// works on the RunContext it was made with (settings, folders, gLastError).
+
+// Fetches new mail into the in folder and turns the files there into Inbox
+// messages.
+class PopFetcher {
+public:
+    virtual ~PopFetcher() = default;
+    // The whole POP3 fetch (gLogin at gPOPServer) into the in folder.
+    virtual void CHECKMAIL_Click() = 0;
+    // Decodes every raw file of the in folder into the Inbox, then deletes it.
+    virtual void ProcessPOPFiles(InboxWriter& inbox) = 0;
+};
+
+// Sends receipts, now or from the out folder.
+class ReceiptSender {
+public:
+    virtual ~ReceiptSender() = default;
+    virtual void FlushOutFolder() = 0;
+    virtual bool SendMDN(const ReceiptRequest& request) = 0;
+};
+
+// Sends the test message ("/2") and records the server in test_server.
+class TestMessageSender {
+public:
+    virtual ~TestMessageSender() = default;
+    virtual void SendTestTorvex() = 0;
+};
+
+// Stand-ins until the transports are wired in: they fetch and send nothing.
+class NullPopFetcher final : public PopFetcher {
+public:
+    void CHECKMAIL_Click() override {}
+    void ProcessPOPFiles(InboxWriter&) override {}
+};
+
+class NullReceiptSender final : public ReceiptSender {
+public:
+    void FlushOutFolder() override {}
+    bool SendMDN(const ReceiptRequest&) override { return false; }
+};
+
+class NullTestMessageSender final : public TestMessageSender {
+public:
+    void SendTestTorvex() override {}
+};
+
+}  // namespace torvex
