@@ -8,38 +8,94 @@ class TestHeaderField : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void foldedSubjectJoinsOneContinuation()
+    void getHeaderField_data()
     {
-        QCOMPARE(GetHeaderField(QStringLiteral("Subject: A\r\n\tB\r\n"), QStringLiteral("Subject: ")),
-                 QStringLiteral("AB"));
-        // Only one continuation line is joined.
-        QCOMPARE(GetHeaderField(QStringLiteral("Subject: A\r\n\tB\r\n\tC\r\n"),
-                                QStringLiteral("Subject: ")),
-                 QStringLiteral("AB"));
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("value");
+
+        const QString header = QStringLiteral(
+            "+OK 1234 octets\r\n"
+            "Return-Path: <a@b>\r\n"
+            "X-Reply-From: not this\r\n"
+            "from:   Sender One <one@example.org>\r\n"
+            "Subject: A\r\n\tB\r\n"
+            "Date: Tue, 1 Jul 2003 10:52:37 +0200\r\n"
+            "\r\n");
+        QTest::newRow("case and blanks") << header << "From: " << "Sender One <one@example.org>";
+        QTest::newRow("folded subject joined") << QStringLiteral("Subject: A\r\n\tB\r\n") << "Subject: "
+                                               << "AB";
+        QTest::newRow("only one continuation") << QStringLiteral("Subject: A\r\n\tB\r\n\tC\r\n")
+                                               << "Subject: " << "AB";
+        QTest::newRow("continuation without line end") << QStringLiteral("Subject: A\r\n\tB")
+                                                       << "Subject: " << "A";
+        QTest::newRow("no line end") << QStringLiteral("Subject: lonely") << "Subject: " << "";
+        QTest::newRow("not at a line start") << QStringLiteral("X-Reply-From: x\r\n") << "From:" << "";
+        QTest::newRow("later occurrence at line start")
+            << QStringLiteral("X-Reply-From: x\r\nFrom: y\r\n") << "From:" << "y";
+        QTest::newRow("after a tab") << QStringLiteral("\tFrom: t\r\n") << "From:" << "t";
+        QTest::newRow("missing") << header << "Fax-To:" << "";
+        QTest::newRow("empty value") << QStringLiteral("Fax-To:\r\nFrom: y\r\n") << "Fax-To:" << "";
+        QTest::newRow("date") << header << "Date:" << "Tue, 1 Jul 2003 10:52:37 +0200";
     }
 
-    void fieldWithoutLineEndIsEmpty()
+    void getHeaderField()
     {
-        QCOMPARE(GetHeaderField(QStringLiteral("Subject: lonely"), QStringLiteral("Subject: ")), QString());
+        QFETCH(QString, text);
+        QFETCH(QString, field);
+        QFETCH(QString, value);
+        QCOMPARE(GetHeaderField(text, field), value);
     }
 
-    void nameCountsOnlyAtLineStart()
+    void parseSplitsAtTheFirstDelimiter()
     {
-        const QString header = QStringLiteral("+OK 10 octets\r\nX-Original-From: a@b\r\nfrom:  c@d\r\n");
-        QCOMPARE(GetHeaderField(header, QStringLiteral("From:")), QStringLiteral("c@d"));
-        QCOMPARE(GetHeaderField(QStringLiteral("X-From: a\r\n"), QStringLiteral("From:")), QString());
-        QCOMPARE(GetHeaderField(QStringLiteral("To: x\r\n\tFrom: tab\r\n"), QStringLiteral("From:")),
-                 QStringLiteral("tab"));
-        QCOMPARE(GetHeaderField(QStringLiteral("Date: x\r\n"), QStringLiteral("From:")), QString());
+        QString rest;
+        QCOMPARE(Parse(QStringLiteral("a=b=c"), QStringLiteral("="), rest), QStringLiteral("a"));
+        QCOMPARE(rest, QStringLiteral("b=c"));
+        QCOMPARE(Parse(QStringLiteral("abc"), QStringLiteral("="), rest), QString());
+        QCOMPARE(rest, QStringLiteral("abc"));
     }
 
-    void fileExtensionAfterFirstDot()
+    void stripCharOnceEachEnd()
+    {
+        QCOMPARE(StripChar(QStringLiteral("\"fax.tif\""), QLatin1Char('"')), QStringLiteral("fax.tif"));
+        QCOMPARE(StripChar(QStringLiteral("\"\"x\"\""), QLatin1Char('"')), QStringLiteral("\"x\""));
+        QCOMPARE(StripChar(QStringLiteral("x\""), QLatin1Char('"')), QStringLiteral("x"));
+        QCOMPARE(StripChar(QStringLiteral("\""), QLatin1Char('"')), QString());
+    }
+
+    void getParam()
+    {
+        const QString value = QStringLiteral(" attachment; FileName=\"fax one.tif\" ; size=3");
+        QCOMPARE(GetParam(value, QStringLiteral(";"), QStringLiteral("filename"), false),
+                 QStringLiteral("\"fax one.tif\" "));
+        QCOMPARE(GetParam(value, QStringLiteral(";"), QStringLiteral("2"), true),
+                 QStringLiteral(" FileName=\"fax one.tif\" "));
+        QCOMPARE(GetParam(value, QStringLiteral(";"), QStringLiteral("9"), true), QString());
+        // The search ends at the first empty element; elements without "=" never match.
+        QCOMPARE(GetParam(QStringLiteral("a;;name=x"), QStringLiteral(";"), QStringLiteral("name"), false),
+                 QString());
+        QCOMPARE(GetParam(QStringLiteral("name;name=y"), QStringLiteral(";"), QStringLiteral("name"), false),
+                 QStringLiteral("y"));
+    }
+
+    void parseContentType()
+    {
+        const ContentType tiff = ParseContentType(QStringLiteral(" image/tiff; name=\"fax.tif\" "));
+        QCOMPARE(tiff.type, QStringLiteral("image/tiff"));
+        QCOMPARE(tiff.name, QStringLiteral("\"fax.tif\""));
+        const ContentType plain = ParseContentType(QStringLiteral(" text/plain "));
+        QCOMPARE(plain.type, QStringLiteral("text/plain"));
+        QCOMPARE(plain.name, QString());
+    }
+
+    void getFileExtension()
     {
         QCOMPARE(GetFileExtension(QStringLiteral("\"fax.tif\"")), QStringLiteral("tif"));
         QCOMPARE(GetFileExtension(QStringLiteral("a.b.txt")), QStringLiteral("b.txt"));
-        QCOMPARE(GetFileExtension(QStringLiteral("README")), QString());
+        QCOMPARE(GetFileExtension(QStringLiteral("noext")), QString());
     }
 };
 
-QTEST_GUILESS_MAIN(TestHeaderField)
+QTEST_APPLESS_MAIN(TestHeaderField)
 #include "tst_header_field.moc"

@@ -1,0 +1,254 @@
+#include "mail_socket.h"
+
+#include "platform/time_scale.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QHostAddress>
+#include <QHostInfo>
+
+#include <utility>
+
+namespace torvex {
+namespace {
+
+// A server that never ends its line must not grow the reply without bound.
+constexpr qsizetype kMaxReply = 64 * 1024;
+
+bool isHostName(const QString& host)
+{
+    for (const QChar c : host) {
+        if (c.unicode() > u'9')
+            return true;
+    }
+    return false;
+}
+
+QString firstAddress(const QList<QHostAddress>& addresses)
+{
+    // The connection is made over IPv4 where the name has such an address.
+    for (const QHostAddress& address : addresses) {
+        if (address.protocol() == QAbstractSocket::IPv4Protocol)
+            return address.toString();
+    }
+    return addresses.isEmpty() ? QString() : addresses.first().toString();
+}
+
+}  // namespace
+
+quint16 mailPort(MailService service)
+{
+    const char* variable = service == MailService::POP ? "TORVEX_POP3_PORT" : "TORVEX_SMTP_PORT";
+    bool ok = false;
+    const quint16 port = qEnvironmentVariable(variable).toUShort(&ok);
+    if (ok && port > 0)
+        return port;
+    return service == MailService::POP ? 110 : 25;
+}
+
+qint32 socketErrorNumber(QAbstractSocket::SocketError socketError)
+{
+    switch (socketError) {
+    case QAbstractSocket::ConnectionRefusedError: return 10061;
+    case QAbstractSocket::RemoteHostClosedError: return 10054;
+    case QAbstractSocket::HostNotFoundError: return 11001;
+    case QAbstractSocket::SocketAccessError: return 10013;
+    case QAbstractSocket::SocketResourceError: return 10055;
+    case QAbstractSocket::SocketTimeoutError: return 10060;
+    case QAbstractSocket::NetworkError: return 10050;
+    case QAbstractSocket::AddressInUseError: return 10048;
+    case QAbstractSocket::SocketAddressNotAvailableError: return 10049;
+    case QAbstractSocket::UnsupportedSocketOperationError: return 10045;
+    default: return 10000 + qint32(socketError) + 1;
+    }
+}
+
+MailSocket::MailSocket(QObject* parent)
+    : QObject(parent), replyComplete_([](const QByteArray& reply) { return reply.contains('\n'); })
+{
+    connect(&socket_, &QTcpSocket::connected, this, [this] { gSocketState = SocketState::Connected; });
+    connect(&socket_, &QTcpSocket::readyRead, this, &MailSocket::onReadyRead);
+    connect(&socket_, &QTcpSocket::bytesWritten, this, &MailSocket::onBytesWritten);
+    connect(&socket_, &QTcpSocket::disconnected, this, &MailSocket::onDisconnected);
+    connect(&socket_, &QTcpSocket::errorOccurred, this, &MailSocket::onError);
+    connect(&timer_, &QTimer::timeout, this, [this] { tick = true; });
+}
+
+MailSocket::~MailSocket()
+{
+    closeConnection();
+}
+
+void MailSocket::setReplyComplete(std::function<bool(const QByteArray&)> complete)
+{
+    replyComplete_ = std::move(complete);
+}
+
+void MailSocket::InitMailSocket(MailService)
+{
+    closeConnection();
+    gSocketState = SocketState::DataReceived;
+    error = MailError::None;
+    errorDescription.clear();
+    PortIn.clear();
+    lastDataLength = 0;
+    reading = false;
+    tick = false;
+    replyOpen_ = false;
+}
+
+bool MailSocket::ResolveHost(const QString& host, MailService)
+{
+    gSocketState = SocketState::Resolving;
+    hostAddress.clear();
+    const QString wanted = host.trimmed();
+    if (isHostName(wanted)) {
+        hostAddress = firstAddress(QHostInfo::fromName(wanted).addresses());
+    } else {
+        QHostAddress address;
+        if (address.setAddress(wanted))
+            hostAddress = address.toString();
+    }
+    if (hostAddress.isEmpty())
+        return false;
+    gSocketState = SocketState::DataReceived;
+    return true;
+}
+
+void MailSocket::OpenMailConnection(quint16 port)
+{
+    gSocketState = SocketState::Connecting;
+    if (!isConnected()) {
+        closing_ = false;
+        replyOpen_ = false;
+        socket_.connectToHost(QHostAddress(hostAddress), port);
+    }
+    // The greeting is the first data the server sends.
+    if (waitForState(SocketState::DataReceived) || gSocketState != SocketState::DataReceived)
+        error = MailError::CannotConnect;
+}
+
+bool MailSocket::waitForState(qint16 doState)
+{
+    restartTimer();
+    int count = timeoutTicks;
+    do {
+        tick = false;
+        if (pumpUntil([&] { return gSocketState == doState || error != MailError::None; }))
+            return false;
+        --count;
+    } while (count > 0);
+    error = MailError::TimedOut;
+    return true;
+}
+
+bool MailSocket::writeOut(const QByteArray& text)
+{
+    restartTimer();
+    tick = false;
+    if (!pumpUntil([&] { return isConnected() || error != MailError::None; }) || !isConnected())
+        return false;
+    replyOpen_ = false;
+    socket_.write(text);
+    if (socket_.bytesToWrite() == 0)
+        return true;
+    // Wait until the rest has gone out, then go on waiting for what the
+    // dialogue was waiting for.
+    const qint16 waitingFor = gSocketState;
+    gSocketState = SocketState::WritePending;
+    if (waitForState(SocketState::Writable))
+        return false;
+    gSocketState = waitingFor;
+    return true;
+}
+
+bool MailSocket::waitReadable()
+{
+    restartTimer();
+    tick = false;
+    pumpUntil([&] {
+        return socket_.bytesAvailable() > 0 || error != MailError::None || !isConnected();
+    });
+    return socket_.bytesAvailable() > 0;
+}
+
+QByteArray MailSocket::readAvailable()
+{
+    QByteArray data = socket_.readAll();
+    lastDataLength = data.size();
+    return data;
+}
+
+void MailSocket::closeConnection()
+{
+    timer_.stop();
+    if (socket_.state() == QAbstractSocket::UnconnectedState)
+        return;
+    closing_ = true;
+    socket_.disconnectFromHost();
+    if (socket_.state() != QAbstractSocket::UnconnectedState)
+        socket_.abort();
+}
+
+bool MailSocket::isConnected() const
+{
+    return socket_.state() == QAbstractSocket::ConnectedState;
+}
+
+void MailSocket::onReadyRead()
+{
+    if (reading)
+        return;
+    const QByteArray data = readAvailable();
+    if (replyOpen_)
+        PortIn += data;
+    else
+        PortIn = data;
+    if (replyComplete_(PortIn) || PortIn.size() >= kMaxReply) {
+        replyOpen_ = false;
+        gSocketState = SocketState::DataReceived;
+        Q_EMIT replyReceived(PortIn);
+    } else {
+        replyOpen_ = true;
+    }
+}
+
+void MailSocket::onBytesWritten()
+{
+    if (gSocketState == SocketState::WritePending && socket_.bytesToWrite() == 0)
+        gSocketState = SocketState::Writable;
+}
+
+void MailSocket::onDisconnected()
+{
+    if (closing_)
+        return;
+    error = MailError::Disconnected;
+    errorDescription = QStringLiteral("Server Disconnected");
+}
+
+void MailSocket::onError(QAbstractSocket::SocketError socketError)
+{
+    // A remote close is reported by the disconnect event.
+    if (closing_ || socketError == QAbstractSocket::RemoteHostClosedError)
+        return;
+    error = socketErrorNumber(socketError);
+    errorDescription = socket_.errorString();
+}
+
+void MailSocket::restartTimer()
+{
+    timer_.start(scaledMs(tickIntervalMs));
+}
+
+bool MailSocket::pumpUntil(const std::function<bool()>& done)
+{
+    while (!done()) {
+        if (tick)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    return true;
+}
+
+}  // namespace torvex

@@ -1,0 +1,125 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <QTcpSocket>
+#include <QTimer>
+
+#include <functional>
+
+namespace torvex {
+
+// gSocketState: the last socket event, shared by the POP3 and SMTP
+// dialogues (which never run at the same time).
+namespace SocketState {
+inline constexpr qint16 DataReceived = 10;   // a reply arrived (or the host resolved)
+inline constexpr qint16 Writable = 12;       // the pending rest of a write went out
+inline constexpr qint16 Resolving = 100;
+inline constexpr qint16 Connecting = 110;
+inline constexpr qint16 Connected = 120;
+inline constexpr qint16 AwaitingReply = 210;
+inline constexpr qint16 WritePending = 300;  // quit, or the rest of a write is pending
+}  // namespace SocketState
+
+// Error codes a dialogue keeps (gPOP_Error, gSMTP_Error) that the socket
+// itself sets; other values are the socket's error numbers.
+namespace MailError {
+inline constexpr qint32 None = 0;
+inline constexpr qint32 Disconnected = -1;    // the server closed the connection
+inline constexpr qint32 CannotConnect = 6;
+inline constexpr qint32 TimedOut = 7;
+}  // namespace MailError
+
+enum class MailService { POP, SMTP };
+
+// The port a service is reached on: POP3 110, SMTP 25, or TORVEX_POP3_PORT /
+// TORVEX_SMTP_PORT when set.
+[[nodiscard]] quint16 mailPort(MailService service);
+
+// One mail connection on the Qt event loop, with the events of the socket
+// control the dialogues were written for. Every wait processes events
+// (without spinning) until its condition holds, the dialogue's error code
+// becomes non-zero, or ticks of the one-minute timer run out.
+class MailSocket : public QObject {
+    Q_OBJECT
+
+public:
+    explicit MailSocket(QObject* parent = nullptr);
+    ~MailSocket() override;
+
+    // Prepares the socket for "POP" or "SMTP": drops any old connection and
+    // resets the state, the error and the reply.
+    void InitMailSocket(MailService service);
+
+    // A host with any character above '9' is a name and is looked up (this
+    // blocks, as host look-ups may); otherwise it is a dotted address. On
+    // success hostAddress holds the address and gSocketState becomes 10.
+    bool ResolveHost(const QString& host, MailService service);
+
+    // Connects to hostAddress and waits for the server's greeting; when the
+    // connection cannot be opened or no greeting comes in time, error = 6.
+    void OpenMailConnection(quint16 port);
+
+    // POPTimout / SMTPTimout: waits until gSocketState equals doState or the
+    // error is set (false), or timeoutTicks ticks passed (error = 7, true).
+    bool waitForState(qint16 doState);
+
+    // POPWriteOut / SMTPWriteBlock: true when the whole text went out.
+    bool writeOut(const QByteArray& text);
+
+    // Waits for readable data, at most one tick (the timer restarts, so
+    // only a whole tick without data ends it). False when none came.
+    bool waitReadable();
+
+    // Reads what the socket holds (used while `reading` is set).
+    QByteArray readAvailable();
+
+    // Closes the connection without notifying the dialogue; deletions a
+    // POP3 server was asked for are dropped unless QUIT was accepted.
+    void closeConnection();
+
+    [[nodiscard]] bool isConnected() const;
+    [[nodiscard]] QTcpSocket& socket() { return socket_; }
+
+    // Decides when the text collected in PortIn is a whole reply (then
+    // gSocketState becomes 10). By default a reply ends with its first line
+    // end; SMTP can ask for the last line of a multi-line reply.
+    void setReplyComplete(std::function<bool(const QByteArray&)> complete);
+
+    qint16 gSocketState = SocketState::DataReceived;
+    qint32 error = MailError::None;  // the dialogue's gPOP_Error / gSMTP_Error
+    QString errorDescription;
+    QByteArray PortIn;               // the newest reply
+    qint64 lastDataLength = 0;       // length reported by the last read event
+    bool reading = false;            // data is left in the socket for the reader
+    bool tick = false;               // gPOPTick / the SMTP wait flag
+    QString hostAddress;
+    int timeoutTicks = 2;            // gTimoutMinutes
+    int tickIntervalMs = 60000;      // POPTimer / gMailTimerInterval, before scaling
+
+Q_SIGNALS:
+    // A whole reply is in PortIn.
+    void replyReceived(const QByteArray& reply);
+
+private:
+    void onReadyRead();
+    void onBytesWritten();
+    void onDisconnected();
+    void onError(QAbstractSocket::SocketError socketError);
+    void restartTimer();
+    // Processes events until done() holds; false when a tick came first.
+    bool pumpUntil(const std::function<bool()>& done);
+
+    QTcpSocket socket_;
+    QTimer timer_;
+    std::function<bool(const QByteArray&)> replyComplete_;
+    bool replyOpen_ = false;  // PortIn holds the start of a reply still arriving
+    bool closing_ = false;
+};
+
+// The socket error numbers the dialogues record (Winsock's, which the
+// stored logs have always shown).
+[[nodiscard]] qint32 socketErrorNumber(QAbstractSocket::SocketError socketError);
+
+}  // namespace torvex
