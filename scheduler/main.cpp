@@ -1,9 +1,24 @@
+#include "main_form.h"
+#include "platform/single_instance.h"
+#include "startup.h"
+
 #include <QApplication>
 
-// The scheduler's window comes with its own change; for now the program
-// only starts and ends.
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    return 0;
+    QApplication::setApplicationName(QStringLiteral("vxschedule"));
+
+    torvex::SingleInstance instance(QStringLiteral("vxschedule"));
+    if (torvex::IsPreviousInstance(instance))
+        return 0;
+
+    torvex::MainForm form(torvex::realEnvironment());
+    if (!form.Form_Load())
+        return 1;
+    QObject::connect(&instance, &torvex::SingleInstance::activationRequested, &form,
+                     &torvex::MainForm::bringForward);
+    torvex::placeAndShow(form);
+    torvex::runStartupAccountSteps(form);
+    return app.exec();
 }

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "common/telvane_info.h"
+
+#include <QString>
+
+namespace torvex {
+
+// The scheduler's program-wide state: the settings record and the values
+// the start-up derives from it, shared by the window and every feature it
+// calls. Fields keep the names the program uses for them.
+struct SchedulerState {
+    TelvaneInfo info;  // the settings record, filled once at start
+
+    QString gAppPath;          // program folder
+    QString gAccountFilePath;  // gAppPath + "/account.ini"
+    QString gShellPath;        // the print utility
+    QString gTempPath;         // gAppPath + "/temp/"
+    QString gdfltProfile;      // Default_Profile of the account file (set by LoadAccountInfo)
+
+    qint32 gRegularFaxInterval = 0;  // minutes between regular-fax checks
+    qint32 gCycleMinutes = 0;
+    qint32 countdown = 0;  // minutes until the next scheduled retrieval
+
+    bool flgLoading = false;  // the window is being loaded: most handlers do nothing
+    bool gflgSendIPAddressUpdate = false;
+    QString gLocalIPAddr;
+
+    // The two halves of the TORVEX address at its "@".
+    QString gLogin;
+    QString gDomain;
+
+    int currentPage = 0;  // 0-8, the visible page frame
+    bool settingsApplied = false;       // the last Apply passed every check
+    bool printerQuestionAnswered = false;  // "No" to the printer question: not asked again
+    QString lastError;  // last_error of the last print run
+};
+
+}  // namespace torvex
