@@ -1,0 +1,68 @@
+#include "mdn_sender.h"
+
+#include "mdn_compose.h"
+#include "out_folder.h"
+#include "smtp_client_text.h"
+#include "smtp_server_selection.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+namespace torvex {
+namespace {
+
+const QString kMdnSuffix = QStringLiteral(".MDN");
+
+}  // namespace
+
+QString ComposeMDN(const RunContext& ctx, const SmtpContext& smtp, const ReceiptRequest& request,
+                   const QDateTime& now, QString& fileName)
+{
+    const QString text = composeMdnText(request, smtp.gSMTPRecipAddr, ctx.info.Torvex_Addr, now);
+
+    QDateTime named = now;
+    fileName = timeStamp(named) + kMdnSuffix;
+    while (QFile::exists(ctx.folders.out + fileName)) {
+        named = named.addSecs(1);
+        fileName = timeStamp(named) + kMdnSuffix;
+    }
+    QSaveFile file(ctx.folders.out + fileName);
+    if (file.open(QIODevice::WriteOnly)) {
+        file.write(mailBytes(text + QStringLiteral("\r\n")));
+        (void)file.commit();
+    }
+    return text;
+}
+
+void SaveMDNCopy(const RunContext& ctx, const QString& fileName)
+{
+    QFile::remove(ctx.folders.mdns + fileName);
+    (void)QFile::copy(ctx.folders.out + fileName, ctx.folders.mdns + fileName);
+}
+
+MdnReceiptSender::MdnReceiptSender(RunContext& ctx, SmtpContext& smtp, SmtpConversation& conversation)
+    : ctx_(ctx), smtp_(smtp), conversation_(conversation)
+{
+}
+
+void MdnReceiptSender::FlushOutFolder()
+{
+    torvex::FlushOutFolder(ctx_, smtp_, conversation_);
+}
+
+bool MdnReceiptSender::SendMDN(const ReceiptRequest& request)
+{
+    smtp_.gSMTPRecipAddr = request.recipient;
+    QString fileName;
+    smtp_.gSMTPMessage = ComposeMDN(ctx_, smtp_, request, QDateTime::currentDateTime(), fileName);
+    if (smtp_.gSMTPSenderAddr.isEmpty())
+        smtp_.gSMTPSenderAddr = ctx_.info.Torvex_Addr;
+    if (!SendMessageFile(ctx_, smtp_, conversation_, QStringLiteral("MDN+") + request.disposition))
+        return false;
+    if (ctx_.info.Save_MDNs)
+        SaveMDNCopy(ctx_, fileName);
+    QFile::remove(ctx_.folders.out + fileName);
+    return true;
+}
+
+}  // namespace torvex

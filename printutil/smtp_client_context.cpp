@@ -1,0 +1,53 @@
+#include "smtp_client_context.h"
+
+namespace torvex {
+
+QString SMTPErrorText(const SmtpContext& smtp, qint32 code)
+{
+    switch (code) {
+    case SMTP_OK:
+        return QStringLiteral("Alles OK");
+    case SMTP_ServiceUnavailable:
+        return QStringLiteral("SMTP Service Unavailable on the server - ");
+    case SMTP_RecipientRefused:
+    case SMTP_DataRefused:
+        return QStringLiteral("The SMTP server replied - ") + smtp.gInBuffer.mid(4).trimmed();
+    case SMTP_MessageRefused:
+        return QStringLiteral("Mail Command Syntax Error");
+    case SMTP_NoAddress:
+        return QStringLiteral("Unable to obtain an Internet Address for the server - ");
+    case SMTP_NoConnection:
+        return QStringLiteral("Unable to connect to the server - ");
+    case SMTP_TimedOut:
+        return QStringLiteral("The connection timed out");
+    default:
+        return smtp.gSMTPErrorDescription;
+    }
+}
+
+QString smtpStepName(SmtpStep step)
+{
+    switch (step) {
+    case SMTP_Idle:
+        return QStringLiteral("SMTP_Idle");
+    case SMTP_OpenConnection:
+        return QStringLiteral("SMTP_OpenConnection");
+    case SMTP_HELO:
+        return QStringLiteral("SMTP_HELO");
+    case SMTP_MAIL:
+        return QStringLiteral("SMTP_MAIL");
+    case SMTP_RCPT:
+        return QStringLiteral("SMTP_RCPT");
+    case SMTP_DATA:
+        return QStringLiteral("SMTP_DATA");
+    case SMTP_QUIT:
+        return QStringLiteral("SMTP_QUIT");
+    case SMTP_CONFIRM_QUIT:
+        return QStringLiteral("SMTP_CONFIRM_QUIT");
+    case SMTP_CallHost:
+        return QStringLiteral("SMTP_CallHost");
+    }
+    return QString();
+}
+
+}  // namespace torvex

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QString>
+
+namespace torvex {
+
+// What one message's sending shares between the composers, the server
+// selection and the SMTP conversation.
+struct SmtpContext {
+    QString gSMTPSendToServer;   // server of this attempt
+    QString gSMTPSenderAddr;     // envelope sender, bare
+    QString gSMTPRecipAddr;      // envelope recipient, bare after selection
+    QString gSMTPMessage;        // header lines, an empty line, the body; CR LF line ends
+    qint32 gSMTP_Error = 0;      // SmtpError code or a socket error number
+    QString gSMTPErrorDescription;
+    QString gInBuffer;           // the last reply (after a refusal, the refusing one)
+    QString gSMTPStateName;      // the step last started, for the log
+    QString gSMTPLog;            // one line per conversation of the current message
+    int gMailTimerInterval = 60000;
+    bool gTestMode = false;
+};
+
+// gSMTP_Error values; anything else is the number of a socket error.
+enum SmtpError : qint32 {
+    SMTP_OK = 0,
+    SMTP_ServiceUnavailable = 1,  // no "220 " greeting, or HELO / MAIL FROM not "250 "
+    SMTP_RecipientRefused = 2,    // RCPT TO not answered "250 "
+    SMTP_DataRefused = 3,         // DATA not answered "354 "
+    SMTP_MessageRefused = 4,      // the message not "250 ", or QUIT not "221 "
+    SMTP_NoAddress = 5,           // the server's name has no address
+    SMTP_NoConnection = 6,        // the connection could not be opened
+    SMTP_TimedOut = 7,            // a wait ran out
+    SMTP_Disconnected = -1,       // the server closed the connection
+};
+
+// The text for an error code, as the conversation log shows it.
+[[nodiscard]] QString SMTPErrorText(const SmtpContext& smtp, qint32 code);
+
+// One complete SMTP conversation per call; the server selection calls it
+// once per server it tries.
+class SmtpConversation {
+public:
+    virtual ~SmtpConversation() = default;
+    // Prepares the connection for a new message.
+    virtual void InitMailSocket() = 0;
+    // Talks to smtp.gSMTPSendToServer about smtp.gSMTPMessage; the outcome
+    // is smtp.gSMTP_Error (0: accepted and closed with "221 "), and one line
+    // is appended to smtp.gSMTPLog.
+    virtual void SendEMail() = 0;
+};
+
+// The steps of the conversation (SMTP_State) and the idle value.
+enum SmtpStep : quint16 {
+    SMTP_Idle = 10,
+    SMTP_OpenConnection = 1100,
+    SMTP_HELO = 1110,
+    SMTP_MAIL = 1120,
+    SMTP_RCPT = 1200,
+    SMTP_DATA = 1300,
+    SMTP_QUIT = 1400,
+    SMTP_CONFIRM_QUIT = 1450,
+    SMTP_CallHost = 1500,
+};
+
+[[nodiscard]] QString smtpStepName(SmtpStep step);
+
+}  // namespace torvex

@@ -1,0 +1,123 @@
+#include "smtp_server_selection.h"
+
+#include "header_field.h"
+#include "platform/profile_api.h"
+#include "print_run.h"
+#include "smtp_client_text.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace torvex {
+namespace {
+
+const QString kLogSection = QStringLiteral("log");
+
+// A stored receipt ends with the end-of-data line and the line end storing
+// added after it; without that line end the message is recognised as
+// already terminated and the "." line is not sent as text.
+QString storedMessageText(const QString& fileText)
+{
+    const QString stored = QString::fromLatin1(kEndOfData) + QStringLiteral("\r\n");
+    return fileText.endsWith(stored) ? fileText.chopped(2) : fileText;
+}
+
+}  // namespace
+
+QString bareAddress(const QString& recipient)
+{
+    const qsizetype open = recipient.lastIndexOf(QLatin1Char('<'));
+    if (open < 0)
+        return recipient;
+    const qsizetype close = recipient.indexOf(QLatin1Char('>'), open + 1);
+    const qsizetype length = close < 0 ? -1 : close - open - 1;
+    return recipient.mid(open + 1, length).trimmed();
+}
+
+SmtpServerTable smtpServerTable(const TelvaneInfo& info, const QString& recipient,
+                                const QString& sender)
+{
+    QString domain;
+    QString firstServer;
+    if (!recipient.isEmpty()) {
+        const qsizetype at = recipient.indexOf(QLatin1Char('@'));
+        domain = at < 0 ? recipient : recipient.mid(at + 1);
+        const QString serviceIp = info.gVXIPAddress.trimmed();
+        firstServer = domain == info.gVXDomainName && !serviceIp.isEmpty() ? serviceIp : domain;
+    }
+    const QString& user = info.Normal_EMail_Addr;
+    return SmtpServerTable{{
+        {firstServer, sender},
+        {domain.isEmpty() ? QString() : QStringLiteral("mail.") + domain, sender},
+        {info.gUserSMTPServer, user},
+        {info.gSMTPServer2, user},
+        {info.gUserSMTPServer, sender},
+        {info.gSMTPServer2, sender},
+        {info.gVXIPAddress.trimmed(), sender},
+        {info.VX_SMTP_Server, sender},
+        {info.gLastResortSMTPServer, sender},
+    }};
+}
+
+bool SendMessageFile(RunContext& ctx, SmtpContext& smtp, SmtpConversation& conversation,
+                     const QString& tag)
+{
+    smtp.gSMTPRecipAddr = bareAddress(smtp.gSMTPRecipAddr);
+    const SmtpServerTable table = smtpServerTable(ctx.info, smtp.gSMTPRecipAddr, smtp.gSMTPSenderAddr);
+
+    smtp.gMailTimerInterval = 60000;
+    smtp.gSMTPLog.clear();
+    conversation.InitMailSocket();
+
+    QString tried;
+    bool sent = false;
+    for (int row = 0; row < kSmtpServerRows; ++row) {
+        const SmtpServerRow& pair = table[std::size_t(row)];
+        if (pair.server.isEmpty() || pair.sender.isEmpty())
+            continue;
+        smtp.gSMTPSendToServer = pair.server;
+        smtp.gSMTPSenderAddr = pair.sender;
+        tried += pair.server + QStringLiteral(" + ") + pair.sender + QStringLiteral(" , ");
+        conversation.SendEMail();
+        if (smtp.gSMTP_Error == SMTP_OK) {
+            sent = true;
+            break;
+        }
+        // The first row is the recipient's own domain (or the service): when
+        // it does not know the address, no other server will deliver it.
+        if (smtp.gTestMode && row == 0 && smtp.gSMTP_Error == SMTP_RecipientRefused)
+            break;
+    }
+    if (!sent)
+        ctx.gLastError = QString::number(smtp.gSMTP_Error);
+
+    if (ctx.loggingSwitch) {
+        const QString file = ctx.accountFilePath();
+        WritePrivateProfileStringA(kLogSection, QStringLiteral("Version"),
+                                   QString::fromLatin1(kPrintUtilityTitleWindow), file);
+        WritePrivateProfileStringA(kLogSection, QStringLiteral("SMTP_Type"),
+                                   tag + (sent ? QStringLiteral("_OK") : QStringLiteral("_NOT_OK")), file);
+        WritePrivateProfileStringA(kLogSection, QStringLiteral("SMTP_Servers"), tried, file);
+        WritePrivateProfileStringA(kLogSection, QStringLiteral("SMTP_State"), smtp.gSMTPLog, file);
+    }
+    return sent;
+}
+
+bool SendOutFile(RunContext& ctx, SmtpContext& smtp, SmtpConversation& conversation,
+                 const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    smtp.gSMTPMessage = storedMessageText(mailText(file.readAll()));
+    smtp.gSMTPRecipAddr = GetHeaderField(smtp.gSMTPMessage, QStringLiteral("To:"));
+    smtp.gTestMode = false;
+    // At the start of a run no send has set a sender yet; without one every
+    // row would be passed over and the file would never leave.
+    if (smtp.gSMTPSenderAddr.isEmpty())
+        smtp.gSMTPSenderAddr = ctx.info.Torvex_Addr;
+    const QString tag = QFileInfo(path).fileName().right(3).toUpper() + QLatin1Char('+');
+    return SendMessageFile(ctx, smtp, conversation, tag);
+}
+
+}  // namespace torvex
