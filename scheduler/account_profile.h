@@ -1,0 +1,34 @@
+#pragma once
+
+#include "scheduler/account_state.h"
+
+#include <QString>
+
+namespace torvex {
+
+// The User Profile page and the account file's service addresses.
+class AccountProfile {
+public:
+    explicit AccountProfile(AccountContext& context) : ctx_(context) {}
+
+    // Reads the service addresses of account.ini into the settings record
+    // (and copies them into the settings section), the login into gLogin,
+    // and the stored profile into the page's fields.
+    void LoadAccountInfo();
+
+    // Shows or hides the profile frame and the TORVEX address label.
+    void ShowUserProfile(bool flag);
+
+    // Splits a TORVEX address at its first "@" into gLogin and gDomain;
+    // false (and nothing changed) for a text without "@".
+    bool splitTorvexAddress(const QString& address);
+
+private:
+    AccountContext& ctx_;
+};
+
+// [MYINFO] keeps the profile escaped as it was sent; this is the text to
+// show for a stored value. The escape of an empty field shows as empty.
+[[nodiscard]] QString storedProfileText(const QString& stored);
+
+}  // namespace torvex

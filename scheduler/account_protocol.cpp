@@ -1,0 +1,342 @@
+#include "account_protocol.h"
+
+#include "account_dates.h"
+#include "account_reply.h"
+#include "http_client.h"
+#include "ip_lookup.h"
+
+#include "common/char_tests.h"
+#include "common/service_defaults.h"
+#include "common/http_escape.h"
+#include "platform/profile_api.h"
+
+#include <QCoreApplication>
+
+#include <vector>
+
+namespace torvex {
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+[[nodiscard]] QString title()
+{
+    return QString::fromLatin1(kProgramTitle);
+}
+
+// The caption a box gets when none is given: the program's own name.
+[[nodiscard]] QString defaultCaption()
+{
+    return QCoreApplication::applicationName();
+}
+
+[[nodiscard]] bool contains(const QString& text, const char* what)
+{
+    return text.contains(QLatin1String(what), Qt::CaseInsensitive);
+}
+
+// One query parameter; the password's two go through the mask when the
+// request is kept for support.
+struct Param {
+    QString key;
+    QString value;
+    bool isPassword = false;
+};
+
+[[nodiscard]] QString joinParams(const std::vector<Param>& params, bool masked)
+{
+    QString out;
+    for (const Param& p : params)
+        out += QLatin1Char('&') + p.key + QLatin1Char('=')
+            + (masked && p.isPassword ? QString::fromLatin1(kPasswordMask) : p.value);
+    return out;
+}
+
+}  // namespace
+
+const QString& AccountProtocol::gResponse() const
+{
+    return http_.gResponse;
+}
+
+qint32 AccountProtocol::gHTTPError() const
+{
+    return http_.gHTTPError;
+}
+
+void AccountProtocol::showReply(const QString& text, const QString& caption) const
+{
+    ctx_.boxes.show(text, caption, MsgButtons::Ok, MsgIcon::None);
+}
+
+void AccountProtocol::ensureServerAddress()
+{
+    if (!ctx_.info.gVXIPAddress.isEmpty())
+        return;
+    // The look-up is about the server; the PC's address chosen for the
+    // report must survive it, or a different one would be saved as sent.
+    const QString local = ctx_.state.gLocalIPAddr;
+    ctx_.info.gVXIPAddress = GetIPAddressfromDomain(lookup_, ctx_.info.gVXDomainName);
+    ctx_.state.gLocalIPAddr = local;
+}
+
+void AccountProtocol::SaveAccountInfo(int flag, bool flgHTTPMessageBox)
+{
+    AccountState& st = ctx_.state;
+    AccountView& view = ctx_.view;
+    const QString& account = st.gAccountFilePath;
+    const bool required = flag == 1 || flag == 2;
+    QString missing;
+
+    if (st.gLogin.isEmpty())
+        missing = QStringLiteral("Login");
+    if (st.gDomain.compare(ctx_.info.gVXDomainName, Qt::CaseInsensitive) != 0)
+        return;
+    if (!IsAllDigits(st.gLogin)) {
+        ctx_.boxes.beep();
+        ctx_.boxes.show(QStringLiteral("The ") + ctx_.info.gVXDomainName.toUpper()
+                            + QStringLiteral(" Server requires a Global Fax Number as the User Name"),
+                        defaultCaption(), MsgButtons::Ok, MsgIcon::None);
+        view.setEnabled(QStringLiteral("Command6"), false);
+        return;
+    }
+
+    std::vector<Param> params;
+    params.push_back({QStringLiteral("login"), st.gLogin});
+    WritePrivateProfileStringA(QStringLiteral("MYINFO"), QStringLiteral("login"), st.gLogin, account);
+
+    const auto requireField = [&](const QString& control, const char* label, int tab) {
+        if (!required || !missing.isEmpty())
+            return;
+        missing = QString::fromLatin1(label);
+        view.switchFrame(tab);
+        view.setFocus(control);
+    };
+    const auto writeInfo = [&](const char* key, const QString& value) {
+        WritePrivateProfileStringA(QStringLiteral("MYINFO"), QString::fromLatin1(key), value, account);
+    };
+    // A profile field: escaped, sent and kept in [MYINFO].
+    const auto profileField = [&](const char* control, const char* key, const char* label) {
+        const QString name = QString::fromLatin1(control);
+        const QString text = view.text(name);
+        if (label && text.isEmpty())
+            requireField(name, label, 6);
+        const QString value = TabsToHttp(text);
+        params.push_back({QString::fromLatin1(key), value});
+        writeInfo(key, value);
+    };
+
+    profileField("txtFirstName", "firstname", "First Name");
+    profileField("txtLastName", "lastname", "Last Name");
+    const QString& password = ctx_.info.Password;
+    if (password.isEmpty())
+        requireField(QStringLiteral("Text13"), "Password", 1);
+    params.push_back({QStringLiteral("password1"), password, true});
+    params.push_back({QStringLiteral("password2"), password, true});
+    profileField("txtStreet", "street", "Street Address");
+    profileField("txtTown", "town", "Town");
+    const QString state = view.text(QStringLiteral("txtState"));
+    const QString zip = view.text(QStringLiteral("txtZip"));
+    writeInfo("state", TabsToHttp(state));
+    writeInfo("zip", TabsToHttp(zip));
+    params.push_back({QStringLiteral("zip"), TabsToHttp(state + QLatin1Char(' ') + zip)});
+    profileField("txtCountry", "country", "Country");
+    const QString ccode = view.text(QStringLiteral("txtCCode"));
+    const QString area = view.text(QStringLiteral("txtArea"));
+    const QString number = view.text(QStringLiteral("txtNo"));
+    writeInfo("ccode", ccode);
+    writeInfo("area", area);
+    if (!ccode.isEmpty() && !area.isEmpty() && !number.isEmpty())
+        params.push_back({QStringLiteral("phone"),
+                          QLatin1Char('+') + ccode + QLatin1Char('-') + area + QLatin1Char('-')
+                              + TabsToHttp(number)});
+    writeInfo("number", number);
+
+    if (missing == QLatin1String("Login")) {
+        ctx_.boxes.beep();
+        ctx_.boxes.show(QStringLiteral("Your TORVEX Address must be set to use the ")
+                            + ctx_.info.gVXDomainName + QStringLiteral(" server."),
+                        title(), MsgButtons::Ok, MsgIcon::None);
+        view.switchFrame(1);
+        view.setFocus(QStringLiteral("txtVXAddress"));
+    }
+    if (!missing.isEmpty()) {
+        ctx_.boxes.beep();
+        ctx_.boxes.show(QStringLiteral("Missing ") + missing + QStringLiteral(", please retry!"),
+                        title(), MsgButtons::Ok, MsgIcon::None);
+        return;
+    }
+
+    QString action;
+    QString credentials;
+    QString maskedCredentials;
+    if (flag == 1) {
+        action = QStringLiteral("adduser");
+    } else if (flag == 2) {
+        action = QStringLiteral("changeuser");
+        credentials = st.gLogin + QLatin1Char(':') + password + QLatin1Char('@');
+        maskedCredentials = st.gLogin + QLatin1Char(':') + QString::fromLatin1(kPasswordMask) + QLatin1Char('@');
+    }
+
+    if (ctx_.info.gMemberStatus > QLatin1String("3")) {
+        if (view.isChecked(QStringLiteral("Option1")))
+            st.gPublicIPAddr = view.text(QStringLiteral("Text8"));
+        else if (view.isChecked(QStringLiteral("Option2")))
+            st.gPublicIPAddr = view.text(QStringLiteral("Text21"));
+    } else {
+        st.gPublicIPAddr.clear();
+    }
+
+    params.push_back({QStringLiteral("fax"), TabsToHttp(st.gPublicIPAddr)});
+    params.push_back({QStringLiteral("email"), TabsToHttp(view.text(QStringLiteral("Text6")))});
+    params.push_back({QStringLiteral("credit_nr"), QStringLiteral("00000000000000000001")});
+    params.push_back({QStringLiteral("credit_exp"), QStringLiteral("%20")});
+    const QString company = TabsToHttp(view.text(QStringLiteral("txtBankACOwner")));
+    params.push_back({QStringLiteral("bank_name"), company});
+    params.push_back({QStringLiteral("bank_code"), QStringLiteral("%20")});
+    params.push_back({QStringLiteral("bank_account"), QStringLiteral("%20")});
+    writeInfo("company_name", company);
+    const QString jobTitle = TabsToHttp(view.text(QStringLiteral("txtJobTitle")));
+    writeInfo("job_title", jobTitle);
+    params.push_back({QStringLiteral("bank_owner"), jobTitle});
+
+    ensureServerAddress();
+    const QString target = ctx_.info.gVXIPAddress + QStringLiteral("/bbs?action=") + action;
+    st.gURL = QStringLiteral("//") + credentials + target + joinParams(params, false);
+    HTTPEnquiry(flgHTTPMessageBox, st.gURL);
+
+    if (!st.gHTTPOK) {
+        // Kept for support to read; the password never goes into the file.
+        WritePrivateProfileStringA(QStringLiteral("HTTP"), QStringLiteral("Request"),
+                                   QStringLiteral("//") + maskedCredentials + target
+                                       + joinParams(params, true),
+                                   account);
+        WritePrivateProfileStringA(QStringLiteral("HTTP"), QStringLiteral("Response"),
+                                   http_.gResponse, account);
+    }
+}
+
+void AccountProtocol::HTTPEnquiry(bool flg, const QString& aURI)
+{
+    AccountView& view = ctx_.view;
+    const QString savedStatus = view.statusText();
+    view.setStatusText(ctx_.myDateTime() + QStringLiteral(" Contacting ")
+                       + ctx_.info.gVXDomainName.toUpper());
+
+    // Only a reply that accepts the request sets the flag again, so a
+    // failure after an earlier success is never taken for a success.
+    ctx_.state.gHTTPOK = false;
+    http_.gHTTPError = 0;
+    http_.GetURL(aURI);
+
+    if (http_.gHTTPError != 0) {
+        const QString text = GetInetErrorMessage(http_.gHTTPError);
+        view.setStatusText(ctx_.myDateTime() + QLatin1Char(' ') + text);
+        if (flg)
+            showReply(QStringLiteral("Error ") + QString::number(http_.gHTTPError) + kCrLf + text,
+                      title());
+        return;
+    }
+
+    const QString& response = http_.gResponse;
+    qsizetype pos = 0;
+    const QString replyTitle = GetTag(QStringLiteral("title"), 1, response, pos);
+    const QString replyHdr = GetTag(QStringLiteral("h1"), 1, response, pos);
+    QString replyBody = GetReply2(QStringLiteral("p"), pos, response, pos);
+
+    if (replyTitle.isEmpty() && replyHdr.isEmpty() && replyBody.isEmpty()) {
+        showReply(QStringLiteral("The server could not be contacted or it may have returned an "
+                                 "invalid or unrecognised response!"),
+                  title());
+        http_.gHTTPError = -1;
+        return;
+    }
+
+    const QString today = accountDateText(ctx_.today());
+    const QString twoLines = kCrLf + kCrLf;
+    if (contains(replyTitle, "HTTP")) {
+        if (flg)
+            showReply(replyTitle + twoLines + replyHdr + twoLines + replyBody, title());
+    } else if (contains(replyTitle, "showdb_ok")) {
+        ctx_.state.gHTTPOK = true;
+    } else if (contains(replyTitle, "adduser_ok")) {
+        ctx_.state.gHTTPOK = true;
+        if (flg)
+            showReply(replyHdr + kCrLf + replyBody, defaultCaption());
+        view.setEnabled(QStringLiteral("Command5"), true);
+        view.setText(QStringLiteral("Command6"), QStringLiteral("Update Profile"));
+        view.setEnabled(QStringLiteral("txtFirstName"), false);
+        view.setEnabled(QStringLiteral("txtLastName"), false);
+        writeTorvexKey(QStringLiteral("Account_Date_Stamp"), today);
+        writeTorvexKey(QStringLiteral("Profile_Last_Change"), today);
+        ctx_.info.gACDateStamp = today;
+        ctx_.info.gUserProfileStamp = today;
+    } else if (contains(replyTitle, "adduser_fail")) {
+        QString advice;
+        if (contains(replyBody, "already used")) {
+            replyBody = QStringLiteral("An account already exists for the global fax number -") + kCrLf
+                + ctx_.state.gLogin;
+            advice = QStringLiteral("If you believe this is a mistake please immediately advise ")
+                + kCrLf + QString::fromLatin1(kServiceSupportAddress) + QLatin1Char('.');
+        }
+        if (contains(replyBody, "namesake")) {
+            replyBody = QStringLiteral("You have a namesake!") + kCrLf
+                + QStringLiteral("An account already in your name.") + kCrLf;
+            advice = QStringLiteral(
+                "Please add/change a Middle Initial or nickname to the 'First Name' entry and re-try.");
+        }
+        if (flg)
+            showReply(replyHdr + twoLines + replyBody + twoLines + advice, title());
+    } else if (contains(replyTitle, "changeuser_ok")) {
+        ctx_.state.gHTTPOK = true;
+        if (flg)
+            showReply(QStringLiteral("Your TORVEX User Profile has been successfully changed on the "
+                                     "TORVEX Server!"),
+                      title());
+        writeTorvexKey(QStringLiteral("Profile_Last_Change"), today);
+        ctx_.info.gUserProfileStamp = today;
+    } else if (contains(replyTitle, "changeuser_fail")) {
+        const QString center = GetReply2(QStringLiteral("center"), pos, response, pos);
+        const QString secondHdr = GetTag(QStringLiteral("h1"), pos, response, pos);
+        if (flg)
+            showReply(replyHdr + twoLines + center + twoLines + secondHdr, title());
+    } else if (replyTitle == QLatin1String("OK")) {
+        ctx_.state.gHTTPOK = true;
+    } else if (flg) {
+        showReply(replyHdr + twoLines + replyBody, title());
+    }
+    view.setStatusText(savedStatus);
+}
+
+bool AccountProtocol::getUserInfo(const QString& Login)
+{
+    ensureServerAddress();
+    ctx_.state.gURL = QStringLiteral("//") + ctx_.state.gLogin + QLatin1Char(':') + ctx_.info.Password
+        + QLatin1Char('@') + ctx_.info.gVXIPAddress
+        + QStringLiteral("/bbs?action=showdb&what=users&name=") + Login;
+    HTTPEnquiry(false, ctx_.state.gURL);
+    if (http_.gHTTPError == -1) {
+        ctx_.boxes.show(QStringLiteral("The server is unavailable!") + kCrLf
+                            + QStringLiteral("Please try again later."),
+                        title(), MsgButtons::Ok, MsgIcon::None);
+        return false;
+    }
+    if (ctx_.state.gHTTPOK)
+        return true;
+    ctx_.boxes.show(QStringLiteral("Access denied!") + kCrLf
+                        + QStringLiteral("Please check your password and retry!"),
+                    title(), MsgButtons::Ok, MsgIcon::None);
+    return false;
+}
+
+QString AccountProtocol::getUserItem(const QString& item) const
+{
+    const qsizetype at = http_.gResponse.indexOf(item, 0, Qt::CaseInsensitive);
+    if (at < 0)
+        return {};
+    qsizetype end = 0;
+    // at is 0-based; the cell search starts one past the item's first character.
+    return GetTag(QStringLiteral("td"), at + 2, http_.gResponse, end);
+}
+
+}  // namespace torvex

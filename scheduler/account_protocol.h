@@ -1,0 +1,51 @@
+#pragma once
+
+#include "scheduler/account_state.h"
+
+#include <QString>
+
+namespace torvex {
+
+class HttpClient;
+class IpLookup;
+
+// What [HTTP] Request keeps in place of the account password.
+inline constexpr auto kPasswordMask = "********";
+
+// The account protocol with the service's web server: register ("adduser")
+// and update ("changeuser") requests built from the User Profile page, the
+// user record ("showdb"), and the reading of the tagged replies.
+class AccountProtocol {
+public:
+    AccountProtocol(AccountContext& context, HttpClient& http, IpLookup& lookup)
+        : ctx_(context), http_(http), lookup_(lookup)
+    {
+    }
+
+    // flag 1 registers, 2 updates; with flgHTTPMessageBox the server's answer
+    // is shown. The outcome is gHTTPOK.
+    void SaveAccountInfo(int flag, bool flgHTTPMessageBox);
+
+    // Sends one request and acts on the reply's title; sets gHTTPOK, and
+    // gHTTPError to -1 for a reply with nothing recognisable in it.
+    void HTTPEnquiry(bool flg, const QString& aURI);
+
+    // Fetches the user record of Login; true when the server accepted.
+    [[nodiscard]] bool getUserInfo(const QString& Login);
+
+    // The value cell after the cell naming item in the fetched record.
+    [[nodiscard]] QString getUserItem(const QString& item) const;
+
+    [[nodiscard]] const QString& gResponse() const;
+    [[nodiscard]] qint32 gHTTPError() const;
+
+private:
+    void ensureServerAddress();
+    void showReply(const QString& text, const QString& caption) const;
+
+    AccountContext& ctx_;
+    HttpClient& http_;
+    IpLookup& lookup_;
+};
+
+}  // namespace torvex

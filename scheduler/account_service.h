@@ -1,0 +1,47 @@
+#pragma once
+
+#include "scheduler/account_profile.h"
+#include "scheduler/account_protocol.h"
+#include "scheduler/account_state.h"
+#include "scheduler/http_client.h"
+#include "scheduler/ip_lookup.h"
+#include "scheduler/ip_reporting.h"
+#include "scheduler/member_status.h"
+
+#include <functional>
+
+namespace torvex {
+
+// The service account as the main window uses it: the protocol, the
+// profile page, the member status and the address reports over one HTTP
+// client and one look-up, plus the steps start-up, retrieval start and the
+// account button run.
+class ServiceAccount {
+public:
+    explicit ServiceAccount(AccountContext& context);
+
+    // Start-up, once the window is shown: for a registered account, the
+    // member status when its check is due (then the address report), the
+    // new dial-up address when start-up found one, and the tier's features.
+    void startupAccountSteps();
+
+    // Before a retrieval that uses the connection: the member status when
+    // its check is due, then the address report.
+    void retrievalAccountSteps();
+
+    // "&Set Up Address" / "Update Account": registers or updates the account
+    // when isConnection agrees, showing the server's answer.
+    void Command6_Click(const std::function<bool()>& isConnection);
+
+    HttpClient http;
+    IpLookup lookup;
+    AccountProtocol protocol;
+    AccountProfile profile;
+    MemberStatus member;
+    IpReporting reporting;
+
+private:
+    AccountContext& ctx_;
+};
+
+}  // namespace torvex

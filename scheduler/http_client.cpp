@@ -1,0 +1,132 @@
+#include "http_client.h"
+
+#include "platform/time_scale.h"
+
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkProxy>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QPointer>
+#include <QTimer>
+#include <QUrl>
+
+namespace torvex {
+namespace {
+
+// A complete reply is a document whatever its HTTP status: the service's
+// error pages are read like any other reply. Errors of the connection or of
+// the protocol are not.
+[[nodiscard]] bool isDocument(const QNetworkReply& reply)
+{
+    using E = QNetworkReply::NetworkError;
+    const E error = reply.error();
+    if (error == E::NoError)
+        return true;
+    const bool statusError = (error >= E::ContentAccessDenied && error <= E::UnknownContentError)
+        || (error >= E::InternalServerError && error <= E::UnknownServerError);
+    return statusError && reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
+}
+
+[[nodiscard]] qint32 errorNumber(QNetworkReply::NetworkError error, bool timedOut)
+{
+    using E = QNetworkReply::NetworkError;
+    if (timedOut)
+        return inet_error::RequestTimedOut;
+    switch (error) {
+    case E::ConnectionRefusedError: return inet_error::CannotConnect;
+    case E::RemoteHostClosedError: return inet_error::ConnectionReset;
+    case E::HostNotFoundError: return inet_error::NameNotResolved;
+    case E::TimeoutError: return inet_error::Timeout;
+    case E::OperationCanceledError: return inet_error::OperationCancelled;
+    case E::TemporaryNetworkFailureError:
+    case E::NetworkSessionFailedError: return inet_error::Disconnected;
+    case E::TooManyRedirectsError:
+    case E::InsecureRedirectError: return inet_error::RedirectFailed;
+    case E::ProtocolUnknownError: return inet_error::UnrecognizedScheme;
+    case E::ProtocolInvalidOperationError: return inet_error::ProtocolNotSupported;
+    case E::ProtocolFailure: return inet_error::InvalidServerResponse;
+    default: break;
+    }
+    if (error >= E::ProxyConnectionRefusedError && error <= E::UnknownProxyError)
+        return inet_error::ProxyUnreachable;
+    if (error >= E::ContentAccessDenied)
+        return inet_error::CannotRetrieve;
+    return inet_error::CannotComplete;
+}
+
+}  // namespace
+
+HttpClient::HttpClient()
+    : manager_(std::make_unique<QNetworkAccessManager>()), timeoutMs_(scaledMs(kRequestTimeoutMs))
+{
+    // The service is reached directly, as the transfer control did by default.
+    manager_->setProxy(QNetworkProxy::NoProxy);
+}
+
+HttpClient::~HttpClient() = default;
+
+void HttpClient::GetURL(const QString& aURI)
+{
+    gResponse.clear();
+    if (busy_) {
+        // Another request is waiting further down the stack (a timer fired
+        // inside its wait); one at a time, as the callers expect.
+        gHTTPError = inet_error::StillExecuting;
+        return;
+    }
+
+    QUrl url(QStringLiteral("http:") + aURI, QUrl::TolerantMode);
+    if (!url.isValid()) {
+        gHTTPError = inet_error::UrlMalformed;
+        return;
+    }
+    if (url.host().isEmpty()) {
+        gHTTPError = inet_error::NoRemoteComputer;
+        return;
+    }
+
+    QNetworkRequest request;
+    if (!url.userInfo().isEmpty()) {
+        // Sent with the first request rather than after a challenge, so the
+        // server sees the account's credentials exactly once per request.
+        const QByteArray pair = url.userName(QUrl::FullyDecoded).toUtf8() + ':'
+            + url.password(QUrl::FullyDecoded).toUtf8();
+        request.setRawHeader("Authorization", "Basic " + pair.toBase64());
+        url.setUserInfo(QString());
+    }
+    request.setUrl(url);
+    request.setTransferTimeout(0);  // our own timer bounds the whole request
+
+    busy_ = true;
+    QPointer<QNetworkReply> reply = manager_->get(request);
+    bool timedOut = false;
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    QObject::connect(&timer, &QTimer::timeout, &loop, [&] {
+        timedOut = true;
+        if (reply)
+            reply->abort();
+    });
+    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    timer.start(timeoutMs_);
+    if (!reply->isFinished())
+        loop.exec();
+    busy_ = false;
+
+    if (!reply) {
+        gHTTPError = inet_error::CannotComplete;
+        return;
+    }
+    const QNetworkReply::NetworkError error = reply->error();
+    if (!timedOut && isDocument(*reply)) {
+        gResponse = QString::fromUtf8(reply->readAll());
+        gHTTPError = 0;
+    } else {
+        gHTTPError = errorNumber(error, timedOut);
+    }
+    reply->deleteLater();
+}
+
+}  // namespace torvex

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+#include <memory>
+
+class QNetworkAccessManager;
+
+namespace torvex {
+
+// Error numbers GetURL reports, from the transfer error table (the texts are
+// GetInetErrorMessage's). Only the kinds our HTTP stack can tell apart are
+// named here.
+namespace inet_error {
+inline constexpr qint32 Disconnected = 10;              // network went away
+inline constexpr qint32 UrlMalformed = 35752;
+inline constexpr qint32 ProtocolNotSupported = 35753;
+inline constexpr qint32 CannotConnect = 35754;          // connection refused
+inline constexpr qint32 NoRemoteComputer = 35755;       // no host in the URL
+inline constexpr qint32 CannotComplete = 35756;
+inline constexpr qint32 CannotRetrieve = 35758;
+inline constexpr qint32 RequestTimedOut = 35761;        // our request time-out ran out
+inline constexpr qint32 StillExecuting = 35764;         // a request is already in flight
+inline constexpr qint32 Timeout = 35768;                // the socket layer gave up
+inline constexpr qint32 UnrecognizedScheme = 35772;
+inline constexpr qint32 NameNotResolved = 35773;
+inline constexpr qint32 OperationCancelled = 35783;
+inline constexpr qint32 ConnectionReset = 35797;        // server closed before replying
+inline constexpr qint32 InvalidServerResponse = 35918;
+inline constexpr qint32 RedirectFailed = 35922;
+inline constexpr qint32 ProxyUnreachable = 35931;
+}  // namespace inet_error
+
+// The fixed text of an error number; empty for numbers outside the table
+// (-1 included).
+[[nodiscard]] QString GetInetErrorMessage(qint32 myErr);
+
+// How long one request may take before it is given up: the transfer
+// control's own default, scaled like every other wait.
+inline constexpr int kRequestTimeoutMs = 60000;
+
+// The scheduler's web requests: one plain GET per call whose whole body is
+// wanted as text. The call waits in a local event loop, so the window keeps
+// repainting and its timers keep ticking, and it never waits longer than the
+// request time-out.
+class HttpClient {
+public:
+    HttpClient();
+    ~HttpClient();
+    HttpClient(const HttpClient&) = delete;
+    HttpClient& operator=(const HttpClient&) = delete;
+
+    // Fetches "http:" + aURI ("//[user:password@]host[:port]/path?query").
+    // Credentials go out as basic authentication. Afterwards gResponse holds
+    // the body (also of an HTTP error page) and gHTTPError is 0, or
+    // gResponse is empty and gHTTPError holds the error number.
+    void GetURL(const QString& aURI);
+
+    // The time-out of later requests, in milliseconds (already scaled).
+    void setRequestTimeoutMs(int ms) { timeoutMs_ = ms; }
+
+    QString gResponse;
+    qint32 gHTTPError = 0;
+
+private:
+    std::unique_ptr<QNetworkAccessManager> manager_;
+    int timeoutMs_;
+    bool busy_ = false;
+};
+
+}  // namespace torvex

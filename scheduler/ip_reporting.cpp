@@ -1,0 +1,43 @@
+#include "ip_reporting.h"
+
+#include "account_protocol.h"
+
+namespace torvex {
+
+void IpReporting::report()
+{
+    protocol_.SaveAccountInfo(2, false);
+    if (ctx_.state.gHTTPOK)
+        SavePublicIPAddress();
+}
+
+void IpReporting::UpdatedbLocalIPAddress()
+{
+    AccountState& st = ctx_.state;
+    if (ctx_.info.gMemberStatus > QLatin1String("3"))
+        st.gLocalIPAddr = ctx_.view.text(ctx_.info.Modem_Connect ? QStringLiteral("Text8")
+                                                                 : QStringLiteral("Text21"));
+    else
+        st.gLocalIPAddr = QStringLiteral("0");
+    if (st.gLocalIPAddr != st.gPublicIPAddr)
+        report();
+}
+
+void IpReporting::updateLocalIPAddress()
+{
+    AccountState& st = ctx_.state;
+    if (ctx_.info.gMemberStatus < QLatin1String("4") || ctx_.info.gACDateStamp.isEmpty())
+        return;
+    if (ctx_.view.isChecked(QStringLiteral("Check1")))
+        st.gLocalIPAddr.clear();
+    if (st.gLocalIPAddr != ctx_.info.gPubIPAddr)
+        report();
+}
+
+void IpReporting::SavePublicIPAddress()
+{
+    ctx_.info.gPubIPAddr = ctx_.state.gLocalIPAddr;
+    writeTorvexKey(QStringLiteral("Public_IP_Addr"), ctx_.info.gPubIPAddr);
+}
+
+}  // namespace torvex
