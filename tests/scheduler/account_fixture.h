@@ -1,0 +1,91 @@
+#pragma once
+
+#include "platform/ini_file.h"
+#include "scheduler/account_service.h"
+#include "tests/scheduler/fake_account_view.h"
+#include "tests/scheduler/sim_process.h"
+#include "tests/support/test_env.h"
+
+#include <QDate>
+#include <QDir>
+#include <QDirIterator>
+
+namespace torvex::test {
+
+// One registered user on a fresh simulator, the account code over an
+// in-memory window, and the profile page filled in.
+struct AccountFixture {
+    static constexpr auto kLogin = "5551234";
+    static constexpr auto kPassword = "s3cret";
+    static constexpr auto kStatusPrefix = "Date : 07/12/2026  Time : 09:30 AM";
+
+    explicit AccountFixture(const QStringList& simArgs = {}) : sim(simArgs)
+    {
+        sim.writeAccounts(R"({"5551234": {"password": "s3cret", "firstname": "John",
+                              "lastname": "Smith", "groups": "Members"}})");
+        state.gAccountFilePath = env.path(QStringLiteral("account.ini"));
+        env.writeFile(QStringLiteral("account.ini"), "[TORVEX]\nVX_domain_name=torvex.net\n");
+        info.gVXDomainName = QStringLiteral("torvex.net");
+        info.gVXIPAddress = sim.address();
+        info.Password = QString::fromLatin1(kPassword);
+        state.gLogin = QString::fromLatin1(kLogin);
+        state.gDomain = QStringLiteral("torvex.net");
+        const std::pair<const char*, const char*> page[] = {
+            {"txtFirstName", "John"},   {"txtLastName", "Smith"}, {"txtStreet", "1 High St"},
+            {"txtTown", "Leeds"},       {"txtState", ""},         {"txtZip", "12345"},
+            {"txtCountry", "UK"},       {"txtCCode", "44"},       {"txtArea", "113"},
+            {"txtNo", "4960000"},       {"Text6", "john@example.com"},
+            {"Command6", "&Set Up Address"},
+        };
+        for (const auto& [control, text] : page)
+            view.setText(QString::fromLatin1(control), QString::fromLatin1(text));
+        view.check(QStringLiteral("Option2"));
+        view.status = QStringLiteral("before");
+        account.http.setRequestTimeoutMs(3000);
+    }
+
+    [[nodiscard]] QString todayText() const { return today.toString(Qt::ISODate); }
+    [[nodiscard]] QString accountKey(const QString& section, const QString& key) const
+    {
+        return IniFile(state.gAccountFilePath).read(section, key, QStringLiteral("<none>"));
+    }
+    [[nodiscard]] static QString setting(const QString& key)
+    {
+        return readTorvexKey(key, QStringLiteral("<none>"));
+    }
+    // The /bbs request of the last enquiry, as the server saw it.
+    [[nodiscard]] QString lastRequest() const
+    {
+        const QStringList all = sim.requests();
+        return all.isEmpty() ? QString() : all.last();
+    }
+    // Every file the scheduler may have written: the program folder and the
+    // settings file.
+    [[nodiscard]] QStringList filesHolding(const QByteArray& needle) const
+    {
+        QStringList holding;
+        QStringList files{env.iniPath()};
+        QDirIterator it(env.home(), QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            files << it.next();
+        for (const QString& path : files) {
+            QFile file(path);
+            if (file.open(QIODevice::ReadOnly) && file.readAll().contains(needle))
+                holding << path;
+        }
+        return holding;
+    }
+
+    TestEnv env;
+    SimProcess sim;
+    TelvaneInfo info;
+    AccountState state;
+    FakeAccountView view;
+    RecordingMessageBoxes boxes;
+    QDate today{2026, 12, 7};
+    AccountContext ctx{info, state, view, boxes,
+                       [] { return QString::fromLatin1(kStatusPrefix); }, [this] { return today; }};
+    ServiceAccount account{ctx};
+};
+
+}  // namespace torvex::test

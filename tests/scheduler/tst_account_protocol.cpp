@@ -1,0 +1,410 @@
+#include "tests/scheduler/account_fixture.h"
+
+#include <QCoreApplication>
+#include <QtTest>
+
+#include <memory>
+
+using namespace torvex;
+using test::AccountFixture;
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+const QString kTitle = QStringLiteral("TORVEX Print Scheduler");
+
+QString page(const QString& title, const QString& header, const QString& body)
+{
+    return QStringLiteral("<html><head><title>%1</title></head><body><h1>%2</h1>%3<p></body></html>")
+        .arg(title, header, body);
+}
+
+// The query every request of the fixture's profile carries after the action.
+QString profileQuery(const QString& phone = QStringLiteral("&phone=+44-113-4960000"),
+                     const QString& fax = QStringLiteral("%20"))
+{
+    return QStringLiteral("&login=5551234&firstname=John&lastname=Smith&password1=s3cret&password2=s3cret"
+                          "&street=1%20High%20St&town=Leeds&zip=%2012345&country=UK")
+        + phone + QStringLiteral("&fax=") + fax
+        + QStringLiteral("&email=john@example.com&credit_nr=00000000000000000001&credit_exp=%20"
+                         "&bank_name=%20&bank_code=%20&bank_account=%20&bank_owner=%20");
+}
+
+}  // namespace
+
+// The account protocol against the service simulator: requests, replies,
+// messages, bookkeeping and failures.
+class TestAccountProtocol : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<AccountFixture> f;
+
+private Q_SLOTS:
+    void init()
+    {
+        f = std::make_unique<AccountFixture>();
+        QVERIFY(f->sim.isRunning());
+    }
+    void cleanup() { f.reset(); }
+
+    void registerRequestAndItsAcceptance()
+    {
+        f->sim.writeAccounts("{}");
+        f->account.protocol.SaveAccountInfo(1, true);
+
+        const QString target = QStringLiteral("/bbs?action=adduser") + profileQuery();
+        QCOMPARE(f->state.gURL, QStringLiteral("//") + f->sim.address() + target);
+        QCOMPARE(f->lastRequest(), target + QStringLiteral(" user=-"));
+        QVERIFY(f->state.gHTTPOK);
+
+        QCOMPARE(f->boxes.texts(), QStringList{QStringLiteral("Welcome to TORVEX") + kCrLf
+                                               + QStringLiteral("Your TORVEX account 5551234 has been set up.")});
+        QCOMPARE(f->boxes.shown[0].caption, QCoreApplication::applicationName());
+        QCOMPARE(f->boxes.shown[0].buttons, MsgButtons::Ok);
+        QVERIFY(f->view.isEnabled(QStringLiteral("Command5")));
+        QCOMPARE(f->view.text(QStringLiteral("Command6")), QStringLiteral("Update Profile"));
+        QVERIFY(!f->view.isEnabled(QStringLiteral("txtFirstName")));
+        QVERIFY(!f->view.isEnabled(QStringLiteral("txtLastName")));
+        QCOMPARE(f->setting(QStringLiteral("Account_Date_Stamp")), f->todayText());
+        QCOMPARE(f->setting(QStringLiteral("Profile_Last_Change")), f->todayText());
+        QCOMPARE(f->info.gUserProfileStamp, f->todayText());
+
+        // The status line names the server while the request runs, and comes back after.
+        QCOMPARE(f->view.statusHistory.first(),
+                 QString::fromLatin1(AccountFixture::kStatusPrefix) + QStringLiteral(" Contacting TORVEX.NET"));
+        QCOMPARE(f->view.status, QStringLiteral("before"));
+
+        // The profile as sent, escaped; the password is not part of it.
+        QCOMPARE(f->accountKey(QStringLiteral("MYINFO"), QStringLiteral("login")), QStringLiteral("5551234"));
+        QCOMPARE(f->accountKey(QStringLiteral("MYINFO"), QStringLiteral("street")), QStringLiteral("1%20High%20St"));
+        QCOMPARE(f->accountKey(QStringLiteral("MYINFO"), QStringLiteral("state")), QStringLiteral("%20"));
+        QCOMPARE(f->accountKey(QStringLiteral("MYINFO"), QStringLiteral("zip")), QStringLiteral("12345"));
+        QCOMPARE(f->accountKey(QStringLiteral("MYINFO"), QStringLiteral("company_name")), QStringLiteral("%20"));
+        QCOMPARE(f->accountKey(QStringLiteral("MYINFO"), QStringLiteral("number")), QStringLiteral("4960000"));
+        QCOMPARE(f->accountKey(QStringLiteral("HTTP"), QStringLiteral("Request")), QStringLiteral("<none>"));
+        QVERIFY(f->sim.accounts().contains("\"town\": \"Leeds\""));
+    }
+
+    void updateRequestCarriesTheCredentials()
+    {
+        f->account.protocol.SaveAccountInfo(2, true);
+        const QString target = QStringLiteral("/bbs?action=changeuser") + profileQuery();
+        QCOMPARE(f->state.gURL, QStringLiteral("//5551234:s3cret@") + f->sim.address() + target);
+        QCOMPARE(f->lastRequest(), target + QStringLiteral(" user=5551234"));
+        QVERIFY(f->state.gHTTPOK);
+        QCOMPARE(f->boxes.texts(),
+                 QStringList{QStringLiteral("Your TORVEX User Profile has been successfully changed on the TORVEX Server!")});
+        QCOMPARE(f->boxes.shown[0].caption, kTitle);
+        QCOMPARE(f->setting(QStringLiteral("Profile_Last_Change")), f->todayText());
+        QCOMPARE(f->setting(QStringLiteral("Account_Date_Stamp")), QStringLiteral("<none>"));
+    }
+
+    void escapingOfEmptyAndBlankFields()
+    {
+        f->view.setText(QStringLiteral("txtBankACOwner"), QStringLiteral("Smith & Co"));
+        f->view.setText(QStringLiteral("txtJobTitle"), QStringLiteral("O'Neil"));
+        f->view.setText(QStringLiteral("txtArea"), QString());
+        f->account.protocol.SaveAccountInfo(2, false);
+        const QString url = f->state.gURL;
+        QVERIFY(url.contains(QLatin1String("&zip=%2012345&")));
+        QVERIFY2(!url.contains(QLatin1String("phone")), qPrintable(url));
+        QVERIFY(url.contains(QLatin1String("&bank_name=Smith%20&%20Co&bank_code=%20")));
+        QVERIFY(url.endsWith(QLatin1String("&bank_owner=ONeil")));
+        QCOMPARE(f->accountKey(QStringLiteral("MYINFO"), QStringLiteral("area")), QString());
+    }
+
+    void theAddressFieldFollowsTheMemberStatus()
+    {
+        f->view.setText(QStringLiteral("Text21"), QStringLiteral("10.1.1.1"));
+        f->view.setText(QStringLiteral("Text8"), QStringLiteral("10.2.2.2"));
+        f->info.gMemberStatus = QStringLiteral("4");
+        f->account.protocol.SaveAccountInfo(2, false);
+        QVERIFY(f->state.gURL.contains(QLatin1String("&fax=10.1.1.1&")));
+        QCOMPARE(f->state.gPublicIPAddr, QStringLiteral("10.1.1.1"));
+
+        f->view.check(QStringLiteral("Option2"), false);
+        f->view.check(QStringLiteral("Option1"));
+        f->info.gMemberStatus = QStringLiteral("5");
+        f->account.protocol.SaveAccountInfo(2, false);
+        QVERIFY(f->state.gURL.contains(QLatin1String("&fax=10.2.2.2&")));
+
+        f->info.gMemberStatus = QStringLiteral("3");
+        f->account.protocol.SaveAccountInfo(2, false);
+        QVERIFY(f->state.gURL.contains(QLatin1String("&fax=%20&")));
+        QCOMPARE(f->state.gPublicIPAddr, QString());
+    }
+
+    void missingFieldsStopTheRequest_data()
+    {
+        QTest::addColumn<QString>("emptied");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("tab");
+        QTest::addColumn<QString>("focus");
+        QTest::newRow("first name") << "txtFirstName" << "Missing First Name, please retry!" << 6 << "txtFirstName";
+        QTest::newRow("street") << "txtStreet" << "Missing Street Address, please retry!" << 6 << "txtStreet";
+        QTest::newRow("town") << "txtTown" << "Missing Town, please retry!" << 6 << "txtTown";
+        QTest::newRow("country") << "txtCountry" << "Missing Country, please retry!" << 6 << "txtCountry";
+        QTest::newRow("password") << "Password" << "Missing Password, please retry!" << 1 << "Text13";
+    }
+
+    void missingFieldsStopTheRequest()
+    {
+        QFETCH(QString, emptied);
+        QFETCH(QString, message);
+        QFETCH(int, tab);
+        QFETCH(QString, focus);
+        if (emptied == QLatin1String("Password"))
+            f->info.Password.clear();
+        else
+            f->view.setText(emptied, QString());
+        // A later empty field does not take the focus from the first.
+        f->view.setText(QStringLiteral("txtCountry"), emptied == QLatin1String("txtCountry") ? QString() : QStringLiteral("UK"));
+        f->account.protocol.SaveAccountInfo(1, true);
+        QCOMPARE(f->boxes.texts(), QStringList{message});
+        QCOMPARE(f->boxes.shown[0].caption, kTitle);
+        QCOMPARE(f->boxes.beeps, 1);
+        QCOMPARE(f->view.tab, tab);
+        QCOMPARE(f->view.focus, focus);
+        QVERIFY(f->sim.requests().isEmpty());
+    }
+
+    void anEmptyLoginAsksForTheAddress()
+    {
+        f->state.gLogin.clear();
+        f->view.setText(QStringLiteral("txtStreet"), QString());
+        f->account.protocol.SaveAccountInfo(1, true);
+        QCOMPARE(f->boxes.texts(), (QStringList{QStringLiteral("Your TORVEX Address must be set to use the torvex.net server."),
+                                                QStringLiteral("Missing Login, please retry!")}));
+        QCOMPARE(f->view.tab, 1);
+        QCOMPARE(f->view.focus, QStringLiteral("txtVXAddress"));
+        QVERIFY(f->sim.requests().isEmpty());
+    }
+
+    void aLoginThatIsNoFaxNumber()
+    {
+        f->state.gLogin = QStringLiteral("john");
+        f->account.protocol.SaveAccountInfo(1, true);
+        QCOMPARE(f->boxes.texts(),
+                 QStringList{QStringLiteral("The TORVEX.NET Server requires a Global Fax Number as the User Name")});
+        QCOMPARE(f->boxes.shown[0].caption, QCoreApplication::applicationName());
+        QVERIFY(!f->view.isEnabled(QStringLiteral("Command6")));
+        QVERIFY(f->sim.requests().isEmpty());
+    }
+
+    void accountsOfOtherDomainsAreLeftAlone()
+    {
+        f->state.gDomain = QStringLiteral("example.org");
+        f->account.protocol.SaveAccountInfo(2, true);
+        QVERIFY(f->boxes.shown.empty());
+        QVERIFY(f->sim.requests().isEmpty());
+        QCOMPARE(f->accountKey(QStringLiteral("MYINFO"), QStringLiteral("login")), QStringLiteral("<none>"));
+    }
+
+    void replyTitles_data()
+    {
+        QTest::addColumn<QString>("reply");
+        QTest::addColumn<bool>("accepted");
+        QTest::addColumn<QString>("message");
+        const QString two = kCrLf + kCrLf;
+        QTest::newRow("http error page") << page("HTTP 404 Not Found", "Not Found", "Gone.") << false
+                                         << "HTTP 404 Not Found" + two + "Not Found" + two + "Gone.";
+        QTest::newRow("http wins over showdb_ok") << page("HTTP showdb_ok", "H", "B") << false
+                                                  << "HTTP showdb_ok" + two + "H" + two + "B";
+        QTest::newRow("showdb_ok") << page("showdb_ok", "H", "B") << true << QString();
+        QTest::newRow("upper-case adduser_ok") << page("ADDUSER_OK", "Welcome", "Set up.") << true
+                                               << "Welcome" + kCrLf + "Set up.";
+        QTest::newRow("already used")
+            << page("adduser_fail", "Refused", "The number is already used.") << false
+            << "Refused" + two + "An account already exists for the global fax number -" + kCrLf + "5551234" + two
+                   + "If you believe this is a mistake please immediately advise " + kCrLf + "support@torvex.net.";
+        QTest::newRow("namesake") << page("adduser_fail", "Refused", "A namesake has one.") << false
+                                  << "Refused" + two + "You have a namesake!" + kCrLf
+                                         + "An account already in your name." + kCrLf + two
+                                         + "Please add/change a Middle Initial or nickname to the 'First Name' entry and re-try.";
+        QTest::newRow("already used by a namesake")
+            << page("adduser_fail", "Refused", "already used by a namesake") << false
+            << "Refused" + two + "An account already exists for the global fax number -" + kCrLf + "5551234" + two
+                   + "If you believe this is a mistake please immediately advise " + kCrLf + "support@torvex.net.";
+        QTest::newRow("other refusal") << page("adduser_fail", "Refused", "No.") << false
+                                       << "Refused" + two + "No." + two;
+        QTest::newRow("changeuser_ok") << page("changeuser_ok", "H", "B") << true
+                                       << "Your TORVEX User Profile has been successfully changed on the TORVEX Server!";
+        QTest::newRow("changeuser_fail")
+            << QStringLiteral("<title>changeuser_fail</title><h1>Update refused</h1>Not changed.<p>Bad password"
+                              "<center><h1>Try again.</h1></center>")
+            << false << "Update refused" + two + "p>Bad password" + two + "Try again.";
+        QTest::newRow("exactly OK") << page("OK", "H", "B") << true << QString();
+        QTest::newRow("ok is not OK") << page("ok", "Hm", "Odd.") << false << "Hm" + two + "Odd.";
+    }
+
+    // Every title row, through the real HTTP path; an earlier success never
+    // makes a later unknown reply look accepted.
+    void replyTitles()
+    {
+        QFETCH(QString, reply);
+        QFETCH(bool, accepted);
+        QFETCH(QString, message);
+        f->state.gHTTPOK = true;
+        QVERIFY(f->sim.setNextReply(reply));
+        f->account.protocol.HTTPEnquiry(true, QStringLiteral("//") + f->sim.address() + QStringLiteral("/bbs?action=x"));
+        QCOMPARE(f->state.gHTTPOK, accepted);
+        QCOMPARE(f->account.protocol.gHTTPError(), 0);
+        QCOMPARE(f->boxes.texts(), message.isEmpty() ? QStringList() : QStringList{message});
+        QCOMPARE(f->view.status, QStringLiteral("before"));
+
+        // Without messages nothing is shown, and the outcome is the same.
+        f->boxes.shown.clear();
+        QVERIFY(f->sim.setNextReply(reply));
+        f->account.protocol.HTTPEnquiry(false, QStringLiteral("//") + f->sim.address() + QStringLiteral("/bbs?action=x"));
+        QCOMPARE(f->state.gHTTPOK, accepted);
+        QVERIFY(f->boxes.shown.empty());
+    }
+
+    void aRejectionIsKeptForSupportWithoutThePassword()
+    {
+        f->info.Password = QStringLiteral("wrong-one");
+        f->account.protocol.SaveAccountInfo(2, true);
+        QVERIFY(!f->state.gHTTPOK);
+        QVERIFY(f->boxes.texts().value(0).startsWith(QLatin1String("HTTP 401 Unauthorized")));
+        const QString kept = f->accountKey(QStringLiteral("HTTP"), QStringLiteral("Request"));
+        QCOMPARE(kept, QStringLiteral("//5551234:********@") + f->sim.address()
+                           + QStringLiteral("/bbs?action=changeuser")
+                           + profileQuery().replace(QLatin1String("s3cret"), QLatin1String("********")));
+        QVERIFY(f->accountKey(QStringLiteral("HTTP"), QStringLiteral("Response")).contains(QLatin1String("HTTP 401")));
+        QVERIFY(f->filesHolding("wrong-one").isEmpty());
+    }
+
+    void thePasswordStaysOutOfEveryWrittenFile()
+    {
+        f->sim.writeAccounts("{}");
+        f->account.protocol.SaveAccountInfo(1, false);  // accepted
+        f->account.protocol.SaveAccountInfo(1, false);  // refused: already used
+        f->account.protocol.SaveAccountInfo(2, false);  // accepted
+        QVERIFY(f->sim.setMode(QStringLiteral("error")));
+        f->account.protocol.SaveAccountInfo(2, false);  // refused: server error
+        QVERIFY(f->account.protocol.getUserInfo(QStringLiteral("5551234")) == false);
+        QCOMPARE(f->sim.requests().size(), 5);
+        QVERIFY(f->accountKey(QStringLiteral("HTTP"), QStringLiteral("Request")).contains(QLatin1String("********")));
+        QCOMPARE(f->filesHolding("s3cret"), QStringList());
+
+        // Only where the user keeps it.
+        writeTorvexKey(QStringLiteral("Password"), QStringLiteral("s3cret"));
+        QCOMPARE(f->filesHolding("s3cret"), QStringList{f->env.iniPath()});
+    }
+
+    void anEmptyReplyIsUnrecognised()
+    {
+        QVERIFY(f->sim.setMode(QStringLiteral("empty")));
+        f->state.gHTTPOK = false;
+        f->account.protocol.SaveAccountInfo(2, false);
+        QCOMPARE(f->account.protocol.gHTTPError(), -1);
+        QVERIFY(!f->state.gHTTPOK);
+        QCOMPARE(f->boxes.texts(), QStringList{QStringLiteral(
+                                       "The server could not be contacted or it may have returned an invalid or "
+                                       "unrecognised response!")});
+        QCOMPARE(f->boxes.shown[0].caption, kTitle);
+        QVERIFY(f->accountKey(QStringLiteral("HTTP"), QStringLiteral("Request")).startsWith(QLatin1String("//5551234:********@")));
+    }
+
+    void transportFailures_data()
+    {
+        QTest::addColumn<QString>("server");
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<int>("error");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("stalled") << QString() << "stall" << 35761 << "Request timed out";
+        QTest::newRow("dropped") << QString() << "drop" << 35797 << "Connection reset.";
+        QTest::newRow("refused") << "127.0.0.1:" + QString::number(test::unusedPort()) << "normal" << 35754
+                                 << "Unable to connect to remote host";
+        QTest::newRow("unresolvable") << "no-such-host.invalid" << "normal" << 35773 << "Name not resolved.";
+    }
+
+    void transportFailures()
+    {
+        QFETCH(QString, server);
+        QFETCH(QString, mode);
+        QFETCH(int, error);
+        QFETCH(QString, text);
+        if (!server.isEmpty())
+            f->info.gVXIPAddress = server;
+        QVERIFY(f->sim.setMode(mode));
+        f->account.http.setRequestTimeoutMs(600);
+        f->state.gHTTPOK = true;
+        f->account.protocol.SaveAccountInfo(2, true);
+        QCOMPARE(f->account.protocol.gHTTPError(), error);
+        QVERIFY(!f->state.gHTTPOK);
+        QCOMPARE(f->boxes.texts(), QStringList{QStringLiteral("Error ") + QString::number(error) + kCrLf + text});
+        QCOMPARE(f->view.status, QString::fromLatin1(AccountFixture::kStatusPrefix) + QLatin1Char(' ') + text);
+        QCOMPARE(f->accountKey(QStringLiteral("HTTP"), QStringLiteral("Response")), QString());
+    }
+
+    void theServerAddressIsLookedUpWhenNotGiven()
+    {
+        f->info.gVXIPAddress.clear();
+        f->info.gVXDomainName = QStringLiteral("no-such-host.invalid");
+        f->state.gDomain = f->info.gVXDomainName;
+        f->state.gLocalIPAddr = QStringLiteral("0");
+        f->account.protocol.SaveAccountInfo(2, false);
+        QVERIFY(f->state.gURL.startsWith(QLatin1String("//5551234:s3cret@/bbs?action=changeuser")));
+        QCOMPARE(f->account.protocol.gHTTPError(), 35755);  // no remote computer
+        QCOMPARE(f->state.gLocalIPAddr, QStringLiteral("0"));
+
+        f->info.gVXDomainName = QStringLiteral("localhost");
+        f->state.gDomain = f->info.gVXDomainName;
+        f->account.protocol.SaveAccountInfo(2, false);
+        QCOMPARE(f->info.gVXIPAddress, QStringLiteral("127.0.0.1"));
+        // The report's chosen address survives the server look-up.
+        QCOMPARE(f->state.gLocalIPAddr, QStringLiteral("0"));
+    }
+
+    void userRecord()
+    {
+        f->sim.writeAccounts(R"({"5551234": {"password": "s3cret", "groups": "Members, Relay"}})");
+        QVERIFY(f->account.protocol.getUserInfo(QStringLiteral("5551234")));
+        QCOMPARE(f->state.gURL, QStringLiteral("//5551234:s3cret@") + f->sim.address()
+                                    + QStringLiteral("/bbs?action=showdb&what=users&name=5551234"));
+        QCOMPARE(f->account.protocol.getUserItem(QStringLiteral("groups")), QStringLiteral("Members, Relay"));
+        QCOMPARE(f->account.protocol.getUserItem(QStringLiteral("Login")), QStringLiteral("5551234"));
+        QCOMPARE(f->account.protocol.getUserItem(QStringLiteral("Shoe size")), QString());
+        QVERIFY(f->boxes.shown.empty());
+
+        f->sim.writeAccounts(R"({"5551234": {"password": "s3cret"}})");
+        QVERIFY(f->account.protocol.getUserInfo(QStringLiteral("5551234")));
+        QCOMPARE(f->account.protocol.getUserItem(QStringLiteral("Groups")), QString());
+    }
+
+    void userRecordRefusals()
+    {
+        f->info.Password = QStringLiteral("wrong");
+        QVERIFY(!f->account.protocol.getUserInfo(QStringLiteral("5551234")));
+        QCOMPARE(f->boxes.texts(), QStringList{QStringLiteral("Access denied!\r\nPlease check your password and retry!")});
+
+        f->boxes.shown.clear();
+        QVERIFY(f->sim.setMode(QStringLiteral("empty")));
+        QVERIFY(!f->account.protocol.getUserInfo(QStringLiteral("5551234")));
+        QCOMPARE(f->boxes.texts().size(), 2);
+        QCOMPARE(f->boxes.texts().last(), QStringLiteral("The server is unavailable!\r\nPlease try again later."));
+
+        f->boxes.shown.clear();
+        f->info.gVXIPAddress = QStringLiteral("127.0.0.1:") + QString::number(test::unusedPort());
+        QVERIFY(!f->account.protocol.getUserInfo(QStringLiteral("5551234")));
+        QCOMPARE(f->boxes.texts(), QStringList{QStringLiteral("Access denied!\r\nPlease check your password and retry!")});
+    }
+
+    void theSimulatorRefusesNamesakesAndBadUpdates()
+    {
+        f->state.gLogin = QStringLiteral("5559999");
+        f->account.protocol.SaveAccountInfo(1, true);
+        QVERIFY(!f->state.gHTTPOK);
+        QVERIFY(f->boxes.texts().value(0).contains(QLatin1String("You have a namesake!")));
+
+        f->boxes.shown.clear();
+        f->state.gLogin = QStringLiteral("5551234");
+        f->view.setText(QStringLiteral("txtFirstName"), QStringLiteral("Jon"));
+        f->account.protocol.SaveAccountInfo(1, true);
+        QVERIFY(f->boxes.texts().value(0).contains(QLatin1String("An account already exists for the global fax number -\r\n5551234")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAccountProtocol)
+#include "tst_account_protocol.moc"

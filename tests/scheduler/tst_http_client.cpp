@@ -1,0 +1,163 @@
+#include "scheduler/http_client.h"
+#include "tests/scheduler/sim_process.h"
+
+#include <QtTest>
+
+using namespace torvex;
+
+// GetURL against the service simulator on loopback, and the error table.
+class TestHttpClient : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void errorTexts()
+    {
+        QCOMPARE(GetInetErrorMessage(35754), QStringLiteral("Unable to connect to remote host"));
+        QCOMPARE(GetInetErrorMessage(35773), QStringLiteral("Name not resolved."));
+        QCOMPARE(GetInetErrorMessage(35761), QStringLiteral("Request timed out"));
+        QCOMPARE(GetInetErrorMessage(35763), QStringLiteral("Invalid operation  argument"));
+        QCOMPARE(GetInetErrorMessage(35930),
+                 QStringLiteral("Could not connect to the requested server.\r\nThis was determined by "
+                                "receipt of a WSAEHOSTUNREACH error from WinSock."));
+        QCOMPARE(GetInetErrorMessage(7), QStringLiteral("Out of memory"));
+        QVERIFY(GetInetErrorMessage(35777).isEmpty());
+        QVERIFY(GetInetErrorMessage(-1).isEmpty());
+        QVERIFY(GetInetErrorMessage(0).isEmpty());
+    }
+
+    void fetchesExactlyTheGivenPathWithTheSchemePrefixed()
+    {
+        test::SimProcess sim;
+        QVERIFY(sim.isRunning());
+        QVERIFY(sim.setNextReply(QStringLiteral("<title>OK</title>")));
+        HttpClient http;
+        http.GetURL(QStringLiteral("//") + sim.address() + QStringLiteral("/bbs?action=x&zip=%2012345&phone=+44-20-1"));
+        QCOMPARE(http.gHTTPError, 0);
+        QCOMPARE(http.gResponse, QStringLiteral("<title>OK</title>"));
+        QCOMPARE(sim.requests(),
+                 QStringList{QStringLiteral("/bbs?action=x&zip=%2012345&phone=+44-20-1 user=-")});
+    }
+
+    void credentialsGoOutAsBasicAuthentication()
+    {
+        test::SimProcess sim;
+        sim.writeAccounts(R"({"5551234": {"password": "s3cret", "groups": "Members"}})");
+        HttpClient http;
+        http.GetURL(QStringLiteral("//5551234:s3cret@") + sim.address()
+                    + QStringLiteral("/bbs?action=showdb&what=users&name=5551234"));
+        QCOMPARE(http.gHTTPError, 0);
+        QVERIFY2(http.gResponse.contains(QLatin1String("<title>showdb_ok</title>")), qPrintable(http.gResponse));
+        QCOMPARE(sim.requests(),
+                 QStringList{QStringLiteral("/bbs?action=showdb&what=users&name=5551234 user=5551234")});
+    }
+
+    // The service's error pages are documents like any other reply.
+    void anHttpErrorPageIsReturnedAsTheDocument()
+    {
+        test::SimProcess sim;
+        HttpClient http;
+        http.GetURL(QStringLiteral("//5551234:wrong@") + sim.address()
+                    + QStringLiteral("/bbs?action=showdb&what=users&name=5551234"));
+        QCOMPARE(http.gHTTPError, 0);
+        QVERIFY2(http.gResponse.contains(QLatin1String("<title>HTTP 401 Unauthorized</title>")),
+                 qPrintable(http.gResponse));
+
+        QVERIFY(sim.setMode(QStringLiteral("error")));
+        http.GetURL(QStringLiteral("//") + sim.address() + QStringLiteral("/bbs?action=adduser"));
+        QCOMPARE(http.gHTTPError, 0);
+        QVERIFY(http.gResponse.contains(QLatin1String("HTTP 500")));
+    }
+
+    void anEmptyDocumentIsNoError()
+    {
+        test::SimProcess sim({QStringLiteral("--mode"), QStringLiteral("empty")});
+        HttpClient http;
+        http.gResponse = QStringLiteral("left over");
+        http.GetURL(QStringLiteral("//") + sim.address() + QStringLiteral("/bbs?action=adduser"));
+        QCOMPARE(http.gHTTPError, 0);
+        QVERIFY(http.gResponse.isEmpty());
+    }
+
+    void aStalledServerEndsInTheRequestTimeOut()
+    {
+        test::SimProcess sim({QStringLiteral("--mode"), QStringLiteral("stall")});
+        HttpClient http;
+        http.setRequestTimeoutMs(700);
+        QElapsedTimer clock;
+        clock.start();
+        // The window's timers keep running while the request waits.
+        int ticks = 0;
+        QTimer tick;
+        connect(&tick, &QTimer::timeout, this, [&] { ++ticks; });
+        tick.start(50);
+        http.GetURL(QStringLiteral("//") + sim.address() + QStringLiteral("/bbs?action=adduser"));
+        QCOMPARE(http.gHTTPError, inet_error::RequestTimedOut);
+        QCOMPARE(GetInetErrorMessage(http.gHTTPError), QStringLiteral("Request timed out"));
+        QVERIFY(http.gResponse.isEmpty());
+        QVERIFY(clock.elapsed() >= 600);
+        QVERIFY(ticks >= 5);
+
+        // The next request works again once the server answers.
+        QVERIFY(sim.setMode(QStringLiteral("normal")));
+        QVERIFY(sim.setNextReply(QStringLiteral("<title>OK</title>")));
+        http.GetURL(QStringLiteral("//") + sim.address() + QStringLiteral("/bbs?action=adduser"));
+        QCOMPARE(http.gHTTPError, 0);
+    }
+
+    void aDroppedConnectionIsAReset()
+    {
+        test::SimProcess sim({QStringLiteral("--mode"), QStringLiteral("drop")});
+        HttpClient http;
+        http.GetURL(QStringLiteral("//") + sim.address() + QStringLiteral("/bbs?action=adduser"));
+        QCOMPARE(http.gHTTPError, inet_error::ConnectionReset);
+        QCOMPARE(GetInetErrorMessage(http.gHTTPError), QStringLiteral("Connection reset."));
+        QVERIFY(http.gResponse.isEmpty());
+    }
+
+    void aRefusedPortCannotConnect()
+    {
+        HttpClient http;
+        http.GetURL(QStringLiteral("//127.0.0.1:") + QString::number(test::unusedPort())
+                    + QStringLiteral("/bbs?action=adduser"));
+        QCOMPARE(http.gHTTPError, inet_error::CannotConnect);
+        QCOMPARE(GetInetErrorMessage(http.gHTTPError), QStringLiteral("Unable to connect to remote host"));
+    }
+
+    void anUnresolvableNameIsNotResolved()
+    {
+        HttpClient http;
+        http.GetURL(QStringLiteral("//no-such-host.invalid/bbs?action=adduser"));
+        QCOMPARE(http.gHTTPError, inet_error::NameNotResolved);
+        QCOMPARE(GetInetErrorMessage(http.gHTTPError), QStringLiteral("Name not resolved."));
+    }
+
+    void urlsWithoutAHostOrMalformed()
+    {
+        HttpClient http;
+        http.GetURL(QStringLiteral("///bbs?action=adduser"));
+        QCOMPARE(http.gHTTPError, inet_error::NoRemoteComputer);
+        http.GetURL(QStringLiteral("//127.0.0.1:99999999/bbs"));
+        QCOMPARE(http.gHTTPError, inet_error::UrlMalformed);
+        QCOMPARE(GetInetErrorMessage(http.gHTTPError), QStringLiteral("URL is malformed"));
+    }
+
+    // A timer firing inside a request's wait must not start a second one.
+    void oneRequestAtATime()
+    {
+        test::SimProcess sim({QStringLiteral("--mode"), QStringLiteral("stall")});
+        HttpClient http;
+        http.setRequestTimeoutMs(500);
+        qint32 innerError = 0;
+        QTimer::singleShot(100, this, [&] {
+            http.GetURL(QStringLiteral("//") + sim.address() + QStringLiteral("/bbs?action=inner"));
+            innerError = http.gHTTPError;
+        });
+        http.GetURL(QStringLiteral("//") + sim.address() + QStringLiteral("/bbs?action=outer"));
+        QCOMPARE(innerError, inet_error::StillExecuting);
+        QCOMPARE(http.gHTTPError, inet_error::RequestTimedOut);
+        QCOMPARE(sim.requests().size(), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestHttpClient)
+#include "tst_http_client.moc"
