@@ -16,7 +16,7 @@ QString storedProfileText(const QString& stored)
 
 void AccountProfile::LoadAccountInfo()
 {
-    const QString& file = ctx_.state.gAccountFilePath;
+    const QString& file = ctx_.sched.gAccountFilePath;
     const QString torvex = QString::fromLatin1(kTorvexSection);
     const auto account = [&](const char* key, const QString& defaultValue) {
         const QString name = QString::fromLatin1(key);
@@ -24,17 +24,17 @@ void AccountProfile::LoadAccountInfo()
         writeTorvexKey(name, value);
         return value;
     };
-    TelvaneInfo& info = ctx_.info;
+    TelvaneInfo& info = ctx_.info();
     info.gVXDomainName = account("VX_domain_name", QString::fromLatin1(kServiceMailDomain));
     info.gVXIPAddress = account("VX_IP_Address", QString());
     info.VX_SMTP_Server = account("VX_SMTP_Server", QString());
     info.gLastResortSMTPServer =
         account("Last_Resort_SMTP_Server", QString::fromLatin1(kServiceSecondaryMailDomain));
-    ctx_.state.gdfltProfile = account("Default_Profile", QString());
+    ctx_.sched.gdfltProfile = account("Default_Profile", QString());
 
     const QString myInfo = QStringLiteral("MYINFO");
-    ctx_.state.gLogin = GetPrivateProfileStringA(myInfo, QStringLiteral("login"), QString(), file);
-    ctx_.view.setText(QStringLiteral("Label31"), QLatin1Char(' ') + ctx_.state.gLogin + QLatin1Char('@')
+    ctx_.sched.gLogin = GetPrivateProfileStringA(myInfo, QStringLiteral("login"), QString(), file);
+    ctx_.view.setText(QStringLiteral("Label31"), QLatin1Char(' ') + ctx_.sched.gLogin + QLatin1Char('@')
                                                      + info.gVXDomainName + QLatin1Char(' '));
     struct Field {
         const char* key;
@@ -60,16 +60,6 @@ void AccountProfile::ShowUserProfile(bool flag)
 {
     ctx_.view.setVisible(QStringLiteral("Frame8"), flag);
     ctx_.view.setVisible(QStringLiteral("Label31"), flag);
-}
-
-bool AccountProfile::splitTorvexAddress(const QString& address)
-{
-    const qsizetype at = address.indexOf(QLatin1Char('@'));
-    if (at < 0)
-        return false;
-    ctx_.state.gLogin = address.left(at);
-    ctx_.state.gDomain = address.mid(at + 1);
-    return true;
 }
 
 }  // namespace torvex

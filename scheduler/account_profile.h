@@ -19,10 +19,6 @@ public:
     // Shows or hides the profile frame and the TORVEX address label.
     void ShowUserProfile(bool flag);
 
-    // Splits a TORVEX address at its first "@" into gLogin and gDomain;
-    // false (and nothing changed) for a text without "@".
-    bool splitTorvexAddress(const QString& address);
-
 private:
     AccountContext& ctx_;
 };

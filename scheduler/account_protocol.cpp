@@ -1,6 +1,6 @@
 #include "account_protocol.h"
 
-#include "account_dates.h"
+#include "system_date.h"
 #include "account_reply.h"
 #include "http_client.h"
 #include "ip_lookup.h"
@@ -71,30 +71,30 @@ void AccountProtocol::showReply(const QString& text, const QString& caption) con
 
 void AccountProtocol::ensureServerAddress()
 {
-    if (!ctx_.info.gVXIPAddress.isEmpty())
+    if (!ctx_.info().gVXIPAddress.isEmpty())
         return;
     // The look-up is about the server; the PC's address chosen for the
     // report must survive it, or a different one would be saved as sent.
-    const QString local = ctx_.state.gLocalIPAddr;
-    ctx_.info.gVXIPAddress = GetIPAddressfromDomain(lookup_, ctx_.info.gVXDomainName);
-    ctx_.state.gLocalIPAddr = local;
+    const QString local = ctx_.sched.gLocalIPAddr;
+    ctx_.info().gVXIPAddress = GetIPAddressfromDomain(lookup_, ctx_.info().gVXDomainName);
+    ctx_.sched.gLocalIPAddr = local;
 }
 
 void AccountProtocol::SaveAccountInfo(int flag, bool flgHTTPMessageBox)
 {
     AccountState& st = ctx_.state;
     AccountView& view = ctx_.view;
-    const QString& account = st.gAccountFilePath;
+    const QString& account = ctx_.sched.gAccountFilePath;
     const bool required = flag == 1 || flag == 2;
     QString missing;
 
-    if (st.gLogin.isEmpty())
+    if (ctx_.sched.gLogin.isEmpty())
         missing = QStringLiteral("Login");
-    if (st.gDomain.compare(ctx_.info.gVXDomainName, Qt::CaseInsensitive) != 0)
+    if (ctx_.sched.gDomain.compare(ctx_.info().gVXDomainName, Qt::CaseInsensitive) != 0)
         return;
-    if (!IsAllDigits(st.gLogin)) {
+    if (!IsAllDigits(ctx_.sched.gLogin)) {
         ctx_.boxes.beep();
-        ctx_.boxes.show(QStringLiteral("The ") + ctx_.info.gVXDomainName.toUpper()
+        ctx_.boxes.show(QStringLiteral("The ") + ctx_.info().gVXDomainName.toUpper()
                             + QStringLiteral(" Server requires a Global Fax Number as the User Name"),
                         defaultCaption(), MsgButtons::Ok, MsgIcon::None);
         view.setEnabled(QStringLiteral("Command6"), false);
@@ -102,8 +102,8 @@ void AccountProtocol::SaveAccountInfo(int flag, bool flgHTTPMessageBox)
     }
 
     std::vector<Param> params;
-    params.push_back({QStringLiteral("login"), st.gLogin});
-    WritePrivateProfileStringA(QStringLiteral("MYINFO"), QStringLiteral("login"), st.gLogin, account);
+    params.push_back({QStringLiteral("login"), ctx_.sched.gLogin});
+    WritePrivateProfileStringA(QStringLiteral("MYINFO"), QStringLiteral("login"), ctx_.sched.gLogin, account);
 
     const auto requireField = [&](const QString& control, const char* label, int tab) {
         if (!required || !missing.isEmpty())
@@ -128,7 +128,7 @@ void AccountProtocol::SaveAccountInfo(int flag, bool flgHTTPMessageBox)
 
     profileField("txtFirstName", "firstname", "First Name");
     profileField("txtLastName", "lastname", "Last Name");
-    const QString& password = ctx_.info.Password;
+    const QString& password = ctx_.info().Password;
     if (password.isEmpty())
         requireField(QStringLiteral("Text13"), "Password", 1);
     params.push_back({QStringLiteral("password1"), password, true});
@@ -155,7 +155,7 @@ void AccountProtocol::SaveAccountInfo(int flag, bool flgHTTPMessageBox)
     if (missing == QLatin1String("Login")) {
         ctx_.boxes.beep();
         ctx_.boxes.show(QStringLiteral("Your TORVEX Address must be set to use the ")
-                            + ctx_.info.gVXDomainName + QStringLiteral(" server."),
+                            + ctx_.info().gVXDomainName + QStringLiteral(" server."),
                         title(), MsgButtons::Ok, MsgIcon::None);
         view.switchFrame(1);
         view.setFocus(QStringLiteral("txtVXAddress"));
@@ -174,11 +174,11 @@ void AccountProtocol::SaveAccountInfo(int flag, bool flgHTTPMessageBox)
         action = QStringLiteral("adduser");
     } else if (flag == 2) {
         action = QStringLiteral("changeuser");
-        credentials = st.gLogin + QLatin1Char(':') + password + QLatin1Char('@');
-        maskedCredentials = st.gLogin + QLatin1Char(':') + QString::fromLatin1(kPasswordMask) + QLatin1Char('@');
+        credentials = ctx_.sched.gLogin + QLatin1Char(':') + password + QLatin1Char('@');
+        maskedCredentials = ctx_.sched.gLogin + QLatin1Char(':') + QString::fromLatin1(kPasswordMask) + QLatin1Char('@');
     }
 
-    if (ctx_.info.gMemberStatus > QLatin1String("3")) {
+    if (ctx_.info().gMemberStatus > QLatin1String("3")) {
         if (view.isChecked(QStringLiteral("Option1")))
             st.gPublicIPAddr = view.text(QStringLiteral("Text8"));
         else if (view.isChecked(QStringLiteral("Option2")))
@@ -201,11 +201,14 @@ void AccountProtocol::SaveAccountInfo(int flag, bool flgHTTPMessageBox)
     params.push_back({QStringLiteral("bank_owner"), jobTitle});
 
     ensureServerAddress();
-    const QString target = ctx_.info.gVXIPAddress + QStringLiteral("/bbs?action=") + action;
+    const QString target = ctx_.info().gVXIPAddress + QStringLiteral("/bbs?action=") + action;
     st.gURL = QStringLiteral("//") + credentials + target + joinParams(params, false);
     HTTPEnquiry(flgHTTPMessageBox, st.gURL);
 
     if (!st.gHTTPOK) {
+        // The address did not reach the service: the next report must not
+        // take it for the one already sent.
+        st.gPublicIPAddr.clear();
         // Kept for support to read; the password never goes into the file.
         WritePrivateProfileStringA(QStringLiteral("HTTP"), QStringLiteral("Request"),
                                    QStringLiteral("//") + maskedCredentials + target
@@ -221,7 +224,7 @@ void AccountProtocol::HTTPEnquiry(bool flg, const QString& aURI)
     AccountView& view = ctx_.view;
     const QString savedStatus = view.statusText();
     view.setStatusText(ctx_.myDateTime() + QStringLiteral(" Contacting ")
-                       + ctx_.info.gVXDomainName.toUpper());
+                       + ctx_.info().gVXDomainName.toUpper());
 
     // Only a reply that accepts the request sets the flag again, so a
     // failure after an earlier success is never taken for a success.
@@ -252,7 +255,7 @@ void AccountProtocol::HTTPEnquiry(bool flg, const QString& aURI)
         return;
     }
 
-    const QString today = accountDateText(ctx_.today());
+    const QString today = formatSystemDate(ctx_.today());
     const QString twoLines = kCrLf + kCrLf;
     if (contains(replyTitle, "HTTP")) {
         if (flg)
@@ -269,13 +272,13 @@ void AccountProtocol::HTTPEnquiry(bool flg, const QString& aURI)
         view.setEnabled(QStringLiteral("txtLastName"), false);
         writeTorvexKey(QStringLiteral("Account_Date_Stamp"), today);
         writeTorvexKey(QStringLiteral("Profile_Last_Change"), today);
-        ctx_.info.gACDateStamp = today;
-        ctx_.info.gUserProfileStamp = today;
+        ctx_.info().gACDateStamp = today;
+        ctx_.info().gUserProfileStamp = today;
     } else if (contains(replyTitle, "adduser_fail")) {
         QString advice;
         if (contains(replyBody, "already used")) {
             replyBody = QStringLiteral("An account already exists for the global fax number -") + kCrLf
-                + ctx_.state.gLogin;
+                + ctx_.sched.gLogin;
             advice = QStringLiteral("If you believe this is a mistake please immediately advise ")
                 + kCrLf + QString::fromLatin1(kServiceSupportAddress) + QLatin1Char('.');
         }
@@ -294,7 +297,7 @@ void AccountProtocol::HTTPEnquiry(bool flg, const QString& aURI)
                                      "TORVEX Server!"),
                       title());
         writeTorvexKey(QStringLiteral("Profile_Last_Change"), today);
-        ctx_.info.gUserProfileStamp = today;
+        ctx_.info().gUserProfileStamp = today;
     } else if (contains(replyTitle, "changeuser_fail")) {
         const QString center = GetReply2(QStringLiteral("center"), pos, response, pos);
         const QString secondHdr = GetTag(QStringLiteral("h1"), pos, response, pos);
@@ -311,8 +314,8 @@ void AccountProtocol::HTTPEnquiry(bool flg, const QString& aURI)
 bool AccountProtocol::getUserInfo(const QString& Login)
 {
     ensureServerAddress();
-    ctx_.state.gURL = QStringLiteral("//") + ctx_.state.gLogin + QLatin1Char(':') + ctx_.info.Password
-        + QLatin1Char('@') + ctx_.info.gVXIPAddress
+    ctx_.state.gURL = QStringLiteral("//") + ctx_.sched.gLogin + QLatin1Char(':') + ctx_.info().Password
+        + QLatin1Char('@') + ctx_.info().gVXIPAddress
         + QStringLiteral("/bbs?action=showdb&what=users&name=") + Login;
     HTTPEnquiry(false, ctx_.state.gURL);
     if (http_.gHTTPError == -1) {

@@ -14,20 +14,10 @@ namespace torvex {
 
 // The service account as the main window uses it: the protocol, the
 // profile page, the member status and the address reports over one HTTP
-// client and one look-up, plus the steps start-up, retrieval start and the
-// account button run.
+// client and one look-up, and the account button.
 class ServiceAccount {
 public:
     explicit ServiceAccount(AccountContext& context);
-
-    // Start-up, once the window is shown: for a registered account, the
-    // member status when its check is due (then the address report), the
-    // new dial-up address when start-up found one, and the tier's features.
-    void startupAccountSteps();
-
-    // Before a retrieval that uses the connection: the member status when
-    // its check is due, then the address report.
-    void retrievalAccountSteps();
 
     // "&Set Up Address" / "Update Account": registers or updates the account
     // when isConnection agrees, showing the server's answer.

@@ -14,30 +14,29 @@ void IpReporting::report()
 void IpReporting::UpdatedbLocalIPAddress()
 {
     AccountState& st = ctx_.state;
-    if (ctx_.info.gMemberStatus > QLatin1String("3"))
-        st.gLocalIPAddr = ctx_.view.text(ctx_.info.Modem_Connect ? QStringLiteral("Text8")
+    if (ctx_.info().gMemberStatus > QLatin1String("3"))
+        ctx_.sched.gLocalIPAddr = ctx_.view.text(ctx_.info().Modem_Connect ? QStringLiteral("Text8")
                                                                  : QStringLiteral("Text21"));
     else
-        st.gLocalIPAddr = QStringLiteral("0");
-    if (st.gLocalIPAddr != st.gPublicIPAddr)
+        ctx_.sched.gLocalIPAddr = QStringLiteral("0");
+    if (ctx_.sched.gLocalIPAddr != st.gPublicIPAddr)
         report();
 }
 
 void IpReporting::updateLocalIPAddress()
 {
-    AccountState& st = ctx_.state;
-    if (ctx_.info.gMemberStatus < QLatin1String("4") || ctx_.info.gACDateStamp.isEmpty())
+    if (ctx_.info().gMemberStatus < QLatin1String("4") || ctx_.info().gACDateStamp.isEmpty())
         return;
     if (ctx_.view.isChecked(QStringLiteral("Check1")))
-        st.gLocalIPAddr.clear();
-    if (st.gLocalIPAddr != ctx_.info.gPubIPAddr)
+        ctx_.sched.gLocalIPAddr.clear();
+    if (ctx_.sched.gLocalIPAddr != ctx_.info().gPubIPAddr)
         report();
 }
 
 void IpReporting::SavePublicIPAddress()
 {
-    ctx_.info.gPubIPAddr = ctx_.state.gLocalIPAddr;
-    writeTorvexKey(QStringLiteral("Public_IP_Addr"), ctx_.info.gPubIPAddr);
+    ctx_.info().gPubIPAddr = ctx_.sched.gLocalIPAddr;
+    writeTorvexKey(QStringLiteral("Public_IP_Addr"), ctx_.info().gPubIPAddr);
 }
 
 }  // namespace torvex

@@ -1,6 +1,6 @@
 #include "member_status.h"
 
-#include "account_dates.h"
+#include "system_date.h"
 #include "account_protocol.h"
 
 namespace torvex {
@@ -41,23 +41,23 @@ QString memberTitle(const QString& status)
 
 bool MemberStatus::CheckMemberStatus()
 {
-    QString& status = ctx_.info.gMemberStatus;
+    QString& status = ctx_.info().gMemberStatus;
     const QString before = status;
-    if (!protocol_.getUserInfo(ctx_.state.gLogin)) {
+    if (!protocol_.getUserInfo(ctx_.sched.gLogin)) {
         if (status.isEmpty())
             status = kBaseStatus;
         return false;
     }
     status = memberStatusFromGroups(protocol_.getUserItem(QStringLiteral("Groups")));
-    ctx_.info.gUserProfileStamp = accountDateText(ctx_.today());
-    writeTorvexKey(QStringLiteral("Profile_Last_Change"), ctx_.info.gUserProfileStamp);
+    ctx_.info().gUserProfileStamp = formatSystemDate(ctx_.today());
+    writeTorvexKey(QStringLiteral("Profile_Last_Change"), ctx_.info().gUserProfileStamp);
     writeTorvexKey(QStringLiteral("Use_Defaults"), status);
     return status != before;
 }
 
 void MemberStatus::ResetGroupFunctions()
 {
-    const QString& status = ctx_.info.gMemberStatus;
+    const QString& status = ctx_.info().gMemberStatus;
     Enableheaders(true);
     // Text comparisons of the one-character status, as every feature test does.
     EnableForwardingInfo(status > QLatin1String("1"));
@@ -67,7 +67,7 @@ void MemberStatus::ResetGroupFunctions()
 
 QString MemberStatus::getMemberTitle() const
 {
-    return memberTitle(ctx_.info.gMemberStatus);
+    return memberTitle(ctx_.info().gMemberStatus);
 }
 
 void MemberStatus::enable(std::initializer_list<const char*> controls, bool flg)

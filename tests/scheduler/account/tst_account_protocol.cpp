@@ -1,4 +1,4 @@
-#include "tests/scheduler/account_fixture.h"
+#include "tests/scheduler/account/account_fixture.h"
 
 #include <QCoreApplication>
 #include <QtTest>
@@ -170,7 +170,7 @@ private Q_SLOTS:
 
     void anEmptyLoginAsksForTheAddress()
     {
-        f->state.gLogin.clear();
+        f->sched.gLogin.clear();
         f->view.setText(QStringLiteral("txtStreet"), QString());
         f->account.protocol.SaveAccountInfo(1, true);
         QCOMPARE(f->boxes.texts(), (QStringList{QStringLiteral("Your TORVEX Address must be set to use the torvex.net server."),
@@ -182,7 +182,7 @@ private Q_SLOTS:
 
     void aLoginThatIsNoFaxNumber()
     {
-        f->state.gLogin = QStringLiteral("john");
+        f->sched.gLogin = QStringLiteral("john");
         f->account.protocol.SaveAccountInfo(1, true);
         QCOMPARE(f->boxes.texts(),
                  QStringList{QStringLiteral("The TORVEX.NET Server requires a Global Fax Number as the User Name")});
@@ -193,7 +193,7 @@ private Q_SLOTS:
 
     void accountsOfOtherDomainsAreLeftAlone()
     {
-        f->state.gDomain = QStringLiteral("example.org");
+        f->sched.gDomain = QStringLiteral("example.org");
         f->account.protocol.SaveAccountInfo(2, true);
         QVERIFY(f->boxes.shown.empty());
         QVERIFY(f->sim.requests().isEmpty());
@@ -342,19 +342,19 @@ private Q_SLOTS:
     {
         f->info.gVXIPAddress.clear();
         f->info.gVXDomainName = QStringLiteral("no-such-host.invalid");
-        f->state.gDomain = f->info.gVXDomainName;
-        f->state.gLocalIPAddr = QStringLiteral("0");
+        f->sched.gDomain = f->info.gVXDomainName;
+        f->sched.gLocalIPAddr = QStringLiteral("0");
         f->account.protocol.SaveAccountInfo(2, false);
         QVERIFY(f->state.gURL.startsWith(QLatin1String("//5551234:s3cret@/bbs?action=changeuser")));
         QCOMPARE(f->account.protocol.gHTTPError(), 35755);  // no remote computer
-        QCOMPARE(f->state.gLocalIPAddr, QStringLiteral("0"));
+        QCOMPARE(f->sched.gLocalIPAddr, QStringLiteral("0"));
 
         f->info.gVXDomainName = QStringLiteral("localhost");
-        f->state.gDomain = f->info.gVXDomainName;
+        f->sched.gDomain = f->info.gVXDomainName;
         f->account.protocol.SaveAccountInfo(2, false);
         QCOMPARE(f->info.gVXIPAddress, QStringLiteral("127.0.0.1"));
         // The report's chosen address survives the server look-up.
-        QCOMPARE(f->state.gLocalIPAddr, QStringLiteral("0"));
+        QCOMPARE(f->sched.gLocalIPAddr, QStringLiteral("0"));
     }
 
     void userRecord()
@@ -393,13 +393,13 @@ private Q_SLOTS:
 
     void theSimulatorRefusesNamesakesAndBadUpdates()
     {
-        f->state.gLogin = QStringLiteral("5559999");
+        f->sched.gLogin = QStringLiteral("5559999");
         f->account.protocol.SaveAccountInfo(1, true);
         QVERIFY(!f->state.gHTTPOK);
         QVERIFY(f->boxes.texts().value(0).contains(QLatin1String("You have a namesake!")));
 
         f->boxes.shown.clear();
-        f->state.gLogin = QStringLiteral("5551234");
+        f->sched.gLogin = QStringLiteral("5551234");
         f->view.setText(QStringLiteral("txtFirstName"), QStringLiteral("Jon"));
         f->account.protocol.SaveAccountInfo(1, true);
         QVERIFY(f->boxes.texts().value(0).contains(QLatin1String("An account already exists for the global fax number -\r\n5551234")));

@@ -2,8 +2,9 @@
 
 #include "platform/ini_file.h"
 #include "scheduler/account_service.h"
-#include "tests/scheduler/fake_account_view.h"
-#include "tests/scheduler/sim_process.h"
+#include "scheduler/system_date.h"
+#include "tests/scheduler/account/fake_account_view.h"
+#include "tests/scheduler/account/sim_process.h"
 #include "tests/support/test_env.h"
 
 #include <QDate>
@@ -23,13 +24,13 @@ struct AccountFixture {
     {
         sim.writeAccounts(R"({"5551234": {"password": "s3cret", "firstname": "John",
                               "lastname": "Smith", "groups": "Members"}})");
-        state.gAccountFilePath = env.path(QStringLiteral("account.ini"));
+        sched.gAccountFilePath = env.path(QStringLiteral("account.ini"));
         env.writeFile(QStringLiteral("account.ini"), "[TORVEX]\nVX_domain_name=torvex.net\n");
         info.gVXDomainName = QStringLiteral("torvex.net");
         info.gVXIPAddress = sim.address();
         info.Password = QString::fromLatin1(kPassword);
-        state.gLogin = QString::fromLatin1(kLogin);
-        state.gDomain = QStringLiteral("torvex.net");
+        sched.gLogin = QString::fromLatin1(kLogin);
+        sched.gDomain = QStringLiteral("torvex.net");
         const std::pair<const char*, const char*> page[] = {
             {"txtFirstName", "John"},   {"txtLastName", "Smith"}, {"txtStreet", "1 High St"},
             {"txtTown", "Leeds"},       {"txtState", ""},         {"txtZip", "12345"},
@@ -44,10 +45,10 @@ struct AccountFixture {
         account.http.setRequestTimeoutMs(3000);
     }
 
-    [[nodiscard]] QString todayText() const { return today.toString(Qt::ISODate); }
+    [[nodiscard]] QString todayText() const { return formatSystemDate(today); }
     [[nodiscard]] QString accountKey(const QString& section, const QString& key) const
     {
-        return IniFile(state.gAccountFilePath).read(section, key, QStringLiteral("<none>"));
+        return IniFile(sched.gAccountFilePath).read(section, key, QStringLiteral("<none>"));
     }
     [[nodiscard]] static QString setting(const QString& key)
     {
@@ -78,12 +79,13 @@ struct AccountFixture {
 
     TestEnv env;
     SimProcess sim;
-    TelvaneInfo info;
+    SchedulerState sched;
+    TelvaneInfo& info = sched.info;
     AccountState state;
     FakeAccountView view;
     RecordingMessageBoxes boxes;
     QDate today{2026, 12, 7};
-    AccountContext ctx{info, state, view, boxes,
+    AccountContext ctx{sched, state, view, boxes,
                        [] { return QString::fromLatin1(kStatusPrefix); }, [this] { return today; }};
     ServiceAccount account{ctx};
 };

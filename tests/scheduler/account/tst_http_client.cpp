@@ -1,5 +1,5 @@
 #include "scheduler/http_client.h"
-#include "tests/scheduler/sim_process.h"
+#include "tests/scheduler/account/sim_process.h"
 
 #include <QtTest>
 

@@ -1,0 +1,139 @@
+#include "tests/scheduler/account/account_fixture.h"
+
+#include <QtTest>
+
+#include <memory>
+
+using namespace torvex;
+using test::AccountFixture;
+
+namespace {
+
+QByteArray accountWithGroups(const QString& groups)
+{
+    QString json = QStringLiteral(R"({"5551234": {"password": "s3cret")");
+    if (!groups.isNull())
+        json += QStringLiteral(R"(, "groups": "%1")").arg(groups);
+    return (json + QStringLiteral("}}")).toUtf8();
+}
+
+const char* const kForwarding[] = {"Check16", "Check17", "Check18", "Option3", "Option4",
+                                   "Option5", "Option6", "Option7", "Option8", "Text23",
+                                   "Text24",  "Text25",  "Text26",  "Text27",  "Text28"};
+
+}  // namespace
+
+// The member status from the user record's groups, and what it switches.
+class TestMemberStatus : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<AccountFixture> f;
+
+private Q_SLOTS:
+    void init()
+    {
+        f = std::make_unique<AccountFixture>();
+        QVERIFY(f->sim.isRunning());
+    }
+    void cleanup() { f.reset(); }
+
+    void statusFromGroups()
+    {
+        QCOMPARE(memberStatusFromGroups(QStringLiteral("Members, Relay")), QStringLiteral("3"));
+        QCOMPARE(memberStatusFromGroups(QStringLiteral("brisko")), QStringLiteral("4"));
+        QCOMPARE(memberStatusFromGroups(QStringLiteral("Brisko Relay")), QStringLiteral("5"));
+        QCOMPARE(memberStatusFromGroups(QStringLiteral("Members")), QStringLiteral("2"));
+        QCOMPARE(memberStatusFromGroups(QString()), QStringLiteral("1"));
+        QCOMPARE(memberStatusFromGroups(QStringLiteral("Guests")), QStringLiteral("1"));
+    }
+
+    void checkAgainstTheServer_data()
+    {
+        QTest::addColumn<QString>("groups");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("members and relay") << "Members, Relay" << "3" << " Relay ";
+        QTest::newRow("lower-case brisko") << "brisko" << "4" << " Brisko ";
+        QTest::newRow("brisko and relay") << "Brisko, Relay" << "5" << " Brisko+Relay ";
+        QTest::newRow("members") << "Members" << "2" << " Member ";
+        QTest::newRow("no groups item") << QString() << "1" << " Basic ";
+    }
+
+    void checkAgainstTheServer()
+    {
+        QFETCH(QString, groups);
+        QFETCH(QString, status);
+        QFETCH(QString, title);
+        f->sim.writeAccounts(accountWithGroups(groups));
+        f->info.gMemberStatus = QStringLiteral("-");
+        QVERIFY(f->account.member.CheckMemberStatus());
+        QCOMPARE(f->info.gMemberStatus, status);
+        QCOMPARE(f->setting(QStringLiteral("Use_Defaults")), status);
+        QCOMPARE(f->setting(QStringLiteral("Profile_Last_Change")), f->todayText());
+        QCOMPARE(f->info.gUserProfileStamp, f->todayText());
+        QCOMPARE(f->account.member.getMemberTitle(), title);
+        QVERIFY(f->lastRequest().startsWith(QLatin1String("/bbs?action=showdb&what=users&name=5551234 user=5551234")));
+        QVERIFY(f->boxes.shown.empty());
+
+        // The same groups again: no change.
+        QVERIFY(!f->account.member.CheckMemberStatus());
+    }
+
+    void aFailedCheckKeepsTheStatusAndItsDate()
+    {
+        f->info.Password = QStringLiteral("wrong");
+        f->info.gMemberStatus = QStringLiteral("4");
+        QVERIFY(!f->account.member.CheckMemberStatus());
+        QCOMPARE(f->info.gMemberStatus, QStringLiteral("4"));
+        QCOMPARE(f->setting(QStringLiteral("Profile_Last_Change")), QStringLiteral("<none>"));
+        QCOMPARE(f->setting(QStringLiteral("Use_Defaults")), QStringLiteral("<none>"));
+        QCOMPARE(f->boxes.texts(), QStringList{QStringLiteral("Access denied!\r\nPlease check your password and retry!")});
+
+        f->info.gMemberStatus.clear();
+        QVERIFY(f->sim.setMode(QStringLiteral("stall")));
+        f->account.http.setRequestTimeoutMs(400);
+        QVERIFY(!f->account.member.CheckMemberStatus());
+        QCOMPARE(f->info.gMemberStatus, QStringLiteral("1"));
+    }
+
+    void featuresFollowTheStatus_data()
+    {
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<bool>("forwarding");
+        QTest::addColumn<bool>("relay");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("none yet") << "" << false << false << "";
+        QTest::newRow("dash") << "-" << false << false << "";
+        QTest::newRow("base") << "1" << false << false << " Basic ";
+        QTest::newRow("member") << "2" << true << false << " Member ";
+        QTest::newRow("relay") << "3" << true << true << " Relay ";
+        QTest::newRow("brisko") << "4" << true << false << " Brisko ";
+        QTest::newRow("brisko relay") << "5" << true << true << " Brisko+Relay ";
+    }
+
+    void featuresFollowTheStatus()
+    {
+        QFETCH(QString, status);
+        QFETCH(bool, forwarding);
+        QFETCH(bool, relay);
+        QFETCH(QString, title);
+        for (const char* c : {"Check6", "Check10", "Check11"})
+            f->view.setEnabled(QString::fromLatin1(c), false);
+        for (const char* c : kForwarding)
+            f->view.setEnabled(QString::fromLatin1(c), !forwarding);
+        f->view.setEnabled(QStringLiteral("Check15"), !relay);
+        f->view.setEnabled(QStringLiteral("Option9"), !relay);
+        f->info.gMemberStatus = status;
+        f->account.member.ResetGroupFunctions();
+        for (const char* c : {"Check6", "Check10", "Check11"})
+            QVERIFY(f->view.isEnabled(QString::fromLatin1(c)));
+        for (const char* c : kForwarding)
+            QVERIFY2(f->view.isEnabled(QString::fromLatin1(c)) == forwarding, c);
+        QCOMPARE(f->view.isEnabled(QStringLiteral("Check15")), relay);
+        QCOMPARE(f->view.isEnabled(QStringLiteral("Option9")), relay);
+        QCOMPARE(f->view.text(QStringLiteral("Label50")), title);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestMemberStatus)
+#include "tst_member_status.moc"
