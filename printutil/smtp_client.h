@@ -1,0 +1,42 @@
+#pragma once
+
+#include "mail_socket.h"
+#include "run_context.h"
+#include "smtp_client_context.h"
+
+#include <QByteArray>
+
+namespace torvex {
+
+// The conversation over the shared mail socket on the Qt event loop: every
+// wait processes events until the awaited socket event, an error, or
+// gTimoutMinutes ticks of the mail timer.
+class SmtpClient final : public SmtpConversation {
+public:
+    SmtpClient(const RunContext& ctx, SmtpContext& smtp);
+
+    void InitMailSocket() override;
+    void SendEMail() override;
+
+private:
+    void SMTP_Process();
+    void callHost();
+    // Writes a command followed by CR LF.
+    bool writeCommand(const QString& command);
+    [[nodiscard]] bool SMTPTimout(qint16 doState);
+    [[nodiscard]] bool SMTPWriteBlock(const QByteArray& text);
+    void SendMessageText();
+    void SMTPDisconnect();
+    [[nodiscard]] bool replied(const char* code) const;
+    void appendLogLine();
+    // gSMTP_Error while the conversation runs; the socket's events set it.
+    [[nodiscard]] qint32& error() { return SMTPSocket.error; }
+
+    const RunContext& ctx_;
+    SmtpContext& smtp_;
+    MailSocket SMTPSocket;
+    quint16 SMTP_State = SMTP_Idle;
+    QByteArray command_;  // the last command with its CR LF
+};
+
+}  // namespace torvex

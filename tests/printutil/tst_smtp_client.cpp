@@ -1,0 +1,248 @@
+#include "platform/profile_api.h"
+#include "printutil/smtp_client.h"
+#include "printutil/smtp_server_selection.h"
+#include "scripted_smtp_server.h"
+#include "tests/support/test_env.h"
+
+#include <QElapsedTimer>
+#include <QtTest>
+
+#include <memory>
+
+using namespace torvex;
+using test::ScriptedSmtpServer;
+
+namespace {
+
+const QString kMessage = QStringLiteral("To: <b@example.org>\r\nSubject: hello\r\n\r\nLine one\r\n\r\n.\r\n");
+
+}  // namespace
+
+class TestSmtpClient : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        // A one-minute tick takes 100 ms.
+        qputenv("TORVEX_TIME_SCALE", "600");
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress(QStringLiteral("127.0.0.3")), 0));
+        port_ = probe.serverPort();
+        qputenv("TORVEX_SMTP_PORT", QByteArray::number(port_));
+    }
+
+    void init()
+    {
+        env_ = std::make_unique<test::TestEnv>();
+        ctx_ = RunContext();
+        ctx_.programFolder = env_->home();
+        ctx_.info.gTimoutMinutes = 2;
+        smtp_ = SmtpContext();
+        smtp_.gSMTPSenderAddr = QStringLiteral("a@example.org");
+        smtp_.gSMTPRecipAddr = QStringLiteral("b@example.org");
+        smtp_.gSMTPMessage = kMessage;
+        client_ = std::make_unique<SmtpClient>(ctx_, smtp_);
+        client_->InitMailSocket();
+    }
+    void cleanup()
+    {
+        client_.reset();
+        servers_.clear();
+        env_.reset();
+    }
+
+    void continuationGreetingIsAccepted()
+    {
+        ScriptedSmtpServer::Script script;
+        script.greeting = {"220-scripted.example ESMTP\r\n", "220-no UCE\r\n", "220 ready\r\n"};
+        ScriptedSmtpServer& server = serve(QStringLiteral("127.0.0.3"), script);
+        send(QStringLiteral("127.0.0.3"));
+        QCOMPARE(smtp_.gSMTP_Error, qint32(SMTP_OK));
+        QCOMPARE(server.commands,
+                 QList<QByteArray>({"HELO 127.0.0.3", "MAIL FROM: <a@example.org>",
+                                    "RCPT TO: <b@example.org>", "DATA", "QUIT"}));
+        QCOMPARE(server.messages.size(), 1);
+        QCOMPARE(ScriptedSmtpServer::unstuffed(server.messages.front()),
+                 QByteArray("To: <b@example.org>\r\nSubject: hello\r\n\r\nLine one\r\n\r\n"));
+        QCOMPARE(smtp_.gSMTPLog, QStringLiteral("SMTP_CONFIRM_QUIT + Alles OK + 221 Bye, "));
+    }
+
+    void greetingWithoutTwoTwentyEndsWithoutQuit()
+    {
+        ScriptedSmtpServer::Script script;
+        script.greeting = {"554 not today\r\n"};
+        ScriptedSmtpServer& server = serve(QStringLiteral("127.0.0.3"), script);
+        send(QStringLiteral("127.0.0.3"));
+        QCOMPARE(smtp_.gSMTP_Error, qint32(SMTP_ServiceUnavailable));
+        QVERIFY(server.commands.isEmpty());
+    }
+
+    void refusedRecipientStillGetsQuit()
+    {
+        ScriptedSmtpServer::Script script;
+        script.replies["RCPT"] = "550 5.1.1 No such user here\r\n";
+        ScriptedSmtpServer& server = serve(QStringLiteral("127.0.0.3"), script);
+        send(QStringLiteral("127.0.0.3"));
+        QCOMPARE(smtp_.gSMTP_Error, qint32(SMTP_RecipientRefused));
+        QCOMPARE(server.commands,
+                 QList<QByteArray>({"HELO 127.0.0.3", "MAIL FROM: <a@example.org>",
+                                    "RCPT TO: <b@example.org>", "QUIT"}));
+        QVERIFY(server.messages.isEmpty());
+        // The log names the refusal, not the goodbye that followed it.
+        QCOMPARE(SMTPErrorText(smtp_, smtp_.gSMTP_Error),
+                 QStringLiteral("The SMTP server replied - 5.1.1 No such user here"));
+        QCOMPARE(smtp_.gSMTPLog, QStringLiteral("SMTP_RCPT + The SMTP server replied - 5.1.1 No such "
+                                                "user here + 550 5.1.1 No such user here, "));
+    }
+
+    void refusedSenderDataAndMessage_data()
+    {
+        QTest::addColumn<QByteArray>("word");
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<int>("error");
+        QTest::addColumn<int>("commandsBeforeQuit");
+        QTest::newRow("HELO") << QByteArray("HELO") << QByteArray("501 who?\r\n") << 1 << 1;
+        QTest::newRow("MAIL") << QByteArray("MAIL") << QByteArray("553 no relay\r\n") << 1 << 2;
+        QTest::newRow("DATA") << QByteArray("DATA") << QByteArray("451 later\r\n") << 3 << 4;
+        QTest::newRow("message") << QByteArray() << QByteArray("554 spam\r\n") << 4 << 4;
+    }
+    void refusedSenderDataAndMessage()
+    {
+        QFETCH(QByteArray, word);
+        QFETCH(QByteArray, reply);
+        QFETCH(int, error);
+        QFETCH(int, commandsBeforeQuit);
+        ScriptedSmtpServer::Script script;
+        if (word.isEmpty())
+            script.afterMessage = reply;
+        else
+            script.replies[word] = reply;
+        ScriptedSmtpServer& server = serve(QStringLiteral("127.0.0.3"), script);
+        send(QStringLiteral("127.0.0.3"));
+        QCOMPARE(smtp_.gSMTP_Error, error);
+        QCOMPARE(server.commands.size(), commandsBeforeQuit + 1);
+        QCOMPARE(server.commands.back(), QByteArray("QUIT"));
+    }
+
+    void serverDropsAtData_data()
+    {
+        QTest::addColumn<int>("drop");
+        QTest::newRow("on the DATA command") << int(ScriptedSmtpServer::Drop::OnDataCommand);
+        QTest::newRow("after the message") << int(ScriptedSmtpServer::Drop::AfterMessage);
+    }
+    void serverDropsAtData()
+    {
+        QFETCH(int, drop);
+        ScriptedSmtpServer::Script script;
+        script.drop = ScriptedSmtpServer::Drop(drop);
+        serve(QStringLiteral("127.0.0.3"), script);
+        send(QStringLiteral("127.0.0.3"));
+        // Noticed as the drop it is, not as a wait that ran out (7).
+        QCOMPARE(smtp_.gSMTP_Error, qint32(SMTP_Disconnected));
+        QCOMPARE(SMTPErrorText(smtp_, smtp_.gSMTP_Error), QStringLiteral("Server Disconnected"));
+    }
+
+    void silentServerTimesOut()
+    {
+        ScriptedSmtpServer::Script script;
+        script.silentAfterGreeting = true;
+        ScriptedSmtpServer& server = serve(QStringLiteral("127.0.0.3"), script);
+        QElapsedTimer clock;
+        clock.start();
+        send(QStringLiteral("127.0.0.3"));
+        QCOMPARE(smtp_.gSMTP_Error, qint32(SMTP_TimedOut));
+        // Two one-minute ticks (gTimoutMinutes) at 100 ms each.
+        QVERIFY2(clock.elapsed() >= 190 && clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(server.commands, QList<QByteArray>({"HELO 127.0.0.3"}));
+        QVERIFY(smtp_.gSMTPLog.startsWith(QStringLiteral("SMTP_OpenConnection + The connection timed out + ")));
+    }
+
+    void noGreetingAndNoServer()
+    {
+        ScriptedSmtpServer::Script script;
+        script.greeting.clear();
+        serve(QStringLiteral("127.0.0.3"), script);
+        send(QStringLiteral("127.0.0.3"));
+        QCOMPARE(smtp_.gSMTP_Error, qint32(SMTP_NoConnection));
+
+        send(QStringLiteral("127.0.0.4"));  // nobody listens there
+        QCOMPARE(smtp_.gSMTP_Error, qint32(SMTP_NoConnection));
+        QVERIFY(smtp_.gSMTPLog.endsWith(QStringLiteral("SMTP_CallHost + Unable to connect to the server -  + , ")));
+
+        send(QStringLiteral("no-such-host.invalid"));
+        QCOMPARE(smtp_.gSMTP_Error, qint32(SMTP_NoAddress));
+    }
+
+    void dotLinesAndSmuggledCommandsStayText()
+    {
+        ScriptedSmtpServer& server = serve(QStringLiteral("127.0.0.3"), {});
+        const QByteArray body = "Subject: x\r\n\r\n.hidden\r\n.\r\nMAIL FROM:<x@example.org>\r\n"
+                                "RCPT TO:<y@example.org>\r\nDATA\r\nbare\n.\r\nend\r\n";
+        smtp_.gSMTPMessage = QString::fromLatin1(body);
+        smtp_.gSMTPRecipAddr = QStringLiteral("b@example.org>\r\nRSET");
+        send(QStringLiteral("127.0.0.3"));
+        QCOMPARE(smtp_.gSMTP_Error, qint32(SMTP_OK));
+        QCOMPARE(server.commands,
+                 QList<QByteArray>({"HELO 127.0.0.3", "MAIL FROM: <a@example.org>",
+                                    "RCPT TO: <b@example.org> RSET>", "DATA", "QUIT"}));
+        QCOMPARE(server.messages.size(), 1);
+        QCOMPARE(ScriptedSmtpServer::unstuffed(server.messages.front()),
+                 QByteArray("Subject: x\r\n\r\n.hidden\r\n.\r\nMAIL FROM:<x@example.org>\r\n"
+                            "RCPT TO:<y@example.org>\r\nDATA\r\nbare\r\n.\r\nend\r\n\r\n\r\n"));
+    }
+
+    void rowsAreTriedInOrderUntilOneTakesIt()
+    {
+        ScriptedSmtpServer::Script refusing;
+        refusing.replies["RCPT"] = "550 unknown\r\n";
+        ScriptedSmtpServer& second = serve(QStringLiteral("127.0.0.5"), refusing);
+        ScriptedSmtpServer& third = serve(QStringLiteral("127.0.0.6"), {});
+        ctx_.info.Normal_EMail_Addr = QStringLiteral("me@home.example");
+        ctx_.info.gUserSMTPServer = QStringLiteral("127.0.0.5");
+        ctx_.info.gSMTPServer2 = QStringLiteral("127.0.0.6");
+        ctx_.info.gLastResortSMTPServer = QStringLiteral("127.0.0.3");
+        smtp_.gSMTPRecipAddr = QStringLiteral("Sender Office <sender@127.0.0.4>");
+        QVERIFY(SendMessageFile(ctx_, smtp_, *client_, QStringLiteral("MDN+Processed")));
+        const QString file = ctx_.accountFilePath();
+        QCOMPARE(GetPrivateProfileStringA(QStringLiteral("log"), QStringLiteral("SMTP_Servers"), QString(), file),
+                 QStringLiteral("127.0.0.4 + a@example.org , mail.127.0.0.4 + a@example.org , "
+                                "127.0.0.5 + me@home.example , 127.0.0.6 + me@home.example , "));
+        QCOMPARE(GetPrivateProfileStringA(QStringLiteral("log"), QStringLiteral("SMTP_State"), QString(), file),
+                 QStringLiteral("SMTP_CallHost + Unable to connect to the server -  + , "
+                                "SMTP_CallHost + Unable to obtain an Internet Address for the server -  + , "
+                                "SMTP_RCPT + The SMTP server replied - unknown + 550 unknown, "
+                                "SMTP_CONFIRM_QUIT + Alles OK + 221 Bye, "));
+        QCOMPARE(GetPrivateProfileStringA(QStringLiteral("log"), QStringLiteral("SMTP_Type"), QString(), file),
+                 QStringLiteral("MDN+Processed_OK"));
+        QCOMPARE(second.commands.value(2), QByteArray("RCPT TO: <sender@127.0.0.4>"));
+        QCOMPARE(third.commands.value(1), QByteArray("MAIL FROM: <me@home.example>"));
+        QCOMPARE(third.messages.size(), 1);
+        QCOMPARE(smtp_.gSMTPSendToServer, QStringLiteral("127.0.0.6"));
+    }
+
+private:
+    ScriptedSmtpServer& serve(const QString& address, ScriptedSmtpServer::Script script)
+    {
+        servers_.push_back(std::make_unique<ScriptedSmtpServer>(std::move(script)));
+        if (!servers_.back()->listen(QHostAddress(address), port_))
+            qFatal("cannot listen on %s:%u", qPrintable(address), unsigned(port_));
+        return *servers_.back();
+    }
+
+    void send(const QString& server)
+    {
+        smtp_.gSMTPSendToServer = server;
+        client_->SendEMail();
+    }
+
+    quint16 port_ = 0;
+    std::unique_ptr<test::TestEnv> env_;
+    RunContext ctx_;
+    SmtpContext smtp_;
+    std::unique_ptr<SmtpClient> client_;
+    std::vector<std::unique_ptr<ScriptedSmtpServer>> servers_;
+};
+
+QTEST_GUILESS_MAIN(TestSmtpClient)
+#include "tst_smtp_client.moc"
