@@ -1,4 +1,7 @@
+#include "mdn_sender.h"
 #include "print_run.h"
+#include "smtp_client.h"
+#include "test_message.h"
 
 #include "platform/app_paths.h"
 #include "platform/message_box.h"
@@ -32,8 +35,10 @@ int main(int argc, char* argv[])
     const auto boxes = torvex::makeMessageBoxes();
     torvex::NullMailboxSystem mailbox;
     torvex::NullPopFetcher fetcher;
-    torvex::NullReceiptSender receipts;
-    torvex::NullTestMessageSender testMessage;
+    torvex::SmtpContext smtp;
+    torvex::SmtpClient smtpClient(ctx, smtp);
+    torvex::MdnReceiptSender receipts(ctx, smtp, smtpClient);
+    torvex::TestTorvexSender testMessage(ctx, smtp, smtpClient);
     torvex::PrintRun run({ctx, *boxes, mailbox, fetcher, receipts, testMessage,
                           &torvex::systemPrinterNames});
     return int(run.Main(commandLine));

@@ -1,0 +1,125 @@
+#include "smtp_test_server.h"
+
+#include "test_env.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+
+namespace torvex::test {
+namespace {
+
+// Debian's interpreter, which has python3-aiosmtpd; a python3 earlier in
+// PATH (a virtual environment) may lack it.
+QString python()
+{
+    return QFile::exists(QStringLiteral("/usr/bin/python3")) ? QStringLiteral("/usr/bin/python3")
+                                                             : QStringLiteral("python3");
+}
+
+QString script()
+{
+    return sourceDir() + QStringLiteral("/tests/support/smtp_maildir_server.py");
+}
+
+}  // namespace
+
+SmtpTestServer::SmtpTestServer(QString maildir) : maildir_(std::move(maildir))
+{
+    if (maildir_.isEmpty())
+        maildir_ = dir_.filePath(QStringLiteral("Maildir"));
+}
+
+SmtpTestServer::~SmtpTestServer()
+{
+    stop();
+}
+
+bool SmtpTestServer::available()
+{
+    QProcess probe;
+    probe.start(python(), {QStringLiteral("-c"), QStringLiteral("import aiosmtpd")});
+    return probe.waitForFinished(10000) && probe.exitStatus() == QProcess::NormalExit
+        && probe.exitCode() == 0;
+}
+
+bool SmtpTestServer::start(const QString& host, quint16 port, const QStringList& refused)
+{
+    QStringList args{script(),
+                     QStringLiteral("--host"),
+                     host,
+                     QStringLiteral("--port"),
+                     QString::number(port),
+                     QStringLiteral("--maildir"),
+                     maildir_,
+                     QStringLiteral("--log"),
+                     dir_.filePath(QStringLiteral("smtp.log"))};
+    for (const QString& address : refused)
+        args << QStringLiteral("--refuse") << address;
+    process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process_.start(python(), args);
+    if (!process_.waitForStarted(10000))
+        return false;
+    QElapsedTimer clock;
+    clock.start();
+    QByteArray out;
+    while (!out.contains('\n') && clock.elapsed() < 20000 && process_.state() == QProcess::Running) {
+        process_.waitForReadyRead(500);
+        out += process_.readAllStandardOutput();
+    }
+    if (!out.startsWith("READY "))
+        return false;
+    port_ = quint16(out.mid(6).trimmed().toUInt());
+    return port_ != 0;
+}
+
+void SmtpTestServer::stop()
+{
+    if (process_.state() == QProcess::NotRunning)
+        return;
+    process_.terminate();
+    if (!process_.waitForFinished(5000)) {
+        process_.kill();
+        process_.waitForFinished(5000);
+    }
+}
+
+QStringList SmtpTestServer::logLines() const
+{
+    QFile file(dir_.filePath(QStringLiteral("smtp.log")));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromLatin1(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+QStringList SmtpTestServer::commands() const
+{
+    QStringList result;
+    for (const QString& line : logLines()) {
+        if (line.startsWith(QLatin1String("CMD ")))
+            result << line.mid(4);
+    }
+    return result;
+}
+
+QList<SmtpTestServer::Delivery> SmtpTestServer::deliveries() const
+{
+    QList<Delivery> result;
+    for (const QString& line : logLines()) {
+        if (!line.startsWith(QLatin1String("DELIVERED ")))
+            continue;
+        const QStringList parts = line.split(QLatin1Char(' '));
+        if (parts.size() != 4)
+            continue;
+        Delivery delivery;
+        delivery.mailFrom = parts.at(1);
+        delivery.rcptTo = parts.at(2).split(QLatin1Char(','));
+        QFile file(maildir_ + QStringLiteral("/new/") + parts.at(3));
+        if (file.open(QIODevice::ReadOnly))
+            delivery.content = file.readAll();
+        result << delivery;
+    }
+    return result;
+}
+
+}  // namespace torvex::test

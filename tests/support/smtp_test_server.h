@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+namespace torvex::test {
+
+// Debian's aiosmtpd (smtp_maildir_server.py) on a loopback address for one
+// test: delivers every accepted message into a Maildir and logs every
+// command line and envelope. Stopped on destruction.
+class SmtpTestServer {
+public:
+    struct Delivery {
+        QString mailFrom;
+        QStringList rcptTo;
+        QByteArray content;  // as the server stored it: unstuffed, without the final "." line
+    };
+
+    // maildir empty: a Maildir of the server's own.
+    explicit SmtpTestServer(QString maildir = QString());
+    ~SmtpTestServer();
+    SmtpTestServer(const SmtpTestServer&) = delete;
+    SmtpTestServer& operator=(const SmtpTestServer&) = delete;
+
+    // python3 with aiosmtpd is installed.
+    [[nodiscard]] static bool available();
+
+    // Starts on host:port (0: a free port); true once it listens. Recipients
+    // in `refused` are answered with 550.
+    bool start(const QString& host = QStringLiteral("127.0.0.1"), quint16 port = 0,
+               const QStringList& refused = {});
+    void stop();
+
+    [[nodiscard]] quint16 port() const { return port_; }
+    [[nodiscard]] QString maildir() const { return maildir_; }
+    // The command lines received, in order.
+    [[nodiscard]] QStringList commands() const;
+    [[nodiscard]] QList<Delivery> deliveries() const;
+
+private:
+    [[nodiscard]] QStringList logLines() const;
+
+    QTemporaryDir dir_;
+    QString maildir_;
+    QProcess process_;
+    quint16 port_ = 0;
+};
+
+}  // namespace torvex::test
