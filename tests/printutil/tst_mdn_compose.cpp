@@ -65,6 +65,16 @@ QString thirdPart()
         + QStringLiteral("--\r\n\r\n.\r\n");
 }
 
+// Header, first part and the start of the second part of a "Failed" receipt.
+QString failedStart()
+{
+    return header(QStringLiteral("Subject: RE: Quarterly figures : TORVEX confirmation."))
+        + QStringLiteral("The TORVEX sent on Tue, 5 Mar 2024 10:00:00 +0100 to user@torvex.net with "
+                         "the subject \"Quarterly figures\" could not be processed.\r\n"
+                         "Process report - \r\n\tFAX.TIF\tValid TORVEX Format\r\n\r\n\r\n")
+        + machinePartStart();
+}
+
 const QString kProcessedText = QStringLiteral(
     "The TORVEX sent on Tue, 5 Mar 2024 10:00:00 +0100 to user@torvex.net with the subject "
     "\"Quarterly figures\" has been processed.\r\n"
@@ -94,11 +104,7 @@ private Q_SLOTS:
     void failedWithoutFullMode()
     {
         const QString expected =
-            header(QStringLiteral("Subject: RE: Quarterly figures : TORVEX confirmation."))
-            + QStringLiteral("The TORVEX sent on Tue, 5 Mar 2024 10:00:00 +0100 to user@torvex.net with "
-                             "the subject \"Quarterly figures\" could not be processed.\r\n"
-                             "Process report - \r\n\tFAX.TIF\tValid TORVEX Format\r\n\r\n\r\n")
-            + machinePartStart()
+            failedStart()
             + lines({QStringLiteral("Disposition: automatic-action/MDN-sent-automatically; Failed"),
                      QStringLiteral("Failure: Unprintable File(s)"),
                      QStringLiteral("Accept-Features: ua-media=stationary;paper-size=letter;grey=2;"
@@ -113,11 +119,7 @@ private Q_SLOTS:
     void failedFullModeResults()
     {
         const QString start =
-            header(QStringLiteral("Subject: RE: Quarterly figures : TORVEX confirmation."))
-            + QStringLiteral("The TORVEX sent on Tue, 5 Mar 2024 10:00:00 +0100 to user@torvex.net with "
-                             "the subject \"Quarterly figures\" could not be processed.\r\n"
-                             "Process report - \r\n\tFAX.TIF\tValid TORVEX Format\r\n\r\n\r\n")
-            + machinePartStart()
+            failedStart()
             + lines({QStringLiteral("Disposition: automatic-action/MDN-sent-automatically; "),
                      QStringLiteral("                Failed / G3Fax-report-request"), QString()});
         ReceiptRequest unprintable = request(QStringLiteral("Failed"), true);
