@@ -1,0 +1,277 @@
+#include "scheduler/clock.h"
+#include "scheduler/main_form.h"
+#include "scheduler/print_launcher.h"
+#include "scheduler/startup.h"
+#include "scheduler/system_date.h"
+#include "common/telvane_info.h"
+#include "platform/ini_file.h"
+#include "platform/message_box.h"
+#include "tests/scheduler/account/sim_process.h"
+#include "tests/support/test_env.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QtTest>
+
+#include <memory>
+
+using namespace torvex;
+
+namespace {
+
+class NoDialUp final : public DialUpHooks {
+public:
+    bool installed() override { return false; }
+    QStringList phoneBookEntries() override { return {}; }
+    bool connected() override { return false; }
+    QString statusText() override { return {}; }
+    QString currentEntry() override { return {}; }
+    void setCurrentEntry(const QString&) override {}
+    bool IsDialUpConnected() override { return false; }
+    void DisConnectDialUp() override {}
+};
+
+class NoLine final : public LineMonitorHooks {
+public:
+    void ClearHandles() override {}
+    void TapiStart() override {}
+    void TapiGetDevCaps() override {}
+    void LineMonitor(int) override {}
+    void shutDown() override {}
+};
+
+class NoShell final : public ShellOpener {
+public:
+    bool open(const QString&) override { return true; }
+};
+
+const QDate kToday(2026, 12, 7);
+
+}  // namespace
+
+// The service account on the real window: loading the profile, the account
+// button, and the member-status steps of start-up and retrieval.
+class TestAccountWindow : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<test::TestEnv> env;
+    std::unique_ptr<test::SimProcess> sim;
+    std::shared_ptr<RecordingMessageBoxes> boxes;
+    std::unique_ptr<MainForm> form;
+
+    // A registered Relay member whose last status check lies daysAgo back.
+    void writeSettings(int daysAgo, bool registered = true)
+    {
+        QByteArray ini = "[TORVEX]\nTorvex_Addr=5551234@torvex.net\nPassword=s3cret\nUse_Defaults=3\n"
+                         "Modem_Connect=n\nNormal_EMail_Addr=john@example.com\n";
+        if (registered)
+            ini += "Account_Date_Stamp=" + formatSystemDate(kToday.addDays(-400)).toUtf8() + "\n";
+        ini += "Profile_Last_Change=" + formatSystemDate(kToday.addDays(-daysAgo)).toUtf8() + "\n";
+        env->writeFile(env->iniPath(), ini);
+    }
+
+    void load()
+    {
+        FormEnvironment fe;
+        fe.boxes = boxes;
+        fe.clock = std::make_shared<FixedClock>(QDateTime(kToday, QTime(9, 30)));
+        fe.shell = std::make_shared<NoShell>();
+        fe.printerNames = [] { return QStringList{QStringLiteral("TORVEX PDF")}; };
+        fe.printerSetup = [](QWidget*) {};
+        fe.endProgram = [] {};
+        fe.makeDialUp = [](MainForm&) { return std::make_unique<NoDialUp>(); };
+        fe.makeLineMonitor = [](MainForm&) { return std::make_unique<NoLine>(); };
+        form = std::make_unique<MainForm>(fe);
+        QVERIFY(form->Form_Load());
+    }
+
+    template <typename T>
+    T* widget(const char* name) const
+    {
+        T* w = form->findChild<T*>(QString::fromLatin1(name));
+        if (!w)
+            qFatal("no control %s", name);
+        return w;
+    }
+
+    // The address field's check enables the button once the user has been
+    // through it; the tests start from there.
+    QPushButton* accountButton() const
+    {
+        auto* button = widget<QPushButton>("Command6");
+        button->setEnabled(true);
+        return button;
+    }
+
+    [[nodiscard]] QStringList actions() const
+    {
+        QStringList out;
+        for (const QString& r : sim->requests())
+            out << r.section(QLatin1Char('&'), 0, 0).section(QLatin1Char('='), 1);
+        return out;
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        env = std::make_unique<test::TestEnv>();
+        sim = std::make_unique<test::SimProcess>();
+        QVERIFY(sim->isRunning());
+        sim->writeAccounts(R"({"5551234": {"password": "s3cret", "firstname": "John",
+                               "lastname": "Smith", "groups": "Brisko, Relay"}})");
+        env->writeFile(QStringLiteral("account.ini"),
+                       "[TORVEX]\nVX_domain_name=torvex.net\nVX_IP_Address=" + sim->address().toUtf8()
+                           + "\n[MYINFO]\nlogin=5551234\nfirstname=John\nlastname=Smith\n"
+                             "street=1%20High%20St\ntown=Leeds\nstate=%20\nzip=12345\ncountry=UK\n"
+                             "ccode=44\narea=113\nnumber=4960000\ncompany_name=%20\njob_title=%20\n");
+        boxes = std::make_shared<RecordingMessageBoxes>();
+    }
+    void cleanup()
+    {
+        form.reset();
+        sim.reset();
+        env.reset();
+    }
+
+    void loadingShowsTheStoredProfile()
+    {
+        writeSettings(1);
+        load();
+        QCOMPARE(widget<QLineEdit>("txtStreet")->text(), QStringLiteral("1 High St"));
+        QCOMPARE(widget<QLineEdit>("txtState")->text(), QString());
+        QCOMPARE(widget<QLineEdit>("txtNo")->text(), QStringLiteral("4960000"));
+        QCOMPARE(widget<QLabel>("Label31")->text(), QStringLiteral(" 5551234@torvex.net "));
+        QCOMPARE(widget<QPushButton>("Command6")->text(), QStringLiteral("Update Account"));
+        QCOMPARE(readTorvexKey(QStringLiteral("VX_IP_Address")), sim->address());
+        QVERIFY(sim->requests().isEmpty());
+    }
+
+    void startUpChecksTheStatusAfterThirtyDays()
+    {
+        writeSettings(31);
+        load();
+        runStartupAccountSteps(*form);
+        QCOMPARE(actions(), (QStringList{QStringLiteral("showdb"), QStringLiteral("changeuser")}));
+        QCOMPARE(form->state().info.gMemberStatus, QStringLiteral("5"));
+        QCOMPARE(readTorvexKey(QStringLiteral("Use_Defaults")), QStringLiteral("5"));
+        QCOMPARE(readTorvexKey(QStringLiteral("Profile_Last_Change")), formatSystemDate(kToday));
+        QCOMPARE(widget<QLabel>("Label50")->text(), QStringLiteral(" Brisko+Relay "));
+        QVERIFY(widget<QCheckBox>("Check15")->isEnabled());
+        QVERIFY(widget<QCheckBox>("Check16")->isEnabled());
+        // The report carries the network card's address for a Brisko member.
+        QVERIFY(sim->requests().last().contains(QLatin1String("&fax=") + widget<QLineEdit>("Text21")->text()
+                                                 + QLatin1Char('&')));
+        QVERIFY(boxes->shown.empty());
+    }
+
+    void startUpLeavesAThirtyDayOldStatus()
+    {
+        writeSettings(30);
+        load();
+        runStartupAccountSteps(*form);
+        QVERIFY(sim->requests().isEmpty());
+        QCOMPARE(widget<QLabel>("Label50")->text(), QStringLiteral(" Relay "));
+        QVERIFY(widget<QCheckBox>("Check15")->isEnabled());
+    }
+
+    void anUnregisteredAccountRunsNoAccountSteps()
+    {
+        writeSettings(100, false);
+        load();
+        widget<QLabel>("Label50")->setText(QStringLiteral("as built"));
+        runStartupAccountSteps(*form);
+        QVERIFY(sim->requests().isEmpty());
+        QCOMPARE(widget<QLabel>("Label50")->text(), QStringLiteral("as built"));
+    }
+
+    void aRetrievalChecksTheStatusAfterThirtyDaysThenReports()
+    {
+        writeSettings(30);
+        load();
+        form->launcher().shellIt(QStringLiteral("0"));
+        QCOMPARE(actions(), QStringList{QStringLiteral("changeuser")});
+
+        cleanup();
+        init();
+        writeSettings(31);
+        load();
+        form->launcher().shellIt(QStringLiteral("0"));
+        QCOMPARE(actions(), (QStringList{QStringLiteral("showdb"), QStringLiteral("changeuser")}));
+        QCOMPARE(widget<QLabel>("Label50")->text(), QStringLiteral(" Brisko+Relay "));
+    }
+
+    void theAccountButtonUpdatesTheAccount()
+    {
+        writeSettings(1);
+        load();
+        widget<QRadioButton>("Option2")->setChecked(true);
+        QTest::mouseClick(accountButton(), Qt::LeftButton);
+        QCOMPARE(actions(), QStringList{QStringLiteral("changeuser")});
+        QVERIFY(sim->requests().last().endsWith(QLatin1String("user=5551234")));
+        QCOMPARE(boxes->texts(),
+                 QStringList{QStringLiteral("Your TORVEX User Profile has been successfully changed on the TORVEX Server!")});
+        QCOMPARE(boxes->shown[0].caption, MainForm::title());
+        // Accepted: the address is now the reported one.
+        QCOMPARE(readTorvexKey(QStringLiteral("Public_IP_Addr")), form->state().gLocalIPAddr);
+    }
+
+    void theAccountButtonRegistersANewAccount()
+    {
+        writeSettings(1, false);
+        sim->writeAccounts("{}");
+        load();
+        widget<QRadioButton>("Option2")->setChecked(true);
+        auto* button = accountButton();
+        QCOMPARE(button->text(), QStringLiteral("&Set Up Address"));
+        QTest::mouseClick(button, Qt::LeftButton);
+        QCOMPARE(actions(), QStringList{QStringLiteral("adduser")});
+        QVERIFY(sim->requests().last().endsWith(QLatin1String("user=-")));
+        QCOMPARE(boxes->texts(), QStringList{QStringLiteral("Welcome to TORVEX\r\nYour TORVEX account 5551234 has been set up.")});
+        QCOMPARE(button->text(), QStringLiteral("Update Profile"));
+        QVERIFY(!widget<QLineEdit>("txtFirstName")->isEnabled());
+        QVERIFY(widget<QPushButton>("Command5")->isEnabled());
+        QCOMPARE(readTorvexKey(QStringLiteral("Account_Date_Stamp")), formatSystemDate(kToday));
+        QVERIFY(sim->accounts().contains("\"street\": \"1 High St\""));
+    }
+
+    void theAccountButtonWantsAConnectionType()
+    {
+        writeSettings(1);
+        load();
+        // Neither option selected, as on a first start.
+        for (const char* name : {"Option1", "Option2"}) {
+            auto* option = widget<QRadioButton>(name);
+            if (option->group())
+                option->group()->setExclusive(false);
+            option->setAutoExclusive(false);
+            option->setChecked(false);
+        }
+        QTest::mouseClick(accountButton(), Qt::LeftButton);
+        QVERIFY(sim->requests().isEmpty());
+        QCOMPARE(boxes->texts(), QStringList{QStringLiteral("Please select 'Modem' or 'Network'.")});
+    }
+
+    void aFailedRequestShowsItsErrorOnTheStatusBar()
+    {
+        writeSettings(1);
+        load();
+        widget<QRadioButton>("Option2")->setChecked(true);
+        QVERIFY(sim->setMode(QStringLiteral("drop")));
+        QTest::mouseClick(accountButton(), Qt::LeftButton);
+        QCOMPARE(boxes->texts(), QStringList{QStringLiteral("Error 35797\r\nConnection reset.")});
+        QVERIFY(form->statusText().endsWith(QLatin1String(" Connection reset.")));
+        QVERIFY(form->statusText().startsWith(QLatin1String("Date : ")));
+        const QString kept = IniFile(env->path(QStringLiteral("account.ini")))
+                                 .read(QStringLiteral("HTTP"), QStringLiteral("Request"), QString());
+        QVERIFY(kept.startsWith(QLatin1String("//5551234:********@")));
+        QVERIFY(!kept.contains(QLatin1String("s3cret")));
+    }
+};
+
+QTEST_MAIN(TestAccountWindow)
+#include "tst_account_window.moc"
