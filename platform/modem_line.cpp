@@ -2,7 +2,6 @@
 
 #include "modem_line_device.h"
 #include "modem_line_errors.h"
-#include "modem_line_probe.h"
 #include "time_scale.h"
 
 #include <QFileInfo>
@@ -13,7 +12,6 @@ namespace {
 
 // Bounds on the modem's answers; a real modem answers in milliseconds.
 constexpr int kCommandTimeoutMs = 2000;
-constexpr int kProbeTimeoutMs = 700;
 
 // Echo off, verbose result codes on, never answer: the modem reports every
 // ring and leaves the call alone.
@@ -32,7 +30,7 @@ ModemLine::~ModemLine() = default;
 qint32 ModemLine::lineInitialize(const QStringList& ports)
 {
     lineClose();
-    ports_ = ports.isEmpty() ? findModems(candidateModemPorts(), kProbeTimeoutMs) : ports;
+    ports_ = ports;
     handles.app = 1;
     return 0;
 }

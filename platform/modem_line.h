@@ -51,8 +51,7 @@ public:
     explicit ModemLine(QObject* parent = nullptr);
     ~ModemLine() override;
 
-    // The line devices are the given ports when there are any, otherwise
-    // the modems found on this machine.
+    // The line devices are the given serial ports, in their order.
     qint32 lineInitialize(const QStringList& ports);
     [[nodiscard]] qint32 numDevices() const { return qint32(ports_.size()); }
     [[nodiscard]] QString devicePort(qint32 device) const;

@@ -64,4 +64,11 @@ QStringList findModems(const QStringList& ports, int timeoutMs)
     return modems;
 }
 
+QStringList installedModems()
+{
+    // A modem answers "AT" in milliseconds; a bare UART never does.
+    constexpr int kProbeTimeoutMs = 700;
+    return findModems(candidateModemPorts(), kProbeTimeoutMs);
+}
+
 }  // namespace torvex

@@ -12,4 +12,7 @@ namespace torvex {
 // Those of the ports that answer "AT" with "OK" within timeoutMs each.
 [[nodiscard]] QStringList findModems(const QStringList& ports, int timeoutMs);
 
+// The modems of this machine: the candidate ports that answer.
+[[nodiscard]] QStringList installedModems();
+
 }  // namespace torvex

@@ -5,6 +5,7 @@
 #include "platform/message_box.h"
 #include "print_launcher.h"
 #include "schedule_engine.h"
+#include "send_test.h"
 #include "settings_apply.h"
 
 #include <QApplication>
@@ -58,6 +59,7 @@ void MainForm::connectControls()
     connect(c_.Command2, &QPushButton::clicked, this, [this] { settings_->Command2_Click(); });
     connect(c_.Command3, &QPushButton::clicked, this, [this] { handlers_->Command3_Click(); });
     connect(c_.Command4, &QPushButton::clicked, this, [this] { launcher_->Command4_Click(); });
+    connect(c_.Command5, &QPushButton::clicked, this, [this] { Command5_Click(*this); });
     connect(c_.Command6, &QPushButton::clicked, this, [this] { account_->Command6_Click(); });
     connect(c_.Command8, &QPushButton::clicked, this, [this] { handlers_->Command8_Click(); });
     for (int i = 0; i < 4; ++i)

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "line_monitor_hooks.h"
+#include "platform/modem_line.h"
+
+#include <QObject>
+#include <QString>
+
+namespace torvex {
+
+class MainForm;
+
+// The settings key naming the modems to watch, comma-separated device paths
+// (for example "/dev/ttyACM0"); when it is empty the serial ports are probed
+// for modems, and "none" watches no line at all.
+inline constexpr auto kModemDevicesKey = "modem_devices";
+
+// The telephone-line monitor: for members of the service a call that ends
+// before its third ring wakes the scheduler and starts a retrieval at once.
+// It watches the line through the window's line control (Tapiline1) and
+// writes its progress, newest first, into the "Line State" box.
+class TelephoneLineMonitor final : public QObject, public LineMonitorHooks {
+    Q_OBJECT
+public:
+    explicit TelephoneLineMonitor(MainForm& form);
+
+    void ClearHandles() override;
+    void TapiStart() override;
+    void TapiGetDevCaps() override;
+    void LineMonitor(int index) override;
+    void shutDown() override;
+
+    // The line control's notification.
+    void Tapiline1_LineCallback(qint32 hDevice, qint32 dwMessage, qint32 dwCallbackInstance,
+                                qint32 dwParam1, qint32 dwParam2, qint32 dwParam3);
+
+    [[nodiscard]] ModemLine& Tapiline1() { return line_; }
+    [[nodiscard]] bool wakePending() const { return gWakePending_; }
+    [[nodiscard]] int wakeUps() const { return wakeUps_; }
+
+private:
+    void status(const QString& text);
+    void callOver();
+    void waitOnTimer3();
+
+    MainForm& form_;
+    ModemLine line_;
+    bool gWakePending_ = false;
+    int wakeUps_ = 0;  // since the window was loaded
+    qint32 ringsOfCall_ = 0;
+};
+
+}  // namespace torvex
