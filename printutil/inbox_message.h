@@ -23,6 +23,8 @@ struct NewInboxMessage {
     QDateTime timeReceived;
     QStringList recipients;  // display names, e.g. "SMTP:user@torvex.net" (primary)
     std::vector<Attachment> attachments;
+    QString messageClass;    // empty for plain mail; a regular fax says so here
+
 };
 
 // The part of the mailbox the decoder writes into.

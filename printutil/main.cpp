@@ -1,4 +1,5 @@
 #include "mdn_sender.h"
+#include "maildir_mailbox.h"
 #include "print_run.h"
 #include "smtp_client.h"
 #include "test_message.h"
@@ -33,7 +34,7 @@ int main(int argc, char* argv[])
     torvex::RunContext ctx;
     ctx.programFolder = torvex::programFolder();
     const auto boxes = torvex::makeMessageBoxes();
-    torvex::NullMailboxSystem mailbox;
+    torvex::MaildirMailboxSystem mailbox(ctx.programFolder);
     torvex::NullPopFetcher fetcher;
     torvex::SmtpContext smtp;
     torvex::SmtpClient smtpClient(ctx, smtp);

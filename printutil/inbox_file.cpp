@@ -1,0 +1,121 @@
+#include "inbox_file.h"
+
+#include "platform/maildir_message.h"
+#include "platform/maildir_mime.h"
+
+#include <QFile>
+#include <QMimeDatabase>
+#include <QUuid>
+
+namespace torvex {
+namespace {
+
+const QByteArray kCrLf = QByteArrayLiteral("\r\n");
+
+QByteArray base64Lines(const QByteArray& data)
+{
+    const QByteArray encoded = data.toBase64();
+    QByteArray out;
+    out.reserve(encoded.size() + encoded.size() / 76 * 2 + 2);
+    for (qsizetype i = 0; i < encoded.size(); i += 76)
+        out += encoded.mid(i, 76) + kCrLf;
+    return out;
+}
+
+// "Name <a@b>" with only the name encoded, so the address stays readable.
+QByteArray encodeMailbox(const QString& mailbox)
+{
+    const qsizetype open = mailbox.lastIndexOf(QLatin1Char('<'));
+    if (open > 0 && mailbox.trimmed().endsWith(QLatin1Char('>'))) {
+        const QString phrase = mailbox.left(open).trimmed();
+        return encodeHeaderText(phrase) + " " + encodeHeaderText(mailbox.mid(open).trimmed());
+    }
+    return encodeHeaderText(mailbox.trimmed());
+}
+
+bool isPlainToken(const QString& text)
+{
+    for (QChar c : text) {
+        if (c.unicode() < 0x20 || c.unicode() > 0x7e || c == QLatin1Char('"') || c == QLatin1Char('\\'))
+            return false;
+    }
+    return true;
+}
+
+// The file name mail clients offer when saving: without the mailbox's
+// ";" suffix and without any folder part.
+QByteArray fileNameParam(const QString& attachmentName)
+{
+    QString name = attachmentName.section(QLatin1Char(';'), 0, 0);
+    name = name.section(QLatin1Char('/'), -1).section(QLatin1Char('\\'), -1).trimmed();
+    if (name.isEmpty() || name == QStringLiteral(".."))
+        name = QStringLiteral("attachment");
+    if (isPlainToken(name))
+        return "filename=\"" + name.toLatin1() + "\"";
+    return "filename*=utf-8''" + name.toUtf8().toPercentEncoding();
+}
+
+QByteArray mimeTypeFor(const QString& attachmentName)
+{
+    static const QMimeDatabase db;
+    const QString name = attachmentName.section(QLatin1Char(';'), 0, 0);
+    const QMimeType type = db.mimeTypeForFile(name, QMimeDatabase::MatchExtension);
+    return type.isValid() && !type.isDefault() ? type.name().toLatin1()
+                                               : QByteArrayLiteral("application/octet-stream");
+}
+
+QByteArray readWhole(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+}  // namespace
+
+QByteArray composeInboxFile(const NewInboxMessage& message)
+{
+    const QByteArray boundary = "=_torvex_" + QUuid::createUuid().toByteArray(QUuid::Id128);
+    QByteArray out;
+    out += "From: " + encodeMailbox(message.senderName) + kCrLf;
+    QByteArrayList to;
+    for (const QString& name : message.recipients) {
+        QString address = name.trimmed();
+        if (address.startsWith(QStringLiteral("SMTP:"), Qt::CaseInsensitive))
+            address = address.mid(5);
+        to << encodeMailbox(address);
+    }
+    if (!to.isEmpty())
+        out += "To: " + to.join(", ") + kCrLf;
+    out += "Subject: " + encodeHeaderText(message.subject) + kCrLf;
+    if (message.timeSent.isValid())
+        out += "Date: " + formatMailDate(message.timeSent) + kCrLf;
+    const QDateTime received =
+        message.timeReceived.isValid() ? message.timeReceived : QDateTime::currentDateTime();
+    out += QByteArray(kTimeReceivedField) + ": " + formatMailDate(received) + kCrLf;
+    for (const QString& name : message.recipients)
+        out += QByteArray(kRecipientField) + ": " + encodeHeaderText(name) + kCrLf;
+    if (!message.messageClass.isEmpty())
+        out += QByteArray(kMessageClassField) + ": " + encodeHeaderText(message.messageClass) + kCrLf;
+    out += "MIME-Version: 1.0" + kCrLf;
+    out += "Content-Type: multipart/mixed; boundary=\"" + boundary + "\"" + kCrLf;
+    out += kCrLf;
+    out += "This is a multi-part message in MIME format." + kCrLf;
+
+    out += kCrLf + "--" + boundary + kCrLf;
+    out += "Content-Type: text/plain; charset=utf-8" + kCrLf;
+    out += "Content-Transfer-Encoding: base64" + kCrLf + kCrLf;
+    out += base64Lines(message.text.toUtf8());
+
+    for (const NewInboxMessage::Attachment& attachment : message.attachments) {
+        out += kCrLf + "--" + boundary + kCrLf;
+        out += "Content-Type: " + mimeTypeFor(attachment.name) + kCrLf;
+        out += "Content-Disposition: attachment; " + fileNameParam(attachment.name) + kCrLf;
+        out += QByteArray(kAttachmentNameField) + ": " + encodeHeaderText(attachment.name) + kCrLf;
+        out += "Content-Transfer-Encoding: base64" + kCrLf + kCrLf;
+        out += base64Lines(readWhole(attachment.sourcePath));
+    }
+    out += kCrLf + "--" + boundary + "--" + kCrLf;
+    return out;
+}
+
+}  // namespace torvex
