@@ -21,6 +21,7 @@ private Q_SLOTS:
     {
         env_->writeFile(env_->iniPath(), "[TORVEX]\nlast_error=old error\nprint_status=old\n");
         env_->writeFile(QStringLiteral("temp/0001.TIF"), "stale");
+        QVERIFY(QDir().mkpath(env_->path(QStringLiteral("profiles/Windows Messaging Settings"))));
         const test::ProcessResult run = test::runProgram(QStringLiteral("vxprintu"), {QStringLiteral("/6")});
         QVERIFY(run.finished);
         QCOMPARE(run.exitCode, 0);
