@@ -1,5 +1,5 @@
-#include "mdn_sender.h"
 #include "maildir_mailbox.h"
+#include "mdn_sender.h"
 #include "print_run.h"
 #include "smtp_client.h"
 #include "test_message.h"
