@@ -10,7 +10,6 @@
 #include "print_launcher.h"
 #include "schedule_engine.h"
 
-#include <QCoreApplication>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -26,6 +25,7 @@ namespace {
 constexpr qint32 kLowApiVersion = 0x10000;   // TAPI 1.0
 constexpr qint32 kHighApiVersion = 0x10004;  // TAPI 1.4
 constexpr int kReopenWaitMs = 10000;
+constexpr int kRunWatchMs = 1000;  // how often to look whether the retrieval has ended
 
 QStringList configuredPorts(const QString& setting)
 {
@@ -37,6 +37,9 @@ QStringList configuredPorts(const QString& setting)
 TelephoneLineMonitor::TelephoneLineMonitor(MainForm& form) : form_(form)
 {
     connect(&line_, &ModemLine::lineCallback, this, &TelephoneLineMonitor::Tapiline1_LineCallback);
+    connect(form_.controls().Timer3, &QTimer::timeout, this, &TelephoneLineMonitor::onTimer3);
+    runWatch_.setSingleShot(true);
+    connect(&runWatch_, &QTimer::timeout, this, &TelephoneLineMonitor::reopenAfterCall);
 }
 
 void TelephoneLineMonitor::status(const QString& text)
@@ -111,17 +114,34 @@ void TelephoneLineMonitor::LineMonitor(int index)
 
 void TelephoneLineMonitor::shutDown()
 {
+    runWatch_.stop();
+    reopenPending_ = false;
     line_.lineClose();
     line_.lineShutdown();
 }
 
-void TelephoneLineMonitor::waitOnTimer3()
+void TelephoneLineMonitor::reopenAfterCall()
 {
+    // On a network card the line stays closed until the retrieval is over.
+    // The handler does not wait for that in a nested loop: a wake-up that
+    // comes while a retrieval is followed runs inside that retrieval's own
+    // wait, which could then never end.
+    if (form_.controls().Option2->isChecked() && form_.launcher().running()) {
+        runWatch_.start(scaledMs(kRunWatchMs));
+        return;
+    }
+    reopenPending_ = true;
     QTimer* timer3 = form_.controls().Timer3;
     timer3->setInterval(scaledMs(kReopenWaitMs));
     timer3->start();
-    while (timer3->isActive())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+void TelephoneLineMonitor::onTimer3()
+{
+    if (!reopenPending_)
+        return;
+    reopenPending_ = false;
+    LineMonitor(0);
 }
 
 void TelephoneLineMonitor::callOver()
@@ -151,15 +171,7 @@ void TelephoneLineMonitor::callOver()
         LineMonitor(2);
         gWakePending_ = false;
     }
-    // On a network card the line stays closed until the retrieval is over.
-    // (Waiting on the run itself rather than on the button: the button is
-    // also off while no account is set up, and that wait would never end.)
-    if (c.Option2->isChecked()) {
-        while (form_.launcher().running())
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    waitOnTimer3();
-    LineMonitor(0);
+    reopenAfterCall();
 }
 
 void TelephoneLineMonitor::Tapiline1_LineCallback(qint32 hDevice, qint32 dwMessage, qint32,

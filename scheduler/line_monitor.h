@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 namespace torvex {
 
@@ -41,13 +42,17 @@ public:
 private:
     void status(const QString& text);
     void callOver();
-    void waitOnTimer3();
+    // After a call: Timer3's wait, then the line is opened again.
+    void reopenAfterCall();
+    void onTimer3();
 
     MainForm& form_;
     ModemLine line_;
     bool gWakePending_ = false;
     int wakeUps_ = 0;  // since the window was loaded
     qint32 ringsOfCall_ = 0;
+    bool reopenPending_ = false;
+    QTimer runWatch_;
 };
 
 }  // namespace torvex
