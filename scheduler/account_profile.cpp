@@ -1,18 +1,10 @@
 #include "account_profile.h"
 
-#include "common/http_escape.h"
+#include "account_escape.h"
 #include "common/service_defaults.h"
 #include "platform/profile_api.h"
 
 namespace torvex {
-
-QString storedProfileText(const QString& stored)
-{
-    // Shown as stored, a value would be escaped once more on every save.
-    if (stored == QLatin1String("%20"))
-        return {};
-    return HttpToTabs(stored);
-}
 
 void AccountProfile::LoadAccountInfo()
 {

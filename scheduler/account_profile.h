@@ -23,8 +23,4 @@ private:
     AccountContext& ctx_;
 };
 
-// [MYINFO] keeps the profile escaped as it was sent; this is the text to
-// show for a stored value. The escape of an empty field shows as empty.
-[[nodiscard]] QString storedProfileText(const QString& stored);
-
 }  // namespace torvex

@@ -1,13 +1,13 @@
 #include "account_protocol.h"
 
-#include "system_date.h"
+#include "account_escape.h"
 #include "account_reply.h"
 #include "http_client.h"
 #include "ip_lookup.h"
+#include "system_date.h"
 
 #include "common/char_tests.h"
 #include "common/service_defaults.h"
-#include "common/http_escape.h"
 #include "platform/profile_api.h"
 
 #include <QCoreApplication>
@@ -121,7 +121,7 @@ void AccountProtocol::SaveAccountInfo(int flag, bool flgHTTPMessageBox)
         const QString text = view.text(name);
         if (label && text.isEmpty())
             requireField(name, label, 6);
-        const QString value = TabsToHttp(text);
+        const QString value = requestValue(text);
         params.push_back({QString::fromLatin1(key), value});
         writeInfo(key, value);
     };
@@ -137,9 +137,9 @@ void AccountProtocol::SaveAccountInfo(int flag, bool flgHTTPMessageBox)
     profileField("txtTown", "town", "Town");
     const QString state = view.text(QStringLiteral("txtState"));
     const QString zip = view.text(QStringLiteral("txtZip"));
-    writeInfo("state", TabsToHttp(state));
-    writeInfo("zip", TabsToHttp(zip));
-    params.push_back({QStringLiteral("zip"), TabsToHttp(state + QLatin1Char(' ') + zip)});
+    writeInfo("state", requestValue(state));
+    writeInfo("zip", requestValue(zip));
+    params.push_back({QStringLiteral("zip"), requestValue(state + QLatin1Char(' ') + zip)});
     profileField("txtCountry", "country", "Country");
     const QString ccode = view.text(QStringLiteral("txtCCode"));
     const QString area = view.text(QStringLiteral("txtArea"));
@@ -149,7 +149,7 @@ void AccountProtocol::SaveAccountInfo(int flag, bool flgHTTPMessageBox)
     if (!ccode.isEmpty() && !area.isEmpty() && !number.isEmpty())
         params.push_back({QStringLiteral("phone"),
                           QLatin1Char('+') + ccode + QLatin1Char('-') + area + QLatin1Char('-')
-                              + TabsToHttp(number)});
+                              + requestValue(number)});
     writeInfo("number", number);
 
     if (missing == QLatin1String("Login")) {
@@ -187,16 +187,16 @@ void AccountProtocol::SaveAccountInfo(int flag, bool flgHTTPMessageBox)
         st.gPublicIPAddr.clear();
     }
 
-    params.push_back({QStringLiteral("fax"), TabsToHttp(st.gPublicIPAddr)});
-    params.push_back({QStringLiteral("email"), TabsToHttp(view.text(QStringLiteral("Text6")))});
+    params.push_back({QStringLiteral("fax"), requestValue(st.gPublicIPAddr)});
+    params.push_back({QStringLiteral("email"), requestValue(view.text(QStringLiteral("Text6")))});
     params.push_back({QStringLiteral("credit_nr"), QStringLiteral("00000000000000000001")});
     params.push_back({QStringLiteral("credit_exp"), QStringLiteral("%20")});
-    const QString company = TabsToHttp(view.text(QStringLiteral("txtBankACOwner")));
+    const QString company = requestValue(view.text(QStringLiteral("txtBankACOwner")));
     params.push_back({QStringLiteral("bank_name"), company});
     params.push_back({QStringLiteral("bank_code"), QStringLiteral("%20")});
     params.push_back({QStringLiteral("bank_account"), QStringLiteral("%20")});
     writeInfo("company_name", company);
-    const QString jobTitle = TabsToHttp(view.text(QStringLiteral("txtJobTitle")));
+    const QString jobTitle = requestValue(view.text(QStringLiteral("txtJobTitle")));
     writeInfo("job_title", jobTitle);
     params.push_back({QStringLiteral("bank_owner"), jobTitle});
 

@@ -55,6 +55,30 @@ namespace {
     return inet_error::CannotComplete;
 }
 
+[[nodiscard]] bool isHex(QChar c)
+{
+    return (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
+        || (c >= QLatin1Char('A') && c <= QLatin1Char('F'))
+        || (c >= QLatin1Char('a') && c <= QLatin1Char('f'));
+}
+
+// A "%" that starts no escape (the account requests send "%" as "%%")
+// becomes "%25". Left to QUrl, one such "%" makes it encode every other
+// escape of the request once more.
+[[nodiscard]] QString escapeStrayPercents(const QString& text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const bool startsEscape = i + 2 < text.size() && isHex(text[i + 1]) && isHex(text[i + 2]);
+        if (text[i] == QLatin1Char('%') && !startsEscape)
+            out += QLatin1String("%25");
+        else
+            out += text[i];
+    }
+    return out;
+}
+
 }  // namespace
 
 HttpClient::HttpClient()
@@ -76,7 +100,7 @@ void HttpClient::GetURL(const QString& aURI)
         return;
     }
 
-    QUrl url(QStringLiteral("http:") + aURI, QUrl::TolerantMode);
+    QUrl url(QStringLiteral("http:") + escapeStrayPercents(aURI), QUrl::TolerantMode);
     if (!url.isValid()) {
         gHTTPError = inet_error::UrlMalformed;
         return;

@@ -108,9 +108,29 @@ private Q_SLOTS:
         const QString url = f->state.gURL;
         QVERIFY(url.contains(QLatin1String("&zip=%2012345&")));
         QVERIFY2(!url.contains(QLatin1String("phone")), qPrintable(url));
-        QVERIFY(url.contains(QLatin1String("&bank_name=Smith%20&%20Co&bank_code=%20")));
+        QVERIFY(url.contains(QLatin1String("&bank_name=Smith%20%26%20Co&bank_code=%20")));
         QVERIFY(url.endsWith(QLatin1String("&bank_owner=ONeil")));
         QCOMPARE(f->accountKey(QStringLiteral("MYINFO"), QStringLiteral("area")), QString());
+    }
+
+    // Characters that would end a value or the whole query reach the
+    // service intact, and come back to the page as typed.
+    void valuesWithQuerySyntaxArriveWhole()
+    {
+        f->view.setText(QStringLiteral("txtStreet"), QStringLiteral("Flat #3 & Co+, 50% off"));
+        f->account.protocol.SaveAccountInfo(2, false);
+        QVERIFY(f->state.gHTTPOK);
+        // "%" travels as the escaped "%%", for the service to unescape.
+        QVERIFY2(f->sim.accounts().contains("\"street\": \"Flat #3 & Co+, 50%% off\""), f->sim.accounts().constData());
+        QVERIFY(f->sim.accounts().contains("\"country\": \"UK\""));
+        QVERIFY(f->sim.accounts().contains("\"fax\": \" \""));
+
+        test::FakeAccountView loaded;
+        AccountContext ctx{f->sched, f->state, loaded, f->boxes, f->ctx.myDateTime, f->ctx.today};
+        AccountProfile(ctx).LoadAccountInfo();
+        QCOMPARE(loaded.text(QStringLiteral("txtStreet")), QStringLiteral("Flat #3 & Co+, 50% off"));
+        QCOMPARE(loaded.text(QStringLiteral("txtState")), QString());
+        QCOMPARE(loaded.text(QStringLiteral("txtTown")), QStringLiteral("Leeds"));
     }
 
     void theAddressFieldFollowsTheMemberStatus()

@@ -38,6 +38,18 @@ private Q_SLOTS:
                  QStringList{QStringLiteral("/bbs?action=x&zip=%2012345&phone=+44-20-1 user=-")});
     }
 
+    // A "%" that starts no escape goes out as "%25" and leaves the other
+    // escapes of the request alone.
+    void aStrayPercentSpoilsNoOtherEscape()
+    {
+        test::SimProcess sim;
+        QVERIFY(sim.setNextReply(QStringLiteral("<title>OK</title>")));
+        HttpClient http;
+        http.GetURL(QStringLiteral("//") + sim.address() + QStringLiteral("/bbs?a=50%%&b=%20x%2B&c=%"));
+        QCOMPARE(http.gHTTPError, 0);
+        QCOMPARE(sim.requests(), QStringList{QStringLiteral("/bbs?a=50%25%25&b=%20x%2B&c=%25 user=-")});
+    }
+
     void credentialsGoOutAsBasicAuthentication()
     {
         test::SimProcess sim;
