@@ -530,6 +530,7 @@ void buildFormControls(QWidget& window, FormControls& c)
     c.errorsignal->setStyleSheet(QStringLiteral("color: red; font-weight: bold;"));
     c.errorsignal->hide();
     auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(6);
     buttons->addWidget(c.Command1);
     buttons->addWidget(c.Command2);
     buttons->addWidget(c.Command4);

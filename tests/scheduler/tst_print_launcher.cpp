@@ -1,0 +1,284 @@
+// shellIt following the real print utility as a separate process, and
+// scripted utilities for what the real one does not do (hang, fail).
+#include "form_fixture.h"
+#include "scheduler/print_launcher.h"
+#include "scheduler/schedule_engine.h"
+#include "scheduler/system_date.h"
+
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QtTest>
+
+using namespace torvex;
+using namespace torvex::test;
+
+class TstPrintLauncher : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void followsARealRunUntilQuit();
+    void realRunThatStopsWithoutQuitTimesOut();
+    void reportedErrorShowsTheErrorSign();
+    void utilityThatNeverEndsTimesOut_data();
+    void utilityThatNeverEndsTimesOut();
+    void testMessageRunShowsNoErrorSign();
+    void missingUtilityIsReported();
+    void modemRunNeedsAConnectionButRegularFaxesDoNot();
+    void memberStatusIsRefreshedAfterThirtyDays();
+    void getTorvexesNowAppliesThenRuns();
+    void exeSuffixFallsBackToTheBareName();
+};
+
+namespace {
+
+void linkRealUtility(FormFixture& f)
+{
+    QVERIFY(QFile::link(binDir() + QStringLiteral("/vxprintu"),
+                        f.env.path(QStringLiteral("vxprintu"))));
+}
+
+void installScript(FormFixture& f, const QByteArray& body)
+{
+    f.env.writeFile(QStringLiteral("vxprintu"), "#!/bin/sh\n" + body);
+    QFile::setPermissions(f.env.path(QStringLiteral("vxprintu")),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+// Everything the status bar showed while a run was followed.
+class StatusWatch {
+public:
+    explicit StatusWatch(MainForm& form)
+    {
+        QObject::connect(&timer_, &QTimer::timeout, &timer_, [this, &form] {
+            const QString text = form.statusText();
+            if (seen.isEmpty() || seen.last() != text)
+                seen << text;
+        });
+        timer_.start(2);
+    }
+    QStringList seen;
+
+private:
+    QTimer timer_;
+};
+
+QMap<QString, QString> settingsWith(std::initializer_list<std::pair<const char*, const char*>> extra)
+{
+    QMap<QString, QString> s = registeredSettings();
+    s.insert(QStringLiteral("Printer_Type"), QString());
+    for (const auto& [key, value] : extra)
+        s.insert(QString::fromLatin1(key), QString::fromLatin1(value));
+    return s;
+}
+
+}  // namespace
+
+void TstPrintLauncher::initTestCase()
+{
+    qputenv("TORVEX_TIME_SCALE", "50");  // 10-second polls of 200 ms
+}
+
+void TstPrintLauncher::followsARealRunUntilQuit()
+{
+    // A long time-out: the run must end on "quit", not on the clock.
+    FormFixture f(settingsWith({{"general_timout", "19"}}));
+    linkRealUtility(f);
+    QVERIFY(f.load());
+    writeTorvexKey(QStringLiteral("VXPrint"), QStringLiteral("stale"));
+    StatusWatch watch(f.form());
+    QElapsedTimer clock;
+    clock.start();
+    f.form().launcher().shellIt(QStringLiteral("6"));
+    QVERIFY2(clock.elapsed() < 20 * 200, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY(clock.elapsed() >= 200);  // at least the first wait
+    QCOMPARE(f.key(QStringLiteral("VXPrint")), QString());
+    QCOMPARE(f.key(QStringLiteral("printing")), QStringLiteral("0"));
+    const QString prefix = f.form().schedule().myDateTime() + QStringLiteral("  ");
+    QVERIFY2(watch.seen.contains(prefix + f.key(QStringLiteral("print_status"))),
+             qPrintable(watch.seen.join(QLatin1Char('|'))));
+    QVERIFY(f.c().errorsignal->isHidden());
+    QCOMPARE(f.form().windowTitle(), MainForm::title());
+    QVERIFY(f.c().Command4->isEnabled());
+    QVERIFY(f.c().Command5->isEnabled());
+}
+
+void TstPrintLauncher::realRunThatStopsWithoutQuitTimesOut()
+{
+    // The utility ends at once on a printer it cannot find, without "quit".
+    FormFixture f(settingsWith({{"general_timout", "0"}, {"Printer_Type", "No_Such_Queue"}}));
+    linkRealUtility(f);
+    QVERIFY(f.load());
+    int waits = 0;
+    connect(f.c().Timer2, &QTimer::timeout, this, [&waits] { ++waits; });
+    f.form().launcher().shellIt(QStringLiteral("6"));
+    QCOMPARE(waits, 5);
+    QCOMPARE(f.form().statusText(), f.form().schedule().myDateTime()
+                                        + QStringLiteral("  Print Error : NO or BAD PRINTER "
+                                                         "CONFIGURED !"));
+    QCOMPARE(f.key(QStringLiteral("VXPrint")), QString());
+    QVERIFY(f.c().Command4->isEnabled());
+}
+
+void TstPrintLauncher::reportedErrorShowsTheErrorSign()
+{
+    FormFixture f(settingsWith({{"general_timout", "19"}}));
+    // A utility that fails: its error and "quit" land in the settings file.
+    installScript(f, "printf 'last_error=Unable to reach the POP3 server\\nVXPrint=quit\\n' "
+                     ">> \"$TORVEX_INI\"\n");
+    QVERIFY(f.load());
+    f.form().launcher().shellIt(QStringLiteral("0"));
+    const QString error = f.key(QStringLiteral("last_error"));
+    QCOMPARE(error, QStringLiteral("Unable to reach the POP3 server"));
+    QCOMPARE(f.form().state().lastError, error);
+    QVERIFY(!f.c().errorsignal->isHidden());
+    QCOMPARE(f.form().statusText(), error);
+    QCOMPARE(f.form().windowTitle(), MainForm::title() + QStringLiteral(" Halted !"));
+
+    // While the error stands, the status bar says so.
+    f.form().schedule().ResetStatusBar();
+    QVERIFY(f.form().statusText().endsWith(
+        QStringLiteral(" Unable to contact the server ! Please check the connection.")));
+
+    f.c().errorsignal->click();
+    QCOMPARE(f.boxes->texts().last(),
+             QStringLiteral("The print utility reported the following error.\r\n") + error);
+    QVERIFY(f.c().errorsignal->isHidden());
+    QCOMPARE(f.form().windowTitle(), MainForm::title() + QStringLiteral(" Halted !"));
+}
+
+void TstPrintLauncher::utilityThatNeverEndsTimesOut_data()
+{
+    QTest::addColumn<QString>("generalTimeout");
+    QTest::addColumn<int>("polls");
+    QTest::newRow("default") << "1" << 11;
+    QTest::newRow("gTimoutMinutes 1") << "0" << 5;
+    QTest::newRow("below 0 counts as 0") << "-3" << 5;
+}
+
+void TstPrintLauncher::utilityThatNeverEndsTimesOut()
+{
+    QFETCH(QString, generalTimeout);
+    QFETCH(int, polls);
+    QMap<QString, QString> s = settingsWith({});
+    s.insert(QStringLiteral("general_timout"), generalTimeout);
+    FormFixture f(s);
+    installScript(f, "exec sleep 4\n");
+    QVERIFY(f.load());
+    writeTorvexKey(QStringLiteral("VXPrint"), QStringLiteral("running"));
+    writeTorvexKey(QStringLiteral("print_status"), QStringLiteral("Fetching mail"));
+    int waits = 0;
+    connect(f.c().Timer2, &QTimer::timeout, this, [&waits] { ++waits; });
+    f.form().launcher().shellIt(QStringLiteral("0"));
+    QCOMPARE(waits, polls);
+    QCOMPARE(f.key(QStringLiteral("VXPrint")), QString());
+    QCOMPARE(f.form().statusText(),
+             f.form().schedule().myDateTime() + QStringLiteral("  Fetching mail"));
+    QVERIFY(f.c().Command4->isEnabled());
+}
+
+void TstPrintLauncher::testMessageRunShowsNoErrorSign()
+{
+    FormFixture f(settingsWith({}));
+    installScript(f, "exit 0\n");
+    QVERIFY(f.load());
+    writeTorvexKey(QStringLiteral("last_error"), QStringLiteral("No server took the message"));
+    writeTorvexKey(QStringLiteral("general_timout"), QStringLiteral("0"));
+    f.form().launcher().shellIt(QStringLiteral("2"));
+    QVERIFY(f.c().errorsignal->isHidden());
+    QCOMPARE(f.form().windowTitle(), MainForm::title());
+    QCOMPARE(f.form().state().lastError, QStringLiteral("No server took the message"));
+}
+
+void TstPrintLauncher::missingUtilityIsReported()
+{
+    FormFixture f(settingsWith({{"print_exe", "nothere.exe"}}));
+    QVERIFY(f.load());
+    f.form().launcher().shellIt(QStringLiteral("0"));
+    QCOMPARE(f.boxes->texts(),
+             QStringList{QStringLiteral("Set Up Error !\r\nMissing TORVEX Print Utility.")});
+    QVERIFY(f.c().Command4->isEnabled());
+    QVERIFY(f.c().Command5->isEnabled());
+}
+
+void TstPrintLauncher::modemRunNeedsAConnectionButRegularFaxesDoNot()
+{
+    FormFixture f(settingsWith({{"general_timout", "0"}}));
+    installScript(f, "echo \"$1\" >> \"$TORVEX_HOME/launches.log\"\n");
+    QVERIFY(f.load());
+    f.form().state().flgLoading = true;
+    f.c().Option1->setChecked(true);
+    f.form().state().flgLoading = false;
+    f.form().launcher().shellIt(QStringLiteral("0"));
+    QCOMPARE(f.boxes->texts(), QStringList{QStringLiteral("Please try again when connected!")});
+    QVERIFY(f.c().Command4->isEnabled());
+    f.boxes->shown.clear();
+    f.form().launcher().shellIt(QStringLiteral("1"));
+    QVERIFY(f.boxes->texts().isEmpty());
+    QTRY_COMPARE(QString::fromUtf8(f.env.readFile(QStringLiteral("launches.log"))),
+                 QStringLiteral("/1\n"));
+}
+
+void TstPrintLauncher::memberStatusIsRefreshedAfterThirtyDays()
+{
+    const QDate today(2024, 3, 12);
+    for (const int days : {30, 31}) {
+        FormFixture f(settingsWith({{"general_timout", "0"}}));
+        installScript(f, "exit 0\n");
+        writeTorvexKey(QStringLiteral("Profile_Last_Change"), formatSystemDate(today.addDays(-days)));
+        QVERIFY(f.load(QDateTime(today, QTime(9, 0))));
+        f.account->calls.clear();
+        f.form().launcher().shellIt(QStringLiteral("0"));
+        const QStringList expected =
+            days == 30 ? QStringList{QStringLiteral("UpdatedbLocalIPAddress")}
+                       : QStringList{QStringLiteral("CheckMemberStatus"),
+                                     QStringLiteral("UpdatedbLocalIPAddress")};
+        QCOMPARE(f.account->calls, expected);
+        // Brisko and regular-fax runs never ask.
+        f.account->calls.clear();
+        f.form().launcher().shellIt(QStringLiteral("6"));
+        QVERIFY(f.account->calls.isEmpty());
+    }
+}
+
+void TstPrintLauncher::getTorvexesNowAppliesThenRuns()
+{
+    FormFixture f(settingsWith({{"general_timout", "0"}}));
+    installScript(f, "echo \"$1\" >> \"$TORVEX_HOME/launches.log\"\n");
+    QVERIFY(f.load());
+    StatusWatch watch(f.form());
+    f.c().Command4->click();
+    QVERIFY(f.form().state().settingsApplied);
+    QTRY_COMPARE(QString::fromUtf8(f.env.readFile(QStringLiteral("launches.log"))),
+                 QStringLiteral("/0\n"));
+    QVERIFY(watch.seen.contains(f.form().schedule().myDateTime()
+                                + QStringLiteral(" Retrieving TORVEXes for 4420712345@TORVEX.NET")));
+    QVERIFY(f.c().Command4->isEnabled());
+
+    // A failed Apply runs nothing and gives the button back.
+    f.c().Text7->clear();
+    f.c().Command4->click();
+    QCOMPARE(f.boxes->texts(), QStringList{QStringLiteral("Missing SMTP Server!")});
+    QVERIFY(f.c().Command4->isEnabled());
+}
+
+void TstPrintLauncher::exeSuffixFallsBackToTheBareName()
+{
+    TestEnv env;
+    env.writeFile(QStringLiteral("vxprintu"), "");
+    QCOMPARE(printUtilityPath(env.home(), QStringLiteral("vxprintu.exe")),
+             env.home() + QStringLiteral("/vxprintu"));
+    env.writeFile(QStringLiteral("vxprintu.exe"), "");
+    QCOMPARE(printUtilityPath(env.home(), QStringLiteral("vxprintu.exe")),
+             env.home() + QStringLiteral("/vxprintu.exe"));
+    QCOMPARE(printUtilityPath(env.home(), QStringLiteral("other")),
+             env.home() + QStringLiteral("/other"));
+}
+
+QTEST_MAIN(TstPrintLauncher)
+#include "tst_print_launcher.moc"
