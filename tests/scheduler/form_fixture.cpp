@@ -61,6 +61,12 @@ bool FormFixture::load(const QDateTime& now)
         account = recording.get();
         return std::unique_ptr<AccountHooks>(std::move(recording));
     };
+    e.makeDialUp = [](MainForm&) { return std::unique_ptr<DialUpHooks>(std::make_unique<NoDialUp>()); };
+    e.makeLineMonitor = [this](MainForm&) {
+        auto recording = std::make_unique<RecordingLineMonitor>();
+        line = recording.get();
+        return std::unique_ptr<LineMonitorHooks>(std::move(recording));
+    };
     form_ = std::make_unique<MainForm>(std::move(e));
     return form_->Form_Load();
 }

@@ -69,6 +69,30 @@ public:
     QString localAddress = QStringLiteral("192.168.1.20");
 };
 
+// A PC without dial-up networking.
+class NoDialUp final : public DialUpHooks {
+public:
+    bool installed() override { return false; }
+    QStringList phoneBookEntries() override { return {}; }
+    bool connected() override { return false; }
+    QString statusText() override { return {}; }
+    QString currentEntry() override { return {}; }
+    void setCurrentEntry(const QString&) override {}
+    bool IsDialUpConnected() override { return false; }
+    void DisConnectDialUp() override {}
+};
+
+// A PC without modems: the line monitor records its commands only.
+class RecordingLineMonitor final : public LineMonitorHooks {
+public:
+    void ClearHandles() override { calls << QStringLiteral("ClearHandles"); }
+    void TapiStart() override { calls << QStringLiteral("TapiStart"); }
+    void TapiGetDevCaps() override { calls << QStringLiteral("TapiGetDevCaps"); }
+    void LineMonitor(int index) override { calls << QStringLiteral("LineMonitor(%1)").arg(index); }
+    void shutDown() override { calls << QStringLiteral("shutDown"); }
+    QStringList calls;
+};
+
 // Settings of a registered account on the service's domain, scheduling on,
 // a profile and a printer: everything Apply needs to pass.
 [[nodiscard]] QMap<QString, QString> registeredSettings();
@@ -104,6 +128,7 @@ public:
     std::shared_ptr<RecordingShell> shell = std::make_shared<RecordingShell>();
     std::shared_ptr<ScriptedChooser> chooser = std::make_shared<ScriptedChooser>();
     RecordingAccount* account = nullptr;  // owned by the window
+    RecordingLineMonitor* line = nullptr;  // owned by the window
     QStringList printers{QStringLiteral("Office_Laser"), QStringLiteral("Fax"),
                          QStringLiteral("TORVEX PDF")};
     int endCalls = 0;

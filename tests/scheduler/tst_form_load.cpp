@@ -137,6 +137,14 @@ void TstFormLoad::normalRunFillsThePages()
              f.form().schedule().myDateTime()
                  + QStringLiteral("  Next TORVEX retrieval scheduled in 60 minutes."));
     QVERIFY(f.account->calls.contains(QStringLiteral("LoadAccountInfo")));
+    QCOMPARE(f.line->calls, (QStringList{QStringLiteral("ClearHandles"), QStringLiteral("TapiStart"),
+                                         QStringLiteral("TapiGetDevCaps"),
+                                         QStringLiteral("LineMonitor(0)")}));
+    // Closing the window drops and closes the line.
+    f.line->calls.clear();
+    f.form().close();
+    QCOMPARE(f.line->calls,
+             (QStringList{QStringLiteral("LineMonitor(2)"), QStringLiteral("shutDown")}));
 }
 
 void TstFormLoad::printersWithFaxOrRenderingAreNotListed()
