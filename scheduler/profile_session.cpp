@@ -2,6 +2,7 @@
 
 #include "form_environment.h"
 #include "platform/app_paths.h"
+#include "platform/maildir_profile.h"
 #include "platform/message_box.h"
 
 #include <QDir>
@@ -15,10 +16,7 @@ QString profilesFolder()
 
 QStringList profileNames()
 {
-    QStringList names =
-        QDir(profilesFolder()).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
-    names.removeIf([](const QString& name) { return name.startsWith(QLatin1Char('.')); });
-    return names;
+    return mailboxProfileNames(programFolder());
 }
 
 bool isValidProfileName(const QString& name)
