@@ -1,0 +1,255 @@
+#include "print_device.h"
+
+#include "printer_list.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+
+#include <cmath>
+
+namespace torvex {
+namespace {
+
+constexpr double kTextMarginInches = 0.4;
+constexpr int kTabColumns = 8;
+constexpr double kMetersPerInch = 0.0254;
+
+QString printable(const QString& line)
+{
+    QString out;
+    out.reserve(line.size());
+    for (QChar c : line) {
+        if (c == QLatin1Char('\t') || c.unicode() >= 0x20)
+            out += c;
+    }
+    return out;
+}
+
+// Qt writes a one-bit image as a one-bit PDF bitmap only when its colour 0
+// is black and colour 1 white; any other table costs a byte per pixel.
+QImage withBlackFirst(const QImage& page)
+{
+    if (page.depth() != 1 || page.colorCount() != 2)
+        return page;
+    QImage image = page.convertToFormat(QImage::Format_Mono);
+    const QRgb black = qRgb(0, 0, 0);
+    const QRgb white = qRgb(255, 255, 255);
+    if (image.color(0) == qRgba(255, 255, 255, 255) && image.color(1) == qRgba(0, 0, 0, 255)) {
+        image.setColorTable({black, white});  // keeps the bits, which invert next
+        image.invertPixels();
+    }
+    return image;
+}
+
+class QtPrintDevice final : public PrintDevice {
+public:
+    QtPrintDevice(QString printerName, QString pdfFolder)
+        : printerName_(std::move(printerName)), pdfFolder_(std::move(pdfFolder))
+    {
+    }
+
+    ~QtPrintDevice() override
+    {
+        if (painter_)
+            painter_->end();
+    }
+
+    bool beginJob(const QString& title) override
+    {
+        error_.clear();
+        printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        if (printerName_ == QString::fromLatin1(kPdfPrinterName)) {
+            pdfFile_ = reservePrintoutFile(pdfFolder_);
+            if (pdfFile_.isEmpty())
+                return fail(QStringLiteral("Printer Error : cannot write into ") + pdfFolder_);
+            printer_->setOutputFormat(QPrinter::PdfFormat);
+            printer_->setOutputFileName(pdfFile_);
+        } else {
+            if (QPrinterInfo::printerInfo(printerName_).isNull())
+                return fail(QStringLiteral("Printer Error : no printer named ") + printerName_);
+            printer_->setPrinterName(printerName_);
+        }
+        printer_->setDocName(title);
+        printer_->setFullPage(true);
+        painter_ = std::make_unique<QPainter>();
+        if (!painter_->begin(printer_.get())) {
+            painter_.reset();
+            if (!pdfFile_.isEmpty())
+                QFile::remove(pdfFile_);
+            return fail(QStringLiteral("Printer Error : cannot start a print job on ") + printerName_);
+        }
+        firstSheet_ = true;
+        return true;
+    }
+
+    bool printTextPage(const QStringList& lines, const TextPageStyle& style) override
+    {
+        if (!painter_ || !nextSheet())
+            return false;
+        QFont font(QStringLiteral("DejaVu Sans"));
+        font.setStyleHint(QFont::SansSerif);
+        font.setPointSizeF(style.pointSize > 0 ? style.pointSize : 10);
+        painter_->setFont(font);
+        const QFontMetricsF metrics(font, printer_.get());
+        const double margin = kTextMarginInches * printer_->resolution();
+        const QRectF area = printer_->paperRect(QPrinter::DevicePixel).adjusted(margin, margin, -margin, -margin);
+        const double lineHeight = metrics.lineSpacing();
+        const double neededWidth = (style.charsPerLine + kTabColumns) * metrics.averageCharWidth();
+        const double neededHeight = (style.linesPerPage + 2) * lineHeight;
+        const double scale = std::min({1.0, area.width() / neededWidth, area.height() / neededHeight});
+
+        const double tabWidth = kTabColumns * metrics.averageCharWidth();
+        const double usableHeight = area.height() / scale;
+        double y = 0;
+        painter_->save();
+        painter_->translate(area.topLeft());
+        painter_->scale(scale, scale);
+        for (const QString& line : lines) {
+            if (y + lineHeight > usableHeight) {
+                if (!printer_->newPage()) {
+                    painter_->restore();
+                    return fail(QStringLiteral("Printer Error : cannot start a new page"));
+                }
+                y = 0;
+            }
+            // Tabs move to the next stop, as a typewriter's do.
+            double x = 0;
+            const QStringList pieces = printable(line).split(QLatin1Char('\t'));
+            for (qsizetype i = 0; i < pieces.size(); ++i) {
+                if (i > 0)
+                    x = (std::floor(x / tabWidth) + 1) * tabWidth;
+                if (!pieces[i].isEmpty()) {
+                    painter_->drawText(QPointF(x, y + metrics.ascent()), pieces[i]);
+                    x += metrics.horizontalAdvance(pieces[i]);
+                }
+            }
+            y += lineHeight;
+        }
+        painter_->restore();
+        return true;
+    }
+
+    bool printImagePage(const QImage& page) override
+    {
+        if (!painter_ || !nextSheet())
+            return false;
+        const QRectF paper = printer_->paperRect(QPrinter::DevicePixel);
+        const double resolution = printer_->resolution();
+        const double dpiX = page.dotsPerMeterX() > 0 ? page.dotsPerMeterX() * kMetersPerInch : 200;
+        const double dpiY = page.dotsPerMeterY() > 0 ? page.dotsPerMeterY() * kMetersPerInch : 200;
+        QSizeF size(page.width() / dpiX * resolution, page.height() / dpiY * resolution);
+        if (size.width() > paper.width() || size.height() > paper.height())
+            size.scale(paper.size(), Qt::KeepAspectRatio);
+        painter_->drawImage(QRectF(paper.topLeft(), size), withBlackFirst(page));
+        return true;
+    }
+
+    bool endJob() override
+    {
+        if (!painter_)
+            return false;
+        const bool ended = painter_->end();
+        painter_.reset();
+        if (!ended)
+            return fail(QStringLiteral("Printer Error : the print job could not be completed"));
+        return true;
+    }
+
+    [[nodiscard]] QString errorString() const override { return error_; }
+
+private:
+    bool nextSheet()
+    {
+        if (firstSheet_) {
+            firstSheet_ = false;
+            return true;
+        }
+        if (printer_->newPage())
+            return true;
+        return fail(QStringLiteral("Printer Error : cannot start a new page"));
+    }
+
+    bool fail(const QString& text)
+    {
+        error_ = text;
+        return false;
+    }
+
+    QString printerName_;
+    QString pdfFolder_;
+    QString pdfFile_;
+    QString error_;
+    std::unique_ptr<QPrinter> printer_;
+    std::unique_ptr<QPainter> painter_;
+    bool firstSheet_ = true;
+};
+
+}  // namespace
+
+std::unique_ptr<PrintDevice> makePrintDevice(const QString& printerName, const QString& pdfFolder)
+{
+    return std::make_unique<QtPrintDevice>(printerName, pdfFolder);
+}
+
+QString reservePrintoutFile(const QString& folder)
+{
+    static int sequence = 0;
+    if (!QDir().mkpath(folder))
+        return {};
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    for (int attempt = 0; attempt < 10000; ++attempt) {
+        sequence = sequence % 9999 + 1;
+        const QString path = QStringLiteral("%1/TORVEX-%2-%3.pdf")
+                                 .arg(folder, stamp)
+                                 .arg(sequence, 4, 10, QLatin1Char('0'));
+        QFile file(path);
+        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            return path;
+        if (!QFile::exists(path))
+            return {};  // not taken, yet not writable
+    }
+    return {};
+}
+
+bool RecordingPrintDevice::beginJob(const QString& title)
+{
+    if (failBeginAfterJobs >= 0 && int(jobs.size()) >= failBeginAfterJobs) {
+        error = QStringLiteral("Printer Error : test printer is off");
+        return false;
+    }
+    jobs.push_back({title, {}, false});
+    return true;
+}
+
+bool RecordingPrintDevice::printTextPage(const QStringList& lines, const TextPageStyle&)
+{
+    if (jobs.empty())
+        return false;
+    jobs.back().pages.push_back({lines, QSize(), QSizeF()});
+    return true;
+}
+
+bool RecordingPrintDevice::printImagePage(const QImage& page)
+{
+    if (jobs.empty())
+        return false;
+    const double dpiX = page.dotsPerMeterX() * kMetersPerInch;
+    const double dpiY = page.dotsPerMeterY() * kMetersPerInch;
+    jobs.back().pages.push_back({{}, page.size(), QSizeF(page.width() / dpiX, page.height() / dpiY)});
+    return true;
+}
+
+bool RecordingPrintDevice::endJob()
+{
+    if (jobs.empty())
+        return false;
+    jobs.back().ended = true;
+    return true;
+}
+
+}  // namespace torvex

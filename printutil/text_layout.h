@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+namespace torvex {
+
+// Does the text hold a printable character: anything but tab, CR, LF,
+// vertical tab and form feed, with a text of blanks only (or an empty one)
+// counting as not printable.
+[[nodiscard]] bool TestAllBlanks(const QString& text);
+
+// Every character is a blank; the empty text counts as all blanks.
+[[nodiscard]] bool AllSpaces(const QString& text);
+
+// Word-wraps one line at the last blank within its first width characters:
+// the head (with CR LF) is returned, rest receives what follows the blank.
+// A line without a blank there is cut hard at width, so wrapping always
+// makes progress.
+[[nodiscard]] QString LoadArray1(const QString& line, int width, QString& rest);
+
+// Reads a whole text file (each byte one character); false when it cannot
+// be opened.
+[[nodiscard]] bool LoadFile2(const QString& path, QString& text);
+
+// What one call of PrintBlockOfText puts on paper: its pages, each a list of
+// lines as printed (a tab before every text line; with the page-header flag,
+// the page header line and an empty line first).
+struct TextBlockLayout {
+    std::vector<QStringList> pages;
+};
+
+struct PageHeaderFields {
+    QString sent;
+    QString received;
+    QString sender;
+};
+
+// "S " + sent + "  R  " + received + "    " + sender + "   Page No. " + n.
+[[nodiscard]] QString pageHeaderLine(const PageHeaderFields& fields, int pageNumber);
+
+// Lays a text block out in pages of at most linesPerPage lines of at most
+// charsPerLine characters: lines break at LF, long lines are word-wrapped,
+// a form feed at the start of a line ends the page, and a text with LF but
+// no CR LF is in LF mode (lines end in LF, pages are not limited).
+[[nodiscard]] TextBlockLayout layoutTextBlock(QString text, bool flgPageHdr,
+                                              const PageHeaderFields& header, int charsPerLine,
+                                              int linesPerPage);
+
+}  // namespace torvex
