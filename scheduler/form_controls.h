@@ -145,6 +145,17 @@ struct FormControls {
     QTimer* Timer3 = nullptr;
 };
 
+// One row of the Forwarding page: TORVEXes, Regular Faxes, EMail.
+struct ForwardingRow {
+    const char* name;  // as the messages name the row
+    QCheckBox* box;
+    QRadioButton* addressOption;  // "TORVEX or EMail Address" (kind 1)
+    QLineEdit* addressField;
+    QRadioButton* faxOption;  // "Global Fax Number" (kind 2)
+    QLineEdit* faxField;
+};
+[[nodiscard]] std::array<ForwardingRow, 3> forwardingRows(const FormControls& c);
+
 // Builds the tab strip, the nine pages, the button row and the status bar
 // into the window.
 void buildFormControls(QWidget& window, FormControls& c);

@@ -199,20 +199,9 @@ void MainForm::loadNormalRun()
     state_.gCycleMinutes = toInt(info.Cycle_Minutes);
     state_.countdown = state_.gCycleMinutes;
 
-    struct Row {
-        QCheckBox* box;
-        QRadioButton* addressOption;
-        QLineEdit* addressField;
-        QRadioButton* faxOption;
-        QLineEdit* faxField;
-    };
-    const Row rows[] = {
-        {c_.Check16, c_.Option3, c_.Text23, c_.Option4, c_.Text24},
-        {c_.Check17, c_.Option5, c_.Text25, c_.Option6, c_.Text26},
-        {c_.Check18, c_.Option7, c_.Text27, c_.Option8, c_.Text28},
-    };
+    const std::array<ForwardingRow, 3> rows = forwardingRows(c_);
     for (int r = 1; r <= 3; ++r) {
-        const Row& row = rows[r - 1];
+        const ForwardingRow& row = rows[r - 1];
         const QString kind = info.forward1.value(r);
         if (kind.isEmpty())
             continue;

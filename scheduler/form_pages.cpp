@@ -492,6 +492,15 @@ constexpr Tab kTabs[] = {
 
 }  // namespace
 
+std::array<ForwardingRow, 3> forwardingRows(const FormControls& c)
+{
+    return {{
+        {"TORVEX", c.Check16, c.Option3, c.Text23, c.Option4, c.Text24},
+        {"Regular Fax", c.Check17, c.Option5, c.Text25, c.Option6, c.Text26},
+        {"EMail", c.Check18, c.Option7, c.Text27, c.Option8, c.Text28},
+    }};
+}
+
 void buildFormControls(QWidget& window, FormControls& c)
 {
     c.TabStrip1 = named(new QTabBar, "TabStrip1");

@@ -103,12 +103,9 @@ void PageHandlers::Check11_Click()
 
 void PageHandlers::forwardingRow_Click(int row)
 {
-    const FormControls& c = form_.controls();
-    QCheckBox* const boxes[] = {c.Check16, c.Check17, c.Check18};
-    QRadioButton* const address[] = {c.Option3, c.Option5, c.Option7};
-    QRadioButton* const fax[] = {c.Option4, c.Option6, c.Option8};
-    if (boxes[row]->isChecked() && !address[row]->isChecked() && !fax[row]->isChecked())
-        address[row]->setChecked(true);
+    const ForwardingRow r = forwardingRows(form_.controls()).at(size_t(row));
+    if (r.box->isChecked() && !r.addressOption->isChecked() && !r.faxOption->isChecked())
+        r.addressOption->setChecked(true);
 }
 
 void PageHandlers::Option1_Click()

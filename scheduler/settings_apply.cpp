@@ -156,21 +156,7 @@ bool SettingsApply::checkPrinter()
 
 bool SettingsApply::buildForwarding(AppliedSettings& applied)
 {
-    const FormControls& c = form_.controls();
-    struct Row {
-        const char* name;
-        QCheckBox* box;
-        QRadioButton* addressOption;
-        QLineEdit* addressField;
-        QRadioButton* faxOption;
-        QLineEdit* faxField;
-    };
-    const Row rows[] = {
-        {"TORVEX", c.Check16, c.Option3, c.Text23, c.Option4, c.Text24},
-        {"Regular Fax", c.Check17, c.Option5, c.Text25, c.Option6, c.Text26},
-        {"EMail", c.Check18, c.Option7, c.Text27, c.Option8, c.Text28},
-    };
-    for (const Row& row : rows) {
+    for (const ForwardingRow& row : forwardingRows(form_.controls())) {
         QString kind;
         QString destination;
         if (row.box->isChecked()) {
