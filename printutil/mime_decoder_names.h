@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+
+namespace torvex {
+
+// The name an attachment is listed under, from the name a sender gave it:
+// control characters (NUL, line ends) dropped, ";" (which starts the content
+// code), "/" and "\" replaced, at most 255 characters with the extension
+// kept. Empty stays empty.
+[[nodiscard]] QString safeAttachmentName(const QString& name);
+
+// The file a decoded attachment is written to: a plain name inside the
+// temp folder, whatever the attachment is called, unique per index.
+[[nodiscard]] QString attachmentFileName(int index, const QString& name);
+
+// Raw mail text as characters: UTF-8 where the bytes are valid UTF-8,
+// otherwise Latin-1, so no byte is ever lost.
+[[nodiscard]] QString mailText(QByteArrayView bytes);
+
+}  // namespace torvex
