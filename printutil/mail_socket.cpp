@@ -130,11 +130,16 @@ void MailSocket::OpenMailConnection(quint16 port)
 
 bool MailSocket::waitForState(qint16 doState)
 {
+    return waitTicks([&] { return gSocketState == doState; });
+}
+
+bool MailSocket::waitTicks(const std::function<bool()>& done)
+{
     restartTimer();
     int count = timeoutTicks;
     do {
         tick = false;
-        if (pumpUntil([&] { return gSocketState == doState || error != MailError::None; }))
+        if (pumpUntil([&] { return done() || error != MailError::None; }))
             return false;
         --count;
     } while (count > 0);
@@ -153,13 +158,14 @@ bool MailSocket::writeOut(const QByteArray& text)
     if (socket_.bytesToWrite() == 0)
         return true;
     // Wait until the rest has gone out, then go on waiting for what the
-    // dialogue was waiting for.
+    // dialogue was waiting for, unless its reply came in the meantime.
     const qint16 waitingFor = gSocketState;
     gSocketState = SocketState::WritePending;
-    if (waitForState(SocketState::Writable))
+    if (waitTicks([&] { return socket_.bytesToWrite() == 0; }))
         return false;
-    gSocketState = waitingFor;
-    return true;
+    if (gSocketState == SocketState::WritePending || gSocketState == SocketState::Writable)
+        gSocketState = waitingFor;
+    return error == MailError::None;
 }
 
 bool MailSocket::waitReadable()
@@ -185,6 +191,7 @@ void MailSocket::closeConnection()
     if (socket_.state() == QAbstractSocket::UnconnectedState)
         return;
     closing_ = true;
+    socket_.flush();  // a last QUIT still goes out
     socket_.disconnectFromHost();
     if (socket_.state() != QAbstractSocket::UnconnectedState)
         socket_.abort();

@@ -108,6 +108,9 @@ private:
     void onDisconnected();
     void onError(QAbstractSocket::SocketError socketError);
     void restartTimer();
+    // Waits until done() holds (false) or timeoutTicks ticks passed
+    // (error = 7, true); the dialogue's error ends the wait as well.
+    bool waitTicks(const std::function<bool()>& done);
     // Processes events until done() holds; false when a tick came first.
     bool pumpUntil(const std::function<bool()>& done);
 

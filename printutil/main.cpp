@@ -1,5 +1,6 @@
 #include "maildir_mailbox.h"
 #include "mdn_sender.h"
+#include "pop3_client.h"
 #include "print_run.h"
 #include "smtp_client.h"
 #include "test_message.h"
@@ -40,6 +41,10 @@ int main(int argc, char* argv[])
     torvex::SmtpClient smtpClient(ctx, smtp);
     torvex::MdnReceiptSender receipts(ctx, smtp, smtpClient);
     torvex::TestTorvexSender testMessage(ctx, smtp, smtpClient);
+    torvex::NullMailboxSystem mailbox;
+    torvex::Pop3Client fetcher(ctx);
+    torvex::NullReceiptSender receipts;
+    torvex::NullTestMessageSender testMessage;
     torvex::PrintRun run({ctx, *boxes, mailbox, fetcher, receipts, testMessage,
                           &torvex::systemPrinterNames});
     return int(run.Main(commandLine));

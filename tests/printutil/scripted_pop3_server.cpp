@@ -1,0 +1,91 @@
+#include "scripted_pop3_server.h"
+
+#include <memory>
+#include <set>
+
+namespace torvex::test {
+
+QByteArray retrReply(const QByteArray& message)
+{
+    QByteArray stuffed;
+    const QList<QByteArray> lines = message.split('\n');
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (i == lines.size() - 1 && lines[i].isEmpty())
+            break;
+        if (lines[i].startsWith('.'))
+            stuffed += '.';
+        stuffed += lines[i] + '\n';
+    }
+    return "+OK " + QByteArray::number(message.size()) + " octets\r\n" + stuffed + ".\r\n";
+}
+
+ScriptedPop3Server::ScriptedPop3Server()
+{
+    server_.listen(QHostAddress::LocalHost, 0);
+    connect(&server_, &QTcpServer::newConnection, this, &ScriptedPop3Server::onConnection);
+}
+
+void ScriptedPop3Server::onConnection()
+{
+    QTcpSocket* peer = server_.nextPendingConnection();
+    auto buffer = std::make_shared<QByteArray>();
+    auto marked = std::make_shared<std::set<int>>();
+    connect(peer, &QTcpSocket::readyRead, this, [this, peer, buffer, marked] {
+        *buffer += peer->readAll();
+        qsizetype end;
+        while ((end = buffer->indexOf("\r\n")) >= 0) {
+            const QByteArray line = buffer->left(end);
+            buffer->remove(0, end + 2);
+            commands.append(line);
+            if (line.startsWith("DELE "))
+                marked->insert(line.mid(5).toInt());
+            if (line == "QUIT") {
+                deleted.append(QList<int>(marked->begin(), marked->end()));
+                peer->write("+OK bye\r\n");
+                peer->disconnectFromHost();
+                return;
+            }
+            onCommand(peer, line);
+        }
+    });
+    connect(peer, &QTcpSocket::disconnected, peer, &QObject::deleteLater);
+    peer->write(greeting);
+}
+
+void ScriptedPop3Server::onCommand(QTcpSocket* peer, const QByteArray& line)
+{
+    if (line.startsWith("USER ")) {
+        peer->write("+OK\r\n");
+    } else if (line.startsWith("PASS ")) {
+        peer->write(passReply);
+    } else if (line == "STAT") {
+        qsizetype total = 0;
+        for (const QByteArray& m : messages)
+            total += m.size();
+        peer->write(statReply.isEmpty()
+                        ? "+OK " + QByteArray::number(messages.size()) + ' ' + QByteArray::number(total) + "\r\n"
+                        : statReply);
+    } else if (line.startsWith("RETR ")) {
+        const int n = line.mid(5).toInt();
+        if (n < 1 || n > messages.size()) {
+            peer->write("-ERR no such message\r\n");
+            return;
+        }
+        const QByteArray reply = retrReply(messages.at(n - 1));
+        const auto how = delivery.count(n) ? delivery.at(n) : Delivery::Whole;
+        if (how == Delivery::Whole) {
+            peer->write(reply);
+            return;
+        }
+        peer->write(reply.left(reply.size() / 2));
+        peer->flush();
+        if (how == Delivery::DropAfterHalf)
+            peer->disconnectFromHost();
+    } else if (line.startsWith("DELE ")) {
+        peer->write("+OK marked\r\n");
+    } else {
+        peer->write("-ERR unknown command\r\n");
+    }
+}
+
+}  // namespace torvex::test

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+namespace torvex::test {
+
+// Debian's Dovecot serving POP3 for one test: its own configuration and
+// run folders, a passwd-file user and that user's Maildir, on a free
+// loopback port. Runs unprivileged, or as root with the mail processes as
+// "nobody" (Dovecot refuses root for mail access). Stopped on destruction.
+class DovecotServer {
+public:
+    DovecotServer();
+    ~DovecotServer();
+    DovecotServer(const DovecotServer&) = delete;
+    DovecotServer& operator=(const DovecotServer&) = delete;
+
+    // The dovecot binary is installed.
+    [[nodiscard]] static bool available();
+
+    // Writes the configuration and starts the server; true once it accepts
+    // connections.
+    bool start(const QString& user = QStringLiteral("torvex"), const QString& password = QStringLiteral("secret"));
+    void stop();
+
+    [[nodiscard]] quint16 port() const { return port_; }
+    [[nodiscard]] QString user() const { return user_; }
+    [[nodiscard]] QString password() const { return password_; }
+    // The user's Maildir (cur/, new/, tmp/).
+    [[nodiscard]] QString maildir() const;
+
+    // Puts one message (CR LF line ends as given) into new/, readable by
+    // the server. Returns its file path.
+    QString deliver(const QByteArray& message);
+    // Makes files others wrote into the Maildir the server's own.
+    void adoptMaildir();
+    // The messages now in the mailbox, new/ and cur/ together, as read from disk.
+    [[nodiscard]] QList<QByteArray> messages() const;
+    [[nodiscard]] QString log() const;
+
+private:
+    QTemporaryDir dir_;
+    QString user_;
+    QString password_;
+    quint16 port_ = 0;
+    qint64 masterPid_ = 0;
+    int delivered_ = 0;
+};
+
+// A free TCP port on the loopback address, for a server a test starts.
+[[nodiscard]] quint16 freeLoopbackPort();
+
+}  // namespace torvex::test
