@@ -36,15 +36,11 @@ int main(int argc, char* argv[])
     ctx.programFolder = torvex::programFolder();
     const auto boxes = torvex::makeMessageBoxes();
     torvex::MaildirMailboxSystem mailbox(ctx.programFolder);
-    torvex::NullPopFetcher fetcher;
+    torvex::Pop3Client fetcher(ctx);
     torvex::SmtpContext smtp;
     torvex::SmtpClient smtpClient(ctx, smtp);
     torvex::MdnReceiptSender receipts(ctx, smtp, smtpClient);
     torvex::TestTorvexSender testMessage(ctx, smtp, smtpClient);
-    torvex::NullMailboxSystem mailbox;
-    torvex::Pop3Client fetcher(ctx);
-    torvex::NullReceiptSender receipts;
-    torvex::NullTestMessageSender testMessage;
     torvex::PrintRun run({ctx, *boxes, mailbox, fetcher, receipts, testMessage,
                           &torvex::systemPrinterNames});
     return int(run.Main(commandLine));
