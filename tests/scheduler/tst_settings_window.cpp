@@ -8,6 +8,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
@@ -33,6 +34,7 @@ private Q_SLOTS:
     void scheduleCheckBoxEnablesItsFields();
     void modemOptionNeedsADialUpEntry();
     void helpAndHomePages();
+    void relayFrameDoubleClickRefreshesMemberStatus();
 };
 
 namespace {
@@ -353,6 +355,31 @@ void TstSettingsWindow::helpAndHomePages()
                           home + QStringLiteral("/help/vxphlpbs.htm"),
                           home + QStringLiteral("/vxphlprl.htm"),
                           home + QStringLiteral("/docs/en/vxphlpfr.htm")}));
+}
+
+void TstSettingsWindow::relayFrameDoubleClickRefreshesMemberStatus()
+{
+    FormFixture f;
+    QVERIFY(f.load());
+    f.showActive();
+    FormControls& c = f.c();
+    f.form().switchFrame(7);
+    c.Text14->setText(QStringLiteral("other"));
+    QTest::mouseDClick(c.Frame15, Qt::LeftButton);
+    QCOMPARE(f.boxes->texts(), QStringList{QStringLiteral("Password error!")});
+    QCOMPARE(f.form().state().currentPage, 0);
+    QCOMPARE(QApplication::focusWidget(), c.Text13);
+
+    f.account->calls.clear();
+    c.Text14->setText(c.Text13->text());
+    QTest::mouseDClick(c.Frame15, Qt::LeftButton);
+    QCOMPARE(f.account->calls, QStringList{QStringLiteral("CheckMemberStatus")});
+    f.account->calls.clear();
+    f.account->memberStatusChanged = true;
+    QTest::mouseDClick(c.Frame15, Qt::LeftButton);
+    QCOMPARE(f.account->calls, (QStringList{QStringLiteral("CheckMemberStatus"),
+                                            QStringLiteral("ResetGroupFunctions"),
+                                            QStringLiteral("UpdatedbLocalIPAddress")}));
 }
 
 QTEST_MAIN(TstSettingsWindow)
