@@ -31,6 +31,7 @@ qint32 ModemLine::lineInitialize(const QStringList& ports)
 {
     lineClose();
     ports_ = ports;
+    initialized_ = true;
     handles.app = 1;
     return 0;
 }
@@ -43,7 +44,7 @@ QString ModemLine::devicePort(qint32 device) const
 qint32 ModemLine::lineNegotiateAPIVersion(qint32 device, qint32 low, qint32 high,
                                           qint32& version) const
 {
-    if (!handles.app)
+    if (!initialized_)
         return lineerr::UNINITIALIZED;
     if (device < 0 || device >= numDevices())
         return lineerr::BADDEVICEID;
@@ -55,7 +56,7 @@ qint32 ModemLine::lineNegotiateAPIVersion(qint32 device, qint32 low, qint32 high
 
 qint32 ModemLine::lineGetDevCaps(qint32 device, QString& lineName)
 {
-    if (!handles.app)
+    if (!initialized_)
         return lineerr::UNINITIALIZED;
     if (device < 0 || device >= numDevices())
         return lineerr::BADDEVICEID;
@@ -77,7 +78,7 @@ qint32 ModemLine::lineGetDevCaps(qint32 device, QString& lineName)
 
 qint32 ModemLine::lineOpen(qint32 device, qint32 privileges, qint32 mediaModes)
 {
-    if (!handles.app)
+    if (!initialized_)
         return lineerr::UNINITIALIZED;
     if (device < 0 || device >= numDevices())
         return lineerr::BADDEVICEID;
@@ -138,10 +139,11 @@ qint32 ModemLine::lineDeallocateCall()
 
 qint32 ModemLine::lineShutdown()
 {
-    if (!handles.app)
+    if (!initialized_)
         return lineerr::UNINITIALIZED;
     lineClose();
     ports_.clear();
+    initialized_ = false;
     handles.app = 0;
     return 0;
 }

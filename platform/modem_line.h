@@ -80,6 +80,7 @@ private:
     void endCall();
 
     QStringList ports_;
+    bool initialized_ = false;  // not the handle: the program may clear that
     std::unique_ptr<ModemLineDevice> device_;  // the open line
     qint32 openLine_ = 0;
     qint32 currentCall_ = 0;

@@ -90,6 +90,9 @@ private Q_SLOTS:
         QVERIFY(modem.commands().contains(QStringLiteral("ATE0Q0V1S0=0")));
         QCOMPARE(line.lineClose(), 0);
         QCOMPARE(line.lineClose(), lineerr::INVALLINEHANDLE);
+        // The program zeroes the handles after a close; the line stays usable.
+        line.handles = {};
+        QCOMPARE(line.lineOpen(0, 6, 4), 0);
     }
 
     void oneRingIsOneCallThatEndsInSilence()
