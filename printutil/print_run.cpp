@@ -1,9 +1,12 @@
 #include "print_run.h"
 
 #include "platform/message_box.h"
+#include "platform/printer_list.h"
+#include "platform/time_scale.h"
 
 #include <QCoreApplication>
 
+#include <optional>
 #include <utility>
 
 namespace torvex {
@@ -61,6 +64,7 @@ RunExit PrintRun::Main(const QString& commandLine)
         env_.boxes.show(noCommandLineText(), QString(), MsgButtons::Ok, MsgIcon::None);
         return RunExit::NoCommandLine;
     }
+    testMode_ = kind_ == RunKind::TestMode || !readTorvexKey(QStringLiteral("print_test")).isEmpty();
     if (kind_ == RunKind::TestMessage) {
         env_.testMessage.SendTestTorvex();
         writeSummary(ctx_.gLastError, counters_);
@@ -85,13 +89,14 @@ RunExit PrintRun::Main(const QString& commandLine)
         pumpMessages(150000);
 
     if (kind_ == RunKind::RegularFaxOnly) {
-        regularSteps();
+        if (!ctx_.info.gprinterName.isEmpty() && env_.mailbox.SessionLogIn(ctx_.info.Normal_Fax_Profile))
+            regularFaxPass();
         writeSummary(ctx_.gLastError, counters_);
         return RunExit::Finished;
     }
 
     if (logOnToTorvexProfile()) {
-        torvexPass();
+        torvexPasses();
         env_.mailbox.Logoff();
         regularSteps();
     }
@@ -107,6 +112,8 @@ bool PrintRun::selectPrinter()
     for (const QString& name : printers) {
         if (name == ctx_.info.gprinterName) {
             selectedPrinter_ = name;
+            device_ = env_.makePrinter ? env_.makePrinter(name) : makePrintDevice(name, pdfPrintoutFolder());
+            printer_ = std::make_unique<PagePrinter>(*device_);
             return true;
         }
     }
@@ -127,12 +134,147 @@ bool PrintRun::logOnToTorvexProfile()
     return false;
 }
 
-void PrintRun::torvexPass()
+void PrintRun::torvexPasses()
 {
-    ctx_.info.gTorvexProfile = env_.mailbox.sessionName();
-    SetPrintStatus(QStringLiteral("Logged on to profile ") + ctx_.info.gTorvexProfile);
+    qint32 probes = ctx_.info.gWakeProbes;
+    for (;;) {
+        ctx_.info.gTorvexProfile = env_.mailbox.sessionName();
+        SetPrintStatus(QStringLiteral("Logged on to profile ") + ctx_.info.gTorvexProfile);
+        if (std::unique_ptr<MailFolder> inbox = env_.mailbox.Inbox()) {
+            env_.receipts.FlushOutFolder();
+            const int remembered = inbox->MessageCount();
+            env_.fetcher.ProcessPOPFiles(env_.mailbox);
+            const QString& address = ctx_.info.Torvex_Addr;
+            const qsizetype at = address.indexOf(QLatin1Char('@'));
+            ctx_.gLogin = at < 0 ? address : address.left(at);
+            ctx_.gPOPServer = at < 0 ? QString() : address.mid(at + 1);
+
+            if (flgDeliverNow_) {
+                SetPrintStatus(QStringLiteral("Connecting to ") + ctx_.gPOPServer.toUpper());
+                if (!ctx_.info.Use_Profile) {
+                    env_.fetcher.CHECKMAIL_Click();
+                    env_.fetcher.ProcessPOPFiles(env_.mailbox);
+                } else {
+                    env_.mailbox.DeliverNow();
+                }
+            }
+            // The whole Inbox is processed, however little of it is new.
+            const int newMessages = inbox->MessageCount() - remembered;
+            testMode_ = kind_ == RunKind::TestMode || !readTorvexKey(QStringLiteral("print_test")).isEmpty();
+            if (!processInbox(false, newMessages))
+                return;
+        }
+        if (kind_ != RunKind::WakeUpRetrieve || probes < 1)
+            return;
+        SetPrintStatus(QStringLiteral("Check for Torvex-FAXes ") + QString::number(probes));
+        PagePrinter::waitForTimer1(scaledMs(ctx_.info.gWakeInterval > 0 ? ctx_.info.gWakeInterval : 30000));
+        --probes;
+    }
 }
 
-void PrintRun::regularSteps() {}
+bool PrintRun::processInbox(bool regularFaxPass, int newMessages)
+{
+    if (ctx_.info.gprinterName.isEmpty() || !printer_) {
+        ctx_.info.Print_Normal_Fax = false;
+        return false;
+    }
+    std::unique_ptr<MailFolder> root = env_.mailbox.RootFolder();
+    std::unique_ptr<MailFolder> inbox = env_.mailbox.Inbox();
+    if (!root || !inbox) {
+        SetPrintStatus(QStringLiteral("Inbox Error : no root folder for profile ") + ctx_.info.gTorvexProfile);
+        return true;
+    }
+
+    MessagePass pass;
+    pass.regularFaxPass = regularFaxPass;
+    pass.testMode = testMode_;
+    std::unique_ptr<MailFolder> folder;
+    pass.folders.deletedItems = GetFolderID(QStringLiteral("Deleted Items"), *root, folder);
+    // The regular-fax folders of this mailbox, for faxes of either pass.
+    const auto regularFaxFolders = [this, deleted = pass.folders.deletedItems] {
+        PassFolders folders{deleted, QString(), QString()};
+        std::unique_ptr<MailFolder> rootFolder = env_.mailbox.RootFolder();
+        std::unique_ptr<MailFolder> parent;
+        std::unique_ptr<MailFolder> child;
+        if (rootFolder && !GetFolderID(QStringLiteral("Regular Faxes"), *rootFolder, parent).isEmpty()) {
+            folders.printed = GetFolderID(QStringLiteral("Printed"), *parent, child);
+            folders.unprintable = GetFolderID(QStringLiteral("Unprintable"), *parent, child);
+        }
+        return folders;
+    };
+    if (regularFaxPass) {
+        pass.folders = regularFaxFolders();
+        SetPrintStatus(QStringLiteral("Printing regular faxes"));
+    } else {
+        std::unique_ptr<MailFolder> torvexes;
+        if (!GetFolderID(QStringLiteral("TORVEXes"), *root, torvexes).isEmpty()) {
+            pass.folders.printed = GetFolderID(QStringLiteral("Printed"), *torvexes, folder);
+            pass.folders.unprintable = GetFolderID(QStringLiteral("Unprintable"), *torvexes, folder);
+            (void)GetFolderID(QStringLiteral("Sent"), *torvexes, folder);
+            (void)GetFolderID(QStringLiteral("Receipts Out"), *torvexes, folder);
+        }
+        std::optional<PassFolders> faxFolders;
+        pass.regularFaxFolders = [faxFolders, regularFaxFolders]() mutable {
+            if (!faxFolders)
+                faxFolders = regularFaxFolders();
+            return *faxFolders;
+        };
+        SetPrintStatus(QStringLiteral("Checking Inbox for ") + QString::number(newMessages)
+                       + QStringLiteral(" new TORVEXes"));
+    }
+
+    const int count = inbox->MessageCount();
+    MoveList moves;
+    moves.reserve(count);
+    MessageHandler handler(ctx_, *printer_, env_.receipts, counters_, moves);
+    for (int i = 1; i <= count; ++i) {
+        QCoreApplication::processEvents();
+        if (handler.handle(*inbox, i, pass) == MessageOutcome::FatalPrinterError) {
+            ctx_.gLastError = QStringLiteral("Print Error : Fatal Printer Error");
+            break;
+        }
+    }
+    if (!testMode_)
+        moves.execute(env_.mailbox);
+    return true;
+}
+
+void PrintRun::regularFaxPass()
+{
+    (void)processInbox(true, 0);
+    env_.mailbox.Logoff();
+}
+
+void PrintRun::regularSteps()
+{
+    const TelvaneInfo& info = ctx_.info;
+    if (info.Get_Normal_EMail || kind_ == RunKind::RegularEMail) {
+        bool loggedOn = env_.mailbox.SessionLogIn(info.Regular_Mail_Profile);
+        if (!loggedOn) {
+            SetPrintStatus(QStringLiteral("Unable to retrieve email for Profile ") + info.Regular_Mail_Profile);
+        } else if (flgDeliverNow_) {
+            SetPrintStatus(QStringLiteral("Retrieving email for Profile ") + info.Regular_Mail_Profile);
+            env_.mailbox.DeliverNow();
+            const bool haveInbox = env_.mailbox.Inbox() != nullptr;
+            env_.mailbox.Logoff();
+            loggedOn = false;
+            if (!haveInbox) {
+                ctx_.gLastError = QStringLiteral("Inbox Error on profile ") + info.Regular_Mail_Profile;
+                return;
+            }
+        }
+        if (info.Normal_Fax_Profile.compare(info.Regular_Mail_Profile, Qt::CaseInsensitive) != 0) {
+            env_.mailbox.Logoff();
+        } else if (info.Print_Normal_Fax) {
+            if (loggedOn || env_.mailbox.SessionLogIn(info.Regular_Mail_Profile))
+                regularFaxPass();
+            return;
+        }
+    }
+    if (!info.Print_Normal_Fax)
+        return;
+    if (env_.mailbox.SessionLogIn(info.Normal_Fax_Profile))
+        regularFaxPass();
+}
 
 }  // namespace torvex

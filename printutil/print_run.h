@@ -2,6 +2,8 @@
 
 #include "mail_transport.h"
 #include "mailbox_system.h"
+#include "message_handler.h"
+#include "page_printer.h"
 #include "run_context.h"
 #include "run_switch.h"
 #include "status_handshake.h"
@@ -10,6 +12,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 
 namespace torvex {
 
@@ -25,6 +28,9 @@ struct PrintRunEnvironment {
     ReceiptSender& receipts;
     TestMessageSender& testMessage;
     std::function<QStringList()> printerNames;  // the system's printers, in order
+    // The printer of that name; the system's (CUPS or "TORVEX PDF") when
+    // not given.
+    std::function<std::unique_ptr<PrintDevice>(const QString& printerName)> makePrinter = {};
 };
 
 // Exit codes of the print utility.
@@ -44,15 +50,24 @@ private:
     [[nodiscard]] bool selectPrinter();
     // Step 10: log on to the TORVEX profile, asking once and trying again.
     [[nodiscard]] bool logOnToTorvexProfile();
-    void torvexPass();
+    // Steps 11 to 17: log-on done, fetch, print and file, retries.
+    void torvexPasses();
+    // Steps 14 to 16 on the open session; false when the run goes straight
+    // on to the log-off (no printer configured).
+    bool processInbox(bool regularFaxPass, int newMessages);
+    // Steps 19 to 22, and the regular-fax pass they may lead to.
     void regularSteps();
+    void regularFaxPass();
 
     PrintRunEnvironment env_;
     RunContext& ctx_;
     RunKind kind_ = RunKind::PrintOnly;
     bool flgDeliverNow_ = false;
+    bool testMode_ = false;
     QString selectedPrinter_;
     RunCounters counters_;
+    std::unique_ptr<PrintDevice> device_;
+    std::unique_ptr<PagePrinter> printer_;
 };
 
 // The switch-table text shown when the utility is started without one.

@@ -1,0 +1,399 @@
+#include "message_handler.h"
+
+#include "header_block.h"
+#include "header_field.h"
+#include "run_folders.h"
+#include "text_layout.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <vector>
+
+namespace torvex {
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+bool containsNoCase(const QString& text, const QString& part)
+{
+    return text.contains(part, Qt::CaseInsensitive);
+}
+
+// An accepted attachment: a column of goodFaxFiles.
+struct GoodFaxFile {
+    int attachment = 0;  // 1-based
+    QString type;        // normalised, upper case
+    bool isText = false;
+    QString name;        // upper case
+};
+
+// Step 11: a property that holds a header ("From: " with a CR after it,
+// or "Subject: " with an LF after it), else property 31.
+QString headerFromFields(const MailMessage& message)
+{
+    for (int index = 25; index <= 30; ++index) {
+        const QString value = message.Field(index);
+        const qsizetype from = value.indexOf(QStringLiteral("From: "));
+        const qsizetype subject = value.indexOf(QStringLiteral("Subject: "));
+        if ((from >= 0 && value.indexOf(QLatin1Char('\r'), from) >= 0)
+            || (subject >= 0 && value.indexOf(QLatin1Char('\n'), subject) >= 0))
+            return value;
+    }
+    return message.Field(31);
+}
+
+bool isAdmittedType(const TelvaneInfo& info, const QString& type)
+{
+    const int count = qMin<int>(info.Print_File_Types_Count, int(info.Print_File_Types.size()));
+    for (int i = 0; i < count; ++i) {
+        if (info.Print_File_Types.at(i).compare(type, Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+QString withoutEndOfData(const QString& text)
+{
+    qsizetype at = text.size();
+    while (at > 0) {
+        const qsizetype dot = text.lastIndexOf(QLatin1Char('.'), at - 1);
+        if (dot < 0)
+            break;
+        const bool atLineStart = dot == 0 || (dot >= 2 && text.mid(dot - 2, 2) == kCrLf);
+        const bool aloneOnLine = dot + 1 == text.size() || text.mid(dot + 1, 2) == kCrLf;
+        if (atLineStart && aloneOnLine)
+            return text.left(dot);
+        at = dot;
+    }
+    return text;
+}
+
+// The per-message values, cleared for every message.
+struct MessageHandler::Message {
+    std::unique_ptr<MailMessage> item;
+    QString type;
+    QString fullHeader;
+    QString text;
+    bool popOrigin = false;
+    QString subject;
+    QString sender;        // shown in the header block
+    QString senderAddress; // where a receipt goes without a receipt address
+    QString timeSent;
+    QString timeReceived;
+    QString messageId;
+    QString dateField;
+    QString contentType;
+    QString receiptAddress;
+    QString faxTo;
+    QString receiptRecipient;
+    bool fullMode = false;
+    QString vcardText;
+    std::vector<GoodFaxFile> goodFaxFiles;
+    std::vector<int> badFaxFiles;
+    int tiffCount = 0;
+    int lastTiff = -1;  // index into goodFaxFiles
+    QString statusLines;
+    bool failed = false;
+};
+
+MessageHandler::MessageHandler(RunContext& ctx, PagePrinter& printer, ReceiptSender& receipts,
+                               RunCounters& counters, MoveList& moves)
+    : ctx_(ctx), printer_(printer), receipts_(receipts), counters_(counters), moves_(moves)
+{
+}
+
+MessageOutcome MessageHandler::handle(MailFolder& inbox, int index, const MessagePass& pass)
+{
+    Message m;
+    m.item = inbox.Message(index);
+    if (!m.item)
+        return MessageOutcome::Handled;
+    m.type = m.item->Type();
+    const bool isFax = containsNoCase(m.type, QStringLiteral("fax"));
+    if (pass.regularFaxPass && !isFax)
+        return MessageOutcome::Handled;
+
+    // Full header: the text; for a message the POP3 path stored, the lines
+    // up to the first empty line, the rest being the message's text.
+    m.fullHeader = m.item->Text();
+    const QString head = m.fullHeader.left(20);
+    if (head.contains(QStringLiteral("+OK ")) && head.contains(QStringLiteral(" octets"))) {
+        const qsizetype empty = m.fullHeader.indexOf(QStringLiteral("\r\n\r\n"));
+        const QString body = empty < 0 ? QString() : m.fullHeader.mid(empty + 4);
+        if (empty >= 0)
+            m.fullHeader.truncate(empty + 4);
+        m.item->setText(body);
+        m.popOrigin = true;
+    }
+    m.subject = m.item->Subject();
+    if (m.subject == QStringLiteral("Internet Orbit FAX"))
+        m.subject = QStringLiteral("telvane100 Fax Message");
+    m.sender = m.popOrigin ? GetHeaderField(m.fullHeader, QStringLiteral("From:")) : m.item->SenderAddress();
+    m.text = m.popOrigin ? withoutEndOfData(m.item->Text()) : m.item->Text();
+    m.timeSent = printedDate(m.item->TimeSent());
+    m.timeReceived = printedDate(m.item->TimeReceived());
+    if (m.timeSent.isEmpty())
+        m.timeSent = GetHeaderField(m.fullHeader, QStringLiteral("Date:"));
+
+    if (isFax)
+        return handleRegularFax(m, pass);
+    return handleTorvex(m, pass);
+}
+
+MessageOutcome MessageHandler::handleRegularFax(Message& m, const MessagePass& pass)
+{
+    const PassFolders folders = pass.regularFaxPass || !pass.regularFaxFolders ? pass.folders
+                                                                              : pass.regularFaxFolders();
+    const QString faxFile = ctx_.folders.temp + QStringLiteral("temp.tif");
+    QFile::remove(faxFile);
+    (void)m.item->WriteAttachmentToFile(1, faxFile);
+    printer_.PrintNow(faxFile);
+    if (printer_.gflgPrintImage) {
+        moves_.add(folders.printed, m.item->ID());
+        ++counters_.regularFaxesPrinted;
+        return MessageOutcome::Handled;
+    }
+    // A printer that failed is no reason to call the fax unprintable: it
+    // stays in the Inbox for the next run.
+    if (printer_.gPrintErrMsg.contains(QStringLiteral("Printer Error"), Qt::CaseInsensitive))
+        return MessageOutcome::FatalPrinterError;
+    moves_.add(folders.unprintable, m.item->ID());
+    ++counters_.regularFaxesUnprintable;
+    if (ctx_.info.Print_Error_Info
+        && !printBlock(regularFaxErrorReport(m.sender, m.timeSent, m.timeReceived, m.subject)))
+        return MessageOutcome::FatalPrinterError;
+    return MessageOutcome::Handled;
+}
+
+void MessageHandler::collectAttachments(Message& m)
+{
+    const int count = m.item->AttachmentCount();
+    for (int a = 1; a <= count; ++a) {
+        QString name = m.popOrigin ? m.item->AttachmentName(a) : m.item->AttachmentSource(a);
+        QString contentCode;
+        if (m.popOrigin) {
+            const qsizetype semi = name.indexOf(QLatin1Char(';'));
+            if (semi >= 0) {
+                contentCode = name.mid(semi + 1);
+                name.truncate(semi);
+            }
+        }
+        if (name.contains(QStringLiteral("vcard"))) {
+            const QString vcard = ctx_.folders.temp + QStringLiteral("vcard.txt");
+            if (m.item->WriteAttachmentToFile(a, vcard))
+                (void)LoadFile2(vcard, m.vcardText);
+            continue;
+        }
+        if (name.contains(QStringLiteral("spiff.dat")))
+            continue;
+        const QString type = GetFileExtension(name).trimmed().toUpper();
+        // The type names the decoded copy's file: one that could reach
+        // another folder is never admitted.
+        if (!isAdmittedType(ctx_.info, type) || type.contains(QLatin1Char('/'))
+            || type.contains(QLatin1Char('\\'))) {
+            m.badFaxFiles.push_back(a);
+            continue;
+        }
+        const QString fileType = normalisedFileType(type);
+        const QString path = ctx_.folders.temp + numberedFileName(a, fileType);
+        (void)m.item->WriteAttachmentToFile(a, path);
+        bool accepted = true;
+        if (fileType == QStringLiteral("TXT")) {
+            if (m.popOrigin && contentCode == QStringLiteral("quoted-printable"))
+                accepted = false;
+        } else {
+            printer_.LoadImageFile(path);
+            accepted = printer_.gflgFileOK;
+        }
+        if (!accepted) {
+            QFile::remove(path);
+            m.badFaxFiles.push_back(a);
+            continue;
+        }
+        m.goodFaxFiles.push_back({a, fileType, fileType == QStringLiteral("TXT"), name.toUpper()});
+        if (fileType == QStringLiteral("TIF")) {
+            ++m.tiffCount;
+            m.lastTiff = int(m.goodFaxFiles.size()) - 1;
+        }
+    }
+}
+
+MessageOutcome MessageHandler::handleTorvex(Message& m, const MessagePass& pass)
+{
+    const TelvaneInfo& info = ctx_.info;
+    bool addressed = false;
+    for (const QString& name : m.item->RecipientNames())
+        addressed = addressed || containsNoCase(name, info.Torvex_Addr);
+    if (!addressed)
+        return MessageOutcome::Handled;  // not for us: it stays in the Inbox
+
+    deleteFilesIn(ctx_.folders.temp);
+    collectAttachments(m);
+
+    if (m.fullHeader.isEmpty())
+        m.fullHeader = headerFromFields(*m.item);
+    m.messageId = GetHeaderField(m.fullHeader, QStringLiteral("Message-Id:"));
+    const QString returnReceiptTo = GetHeaderField(m.fullHeader, QStringLiteral("Return-Receipt-To:"));
+    m.senderAddress = GetHeaderField(m.fullHeader, QStringLiteral("From:"));
+    if (m.senderAddress.isEmpty())
+        m.senderAddress = returnReceiptTo;
+    m.dateField = GetHeaderField(m.fullHeader, QStringLiteral("Date:"));
+    m.contentType = GetHeaderField(m.fullHeader, QStringLiteral("Content-Type:"));
+
+    if (containsNoCase(m.contentType, QStringLiteral("report-type=disposition-notification"))) {
+        moves_.add(pass.folders.deletedItems, m.item->ID());
+        return MessageOutcome::Handled;
+    }
+
+    m.receiptAddress = GetHeaderField(m.fullHeader, QStringLiteral("Disposition-Notification-To:"));
+    if (m.senderAddress.isEmpty())
+        m.senderAddress = m.receiptAddress;
+    m.faxTo = GetHeaderField(m.fullHeader, QStringLiteral("Fax-To:"));
+    if (m.senderAddress.isEmpty())
+        m.senderAddress = m.faxTo;
+
+    bool capsRequest = false;
+    const QString options = GetHeaderField(m.fullHeader, QStringLiteral("Disposition-Notification-Options:"));
+    const bool optionsAsk = containsNoCase(options, QStringLiteral("G3Fax-capability-request=required"))
+        || containsNoCase(options, QStringLiteral("G3Fax-report-request=required"));
+    if (!m.receiptAddress.isEmpty())
+        m.receiptRecipient = m.receiptAddress;
+    if (!m.receiptAddress.isEmpty() && optionsAsk) {
+        m.fullMode = true;
+        capsRequest = m.contentType.isEmpty();
+    } else if (!m.faxTo.isEmpty()) {
+        m.receiptRecipient = m.faxTo;
+        const QString faxOptions = GetHeaderField(m.fullHeader, QStringLiteral("Fax-Options:")).trimmed();
+        m.fullMode = faxOptions.compare(QStringLiteral("G3Fax-capability-request=required"), Qt::CaseInsensitive) == 0;
+        capsRequest = m.contentType.isEmpty();
+    } else if (containsNoCase(m.contentType, QStringLiteral("multipart/report"))) {
+        return MessageOutcome::Handled;  // a report we do not know: left in the Inbox
+    }
+    if (capsRequest) {
+        sendReceipt(m, QStringLiteral("CapsRequest"), m.receiptRecipient);
+        moves_.add(pass.folders.deletedItems, m.item->ID());
+        return MessageOutcome::Handled;
+    }
+
+    // Of alternatives, only one is printed: the last TIFF, else the first.
+    if (containsNoCase(m.contentType, QStringLiteral("multipart/alternative")) && m.goodFaxFiles.size() >= 2) {
+        const GoodFaxFile keep = m.goodFaxFiles[size_t(m.tiffCount > 0 ? m.lastTiff : 0)];
+        m.goodFaxFiles = {keep};
+    }
+
+    for (const GoodFaxFile& file : m.goodFaxFiles)
+        m.statusLines += statusLine(file.name, kValidFormat);
+    for (int a : m.badFaxFiles)
+        m.statusLines += statusLine(m.popOrigin ? m.item->AttachmentName(a) : m.item->AttachmentSource(a),
+                                    kInvalidFormat);
+
+    if (!printHeaderPart(m))
+        return MessageOutcome::FatalPrinterError;
+    if (printFiles(m) == MessageOutcome::FatalPrinterError)
+        return MessageOutcome::FatalPrinterError;
+
+    bool printed = false;
+    if (m.failed) {
+        ++counters_.torvexesUnprintable;
+    } else if (m.badFaxFiles.empty()) {
+        printed = true;
+        ++counters_.torvexesPrinted;
+        // Test mode leaves the Inbox exactly as it was, unread marks too.
+        if (!pass.testMode)
+            (void)m.item->markRead();
+        moves_.add(pass.folders.printed, m.item->ID());
+    } else {
+        ++counters_.torvexesUnprintable;
+        moves_.add(pass.folders.unprintable, m.item->ID());
+    }
+
+    if (info.Confirm_Receipt && !(printed && m.receiptAddress.isEmpty()))
+        sendReceipt(m, printed ? QStringLiteral("Processed") : QStringLiteral("Failed"),
+                    m.receiptAddress.isEmpty() ? m.senderAddress : m.receiptAddress);
+    return MessageOutcome::Handled;
+}
+
+bool MessageHandler::printHeaderPart(Message& m)
+{
+    const TelvaneInfo& info = ctx_.info;
+    const QString block = headerBlock({info.Torvex_Addr, m.sender, m.dateField, m.timeReceived,
+                                       printedDate(QDateTime::currentDateTime()), m.statusLines,
+                                       m.vcardText, m.subject});
+    const bool printableText = TestAllBlanks(m.text);
+    if (!info.Print_Simple_Header && !info.Print_Full_Header) {
+        if (printableText)
+            return printBlock(block + kCrLf + m.text);
+        if (m.goodFaxFiles.empty())
+            return printBlock(block + kCrLf + QStringLiteral("No Printable Content"));
+        return true;
+    }
+    const QString text = printableText ? m.text : QStringLiteral("No Printable PlainText Message");
+    const QString threeEmptyLines = kCrLf + kCrLf + kCrLf;
+    if (!info.Print_Simple_Header)
+        return printBlock(threeEmptyLines + m.fullHeader + kCrLf + m.statusLines + kCrLf + kCrLf + text);
+    if (info.Print_Full_Header && !printBlock(threeEmptyLines + m.fullHeader))
+        return false;
+    return printBlock(block + kCrLf + text);
+}
+
+MessageOutcome MessageHandler::printFiles(Message& m)
+{
+    for (const GoodFaxFile& file : m.goodFaxFiles) {
+        const QString path = ctx_.folders.temp + numberedFileName(file.attachment, file.type);
+        if (!file.isText) {
+            printer_.PrintNow(path);
+            if (printer_.gflgPrintImage) {
+                m.statusLines += statusLine(file.name, kFileProcessed);
+                continue;
+            }
+            m.statusLines += statusLine(file.name, kPossiblePrinterError);
+            m.failed = true;
+            if (printer_.gPrintErrMsg.contains(QStringLiteral("Printer Error"), Qt::CaseInsensitive))
+                return MessageOutcome::FatalPrinterError;
+            continue;
+        }
+        QString text;
+        if (!LoadFile2(path, text)) {
+            // Nothing to print: not sent to the printer either.
+            m.statusLines += statusLine(file.name, kCouldNotOpen);
+            m.failed = true;
+            continue;
+        }
+        int pageNo = 0;
+        if (!printer_.PrintBlockOfText(text, true, m.timeSent, m.timeReceived, m.sender, pageNo))
+            return MessageOutcome::FatalPrinterError;
+        m.statusLines += statusLine(file.name, kSentToPrinter);
+    }
+    return MessageOutcome::Handled;
+}
+
+void MessageHandler::sendReceipt(const Message& m, const QString& disposition, const QString& recipient)
+{
+    ReceiptRequest request;
+    request.disposition = disposition;
+    if (disposition == QStringLiteral("Failed")) {
+        request.failureText = QStringLiteral("Unprintable File(s)");
+        request.report = QStringLiteral("Process report - ") + kCrLf + m.statusLines;
+    }
+    request.fullMode = m.fullMode;
+    request.recipient = recipient;
+    request.subject = m.subject;
+    request.sentDate = m.dateField;
+    request.receivedId = m.messageId;
+    request.faxTo = m.faxTo;
+    request.fullHeader = m.fullHeader;
+    request.statusLines = m.statusLines;
+    request.pageCount = printer_.gfaxPageCount;
+    (void)receipts_.SendMDN(request);
+}
+
+bool MessageHandler::printBlock(const QString& text)
+{
+    int pageNo = 0;
+    return printer_.PrintBlockOfText(text, false, QString(), QString(), QString(), pageNo);
+}
+
+}  // namespace torvex
