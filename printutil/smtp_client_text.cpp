@@ -31,11 +31,6 @@ QByteArray mailBytes(const QString& text)
     return text.toUtf8();
 }
 
-QString mailText(const QByteArray& bytes)
-{
-    return QString::fromUtf8(bytes);
-}
-
 QByteArray smtpData(const QString& message)
 {
     const QByteArray text = mailBytes(withEndOfData(message));

@@ -25,9 +25,9 @@ inline constexpr int kSmtpChunkSize = 256;
 // The message with kEndOfData appended unless it already ends with it.
 [[nodiscard]] QString withEndOfData(const QString& message);
 
-// The bytes of a text as they are stored in files and sent (UTF-8).
+// The bytes of a text as they are stored in files and sent (UTF-8; the
+// reverse is mailText of mime_decoder_names.h).
 [[nodiscard]] QByteArray mailBytes(const QString& text);
-[[nodiscard]] QString mailText(const QByteArray& bytes);
 
 // The DATA of a message: withEndOfData(message), every line break made
 // CR LF, and every line before the final "." line dot-stuffed (RFC 5321
