@@ -24,6 +24,21 @@ QList<Note> notes(const QSignalSpy& spy)
     return out;
 }
 
+// A line open on a simulated modem, with its notifications recorded.
+struct OpenLine {
+    OpenLine()
+    {
+        line.lineInitialize({modem.slavePath()});
+        isOpen = line.lineOpen(0, ModemLine::LINECALLPRIVILEGE_OWNER | ModemLine::LINECALLPRIVILEGE_MONITOR,
+                               ModemLine::LINEMEDIAMODE_INTERACTIVEVOICE)
+            == 0;
+    }
+    ModemSimulator modem;
+    ModemLine line;
+    QSignalSpy spy{&line, &ModemLine::lineCallback};
+    bool isOpen = false;
+};
+
 }  // namespace
 
 // The line layer against a modem simulated on a pseudo-terminal. The time
@@ -97,11 +112,11 @@ private Q_SLOTS:
 
     void oneRingIsOneCallThatEndsInSilence()
     {
-        ModemSimulator modem;
-        ModemLine line;
-        line.lineInitialize({modem.slavePath()});
-        QCOMPARE(line.lineOpen(0, 6, 4), 0);
-        QSignalSpy spy(&line, &ModemLine::lineCallback);
+        OpenLine open;
+        QVERIFY(open.isOpen);
+        ModemSimulator& modem = open.modem;
+        ModemLine& line = open.line;
+        QSignalSpy& spy = open.spy;
         modem.ring();
         QTRY_COMPARE(spy.size(), 2);
         QList<Note> got = notes(spy);
@@ -128,11 +143,10 @@ private Q_SLOTS:
 
     void ringsOfOneCallAreCounted()
     {
-        ModemSimulator modem;
-        ModemLine line;
-        line.lineInitialize({modem.slavePath()});
-        QCOMPARE(line.lineOpen(0, 6, 4), 0);
-        QSignalSpy spy(&line, &ModemLine::lineCallback);
+        OpenLine open;
+        QVERIFY(open.isOpen);
+        ModemSimulator& modem = open.modem;
+        QSignalSpy& spy = open.spy;
         for (int i = 0; i < 3; ++i) {
             modem.ring();
             QTest::qWait(150);  // 3 s between rings, as in the UK
@@ -155,11 +169,11 @@ private Q_SLOTS:
 
     void closedLineDeliversNothingMore()
     {
-        ModemSimulator modem;
-        ModemLine line;
-        line.lineInitialize({modem.slavePath()});
-        QCOMPARE(line.lineOpen(0, 6, 4), 0);
-        QSignalSpy spy(&line, &ModemLine::lineCallback);
+        OpenLine open;
+        QVERIFY(open.isOpen);
+        ModemSimulator& modem = open.modem;
+        ModemLine& line = open.line;
+        QSignalSpy& spy = open.spy;
         modem.ring();
         QTRY_COMPARE(spy.size(), 2);
         QCOMPARE(line.lineClose(), 0);
@@ -176,11 +190,11 @@ private Q_SLOTS:
 
     void vanishedModemClosesTheLine()
     {
-        ModemSimulator modem;
-        ModemLine line;
-        line.lineInitialize({modem.slavePath()});
-        QCOMPARE(line.lineOpen(0, 6, 4), 0);
-        QSignalSpy spy(&line, &ModemLine::lineCallback);
+        OpenLine open;
+        QVERIFY(open.isOpen);
+        ModemSimulator& modem = open.modem;
+        ModemLine& line = open.line;
+        QSignalSpy& spy = open.spy;
         modem.ring();
         QTRY_COMPARE(spy.size(), 2);
         modem.unplug();
