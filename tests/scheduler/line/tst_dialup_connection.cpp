@@ -1,0 +1,205 @@
+// Dial-up on the real window against a stand-in nmcli on PATH.
+#include "scheduler/dialup_connection.h"
+#include "scheduler/ip_lookup.h"
+#include "scheduler/print_launcher.h"
+#include "tests/scheduler/line/line_window.h"
+#include "tests/support/fake_nmcli.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QTimer>
+#include <QtTest>
+
+using namespace torvex;
+using namespace torvex::test;
+
+namespace {
+
+// 60-second periods of 1 s, a settling wait of 333 ms.
+constexpr int kPeriodMs = 1000;
+
+QMap<QString, QString> modemSettings()
+{
+    QMap<QString, QString> s = registeredSettings();
+    s.insert(QStringLiteral("Modem_Connect"), QStringLiteral("y"));
+    s.insert(QStringLiteral("DUN_Name"), QStringLiteral("ISP"));
+    s.insert(QStringLiteral("modem_devices"), QStringLiteral("none"));
+    s.insert(QStringLiteral("Use_Defaults"), QStringLiteral("1"));  // no line monitor in these tests
+    s.insert(QStringLiteral("dialup_lookup_host"), QStringLiteral("127.0.0.1"));
+    return s;
+}
+
+}  // namespace
+
+class TestDialUpConnection : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { qputenv("TORVEX_TIME_SCALE", "60"); }
+
+    void init()
+    {
+        nmcli_ = std::make_unique<FakeNmcli>();
+        nmcli_->setProfiles({QStringLiteral("Wired connection 1"), QStringLiteral("ISP"),
+                             QStringLiteral("Night rate")});
+        nmcli_->setActive(QStringLiteral("Wired connection 1"), QStringLiteral("activated"));
+    }
+    void cleanup()
+    {
+        f_.reset();
+        nmcli_.reset();
+    }
+
+    void loadingListsTheProfilesAndTheLink()
+    {
+        nmcli_->setActive(QStringLiteral("ISP"), QStringLiteral("activated"));
+        QVERIFY(load());
+        QStringList entries;
+        for (int i = 0; i < c().Combo1->count(); ++i)
+            entries << c().Combo1->itemText(i);
+        QCOMPARE(entries, (QStringList{QStringLiteral("Wired connection 1"), QStringLiteral("ISP"),
+                                       QStringLiteral("Night rate")}));
+        QCOMPARE(c().Combo1->currentText(), QStringLiteral("ISP"));
+        QVERIFY(c().Check12->isChecked());
+        QCOMPARE(c().Text18->text(), QStringLiteral("Connected"));
+    }
+
+    void withoutNetworkManagerTheModemOptionIsOff()
+    {
+        nmcli_.reset();
+        NoNmcli none;
+        QMap<QString, QString> s = modemSettings();
+        s.insert(QStringLiteral("Modem_Connect"), QStringLiteral("n"));
+        QVERIFY(load(s));
+        QCOMPARE(c().Combo1->count(), 0);
+        QCOMPARE(c().Text18->text(),
+                 QStringLiteral("To use this option please install Windows 95/98 Dial-up software."));
+        QVERIFY(!c().Option1->isChecked());
+        QVERIFY(!c().Check12->isChecked());
+    }
+
+    void linkAlreadyUpIsUsedAsItIs()
+    {
+        nmcli_->setActive(QStringLiteral("ISP"), QStringLiteral("activated"));
+        QVERIFY(load());
+        c().Text8->setText(QStringLiteral("10.9.9.9"));
+        f_->form().state().gLocalIPAddr = QStringLiteral("10.9.9.9");
+        const QString bar = f_->form().statusText();
+        const QString box = c().txtStatus->toPlainText();
+        QVERIFY(f_->form().dialUp().IsDialUpConnected());
+        QCOMPARE(f_->form().statusText(), bar);
+        QCOMPARE(c().txtStatus->toPlainText(), box);
+        QCOMPARE(c().Text8->text(), QStringLiteral("10.9.9.9"));
+        QCOMPARE(f_->form().state().gLocalIPAddr, QStringLiteral("10.9.9.9"));
+        QVERIFY(nmcli_->calls().filter(QStringLiteral("connection up")).isEmpty());
+    }
+
+    void linkUpInTheFourthPeriod()
+    {
+        nmcli_->setUpActivates(false);  // the link comes when the test says so
+        QVERIFY(load());
+        QTimer::singleShot(int(3.5 * kPeriodMs), [this] {
+            nmcli_->setActive(QStringLiteral("ISP"), QStringLiteral("activated"));
+        });
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(f_->form().dialUp().IsDialUpConnected());
+        // Up after three and a half periods, then the settling wait (Qt's
+        // coarse timers may fire 5 % early).
+        QVERIFY2(clock.elapsed() >= (3500 + 333) * 0.94, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(nmcli_->calls().contains(QStringLiteral("connection up id ISP")));
+        QVERIFY(f_->form().statusText().endsWith(QLatin1String(" Dialling Internet Service Provider")));
+        const QStringList lines = c().txtStatus->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(lines, (QStringList{QStringLiteral("Socket Connected "), QStringLiteral("Dial out connection ISP")}));
+        // The look-up over the new link leaves its local address behind.
+        QCOMPARE(f_->form().state().gLocalIPAddr, activeInterfaceAddress());
+        QCOMPARE(c().Text8->text(), f_->form().state().gLocalIPAddr);
+    }
+
+    void linkNeverUpGivesUpAfterFivePeriods()
+    {
+        nmcli_->setUpActivates(false);
+        QVERIFY(load());
+        c().Text8->setText(QStringLiteral("10.9.9.9"));
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(!f_->form().dialUp().IsDialUpConnected());
+        QVERIFY2(clock.elapsed() >= 5 * kPeriodMs * 0.94, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(clock.elapsed() < 8 * kPeriodMs);
+        QCOMPARE(c().Text8->text(), QStringLiteral("10.9.9.9"));
+        // Nothing is hung up.
+        QVERIFY(nmcli_->calls().filter(QStringLiteral("connection down")).isEmpty());
+    }
+
+    void retrievalThatCannotDialSaysSo()
+    {
+        nmcli_->setUpActivates(false);
+        QVERIFY(load());
+        f_->form().launcher().shellIt(QStringLiteral("0"));
+        QCOMPARE(f_->boxes->texts(), QStringList{QStringLiteral("Please try again when connected!")});
+        QVERIFY(!c().Check12->isChecked());
+    }
+
+    void hangUpReportsTheLostAddress()
+    {
+        nmcli_->setActive(QStringLiteral("ISP"), QStringLiteral("activated"));
+        QVERIFY(load());
+        f_->account->httpOk = true;
+        f_->account->calls.clear();
+        f_->form().state().gLocalIPAddr = QStringLiteral("10.1.2.3");
+        c().Text8->setText(QStringLiteral("10.1.2.3"));
+        f_->form().dialUp().DisConnectDialUp();
+        QVERIFY(f_->form().state().gLocalIPAddr.isEmpty());
+        QVERIFY(c().Text8->text().isEmpty());
+        QCOMPARE(f_->account->calls,
+                 (QStringList{QStringLiteral("updateLocalIPAddress"), QStringLiteral("SavePublicIPAddress")}));
+        QVERIFY(!c().Check12->isChecked());
+        QTRY_VERIFY(nmcli_->calls().contains(QStringLiteral("connection down id ISP")));
+        QTRY_VERIFY(c().txtStatus->toPlainText().startsWith(QLatin1String("Socket Disconnected\n")));
+        QVERIFY(!f_->form().dialUp().connected());
+    }
+
+    void hangUpWithoutAnAddressOnlyHangsUp()
+    {
+        nmcli_->setActive(QStringLiteral("ISP"), QStringLiteral("activated"));
+        QVERIFY(load());
+        f_->account->httpOk = true;
+        f_->account->calls.clear();
+        f_->form().state().gLocalIPAddr.clear();
+        c().Text8->setText(QStringLiteral("kept"));
+        f_->form().dialUp().DisConnectDialUp();
+        QVERIFY(f_->account->calls.isEmpty());
+        QCOMPARE(c().Text8->text(), QStringLiteral("kept"));
+        QVERIFY(!c().Check12->isChecked());
+        QTRY_VERIFY(nmcli_->calls().contains(QStringLiteral("connection down id ISP")));
+    }
+
+    void choosingAnotherEntryShowsItsState()
+    {
+        nmcli_->setActive(QStringLiteral("Night rate"), QStringLiteral("activating"));
+        QVERIFY(load());
+        c().Combo1->setCurrentIndex(2);
+        Q_EMIT c().Combo1->activated(2);
+        QCOMPARE(f_->form().state().info.DUN_Name, QStringLiteral("Night rate"));
+        QCOMPARE(f_->form().dialUp().currentEntry(), QStringLiteral("Night rate"));
+        QCOMPARE(c().Text18->text(), QStringLiteral("Connecting"));
+    }
+
+private:
+    bool load(const QMap<QString, QString>& settings = modemSettings())
+    {
+        f_ = std::make_unique<LineWindow>(settings);
+        return f_->load();
+    }
+    FormControls& c() { return f_->c(); }
+
+    std::unique_ptr<FakeNmcli> nmcli_;
+    std::unique_ptr<LineWindow> f_;
+};
+
+QTEST_MAIN(TestDialUpConnection)
+#include "tst_dialup_connection.moc"

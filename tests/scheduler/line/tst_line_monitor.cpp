@@ -1,0 +1,241 @@
+// The ring wake-up on the real window, against a modem simulated on a
+// pseudo-terminal, with a scripted print utility that notes its runs.
+#include "scheduler/line_monitor.h"
+#include "scheduler/print_launcher.h"
+#include "scheduler/schedule_engine.h"
+#include "tests/scheduler/line/line_window.h"
+#include "tests/support/modem_simulator.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QtTest>
+
+using namespace torvex;
+using namespace torvex::test;
+
+namespace {
+
+// Every line the "Line State" box was given, oldest first (the box itself
+// is emptied whenever the line is opened again).
+class LineStateLog {
+public:
+    explicit LineStateLog(QPlainTextEdit* box)
+    {
+        QObject::connect(box, &QPlainTextEdit::textChanged, box, [this, box] {
+            const QString top = box->toPlainText().section(QLatin1Char('\n'), 0, 0);
+            if (!top.isEmpty() && box->toPlainText() != last_)
+                lines << top;
+            last_ = box->toPlainText();
+        });
+    }
+    [[nodiscard]] int count(const QString& line) const { return int(lines.count(line)); }
+    QStringList lines;
+
+private:
+    QString last_;
+};
+
+class Scenario {
+public:
+    explicit Scenario(const QString& memberStatus = QStringLiteral("2"), QString devices = QString())
+        : window_(settings(memberStatus, devices.isEmpty() ? modem.slavePath() : devices))
+    {
+        window_.env.writeFile(QStringLiteral("fakeprint"),
+                               "#!/bin/sh\necho \"$1\" >> \"$(dirname \"$0\")/runs.log\"\n");
+        QFile::setPermissions(window_.env.path(QStringLiteral("fakeprint")),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    bool load()
+    {
+        if (!window_.load())
+            return false;
+        log = std::make_unique<LineStateLog>(c().txtStatus);
+        return true;
+    }
+
+    [[nodiscard]] FormControls& c() { return window_.c(); }
+    [[nodiscard]] MainForm& form() { return window_.form(); }
+    [[nodiscard]] RecordingMessageBoxes& boxes() { return *window_.boxes; }
+    [[nodiscard]] TelephoneLineMonitor& monitor()
+    {
+        return static_cast<TelephoneLineMonitor&>(form().lineMonitor());
+    }
+    [[nodiscard]] QStringList runs() const
+    {
+        return QString::fromLatin1(window_.env.readFile(QStringLiteral("runs.log")))
+            .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+    [[nodiscard]] QString box() { return c().txtStatus->toPlainText(); }
+    [[nodiscard]] bool waiting() { return box().startsWith(QLatin1String("Waiting for an incoming call...\n")); }
+
+    ModemSimulator modem;
+    std::unique_ptr<LineStateLog> log;
+
+private:
+    static QMap<QString, QString> settings(const QString& memberStatus, const QString& devices)
+    {
+        QMap<QString, QString> s = registeredSettings();
+        s.insert(QStringLiteral("Use_Defaults"), memberStatus);
+        s.insert(QStringLiteral("modem_devices"), devices);
+        s.insert(QStringLiteral("print_exe"), QStringLiteral("fakeprint"));
+        s.insert(QStringLiteral("general_timout"), QStringLiteral("1"));
+        return s;
+    }
+
+    LineWindow window_;
+};
+
+}  // namespace
+
+class TestLineMonitor : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    // 8 s of silence end a call in 200 ms, Timer3's 10 s are 250 ms, and a
+    // followed run is five polls of 250 ms.
+    void initTestCase() { qputenv("TORVEX_TIME_SCALE", "40"); }
+
+    void loadingOpensTheFirstLine()
+    {
+        Scenario s;
+        QVERIFY(s.load());
+        QCOMPARE(s.c().lstLines->count(), 1);
+        QCOMPARE(s.c().lstLines->item(0)->text(), QStringLiteral("TORVEX Sim 56K"));
+        QCOMPARE(s.box(), QStringLiteral("Waiting for an incoming call...\nLineOpen Successful\n"));
+        QVERIFY(s.modem.commands().contains(QStringLiteral("ATE0Q0V1S0=0")));
+        QVERIFY(s.boxes().shown.empty());
+    }
+
+    void shortRingWakesTheSchedulerUp()
+    {
+        Scenario s;
+        QVERIFY(s.load());
+        s.form().state().countdown = 7;
+        s.modem.ring();
+        QTRY_COMPARE(s.log->count(QStringLiteral("  Total Wake Ups=1")), 1);
+        QCOMPARE(s.runs(), QStringList{QStringLiteral("/3")});
+        QCOMPARE(s.monitor().wakeUps(), 1);
+        QVERIFY(!s.monitor().wakePending());
+        // The countdown starts again from the cycle field.
+        QCOMPARE(s.form().state().countdown, 60);
+        QCOMPARE(s.c().Text19->text(), QStringLiteral("60"));
+        QCOMPARE(s.form().statusText(), s.form().schedule().myDateTime()
+                                            + QStringLiteral("   Wake-Up! Retrieving TORVEXes for 4420712345@TORVEX.NET"));
+        const QStringList expected{QStringLiteral("First Ring "), QStringLiteral("Wake Up!"),
+                                   QStringLiteral("Line Dropped and Closed"),
+                                   QStringLiteral("  Total Wake Ups=1")};
+        QCOMPARE(s.log->lines.mid(0, 4), expected);
+        // After Timer3's wait the line is open again, and the next short
+        // call counts on.
+        QTRY_VERIFY2(s.waiting(), qPrintable(s.log->lines.join(QLatin1Char('|'))));
+        s.modem.ring();
+        QTRY_COMPARE(s.log->count(QStringLiteral("  Total Wake Ups=2")), 1);
+        QCOMPARE(s.runs().size(), 2);
+    }
+
+    void threeRingsAreAFaxCall()
+    {
+        Scenario s;
+        QVERIFY(s.load());
+        for (int ring = 0; ring < 3; ++ring) {
+            s.modem.ring();
+            QTest::qWait(80);
+        }
+        QTRY_COMPARE(s.log->count(QStringLiteral("  On-hook at ring 3")), 1);
+        QCOMPARE(s.log->count(QStringLiteral("Start Fax!")), 1);
+        QCOMPARE(s.log->count(QStringLiteral("Wake Up!")), 0);
+        const qsizetype fax = s.log->lines.indexOf(QStringLiteral("Start Fax!"));
+        QCOMPARE(s.log->lines.indexOf(QStringLiteral("First Ring ")), fax - 1);
+        QTRY_VERIFY2(s.waiting(), qPrintable(s.log->lines.join(QLatin1Char('|'))));
+        QVERIFY(s.runs().isEmpty());
+        QCOMPARE(s.monitor().wakeUps(), 0);
+        QVERIFY(!s.monitor().wakePending());
+    }
+
+    void wakeUpDuringARetrievalStartsNoSecond()
+    {
+        Scenario s;
+        QVERIFY(s.load());
+        QVERIFY(s.c().Option2->isChecked());  // the line reopens only after the run
+        // The call comes and goes while the launcher follows a retrieval.
+        QTimer::singleShot(100, &s.form(), [&] { s.modem.ring(); });
+        s.form().launcher().shellIt(QStringLiteral("0"));
+        QCOMPARE(s.log->count(QStringLiteral("Wake Up!")), 1);
+        QVERIFY(s.form().statusText().endsWith(
+            QLatin1String("Wake-Up! Retrieving TORVEXes for 4420712345@TORVEX.NET")));
+        QCOMPARE(s.log->count(QStringLiteral("  Total Wake Ups=1")), 0);
+        QCOMPARE(s.log->count(QStringLiteral("LineOpen Successful")), 0);  // not while the run went on
+        QTRY_VERIFY2(s.waiting(), qPrintable(s.log->lines.join(QLatin1Char('|'))));
+        QCOMPARE(s.runs(), QStringList{QStringLiteral("/0")});
+        QCOMPARE(s.monitor().wakeUps(), 0);
+    }
+
+    void baseMembersHaveNoLineMonitor()
+    {
+        Scenario s(QStringLiteral("1"));
+        QVERIFY(s.load());
+        QCOMPARE(s.c().lstLines->count(), 1);  // the modems are listed all the same
+        QVERIFY(s.box().isEmpty());
+        QVERIFY(!s.modem.commands().contains(QStringLiteral("ATE0Q0V1S0=0")));
+        s.modem.ring();
+        QTest::qWait(400);
+        QVERIFY(s.box().isEmpty());
+        QVERIFY(s.runs().isEmpty());
+        s.form().lineMonitor().LineMonitor(2);
+        QVERIFY(s.box().isEmpty());
+    }
+
+    void noSelectedLineIsReported()
+    {
+        Scenario s(QStringLiteral("2"), QStringLiteral("none"));
+        QVERIFY(s.load());
+        QCOMPARE(s.c().lstLines->count(), 0);
+        QCOMPARE(s.boxes().texts(), QStringList{QStringLiteral("Select a line first!")});
+        QCOMPARE(s.boxes().shown.front().icon, MsgIcon::Information);
+        QCOMPARE(s.boxes().shown.front().caption, MainForm::title());
+    }
+
+    void unreadableDevicesKeepTheirPlaceInTheList()
+    {
+        Scenario s(QStringLiteral("2"), QStringLiteral("/dev/torvex-no-modem"));
+        QVERIFY(s.load());
+        QCOMPARE(s.c().lstLines->count(), 1);
+        QCOMPARE(s.c().lstLines->item(0)->text(), QStringLiteral("<<<ERROR>>> DevCaps...No Device"));
+        QCOMPARE(s.box(), QStringLiteral("<<LineOpen ERROR>> No Device\n"));
+    }
+
+    void vanishedModemClosesTheLineForGood()
+    {
+        Scenario s;
+        QVERIFY(s.load());
+        s.modem.ring();
+        QTRY_COMPARE(s.log->count(QStringLiteral("First Ring ")), 1);
+        s.modem.unplug();
+        QTRY_COMPARE(s.log->count(QStringLiteral("Line Dropped and Closed")), 1);
+        QTest::qWait(600);  // longer than the silence and the reopening wait
+        QCOMPARE(s.log->count(QStringLiteral("Wake Up!")), 0);
+        QCOMPARE(s.log->count(QStringLiteral("LineOpen Successful")), 0);
+        QVERIFY(s.runs().isEmpty());
+    }
+
+    void closingTheWindowClosesTheLine()
+    {
+        Scenario s;
+        QVERIFY(s.load());
+        s.form().close();
+        QCOMPARE(s.log->lines.last(), QStringLiteral("Line Dropped and Closed"));
+        s.modem.ring();
+        QTest::qWait(400);
+        QCOMPARE(s.log->count(QStringLiteral("First Ring ")), 0);
+    }
+};
+
+QTEST_MAIN(TestLineMonitor)
+#include "tst_line_monitor.moc"

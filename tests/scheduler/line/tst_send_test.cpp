@@ -1,0 +1,190 @@
+// "Send &Test" from the real window to the end: the real print utility
+// sends through the test SMTP server, which delivers into the Maildir that
+// Dovecot serves; the retrieval start talks to the service simulator.
+#include "common/telvane_info.h"
+#include "scheduler/main_form.h"
+#include "scheduler/system_date.h"
+#include "tests/scheduler/account/sim_process.h"
+#include "tests/scheduler/line/line_window.h"
+#include "tests/support/dovecot_server.h"
+#include "tests/support/smtp_test_server.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTcpSocket>
+#include <QtTest>
+
+using namespace torvex;
+using namespace torvex::test;
+
+namespace {
+
+const QString kAddress = QStringLiteral("4420712345@127.0.0.1");
+
+// One POP3 command and its first reply line.
+QByteArray pop3(QTcpSocket& socket, const QByteArray& command, bool multiLine = false)
+{
+    if (!command.isEmpty())
+        socket.write(command + "\r\n");
+    QByteArray reply;
+    const QByteArray end = multiLine ? QByteArray("\r\n.\r\n") : QByteArray("\r\n");
+    while (!reply.endsWith(end) && socket.waitForReadyRead(5000))
+        reply += socket.readAll();
+    return reply;
+}
+
+}  // namespace
+
+class TestSendTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<SimProcess> sim;
+    std::unique_ptr<DovecotServer> dovecot;
+    std::unique_ptr<SmtpTestServer> smtp;
+    std::unique_ptr<LineWindow> window;
+    MainForm* form = nullptr;
+
+    void load()
+    {
+        // A registered member on a card, whose status check is due, with the
+        // SMTP servers of every row on loopback.
+        QMap<QString, QString> settings = registeredSettings();
+        settings.insert(QStringLiteral("Torvex_Addr"), kAddress);
+        settings.insert(QStringLiteral("User_SMTP_Server"), QStringLiteral("127.0.0.1"));
+        settings.insert(QStringLiteral("Printer_Type"), QStringLiteral("TORVEX PDF"));
+        settings.insert(QStringLiteral("print_exe"), QStringLiteral("vxprintu"));
+        settings.insert(QStringLiteral("general_timout"), QStringLiteral("5"));
+        settings.insert(QStringLiteral("Auto_Dis_Connect"), QStringLiteral("y"));
+        settings.insert(QStringLiteral("modem_devices"), QStringLiteral("none"));
+        settings.insert(QStringLiteral("Use_Defaults"), QStringLiteral("1"));
+        settings.insert(QStringLiteral("Profile_Last_Change"), formatSystemDate(LineWindow::today().addDays(-40)));
+        window = std::make_unique<LineWindow>(
+            settings, "[TORVEX]\nVX_domain_name=torvex.net\nVX_IP_Address=" + sim->address().toUtf8()
+                          + "\nVX_SMTP_Server=127.0.0.1\nLast_Resort_SMTP_Server=127.0.0.1\n"
+                            "[MYINFO]\nlogin=4420712345\n");
+        QVERIFY(QFile::link(binDir() + QStringLiteral("/vxprintu"),
+                            window->env.path(QStringLiteral("vxprintu"))));
+        QVERIFY(window->load(LineWindow::Account::Real));
+        form = &window->form();
+        // An address outside the service's domain leaves the button as the
+        // user's first pass through the pages would.
+        c().Command5->setEnabled(true);
+    }
+
+    FormControls& c() { return form->controls(); }
+
+    // The click and what the user then reads.
+    QString sendTest()
+    {
+        RecordingMessageBoxes& boxes = *window->boxes;
+        boxes.shown.clear();
+        c().Command5->click();
+        return boxes.shown.empty() ? QString() : boxes.shown.back().text;
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        if (!SmtpTestServer::available())
+            QSKIP("python3-aiosmtpd is not installed");
+        if (!DovecotServer::available())
+            QSKIP("dovecot is not installed");
+        qputenv("TORVEX_TIME_SCALE", "50");
+    }
+
+    void init()
+    {
+        sim = std::make_unique<SimProcess>();
+        QVERIFY(sim->isRunning());
+        sim->writeAccounts(R"({"4420712345": {"password": "secret1", "groups": "Users"}})");
+        dovecot = std::make_unique<DovecotServer>();
+        QVERIFY(dovecot->start());
+        smtp = std::make_unique<SmtpTestServer>(dovecot->maildir());
+    }
+    void cleanup()
+    {
+        form = nullptr;
+        window.reset();
+        smtp.reset();
+        dovecot.reset();
+        sim.reset();
+    }
+
+    void acceptedTestNamesTheServerAndReachesTheMailbox()
+    {
+        QVERIFY(smtp->start());
+        qputenv("TORVEX_SMTP_PORT", QByteArray::number(smtp->port()));
+        load();
+        QCOMPARE(sendTest(), QStringLiteral("Your test message was sent to the server 127.0.0.1.\r\n"
+                                            "It may not be immediately available."));
+        QCOMPARE(window->boxes->shown.back().caption, MainForm::title());
+        QCOMPARE(readTorvexKey(QStringLiteral("test_server")), QStringLiteral("127.0.0.1"));
+        // Only the box for the user; the hang-up box is unticked, not saved.
+        QCOMPARE(window->boxes->shown.size(), std::size_t(1));
+        QVERIFY(!c().Check14->isChecked());
+        QVERIFY(c().Command5->isEnabled());
+        QVERIFY(c().Command4->isEnabled());
+        // The retrieval start asked the service for the member's status.
+        QVERIFY(!sim->requests().filter(QStringLiteral("showdb")).isEmpty());
+
+        // The message waits in the user's mailbox for the next retrieval.
+        dovecot->adoptMaildir();
+        QTcpSocket socket;
+        socket.connectToHost(QStringLiteral("127.0.0.1"), dovecot->port());
+        QVERIFY(socket.waitForConnected(5000));
+        QVERIFY(pop3(socket, {}).startsWith("+OK"));
+        QVERIFY(pop3(socket, "USER " + dovecot->user().toUtf8()).startsWith("+OK"));
+        QVERIFY(pop3(socket, "PASS " + dovecot->password().toUtf8()).startsWith("+OK"));
+        QVERIFY(pop3(socket, "STAT").startsWith("+OK 1 "));
+        const QByteArray message = pop3(socket, "RETR 1", true);
+        QVERIFY(message.contains("\r\nSubject: Test TORVEX\r\n"));
+        QVERIFY(message.contains("To: <" + kAddress.toUtf8() + ">\r\n"));
+        QVERIFY(message.contains("WELCOME TO THE WONDERFULL WORLD OF TORVEX"));
+        pop3(socket, "QUIT");
+    }
+
+    void refusedAddressBringsTheAddressPageForward()
+    {
+        QVERIFY(smtp->start(QStringLiteral("127.0.0.1"), 0, {kAddress}));
+        qputenv("TORVEX_SMTP_PORT", QByteArray::number(smtp->port()));
+        load();
+        form->switchFrame(5);
+        QCOMPARE(sendTest(),
+                 QStringLiteral("Your test message could not be sent.\r\nNo such TORVEX Address!"));
+        QCOMPARE(form->state().lastError, QStringLiteral("2"));
+        QCOMPARE(c().TabStrip1->currentIndex(), 0);
+        QCOMPARE(readTorvexKey(QStringLiteral("test_server"), QStringLiteral("absent")), QString());
+        QVERIFY(smtp->deliveries().isEmpty());
+        // The own domain's refusal ended the test: no other server was asked.
+        QCOMPARE(smtp->commands().filter(QStringLiteral("RCPT TO")).size(), 1);
+    }
+
+    void noServerReachableBringsTheEmailPageForward()
+    {
+        qputenv("TORVEX_SMTP_PORT", QByteArray::number(unusedPort()));
+        load();
+        QCOMPARE(sendTest(), QStringLiteral("Your test message could not be sent.\r\n"
+                                            "Please check the entries in the 'EMail' tab and re-try."));
+        QVERIFY(!form->state().lastError.isEmpty());
+        QVERIFY(form->state().lastError != QLatin1String("2"));
+        QCOMPARE(c().TabStrip1->currentIndex(), 1);
+        QVERIFY(form->statusText().contains(QLatin1String("Next TORVEX retrieval scheduled in")));
+    }
+
+    void failedApplySendsNothing()
+    {
+        QVERIFY(smtp->start());
+        qputenv("TORVEX_SMTP_PORT", QByteArray::number(smtp->port()));
+        load();
+        c().Text6->clear();
+        QCOMPARE(sendTest(), QStringLiteral("Missing Regular EMail Address!"));
+        QVERIFY(c().Command5->isEnabled());
+        QVERIFY(smtp->commands().isEmpty());
+    }
+};
+
+QTEST_MAIN(TestSendTest)
+#include "tst_send_test.moc"
