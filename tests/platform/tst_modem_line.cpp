@@ -114,45 +114,40 @@ private Q_SLOTS:
     {
         OpenLine open;
         QVERIFY(open.isOpen);
-        ModemSimulator& modem = open.modem;
-        ModemLine& line = open.line;
-        QSignalSpy& spy = open.spy;
-        modem.ring();
-        QTRY_COMPARE(spy.size(), 2);
-        QList<Note> got = notes(spy);
+        open.modem.ring();
+        QTRY_COMPARE(open.spy.size(), 2);
+        QList<Note> got = notes(open.spy);
         QCOMPARE(got[0].message, ModemLine::LINE_CALLSTATE);
         QCOMPARE(got[0].param1, ModemLine::LINECALLSTATE_OFFERING);
         QVERIFY(got[0].device != 0);
         QCOMPARE(got[1].message, ModemLine::LINE_LINEDEVSTATE);
         QCOMPARE(got[1].param1, ModemLine::LINEDEVSTATE_RINGING);
         QCOMPARE(got[1].param3, 1);
-        QCOMPARE(got[1].device, line.handles.line);
+        QCOMPARE(got[1].device, open.line.handles.line);
         QTest::qWait(200);  // half the silence: the call is not over yet
-        QCOMPARE(spy.size(), 2);
-        QTRY_COMPARE(spy.size(), 3);
-        got = notes(spy);
+        QCOMPARE(open.spy.size(), 2);
+        QTRY_COMPARE(open.spy.size(), 3);
+        got = notes(open.spy);
         QCOMPARE(got[2].message, ModemLine::LINE_CALLSTATE);
         QCOMPARE(got[2].param1, ModemLine::LINECALLSTATE_IDLE);
         QCOMPARE(got[2].device, got[0].device);
         QCOMPARE(got[2].param3, 0);
 
-        line.handles.call = got[0].device;
-        QCOMPARE(line.lineDeallocateCall(), 0);
-        QCOMPARE(line.lineDeallocateCall(), lineerr::INVALCALLHANDLE);
+        open.line.handles.call = got[0].device;
+        QCOMPARE(open.line.lineDeallocateCall(), 0);
+        QCOMPARE(open.line.lineDeallocateCall(), lineerr::INVALCALLHANDLE);
     }
 
     void ringsOfOneCallAreCounted()
     {
         OpenLine open;
         QVERIFY(open.isOpen);
-        ModemSimulator& modem = open.modem;
-        QSignalSpy& spy = open.spy;
         for (int i = 0; i < 3; ++i) {
-            modem.ring();
+            open.modem.ring();
             QTest::qWait(150);  // 3 s between rings, as in the UK
         }
-        QTRY_COMPARE(spy.size(), 5);
-        const QList<Note> got = notes(spy);
+        QTRY_COMPARE(open.spy.size(), 5);
+        const QList<Note> got = notes(open.spy);
         QCOMPARE(got[0].param1, ModemLine::LINECALLSTATE_OFFERING);
         QCOMPARE(got[1].param3, 1);
         QCOMPARE(got[2].param3, 2);
@@ -160,9 +155,9 @@ private Q_SLOTS:
         QCOMPARE(got[4].param1, ModemLine::LINECALLSTATE_IDLE);
 
         // The next call is a new one with its own handle and count.
-        modem.ring();
-        QTRY_COMPARE(spy.size(), 7);
-        const QList<Note> next = notes(spy);
+        open.modem.ring();
+        QTRY_COMPARE(open.spy.size(), 7);
+        const QList<Note> next = notes(open.spy);
         QVERIFY(next[5].device != got[0].device);
         QCOMPARE(next[6].param3, 1);
     }
@@ -171,43 +166,37 @@ private Q_SLOTS:
     {
         OpenLine open;
         QVERIFY(open.isOpen);
-        ModemSimulator& modem = open.modem;
-        ModemLine& line = open.line;
-        QSignalSpy& spy = open.spy;
-        modem.ring();
-        QTRY_COMPARE(spy.size(), 2);
-        QCOMPARE(line.lineClose(), 0);
-        modem.ring();
+        open.modem.ring();
+        QTRY_COMPARE(open.spy.size(), 2);
+        QCOMPARE(open.line.lineClose(), 0);
+        open.modem.ring();
         QTest::qWait(600);
-        QCOMPARE(spy.size(), 2);  // neither the end of the old call nor the new ring
+        QCOMPARE(open.spy.size(), 2);  // neither the end of the old call nor the new ring
 
         // Reopened, the line hears the modem again.
-        QCOMPARE(line.lineOpen(0, 6, 4), 0);
-        modem.ring();
-        QTRY_COMPARE(spy.size(), 4);
-        QCOMPARE(notes(spy)[3].param3, 1);
+        QCOMPARE(open.line.lineOpen(0, 6, 4), 0);
+        open.modem.ring();
+        QTRY_COMPARE(open.spy.size(), 4);
+        QCOMPARE(notes(open.spy)[3].param3, 1);
     }
 
     void vanishedModemClosesTheLine()
     {
         OpenLine open;
         QVERIFY(open.isOpen);
-        ModemSimulator& modem = open.modem;
-        ModemLine& line = open.line;
-        QSignalSpy& spy = open.spy;
-        modem.ring();
-        QTRY_COMPARE(spy.size(), 2);
-        modem.unplug();
-        QTRY_COMPARE(spy.size(), 3);
-        const QList<Note> got = notes(spy);
+        open.modem.ring();
+        QTRY_COMPARE(open.spy.size(), 2);
+        open.modem.unplug();
+        QTRY_COMPARE(open.spy.size(), 3);
+        const QList<Note> got = notes(open.spy);
         QCOMPARE(got[2].message, ModemLine::LINE_CLOSE);
-        QCOMPARE(got[2].device, line.handles.line);
+        QCOMPARE(got[2].device, open.line.handles.line);
         QTest::qWait(600);
-        QCOMPARE(spy.size(), 3);  // no end-of-call from a dead line
-        QCOMPARE(line.lineClose(), 0);
-        QVERIFY(line.lineOpen(0, 6, 4) < 0);
-        QCOMPARE(line.lineShutdown(), 0);
-        QCOMPARE(line.numDevices(), 0);
+        QCOMPARE(open.spy.size(), 3);  // no end-of-call from a dead line
+        QCOMPARE(open.line.lineClose(), 0);
+        QVERIFY(open.line.lineOpen(0, 6, 4) < 0);
+        QCOMPARE(open.line.lineShutdown(), 0);
+        QCOMPARE(open.line.numDevices(), 0);
     }
 
     void ringDuringACommandIsNotLost()
