@@ -4,10 +4,10 @@
 
 namespace torvex {
 
-// True when path names a readable ordinary file. As a side effect the
-// file's read-only mark is removed (its permissions become the user's
-// read and write). errorNumber receives 0 on success, otherwise the errno
-// of the operation that failed (EISDIR for a folder).
+// True when path names an ordinary file. As a side effect a file of the
+// user's own loses its read-only mark (the owner may read and write it).
+// errorNumber receives 0 on success, otherwise the errno of the look-up
+// (EISDIR for a folder).
 bool FileExists(const QString& path, qint32& errorNumber);
 
 }  // namespace torvex
