@@ -93,6 +93,8 @@ public:
             return false;
         QFont font(QStringLiteral("DejaVu Sans"));
         font.setStyleHint(QFont::SansSerif);
+        // Characters as written: no ligatures ("ffi") or other shaping.
+        font.setStyleStrategy(QFont::PreferNoShaping);
         font.setPointSizeF(style.pointSize > 0 ? style.pointSize : 10);
         painter_->setFont(font);
         const QFontMetricsF metrics(font, printer_.get());
