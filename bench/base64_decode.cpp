@@ -106,5 +106,13 @@ int main(int argc, char* argv[])
     std::printf("memory ratio codec / base64 -d:   %.2f\n", double(codec.peakRssKb) / double(coreutils.peakRssKb));
     if (haveRipmime)
         std::printf("memory ratio decoder / ripmime:   %.2f\n", double(mime.peakRssKb) / double(rip.peakRssKb));
+
+    bench::printFigure("base64 decode", "time", codec.seconds, "s", "base64 -d", coreutils.seconds);
+    bench::printFigure("base64 decode", "peak memory", double(codec.peakRssKb) / 1024.0, "MB", "base64 -d",
+                       double(coreutils.peakRssKb) / 1024.0);
+    const char* peer = haveRipmime ? "ripmime" : "";
+    bench::printFigure("MIME decode", "time", mime.seconds, "s", peer, rip.seconds);
+    bench::printFigure("MIME decode", "peak memory", double(mime.peakRssKb) / 1024.0, "MB", peer,
+                       double(rip.peakRssKb) / 1024.0);
     return 0;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "figure.h"
+
 #include <QString>
 #include <QStringList>
 

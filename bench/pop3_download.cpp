@@ -83,7 +83,9 @@ int main(int argc, char* argv[])
     if (QStandardPaths::findExecutable(QStringLiteral("fetchmail")).isEmpty()) {
         bench::printMeasured("Pop3Client", ours, megabytes);
         std::printf("fetchmail not installed\n");
-        return 0;
+        bench::printFigure("POP3 download", "time", ours.seconds, "s");
+        bench::printFigure("POP3 download", "peak memory", double(ours.peakRssKb) / 1024.0, "MB");
+        return stored == count && emptied ? 0 : 1;
     }
     seed();
     const QString rc = dir.filePath(QStringLiteral("fetchmailrc"));
@@ -109,5 +111,8 @@ int main(int argc, char* argv[])
     std::printf("  server mailbox %s\n", dovecot.messages().isEmpty() ? "emptied" : "NOT emptied");
     std::printf("time ratio ours / fetchmail:    %.2f\n", ours.seconds / theirs.seconds);
     std::printf("memory ratio ours / fetchmail:  %.2f\n", double(ours.peakRssKb) / double(theirs.peakRssKb));
-    return 0;
+    bench::printFigure("POP3 download", "time", ours.seconds, "s", "fetchmail", theirs.seconds);
+    bench::printFigure("POP3 download", "peak memory", double(ours.peakRssKb) / 1024.0, "MB", "fetchmail",
+                       double(theirs.peakRssKb) / 1024.0);
+    return stored == count && emptied ? 0 : 1;
 }

@@ -77,5 +77,7 @@ int main(int argc, char* argv[])
     std::printf("  peak memory  %8.1f MB\n", double(run.peakRssKb) / 1024.0);
     std::printf("  printouts    %8d PDF files, %.1f MB\n", int(pdfs.size()), double(bytes) / (1024.0 * 1024.0));
     std::printf("  session      %s, exit %d\n", qPrintable(readTorvexKey(QStringLiteral("session"))), run.exitCode);
+    bench::printFigure("print run to PDF", "time per TORVEX", run.seconds * 1000.0 / count, "ms");
+    bench::printFigure("print run to PDF", "peak memory", double(run.peakRssKb) / 1024.0, "MB");
     return run.exitCode == 0 ? 0 : 1;
 }

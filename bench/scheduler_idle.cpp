@@ -4,6 +4,8 @@
 // seconds given as the first argument) and its resident memory.
 //
 //   build/bin/bench_scheduler_idle [seconds]
+#include "figure.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -90,5 +92,7 @@ int main(int argc, char* argv[])
     std::printf("scheduler idle over %d s: CPU %.3f s (%.4f %%)\n", seconds,
                 double(after - before) / tick, 100.0 * double(after - before) / tick / seconds);
     std::printf("scheduler resident memory: %s (peak %s)\n", rss.constData(), peak.constData());
+    torvex::bench::printFigure("scheduler idle", "CPU per minute", double(after - before) / tick * 60.0 / seconds, "s");
+    torvex::bench::printFigure("scheduler idle", "resident memory", rss.trimmed().split(' ').first().toDouble() / 1024.0, "MB");
     return 0;
 }
