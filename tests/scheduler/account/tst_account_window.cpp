@@ -7,6 +7,7 @@
 #include "platform/ini_file.h"
 #include "platform/message_box.h"
 #include "tests/scheduler/account/sim_process.h"
+#include "tests/scheduler/form_fixture.h"
 #include "tests/support/test_env.h"
 
 #include <QButtonGroup>
@@ -23,32 +24,6 @@
 using namespace torvex;
 
 namespace {
-
-class NoDialUp final : public DialUpHooks {
-public:
-    bool installed() override { return false; }
-    QStringList phoneBookEntries() override { return {}; }
-    bool connected() override { return false; }
-    QString statusText() override { return {}; }
-    QString currentEntry() override { return {}; }
-    void setCurrentEntry(const QString&) override {}
-    bool IsDialUpConnected() override { return false; }
-    void DisConnectDialUp() override {}
-};
-
-class NoLine final : public LineMonitorHooks {
-public:
-    void ClearHandles() override {}
-    void TapiStart() override {}
-    void TapiGetDevCaps() override {}
-    void LineMonitor(int) override {}
-    void shutDown() override {}
-};
-
-class NoShell final : public ShellOpener {
-public:
-    bool open(const QString&) override { return true; }
-};
 
 const QDate kToday(2026, 12, 7);
 
@@ -80,12 +55,12 @@ class TestAccountWindow : public QObject {
         FormEnvironment fe;
         fe.boxes = boxes;
         fe.clock = std::make_shared<FixedClock>(QDateTime(kToday, QTime(9, 30)));
-        fe.shell = std::make_shared<NoShell>();
+        fe.shell = std::make_shared<test::RecordingShell>();
         fe.printerNames = [] { return QStringList{QStringLiteral("TORVEX PDF")}; };
         fe.printerSetup = [](QWidget*) {};
         fe.endProgram = [] {};
-        fe.makeDialUp = [](MainForm&) { return std::make_unique<NoDialUp>(); };
-        fe.makeLineMonitor = [](MainForm&) { return std::make_unique<NoLine>(); };
+        fe.makeDialUp = [](MainForm&) { return std::make_unique<test::NoDialUp>(); };
+        fe.makeLineMonitor = [](MainForm&) { return std::make_unique<test::RecordingLineMonitor>(); };
         form = std::make_unique<MainForm>(fe);
         QVERIFY(form->Form_Load());
     }
