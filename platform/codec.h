@@ -70,4 +70,8 @@ private:
 bool DecodeFileA(const QString& source, const QString& target);
 bool DecodeBase64FileA(const QString& source, const QString& target);
 
+// Base64 for a mail body: lines of 76 characters, each ended by CR LF
+// (RFC 2045 6.8).
+[[nodiscard]] QByteArray EncodeBase64Lines(const QByteArray& data);
+
 }  // namespace torvex

@@ -79,4 +79,14 @@ void Base64Decoder::flushGroup(QByteArray& output)
     count_ = 0;
 }
 
+QByteArray EncodeBase64Lines(const QByteArray& data)
+{
+    const QByteArray encoded = data.toBase64();
+    QByteArray lines;
+    lines.reserve(encoded.size() + encoded.size() / 76 * 2 + 2);
+    for (qsizetype at = 0; at < encoded.size(); at += 76)
+        lines += encoded.mid(at, 76) + "\r\n";
+    return lines;
+}
+
 }  // namespace torvex

@@ -1,5 +1,6 @@
 #include "inbox_file.h"
 
+#include "platform/codec.h"
 #include "platform/maildir_message.h"
 #include "platform/maildir_mime.h"
 
@@ -11,16 +12,6 @@ namespace torvex {
 namespace {
 
 const QByteArray kCrLf = QByteArrayLiteral("\r\n");
-
-QByteArray base64Lines(const QByteArray& data)
-{
-    const QByteArray encoded = data.toBase64();
-    QByteArray out;
-    out.reserve(encoded.size() + encoded.size() / 76 * 2 + 2);
-    for (qsizetype i = 0; i < encoded.size(); i += 76)
-        out += encoded.mid(i, 76) + kCrLf;
-    return out;
-}
 
 // "Name <a@b>" with only the name encoded, so the address stays readable.
 QByteArray encodeMailbox(const QString& mailbox)
@@ -104,7 +95,7 @@ QByteArray composeInboxFile(const NewInboxMessage& message)
     out += kCrLf + "--" + boundary + kCrLf;
     out += "Content-Type: text/plain; charset=utf-8" + kCrLf;
     out += "Content-Transfer-Encoding: base64" + kCrLf + kCrLf;
-    out += base64Lines(message.text.toUtf8());
+    out += EncodeBase64Lines(message.text.toUtf8());
 
     for (const NewInboxMessage::Attachment& attachment : message.attachments) {
         out += kCrLf + "--" + boundary + kCrLf;
@@ -112,7 +103,7 @@ QByteArray composeInboxFile(const NewInboxMessage& message)
         out += "Content-Disposition: attachment; " + fileNameParam(attachment.name) + kCrLf;
         out += QByteArray(kAttachmentNameField) + ": " + encodeHeaderText(attachment.name) + kCrLf;
         out += "Content-Transfer-Encoding: base64" + kCrLf + kCrLf;
-        out += base64Lines(readWhole(attachment.sourcePath));
+        out += EncodeBase64Lines(readWhole(attachment.sourcePath));
     }
     out += kCrLf + "--" + boundary + "--" + kCrLf;
     return out;

@@ -1,5 +1,7 @@
 #include "sample_mail.h"
 
+#include "platform/codec.h"
+
 #include <QCryptographicHash>
 
 namespace torvex::tools {
@@ -15,17 +17,6 @@ QByteArray withCrlf(const QString& text)
     out.replace('\n', kCrlf);
     if (!out.isEmpty() && !out.endsWith(kCrlf))
         out += kCrlf;
-    return out;
-}
-
-// RFC 2045 lines of at most 76 characters.
-QByteArray base64Lines(const QByteArray& content)
-{
-    const QByteArray encoded = content.toBase64();
-    QByteArray out;
-    out.reserve(encoded.size() + encoded.size() / 76 * 2 + 2);
-    for (qsizetype at = 0; at < encoded.size(); at += 76)
-        out += encoded.mid(at, 76) + kCrlf;
     return out;
 }
 
@@ -59,7 +50,7 @@ QByteArray composeInternetFax(const InternetFax& fax)
         const QByteArray name = file.name.toUtf8();
         message += "--" + boundary + kCrlf + "Content-Type: " + file.mimeType.toUtf8() + "; name=\"" + name + "\""
             + kCrlf + "Content-Transfer-Encoding: base64" + kCrlf + "Content-Disposition: attachment; filename=\""
-            + name + "\"" + kCrlf + kCrlf + base64Lines(file.content);
+            + name + "\"" + kCrlf + kCrlf + EncodeBase64Lines(file.content);
     }
     return message + "--" + boundary + "--" + kCrlf;
 }

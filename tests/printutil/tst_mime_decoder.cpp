@@ -1,4 +1,5 @@
 #include "printutil/mime_decoder.h"
+#include "platform/codec.h"
 #include "tests/support/test_env.h"
 
 #include <QDir>
@@ -24,15 +25,6 @@ QByteArray rawFile(const QByteArray& message)
 QByteArray crlf(QByteArray text)
 {
     return text.replace("\n", "\r\n");
-}
-
-QByteArray base64Lines(const QByteArray& data)
-{
-    const QByteArray encoded = data.toBase64();
-    QByteArray lines;
-    for (qsizetype at = 0; at < encoded.size(); at += 76)
-        lines += encoded.mid(at, 76) + "\r\n";
-    return lines;
 }
 
 qint64 peakRssKb()
@@ -147,7 +139,7 @@ private Q_SLOTS:
             "--=_b 1\n"
             "Content-Type: image/tiff; name=\"fax.tif\"\n"
             "Content-Transfer-Encoding: base64\n"
-            "\n") + base64Lines(tiff) + crlf("--=_b 1--\nepilogue\n");
+            "\n") + EncodeBase64Lines(tiff) + crlf("--=_b 1--\nepilogue\n");
         const NewInboxMessage m = decode(rawFile(message));
         QVERIFY2(m.text.endsWith(QStringLiteral("\r\n\r\nCover page\r\n.hidden\r\n ")), qPrintable(m.text));
         QCOMPARE(m.attachments.size(), size_t(1));
@@ -245,7 +237,7 @@ private Q_SLOTS:
         const NewInboxMessage m = decode(rawFile(
             "Content-Type: application/octet-stream; name=\"ct.tif\"\r\n"
             "Content-Transfer-Encoding: base64\r\n"
-            "Content-Disposition: attachment; filename=\"page.tif\"\r\n\r\n" + base64Lines(data)));
+            "Content-Disposition: attachment; filename=\"page.tif\"\r\n\r\n" + EncodeBase64Lines(data)));
         QCOMPARE(m.attachments.size(), size_t(1));
         QCOMPARE(m.attachments[0].name, QStringLiteral("page.tif;"));
         QCOMPARE(content(0), data);
