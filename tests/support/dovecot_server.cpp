@@ -1,58 +1,23 @@
 #include "dovecot_server.h"
 
+#include "tools/dovecot_config.h"
+
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
-#include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
 
 #include <csignal>
-#include <grp.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace torvex::test {
 namespace {
-
-constexpr uid_t kNobody = 65534;
-
-QString dovecotBinary()
-{
-    return QStandardPaths::findExecutable(QStringLiteral("dovecot"),
-                                          {QStringLiteral("/usr/sbin"), QStringLiteral("/usr/local/sbin"),
-                                           QStringLiteral("/sbin"), QStringLiteral("/usr/bin")});
-}
-
-QString userName(uid_t uid)
-{
-    const passwd* entry = getpwuid(uid);
-    return entry ? QString::fromLocal8Bit(entry->pw_name) : QString::number(uid);
-}
-
-QString groupName(gid_t gid)
-{
-    const group* entry = getgrgid(gid);
-    return entry ? QString::fromLocal8Bit(entry->gr_name) : QString::number(gid);
-}
-
-void chownTree(const QString& path, uid_t uid, gid_t gid)
-{
-    if (::chown(QFile::encodeName(path).constData(), uid, gid) != 0)
-        return;
-    const QDir dir(path);
-    for (const QFileInfo& entry : dir.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden)) {
-        if (entry.isDir())
-            chownTree(entry.filePath(), uid, gid);
-        else
-            (void)::chown(QFile::encodeName(entry.filePath()).constData(), uid, gid);
-    }
-}
 
 bool accepts(quint16 port)
 {
@@ -86,12 +51,12 @@ DovecotServer::~DovecotServer()
 
 bool DovecotServer::available()
 {
-    return !dovecotBinary().isEmpty();
+    return !tools::dovecotBinary().isEmpty();
 }
 
 QString DovecotServer::maildir() const
 {
-    return dir_.filePath(QStringLiteral("mail/") + user_ + QStringLiteral("/Maildir"));
+    return tools::dovecotMaildir(dir_.path(), user_);
 }
 
 bool DovecotServer::start(const QString& user, const QString& password)
@@ -100,60 +65,13 @@ bool DovecotServer::start(const QString& user, const QString& password)
     user_ = user;
     password_ = password;
     const QString base = dir_.path();
-    for (const char* sub : {"run", "state", "mail"})
-        QDir().mkpath(base + QLatin1Char('/') + QLatin1String(sub));
-    for (const char* sub : {"cur", "new", "tmp"})
-        QDir().mkpath(maildir() + QLatin1Char('/') + QLatin1String(sub));
-
-    QFile passwd(base + QStringLiteral("/passwd"));
-    if (!passwd.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    passwd.write((user + QStringLiteral(":{PLAIN}") + password + QLatin1Char('\n')).toUtf8());
-    passwd.close();
-
-    const bool root = ::geteuid() == 0;
-    const uid_t mailUid = root ? kNobody : ::geteuid();
-    const gid_t mailGid = root ? kNobody : ::getegid();
-    if (root)
-        chownTree(base + QStringLiteral("/mail"), mailUid, mailGid);
-    const QString internalUser = root ? QStringLiteral("dovecot") : userName(::geteuid());
-    const QString internalGroup = root ? QStringLiteral("dovecot") : groupName(::getegid());
-    const QString loginUser = root ? QStringLiteral("dovenull") : userName(::geteuid());
-
     for (int attempt = 0; attempt < 5; ++attempt) {
         port_ = freeLoopbackPort();
-        const QString config = QStringLiteral(
-            "protocols = pop3\n"
-            "listen = 127.0.0.1\n"
-            "base_dir = %1/run\n"
-            "state_dir = %1/state\n"
-            "log_path = %1/dovecot.log\n"
-            "ssl = no\n"
-            "disable_plaintext_auth = no\n"
-            "auth_mechanisms = plain\n"
-            "auth_failure_delay = 0\n"
-            "default_internal_user = %2\n"
-            "default_internal_group = %3\n"
-            "default_login_user = %4\n"
-            "first_valid_uid = 1\n"
-            "first_valid_gid = 1\n"
-            "mail_location = maildir:%1/mail/%u/Maildir\n"
-            "passdb {\n  driver = passwd-file\n  args = scheme=PLAIN username_format=%u %1/passwd\n}\n"
-            "userdb {\n  driver = static\n  args = uid=%5 gid=%6 home=%1/mail/%u\n}\n"
-            "service pop3-login {\n  chroot =\n  inet_listener pop3 {\n    address = 127.0.0.1\n    port = %7\n  }\n}\n"
-            "service anvil {\n  chroot =\n}\n")
-                                   .arg(base, internalUser, internalGroup, loginUser)
-                                   .arg(mailUid)
-                                   .arg(mailGid)
-                                   .arg(port_);
-        QFile file(base + QStringLiteral("/dovecot.conf"));
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        const QString config = tools::writeDovecotPop3Config({base, port_, user, password});
+        if (config.isEmpty())
             return false;
-        file.write(config.toUtf8());
-        file.close();
-
         QProcess launch;
-        launch.start(dovecotBinary(), {QStringLiteral("-c"), file.fileName()});
+        launch.start(tools::dovecotBinary(), {QStringLiteral("-c"), config});
         if (!launch.waitForFinished(20000) || launch.exitCode() != 0)
             continue;
         QFile pidFile(base + QStringLiteral("/run/master.pid"));
@@ -198,16 +116,14 @@ QString DovecotServer::deliver(const QByteArray& message)
         return {};
     file.write(message);
     file.close();
-    if (::geteuid() == 0)
-        (void)::chown(QFile::encodeName(tmp).constData(), kNobody, kNobody);
+    tools::adoptDovecotMail(tmp);
     QFile::rename(tmp, target);
     return target;
 }
 
 void DovecotServer::adoptMaildir()
 {
-    if (::geteuid() == 0)
-        chownTree(dir_.filePath(QStringLiteral("mail")), kNobody, kNobody);
+    tools::adoptDovecotMail(dir_.filePath(QStringLiteral("mail")));
 }
 
 QList<QByteArray> DovecotServer::messages() const
