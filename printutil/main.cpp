@@ -24,6 +24,7 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(torvex::kPrintUtilityTitle));
 
+    const QString programFolder = torvex::prepareProgramFolder();
     const torvex::SingleInstance instance(QStringLiteral("vxprintu"));
     if (instance.isPreviousInstance())
         return EXIT_SUCCESS;
@@ -33,7 +34,7 @@ int main(int argc, char* argv[])
     const QString commandLine = args.join(QLatin1Char(' '));
 
     torvex::RunContext ctx;
-    ctx.programFolder = torvex::programFolder();
+    ctx.programFolder = programFolder;
     const auto boxes = torvex::makeMessageBoxes();
     torvex::MaildirMailboxSystem mailbox(ctx.programFolder);
     torvex::Pop3Client fetcher(ctx);

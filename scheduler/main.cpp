@@ -1,4 +1,5 @@
 #include "main_form.h"
+#include "platform/app_paths.h"
 #include "platform/single_instance.h"
 #include "startup.h"
 
@@ -9,6 +10,8 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vxschedule"));
 
+    // Installed, a user's first start gets the account file and help pages.
+    torvex::prepareProgramFolder();
     torvex::SingleInstance instance(QStringLiteral("vxschedule"));
     if (torvex::IsPreviousInstance(instance))
         return 0;

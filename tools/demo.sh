@@ -60,11 +60,10 @@ for n in $(echo "$seeded" | sed -n 's/.*(\([0-9]*\) fax pages\?)$/\1/p'); do
 done
 
 # The first-run configuration: the settings both programs share, and the
-# program folder with the account file, the mailbox profile, the help pages
-# and the print utility the scheduler starts.
+# program folder with the account file, the mailbox profile and the help
+# pages. The scheduler starts the print utility from beside itself.
 export TORVEX_HOME="$home" TORVEX_INI="$ini"
 mkdir -p "$home/profiles/TORVEX"
-ln -s "$build/bin/vxprintu" "$home/vxprintu"
 cp "$build/bin/"*.htm "$build/bin/readme.txt" "$home/"
 cat > "$home/account.ini" <<EOF
 [TORVEX]
@@ -111,7 +110,6 @@ VX_domain_name=$DEMO_DOMAIN
 VX_IP_Address=127.0.0.1:$SIM_PORT
 VX_SMTP_Server=
 Last_Resort_SMTP_Server=
-print_exe=vxprintu
 EOF
 
 summary() {

@@ -33,6 +33,7 @@ private Q_SLOTS:
     void memberStatusIsRefreshedAfterThirtyDays();
     void getTorvexesNowAppliesThenRuns();
     void exeSuffixFallsBackToTheBareName();
+    void utilityBesideTheSchedulerServesAnotherProgramFolder();
 };
 
 namespace {
@@ -287,6 +288,19 @@ void TstPrintLauncher::exeSuffixFallsBackToTheBareName()
              env.home() + QStringLiteral("/vxprintu.exe"));
     QCOMPARE(printUtilityPath(env.home(), QStringLiteral("other")),
              env.home() + QStringLiteral("/other"));
+}
+
+void TstPrintLauncher::utilityBesideTheSchedulerServesAnotherProgramFolder()
+{
+    TestEnv env;
+    const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/vxprintu");
+    if (!QFileInfo::exists(beside))
+        QSKIP("vxprintu is not built beside the test");
+    QCOMPARE(printUtilityPath(env.home(), QStringLiteral("vxprintu.exe")), beside);
+    QCOMPARE(printUtilityPath(env.home(), QStringLiteral("vxprintu")), beside);
+    // One in the program folder comes first.
+    env.writeFile(QStringLiteral("vxprintu"), "");
+    QCOMPARE(printUtilityPath(env.home(), QStringLiteral("vxprintu.exe")), env.home() + QStringLiteral("/vxprintu"));
 }
 
 QTEST_MAIN(TstPrintLauncher)
