@@ -51,6 +51,10 @@ public:
     QtPrintDevice(QString printerName, QString pdfFolder)
         : printerName_(std::move(printerName)), pdfFolder_(std::move(pdfFolder))
     {
+        // Only one run at a time prints: a part file now is a job a run
+        // that was ended never finished.
+        if (printerName_ == QString::fromLatin1(kPdfPrinterName))
+            removeUnfinishedPrintouts(pdfFolder_);
     }
 
     ~QtPrintDevice() override
@@ -68,7 +72,7 @@ public:
             if (pdfFile_.isEmpty())
                 return fail(QStringLiteral("Printer Error : cannot write into ") + pdfFolder_);
             printer_->setOutputFormat(QPrinter::PdfFormat);
-            printer_->setOutputFileName(pdfFile_);
+            printer_->setOutputFileName(printoutPartFile(pdfFile_));
         } else {
             if (QPrinterInfo::printerInfo(printerName_).isNull())
                 return fail(QStringLiteral("Printer Error : no printer named ") + printerName_);
@@ -80,7 +84,7 @@ public:
         if (!painter_->begin(printer_.get())) {
             painter_.reset();
             if (!pdfFile_.isEmpty())
-                QFile::remove(pdfFile_);
+                QFile::remove(printoutPartFile(pdfFile_));
             return fail(QStringLiteral("Printer Error : cannot start a print job on ") + printerName_);
         }
         firstSheet_ = true;
@@ -159,6 +163,10 @@ public:
         painter_.reset();
         if (!ended)
             return fail(QStringLiteral("Printer Error : the print job could not be completed"));
+        // The PDF appears under its name only whole: a run ended while
+        // writing leaves no torn printout behind.
+        if (!pdfFile_.isEmpty() && !QFile::rename(printoutPartFile(pdfFile_), pdfFile_))
+            return fail(QStringLiteral("Printer Error : cannot write ") + pdfFile_);
         return true;
     }
 
@@ -198,6 +206,18 @@ std::unique_ptr<PrintDevice> makePrintDevice(const QString& printerName, const Q
     return std::make_unique<QtPrintDevice>(printerName, pdfFolder);
 }
 
+QString printoutPartFile(const QString& printout)
+{
+    return printout + QStringLiteral(".part");
+}
+
+void removeUnfinishedPrintouts(const QString& folder)
+{
+    const QDir dir(folder);
+    for (const QString& name : dir.entryList({QStringLiteral("TORVEX-*.pdf.part")}, QDir::Files))
+        QFile::remove(dir.filePath(name));
+}
+
 QString reservePrintoutFile(const QString& folder)
 {
     static int sequence = 0;
@@ -209,10 +229,12 @@ QString reservePrintoutFile(const QString& folder)
         const QString path = QStringLiteral("%1/TORVEX-%2-%3.pdf")
                                  .arg(folder, stamp)
                                  .arg(sequence, 4, 10, QLatin1Char('0'));
-        QFile file(path);
+        if (QFile::exists(path))
+            continue;
+        QFile file(printoutPartFile(path));
         if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
             return path;
-        if (!QFile::exists(path))
+        if (!file.exists())
             return {};  // not taken, yet not writable
     }
     return {};

@@ -41,11 +41,16 @@ public:
 [[nodiscard]] std::unique_ptr<PrintDevice> makePrintDevice(const QString& printerName,
                                                            const QString& pdfFolder);
 
-// A new, empty file in the folder, named by date, time and a sequence
-// number ("TORVEX-20240305-102030-0001.pdf") so that two jobs never share
-// one and the names sort in the order the jobs were printed. Empty when
-// the folder cannot be written.
+// A new printout name in the folder, by date, time and a sequence number
+// ("TORVEX-20240305-102030-0001.pdf"), so that two jobs never share one
+// and the names sort in the order the jobs were printed. The job is
+// written into its part file, created empty here, and renamed to the
+// name once complete. Empty when the folder cannot be written.
 [[nodiscard]] QString reservePrintoutFile(const QString& folder);
+// Where the job of that printout is written until it is complete.
+[[nodiscard]] QString printoutPartFile(const QString& printout);
+// Deletes the part files jobs that were never completed left behind.
+void removeUnfinishedPrintouts(const QString& folder);
 
 // Test double: keeps what was printed, and fails where told to.
 class RecordingPrintDevice final : public PrintDevice {

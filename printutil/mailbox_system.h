@@ -81,6 +81,9 @@ public:
     virtual void DeliverNow() = 0;
     // The message of that ID, wherever it lies; null when there is none.
     [[nodiscard]] virtual std::unique_ptr<MailMessage> GetMessage(const QString& messageId) = 0;
+    // Where the session keeps the moves a run has decided on but not yet
+    // made (MoveList's journal); empty: nowhere, they live in memory only.
+    [[nodiscard]] virtual QString pendingMovesPath() const { return {}; }
 };
 
 // The subfolder of that exact (case-sensitive) name under the parent,

@@ -260,6 +260,12 @@ std::unique_ptr<MailMessage> MaildirMailboxSystem::GetMessage(const QString& mes
     return entry ? openMessage(*folder, *entry) : nullptr;
 }
 
+QString MaildirMailboxSystem::pendingMovesPath() const
+{
+    // Beside the profile's own files: the IDs are the profile's.
+    return session_ ? session_->folder + QStringLiteral("/pending-moves") : QString();
+}
+
 bool MaildirMailboxSystem::addToInbox(const NewInboxMessage& message)
 {
     if (!session_)

@@ -23,6 +23,7 @@ public:
     [[nodiscard]] std::unique_ptr<MailFolder> RootFolder() override;
     void DeliverNow() override;
     [[nodiscard]] std::unique_ptr<MailMessage> GetMessage(const QString& messageId) override;
+    [[nodiscard]] QString pendingMovesPath() const override;
 
     bool addToInbox(const NewInboxMessage& message) override;
 

@@ -273,8 +273,9 @@ MessageOutcome MessageHandler::handleTorvex(Message& m, const MessagePass& pass)
         return MessageOutcome::Handled;  // a report we do not know: left in the Inbox
     }
     if (capsRequest) {
-        sendReceipt(m, QStringLiteral("CapsRequest"), m.receiptRecipient);
+        // Filed before the receipt goes out, as below.
         moves_.add(pass.folders.deletedItems, m.item->ID());
+        sendReceipt(m, QStringLiteral("CapsRequest"), m.receiptRecipient);
         return MessageOutcome::Handled;
     }
 
@@ -310,6 +311,13 @@ MessageOutcome MessageHandler::handleTorvex(Message& m, const MessagePass& pass)
         moves_.add(pass.folders.unprintable, m.item->ID());
     }
 
+    // The move is recorded (journalled) before the receipt is stored in
+    // the out folder and sent: a run ended during a slow SMTP dialogue
+    // neither prints the message again nor loses the receipt, which the
+    // next run sends from the out folder. Left open: a run ended between
+    // the printer taking the message's jobs and this record prints it again,
+    // and one ended between the record and the receipt's storing (no I/O
+    // but the receipt's composition) sends none.
     if (info.Confirm_Receipt && !(printed && m.receiptAddress.isEmpty()))
         sendReceipt(m, printed ? QStringLiteral("Processed") : QStringLiteral("Failed"),
                     m.receiptAddress.isEmpty() ? m.senderAddress : m.receiptAddress);

@@ -223,8 +223,12 @@ bool PrintRun::processInbox(bool regularFaxPass, int newMessages)
                        + QStringLiteral(" new TORVEXes"));
     }
 
+    // Moves a run ended early had decided on are made first, so that
+    // nothing it printed is printed again. Test mode files nothing.
+    const QString journal = testMode_ ? QString() : env_.mailbox.pendingMovesPath();
+    (void)MoveList::replayJournal(journal, env_.mailbox);
     const int count = inbox->MessageCount();
-    MoveList moves;
+    MoveList moves(journal);
     moves.reserve(count);
     MessageHandler handler(ctx_, *printer_, env_.receipts, counters_, moves);
     for (int i = 1; i <= count; ++i) {

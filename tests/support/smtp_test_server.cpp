@@ -6,6 +6,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 
+#include <signal.h>
+
 namespace torvex::test {
 namespace {
 
@@ -82,6 +84,16 @@ void SmtpTestServer::stop()
         process_.kill();
         process_.waitForFinished(5000);
     }
+}
+
+bool SmtpTestServer::pause()
+{
+    return process_.state() == QProcess::Running && ::kill(pid_t(process_.processId()), SIGSTOP) == 0;
+}
+
+bool SmtpTestServer::resume()
+{
+    return process_.state() == QProcess::Running && ::kill(pid_t(process_.processId()), SIGCONT) == 0;
 }
 
 QStringList SmtpTestServer::logLines() const

@@ -34,6 +34,11 @@ public:
     bool start(const QString& host = QStringLiteral("127.0.0.1"), quint16 port = 0,
                const QStringList& refused = {});
     void stop();
+    // Stops and continues the server process (SIGSTOP, SIGCONT): while
+    // paused the system still accepts connections on its port, but the
+    // server answers nothing, as a hung server does.
+    bool pause();
+    bool resume();
 
     [[nodiscard]] quint16 port() const { return port_; }
     [[nodiscard]] QString maildir() const { return maildir_; }

@@ -1,0 +1,446 @@
+// A day of faxes, end to end: vxschedule (offscreen) runs its own schedule
+// and starts vxprintu cycle after cycle; 50 TORVEXes arrive in batches at
+// Dovecot, receipts go to two aiosmtpd servers, one of which is down for part
+// of the day, and one run of the print utility is killed in the middle.
+// At the end every TORVEX is printed and filed exactly once, every receipt
+// arrived exactly once and the settings are as the user left them.
+#include "platform/maildir_message.h"
+#include "platform/profile_api.h"
+#include "tests/support/dovecot_server.h"
+#include "tests/support/smtp_test_server.h"
+#include "tests/support/test_env.h"
+#include "tools/sample_fax.h"
+#include "tools/sample_mail.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QMap>
+#include <QProcess>
+#include <QtTest>
+
+#include <memory>
+#include <set>
+
+#include <signal.h>
+
+using namespace torvex;
+using test::DovecotServer;
+using test::SmtpTestServer;
+
+namespace {
+
+constexpr int kTorvexes = 50;
+constexpr int kBatch = 10;
+// Header part and fax: the print jobs of one TORVEX.
+constexpr int kJobsPerTorvex = 2;
+const QString kAddress = QStringLiteral("torvex@127.0.0.1");
+
+// Receipts go to the sender's domain first (server A on 127.0.0.1), then to
+// the user's own SMTP server (server B on 127.0.0.2), both on one port.
+const QString kSender = QStringLiteral("Sender Office <sender@127.0.0.1>");
+
+QString token(int n)
+{
+    return QStringLiteral("DAY-TOKEN-%1-END").arg(n, 3, 10, QLatin1Char('0'));
+}
+
+QString subject(int n)
+{
+    return QStringLiteral("Day fax %1 of the day").arg(n, 3, 10, QLatin1Char('0'));
+}
+
+enum class Receipt { None, Simple, Full };
+
+// Which TORVEXes ask for a receipt: in the killed batch the first four do
+// not, so that the run has printed before it waits on a receipt.
+Receipt receiptOf(int n)
+{
+    if (n > 40 && n <= 44)
+        return Receipt::None;
+    if (n % 3 == 0)
+        return Receipt::Full;
+    if (n % 3 == 1)
+        return Receipt::Simple;
+    return Receipt::None;
+}
+
+QMap<QString, QString> userSettings()
+{
+    return {
+        {QStringLiteral("Use_Defaults"), QStringLiteral("2")},
+        {QStringLiteral("Torvex_Addr"), kAddress},
+        {QStringLiteral("Password"), QStringLiteral("secret")},
+        {QStringLiteral("Save_Pass"), QStringLiteral("1")},
+        {QStringLiteral("Torvex_Profile"), QStringLiteral("TORVEX")},
+        {QStringLiteral("Torvex_Name"), QStringLiteral("Day Office")},
+        {QStringLiteral("Country_Code"), QStringLiteral("44")},
+        {QStringLiteral("Area_Code"), QStringLiteral("207")},
+        {QStringLiteral("Fax_Number"), QStringLiteral("12345")},
+        {QStringLiteral("Normal_EMail_Addr"), QStringLiteral("office@127.0.0.2")},
+        {QStringLiteral("User_SMTP_Server"), QStringLiteral("127.0.0.2")},
+        {QStringLiteral("SMTP_Server2"), QString()},
+        {QStringLiteral("Printer_Type"), QStringLiteral("TORVEX PDF")},
+        {QStringLiteral("Activate_Scheduler"), QStringLiteral("y")},
+        {QStringLiteral("Cycle_Minutes"), QStringLiteral("1")},
+        {QStringLiteral("Start_Time"), QStringLiteral("0")},
+        {QStringLiteral("Stop_Time"), QStringLiteral("24")},
+        {QStringLiteral("GSTN_Fax_Minutes"), QStringLiteral("15")},
+        {QStringLiteral("Modem_Connect"), QStringLiteral("n")},
+        {QStringLiteral("Confirm_Receipt"), QStringLiteral("y")},
+        {QStringLiteral("Print_Full_Header"), QStringLiteral("n")},
+        {QStringLiteral("Print_Simple_Header"), QStringLiteral("n")},
+        {QStringLiteral("Print_Error_Info"), QStringLiteral("y")},
+        {QStringLiteral("Print_Page_Hdr"), QStringLiteral("y")},
+        {QStringLiteral("Print_Normal_Fax"), QStringLiteral("n")},
+        {QStringLiteral("Get_Normal_EMail"), QStringLiteral("n")},
+        {QStringLiteral("wake_probes"), QStringLiteral("0")},
+        {QStringLiteral("wake_probe_seconds"), QStringLiteral("40")},
+        // Ten minutes for a run and for an SMTP reply (ten seconds scaled).
+        {QStringLiteral("general_timout"), QStringLiteral("9")},
+        {QStringLiteral("modem_devices"), QStringLiteral("none")},
+        {QStringLiteral("Day_Marker"), QStringLiteral("kept by both programs")},
+    };
+}
+
+const QByteArray kAccountFile = "[TORVEX]\r\nVX_domain_name=torvex.net\r\nVX_IP_Address=\r\n"
+                                "VX_SMTP_Server=\r\nLast_Resort_SMTP_Server=\r\nDefault_Profile=TORVEX\r\n"
+                                "[MYINFO]\r\nlogin=12345\r\nfirstname=Day\r\nlastname=Office\r\n";
+
+QString fileText(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+// The text of one PDF; empty and false when pdftotext cannot read it.
+bool pdfText(const QString& path, QString& text)
+{
+    QProcess pdftotext;
+    pdftotext.start(QStringLiteral("pdftotext"), {path, QStringLiteral("-")});
+    if (!pdftotext.waitForFinished(30000) || pdftotext.exitCode() != 0)
+        return false;
+    text = QString::fromUtf8(pdftotext.readAllStandardOutput());
+    return true;
+}
+
+// The message files of one Maildir folder (new/ and cur/).
+QStringList messageFiles(const QString& folder)
+{
+    QStringList files;
+    for (const char* sub : {"/new", "/cur"}) {
+        const QDir dir(folder + QLatin1String(sub));
+        for (const QString& name : dir.entryList(QDir::Files))
+            files << dir.filePath(name);
+    }
+    return files;
+}
+
+// The pid of the print utility running with its working folder in home.
+qint64 printUtilityPid(const QString& home)
+{
+    const QString folder = QFileInfo(home).canonicalFilePath();
+    const QStringList pids = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
+    for (const QString& pid : pids) {
+        bool ok = false;
+        const qint64 number = pid.toLongLong(&ok);
+        if (!ok)
+            continue;
+        const QString proc = QStringLiteral("/proc/") + pid;
+        if (QFileInfo(QFileInfo(proc + QStringLiteral("/exe")).symLinkTarget()).fileName()
+                != QLatin1String("vxprintu"))
+            continue;
+        if (QFileInfo(proc + QStringLiteral("/cwd")).symLinkTarget() == folder)
+            return number;
+    }
+    return 0;
+}
+
+}  // namespace
+
+class TestDayOfFaxes : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        if (!DovecotServer::available())
+            QSKIP("dovecot is not installed");
+        if (!SmtpTestServer::available())
+            QSKIP("python3-aiosmtpd is not installed");
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+            QSKIP("poppler-utils is not installed");
+        // A minute of the schedule is one second.
+        qputenv("TORVEX_TIME_SCALE", "60");
+    }
+
+    void aDayOfFaxes();
+
+private:
+    void setUpDay();
+    void deliverBatch(int first);
+    // Waits until the TORVEXes up to last are filed, Dovecot is empty and
+    // no run is in progress.
+    bool waitForFiled(int last, int timeoutMs = 60000);
+    [[nodiscard]] int filedCount() const { return int(messageFiles(folder(QStringLiteral(".TORVEXes.Printed"))).size()); }
+    [[nodiscard]] QString folder(const QString& name) const { return env_->path(QStringLiteral("profiles/TORVEX/")) + name; }
+    [[nodiscard]] QStringList outFiles() const { return QDir(env_->path(QStringLiteral("Out"))).entryList(QDir::Files); }
+    [[nodiscard]] QStringList printouts() const
+    {
+        return QDir(env_->path(QStringLiteral("Printouts"))).entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Name);
+    }
+    void killARunWaitingOnAReceipt();
+    void checkPrintouts();
+    void checkReceipts();
+    void checkMailboxes();
+    void checkSettings();
+
+    std::unique_ptr<test::TestEnv> env_;
+    std::unique_ptr<DovecotServer> pop_;
+    std::unique_ptr<SmtpTestServer> smtpA_;
+    std::unique_ptr<SmtpTestServer> smtpB_;
+    QProcess scheduler_;
+    QByteArray fax_;
+    QMap<int, QString> receiptServer_;  // where each batch's receipts are to arrive
+};
+
+void TestDayOfFaxes::setUpDay()
+{
+    env_ = std::make_unique<test::TestEnv>();
+    pop_ = std::make_unique<DovecotServer>();
+    QVERIFY(pop_->start(QStringLiteral("torvex"), QStringLiteral("secret")));
+    qputenv("TORVEX_POP3_PORT", QByteArray::number(pop_->port()));
+    const quint16 smtpPort = test::freeLoopbackPort();
+    smtpA_ = std::make_unique<SmtpTestServer>();
+    smtpB_ = std::make_unique<SmtpTestServer>();
+    QVERIFY(smtpA_->start(QStringLiteral("127.0.0.1"), smtpPort));
+    QVERIFY(smtpB_->start(QStringLiteral("127.0.0.2"), smtpPort));
+    qputenv("TORVEX_SMTP_PORT", QByteArray::number(smtpPort));
+
+    QVERIFY(QDir().mkpath(folder(QString())));
+    env_->writeFile(QStringLiteral("account.ini"), kAccountFile);
+    QVERIFY(QFile::link(test::binDir() + QStringLiteral("/vxprintu"), env_->path(QStringLiteral("vxprintu"))));
+    const QMap<QString, QString> settings = userSettings();
+    for (auto it = settings.begin(); it != settings.end(); ++it)
+        WriteProfileStringA(QStringLiteral("TORVEX"), it.key(), it.value());
+    WriteProfileStringA(QStringLiteral("Other"), QStringLiteral("keep"), QStringLiteral("1"));
+
+    const QString tiff = env_->path(QStringLiteral("sample.tif"));
+    tools::SampleFaxOptions options;
+    options.pages = 1;
+    options.fine = false;
+    QVERIFY(tools::writeSampleFaxTiff(tiff, options, tools::FaxCompression::Group3));
+    QFile file(tiff);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    fax_ = file.readAll();
+
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    scheduler_.setProcessEnvironment(env);
+    scheduler_.setProcessChannelMode(QProcess::ForwardedChannels);
+    scheduler_.start(test::binDir() + QStringLiteral("/vxschedule"), {});
+    QVERIFY(scheduler_.waitForStarted(10000));
+}
+
+void TestDayOfFaxes::deliverBatch(int first)
+{
+    for (int n = first; n < first + kBatch; ++n) {
+        tools::InternetFax mail;
+        mail.from = kSender;
+        mail.to = kAddress;
+        mail.subject = subject(n);
+        mail.messageId = QStringLiteral("<day-%1@127.0.0.1>").arg(n);
+        mail.body = QStringLiteral("Covering note %1\nof the day's faxes.\n").arg(token(n));
+        mail.attachments.push_back({QStringLiteral("fax%1.tif").arg(n), QStringLiteral("image/tiff"), fax_});
+        if (receiptOf(n) != Receipt::None)
+            mail.extraHeaders = tools::receiptRequestHeaders(kSender, receiptOf(n) == Receipt::Full);
+        pop_->deliver(tools::composeInternetFax(mail));
+    }
+}
+
+bool TestDayOfFaxes::waitForFiled(int last, int timeoutMs)
+{
+    return QTest::qWaitFor(
+        [&] {
+            return filedCount() >= last && pop_->messages().isEmpty()
+                && readTorvexKey(QStringLiteral("VXPrint")) != QLatin1String("running");
+        },
+        timeoutMs);
+}
+
+void TestDayOfFaxes::killARunWaitingOnAReceipt()
+{
+    // Server A takes connections but never answers: the run that reaches
+    // the first receipt of the batch waits there, its printouts made, its
+    // moves recorded and the receipt stored in Out/.
+    const int printedBefore = int(printouts().size());
+    QVERIFY(smtpA_->pause());
+    deliverBatch(41);
+    const bool waiting = QTest::qWaitFor([&] { return !outFiles().isEmpty(); }, 60000);
+    const qint64 pid = printUtilityPid(env_->home());
+    QVERIFY(waiting);
+    QVERIFY(pid > 0);
+    QCOMPARE(readTorvexKey(QStringLiteral("VXPrint")), QStringLiteral("running"));
+    // The four TORVEXes without a receipt request and the one asking for it.
+    QVERIFY2(int(printouts().size()) - printedBefore >= kJobsPerTorvex,
+             qPrintable(QString::number(printouts().size())));
+    QVERIFY(::kill(pid_t(pid), SIGKILL) == 0);
+    QVERIFY(QTest::qWaitFor([&] { return !QFileInfo::exists(QStringLiteral("/proc/%1").arg(pid)); }, 10000));
+    QVERIFY(smtpA_->resume());
+}
+
+void TestDayOfFaxes::aDayOfFaxes()
+{
+    setUpDay();
+    if (QTest::currentTestFailed())
+        return;
+
+    // Morning: both receipt servers up.
+    deliverBatch(1);
+    QVERIFY(waitForFiled(10));
+    QVERIFY(outFiles().isEmpty());
+
+    // Server A is down: receipts go on to the user's own server.
+    const quint16 port = smtpA_->port();
+    smtpA_->stop();
+    deliverBatch(11);
+    QVERIFY(waitForFiled(20));
+    QVERIFY(outFiles().isEmpty());
+
+    // Both down: the receipts wait in Out/.
+    smtpB_->stop();
+    deliverBatch(21);
+    QVERIFY(waitForFiled(30));
+    int waiting = 0;
+    for (int n = 21; n <= 30; ++n)
+        waiting += receiptOf(n) != Receipt::None ? 1 : 0;
+    QCOMPARE(int(outFiles().size()), waiting);
+
+    // A is back on its port: the next run sends what waited, then the new ones.
+    QVERIFY(smtpA_->start(QStringLiteral("127.0.0.1"), port));
+    deliverBatch(31);
+    QVERIFY(waitForFiled(40));
+    QVERIFY(outFiles().isEmpty());
+    QVERIFY(smtpB_->start(QStringLiteral("127.0.0.2"), port));
+
+    // Afternoon: a run is killed while it waits on a receipt server.
+    killARunWaitingOnAReceipt();
+    if (QTest::currentTestFailed())
+        return;
+    QVERIFY(waitForFiled(kTorvexes, 90000));
+    QVERIFY(QTest::qWaitFor([&] { return outFiles().isEmpty(); }, 30000));
+
+    scheduler_.terminate();
+    QVERIFY(scheduler_.waitForFinished(10000));
+
+    checkPrintouts();
+    checkReceipts();
+    checkMailboxes();
+    checkSettings();
+}
+
+void TestDayOfFaxes::checkPrintouts()
+{
+    const QDir dir(env_->path(QStringLiteral("Printouts")));
+    QCOMPARE(dir.entryList({QStringLiteral("*.part")}, QDir::Files), QStringList());
+    const QStringList files = printouts();
+    QMap<int, int> seen;
+    for (const QString& name : files) {
+        QString text;
+        QVERIFY2(pdfText(dir.filePath(name), text), qPrintable(name));
+        for (int n = 1; n <= kTorvexes; ++n)
+            seen[n] += int(text.count(token(n)));
+    }
+    for (int n = 1; n <= kTorvexes; ++n)
+        QVERIFY2(seen.value(n) == 1, qPrintable(QStringLiteral("%1 printed %2 times").arg(token(n)).arg(seen.value(n))));
+    // Each TORVEX's fax page once besides its header part.
+    QCOMPARE(int(files.size()), kTorvexes * kJobsPerTorvex);
+}
+
+void TestDayOfFaxes::checkReceipts()
+{
+    QList<SmtpTestServer::Delivery> all = smtpA_->deliveries();
+    const QList<SmtpTestServer::Delivery> atB = smtpB_->deliveries();
+    all += atB;
+    int requested = 0;
+    for (int n = 1; n <= kTorvexes; ++n) {
+        const QByteArray line = "Subject: RE: " + subject(n).toUtf8() + " From: ";
+        int count = 0;
+        int countAtB = 0;
+        for (const SmtpTestServer::Delivery& delivery : all)
+            count += delivery.content.contains(line) ? 1 : 0;
+        for (const SmtpTestServer::Delivery& delivery : atB)
+            countAtB += delivery.content.contains(line) ? 1 : 0;
+        const int expected = receiptOf(n) != Receipt::None ? 1 : 0;
+        requested += expected;
+        QVERIFY2(count == expected, qPrintable(QStringLiteral("receipt of %1 arrived %2 times").arg(n).arg(count)));
+        // While A was down (and only then) the user's own server took them.
+        if (expected)
+            QCOMPARE(countAtB, n > 10 && n <= 20 ? 1 : 0);
+    }
+    QCOMPARE(int(all.size()), requested);
+    for (const SmtpTestServer::Delivery& delivery : all)
+        QCOMPARE(delivery.rcptTo, QStringList({QStringLiteral("sender@127.0.0.1")}));
+}
+
+void TestDayOfFaxes::checkMailboxes()
+{
+    QVERIFY(pop_->messages().isEmpty());
+    QCOMPARE(messageFiles(folder(QString())), QStringList());
+    QVERIFY(!QFileInfo::exists(folder(QStringLiteral("pending-moves"))));
+    QCOMPARE(QDir(env_->path(QStringLiteral("In"))).entryList(QDir::Files), QStringList());
+
+    // Every TORVEX lies in TORVEXes/Printed once, and nowhere else.
+    QMap<int, QStringList> where;
+    QDirIterator folders(folder(QString()), QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
+    QStringList names;
+    while (folders.hasNext()) {
+        const QString path = folders.next();
+        const QString name = QFileInfo(path).fileName();
+        if (!name.startsWith(QLatin1Char('.')))
+            continue;
+        names << name;
+        for (const QString& file : messageFiles(path)) {
+            const auto mail = MailFile::read(file);
+            QVERIFY2(mail.has_value(), qPrintable(file));
+            for (int n = 1; n <= kTorvexes; ++n)
+                if (mail->text().contains(token(n)))
+                    where[n] << name;
+        }
+        if (name != QLatin1String(".TORVEXes.Printed"))
+            QVERIFY2(messageFiles(path).isEmpty(), qPrintable(name));
+    }
+    for (const char* expected : {".TORVEXes.Printed", ".TORVEXes.Unprintable", ".TORVEXes.Sent",
+                                 ".TORVEXes.Receipts Out", ".Deleted Items"})
+        QVERIFY2(names.contains(QLatin1String(expected)), qPrintable(names.join(QLatin1Char(','))));
+    for (int n = 1; n <= kTorvexes; ++n)
+        QCOMPARE(where.value(n), QStringList({QStringLiteral(".TORVEXes.Printed")}));
+    QCOMPARE(filedCount(), kTorvexes);
+}
+
+void TestDayOfFaxes::checkSettings()
+{
+    // The file parses, and every key the user set is as the user set it.
+    const QMap<QString, QString> settings = userSettings();
+    for (auto it = settings.begin(); it != settings.end(); ++it)
+        QCOMPARE(GetProfileStringA(QStringLiteral("TORVEX"), it.key(), QStringLiteral("<missing>")), it.value());
+    QCOMPARE(GetProfileStringA(QStringLiteral("Other"), QStringLiteral("keep"), QString()), QStringLiteral("1"));
+    QCOMPARE(readTorvexKey(QStringLiteral("session")).section(QLatin1Char(','), 1), QStringLiteral("0,0,0"));
+
+    const QString account = env_->path(QStringLiteral("account.ini"));
+    for (const char* key : {"VX_domain_name", "VX_IP_Address", "VX_SMTP_Server", "Last_Resort_SMTP_Server",
+                            "Default_Profile"}) {
+        const QString line = QLatin1String(key) + QLatin1Char('=');
+        const qsizetype at = QString::fromUtf8(kAccountFile).indexOf(line);
+        const QString expected = QString::fromUtf8(kAccountFile).mid(at + line.size()).section(QStringLiteral("\r\n"), 0, 0);
+        QCOMPARE(GetPrivateProfileStringA(QStringLiteral("TORVEX"), QLatin1String(key), QStringLiteral("<missing>"), account), expected);
+    }
+    QCOMPARE(GetPrivateProfileStringA(QStringLiteral("MYINFO"), QStringLiteral("login"), QString(), account), QStringLiteral("12345"));
+    QCOMPARE(GetPrivateProfileStringA(QStringLiteral("MYINFO"), QStringLiteral("lastname"), QString(), account), QStringLiteral("Office"));
+    // The print utility logs its last send there.
+    QVERIFY(fileText(account).contains(QStringLiteral("SMTP_Type=MDN+")));
+}
+
+QTEST_GUILESS_MAIN(TestDayOfFaxes)
+#include "tst_day_of_faxes.moc"
