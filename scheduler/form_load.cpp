@@ -225,6 +225,9 @@ void MainForm::loadNormalRun()
     c_.Check13->setChecked(info.Save_Pass == QLatin1String("1"));
     c_.Check10->setChecked(info.Print_Error_Info);
     c_.Check11->setChecked(info.Print_Simple_Header);
+    // Apply writes the box back on every retrieval: shown as saved, or the
+    // user's choice would be lost at the first scheduled run.
+    c_.Check7->setChecked(readTorvexKey(QStringLiteral("Print_Page_Hdr")).trimmed() == QLatin1String("y"));
     c_.Check3->setChecked(info.Activate_Scheduler);
 
     if (info.Activate_Scheduler) {

@@ -24,6 +24,7 @@ class TstSettingsWindow : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void applyWritesTheSection();
+    void applyKeepsThePrintPageHeadersChoice();
     void applyReportsChecksInOrderWritingNothing();
     void applyWithoutConnectionOptionStopsSilently();
     void cancelledProfileChooserEndsApplySilently();
@@ -82,6 +83,20 @@ void TstSettingsWindow::applyWritesTheSection()
     QCOMPARE(f.form().state().gRegularFaxInterval, 20);
     QVERIFY(f.account->calls.contains(QStringLiteral("SavePublicIPAddress")));
     QVERIFY(f.account->calls.contains(QStringLiteral("ShowUserProfile(true)")));
+}
+
+void TstSettingsWindow::applyKeepsThePrintPageHeadersChoice()
+{
+    for (const char* saved : {"y", "n"}) {
+        QMap<QString, QString> settings = registeredSettings();
+        settings.insert(QStringLiteral("Print_Page_Hdr"), QString::fromLatin1(saved));
+        FormFixture f(settings);
+        QVERIFY(f.load());
+        QCOMPARE(f.c().Check7->isChecked(), QByteArray(saved) == "y");
+        applyNow(f);
+        QVERIFY(f.form().state().settingsApplied);
+        QCOMPARE(f.key(QStringLiteral("Print_Page_Hdr")), QString::fromLatin1(saved));
+    }
 }
 
 void TstSettingsWindow::applyReportsChecksInOrderWritingNothing()
