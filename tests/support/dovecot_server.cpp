@@ -74,14 +74,18 @@ bool DovecotServer::start(const QString& user, const QString& password)
         launch.start(tools::dovecotBinary(), {QStringLiteral("-c"), config});
         if (!launch.waitForFinished(20000) || launch.exitCode() != 0)
             continue;
-        QFile pidFile(base + QStringLiteral("/run/master.pid"));
-        if (pidFile.open(QIODevice::ReadOnly))
-            masterPid_ = pidFile.readAll().trimmed().toLongLong();
+        // The daemon writes its pid file after the launcher has returned:
+        // it is read once the server answers, so that stop() finds it.
         QElapsedTimer clock;
         clock.start();
         while (clock.elapsed() < 15000) {
-            if (accepts(port_))
-                return true;
+            if (accepts(port_)) {
+                QFile pidFile(base + QStringLiteral("/run/master.pid"));
+                if (pidFile.open(QIODevice::ReadOnly))
+                    masterPid_ = pidFile.readAll().trimmed().toLongLong();
+                if (masterPid_ > 0)
+                    return true;
+            }
             QThread::msleep(100);
         }
         stop();
