@@ -34,7 +34,7 @@ namespace {
 
 constexpr int kTorvexes = 50;
 constexpr int kBatch = 10;
-// Header part and fax: the print jobs of one TORVEX.
+// Header part and fax: the print jobs of one TORVEX; a note adds one.
 constexpr int kJobsPerTorvex = 2;
 const QString kAddress = QStringLiteral("torvex@127.0.0.1");
 
@@ -50,6 +50,22 @@ QString token(int n)
 QString subject(int n)
 {
     return QStringLiteral("Day fax %1 of the day").arg(n, 3, 10, QLatin1Char('0'));
+}
+
+QString noteToken(int n)
+{
+    return QStringLiteral("NOTE-TOKEN-%1-END").arg(n, 3, 10, QLatin1Char('0'));
+}
+
+// Every fifth TORVEX brings a text file besides its fax.
+bool hasNote(int n)
+{
+    return n % 5 == 2;
+}
+
+int jobsOf(int n)
+{
+    return kJobsPerTorvex + (hasNote(n) ? 1 : 0);
 }
 
 enum class Receipt { None, Simple, Full };
@@ -256,6 +272,9 @@ void TestDayOfFaxes::deliverBatch(int first)
         mail.messageId = QStringLiteral("<day-%1@127.0.0.1>").arg(n);
         mail.body = QStringLiteral("Covering note %1\nof the day's faxes.\n").arg(token(n));
         mail.attachments.push_back({QStringLiteral("fax%1.tif").arg(n), QStringLiteral("image/tiff"), fax_});
+        if (hasNote(n))
+            mail.attachments.push_back({QStringLiteral("note%1.txt").arg(n), QStringLiteral("text/plain"),
+                                        "Please call back about " + noteToken(n).toUtf8() + "\r\n"});
         if (receiptOf(n) != Receipt::None)
             mail.extraHeaders = tools::receiptRequestHeaders(kSender, receiptOf(n) == Receipt::Full);
         pop_->deliver(tools::composeInternetFax(mail));
@@ -348,17 +367,25 @@ void TestDayOfFaxes::checkPrintouts()
     const QDir dir(env_->path(QStringLiteral("Printouts")));
     QCOMPARE(dir.entryList({QStringLiteral("*.part")}, QDir::Files), QStringList());
     const QStringList files = printouts();
-    QMap<int, int> seen;
+    QMap<QString, int> seen;
     for (const QString& name : files) {
         QString text;
         QVERIFY2(pdfText(dir.filePath(name), text), qPrintable(name));
-        for (int n = 1; n <= kTorvexes; ++n)
-            seen[n] += int(text.count(token(n)));
+        for (int n = 1; n <= kTorvexes; ++n) {
+            seen[token(n)] += int(text.count(token(n)));
+            seen[noteToken(n)] += int(text.count(noteToken(n)));
+        }
     }
-    for (int n = 1; n <= kTorvexes; ++n)
-        QVERIFY2(seen.value(n) == 1, qPrintable(QStringLiteral("%1 printed %2 times").arg(token(n)).arg(seen.value(n))));
-    // Each TORVEX's fax page once besides its header part.
-    QCOMPARE(int(files.size()), kTorvexes * kJobsPerTorvex);
+    int jobs = 0;
+    for (int n = 1; n <= kTorvexes; ++n) {
+        QVERIFY2(seen.value(token(n)) == 1,
+                 qPrintable(QStringLiteral("%1 printed %2 times").arg(token(n)).arg(seen.value(token(n)))));
+        QVERIFY2(seen.value(noteToken(n)) == (hasNote(n) ? 1 : 0),
+                 qPrintable(QStringLiteral("%1 printed %2 times").arg(noteToken(n)).arg(seen.value(noteToken(n)))));
+        jobs += jobsOf(n);
+    }
+    // Each TORVEX's fax page (and note) once besides its header part.
+    QCOMPARE(int(files.size()), jobs);
 }
 
 void TestDayOfFaxes::checkReceipts()
@@ -424,7 +451,15 @@ void TestDayOfFaxes::checkMailboxes()
 
 void TestDayOfFaxes::checkSettings()
 {
-    // The file parses, and every key the user set is as the user set it.
+    // The file parses: sections, keys with values and empty lines only.
+    const QStringList lines = fileText(env_->iniPath()).split(QLatin1Char('\n'));
+    for (QString line : lines) {
+        line = line.trimmed();
+        QVERIFY2(line.isEmpty() || (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']')))
+                     || line.indexOf(QLatin1Char('=')) > 0,
+                 qPrintable(line));
+    }
+    // Every key the user set is as the user set it.
     const QMap<QString, QString> settings = userSettings();
     for (auto it = settings.begin(); it != settings.end(); ++it) {
         const QString now = GetProfileStringA(QStringLiteral("TORVEX"), it.key(), QStringLiteral("<missing>"));
