@@ -4,11 +4,11 @@
 #include "common/telvane_info.h"
 #include "printutil/maildir_mailbox.h"
 #include "printutil/move_list.h"
+#include "tests/support/pdf_reader.h"
 #include "tests/support/test_env.h"
 #include "tools/sample_inbox.h"
 
 #include <QDir>
-#include <QProcess>
 #include <QtTest>
 
 #include <memory>
@@ -18,19 +18,6 @@ using namespace torvex;
 namespace {
 
 const QString kUser = QStringLiteral("user@torvex.net");
-
-QString printedText(const QString& folder)
-{
-    QString text;
-    const QDir dir(folder);
-    for (const QString& name : dir.entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Name)) {
-        QProcess pdftotext;
-        pdftotext.start(QStringLiteral("pdftotext"), {dir.filePath(name), QStringLiteral("-")});
-        pdftotext.waitForFinished(30000);
-        text += QString::fromUtf8(pdftotext.readAllStandardOutput());
-    }
-    return text;
-}
 
 }  // namespace
 
@@ -84,7 +71,7 @@ private Q_SLOTS:
         QVERIFY(QFileInfo::exists(mailbox_->pendingMovesPath()));
 
         runAndCheck(QStringLiteral("1,0,0,0"));
-        const QString printed = printedText(env_->path(QStringLiteral("Printouts")));
+        const QString printed = test::printedText(env_->path(QStringLiteral("Printouts")));
         QVERIFY2(printed.contains(QStringLiteral("Body of fax number 3")), qPrintable(printed));
         QVERIFY(!printed.contains(QStringLiteral("Body of fax number 1")));
         QVERIFY(!printed.contains(QStringLiteral("Body of fax number 2")));

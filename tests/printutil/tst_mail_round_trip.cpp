@@ -1,10 +1,10 @@
 #include "common/telvane_info.h"
 #include "tests/support/dovecot_server.h"
+#include "tests/support/pdf_reader.h"
 #include "tests/support/smtp_test_server.h"
 #include "tests/support/test_env.h"
 
 #include <QDir>
-#include <QProcess>
 #include <QtTest>
 
 #include <memory>
@@ -83,7 +83,7 @@ private Q_SLOTS:
         QVERIFY(run(QStringLiteral("/0")));
         QCOMPARE(readTorvexKey(QStringLiteral("session")), QStringLiteral("1,0,0,0"));
         QCOMPARE(readTorvexKey(QStringLiteral("last_error"), QStringLiteral("absent")), QString());
-        QVERIFY(printedText().contains(QStringLiteral("WELCOME TO THE WONDERFULL WORLD OF TORVEX")));
+        QVERIFY(test::printedText(env_->path(QStringLiteral("Printouts"))).contains(QStringLiteral("WELCOME TO THE WONDERFULL WORLD OF TORVEX")));
         QVERIFY(pop_->messages().isEmpty());
     }
 
@@ -95,7 +95,7 @@ private Q_SLOTS:
         QCOMPARE(readTorvexKey(QStringLiteral("session")), QStringLiteral("1,0,0,0"));
 
         // Printed with one dot, the sender's "." line and what is above it kept.
-        const QString printed = printedText();
+        const QString printed = test::printedText(env_->path(QStringLiteral("Printouts")));
         QVERIFY2(printed.contains(QStringLiteral("Above the dot line.")), qPrintable(printed));
         QVERIFY(printed.contains(QStringLiteral(".hidden")));
         QVERIFY(!printed.contains(QStringLiteral("..hidden")));
@@ -165,20 +165,6 @@ private:
         QDir dir(smtp_->maildir() + QStringLiteral("/new"));
         const QStringList names = dir.entryList(QDir::Files, QDir::Time | QDir::Reversed);
         return names.value(i);
-    }
-
-    // The text of every PDF the built-in printer wrote, in order.
-    QString printedText() const
-    {
-        const QDir dir(env_->path(QStringLiteral("Printouts")));
-        QString text;
-        for (const QString& name : dir.entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Name)) {
-            QProcess pdftotext;
-            pdftotext.start(QStringLiteral("pdftotext"), {dir.filePath(name), QStringLiteral("-")});
-            pdftotext.waitForFinished(30000);
-            text += QString::fromUtf8(pdftotext.readAllStandardOutput());
-        }
-        return text;
     }
 
     std::unique_ptr<test::TestEnv> env_;

@@ -4,6 +4,7 @@
 #include "platform/print_device.h"
 #include "platform/printer_list.h"
 #include "printutil/page_printer.h"
+#include "tests/support/pdf_reader.h"
 #include "tests/support/test_env.h"
 #include "tools/sample_fax.h"
 
@@ -12,35 +13,12 @@
 #include <QElapsedTimer>
 #include <QImageReader>
 #include <QImageWriter>
-#include <QProcess>
 #include <QtTest>
 
 #include <memory>
 
 using namespace torvex;
 using namespace torvex::tools;
-
-namespace {
-
-QString run(const QString& program, const QStringList& args)
-{
-    QProcess process;
-    process.start(program, args);
-    process.waitForFinished(30000);
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
-int pdfPages(const QString& pdf)
-{
-    const QString info = run(QStringLiteral("pdfinfo"), {pdf});
-    for (const QString& line : info.split(QLatin1Char('\n'))) {
-        if (line.startsWith(QStringLiteral("Pages:")))
-            return line.mid(6).trimmed().toInt();
-    }
-    return -1;
-}
-
-}  // namespace
 
 class TestPagePrinter : public QObject {
     Q_OBJECT
@@ -235,9 +213,9 @@ private Q_SLOTS:
         const QStringList files = QDir(folder).entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Name);
         QCOMPARE(files.size(), 2);
         QVERIFY(files[0].startsWith(QStringLiteral("TORVEX-")));
-        QCOMPARE(pdfPages(folder + QLatin1Char('/') + files[0]), 3);
-        QCOMPARE(pdfPages(folder + QLatin1Char('/') + files[1]), 2);  // 80 lines a page
-        const QString printed = run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), folder + QLatin1Char('/') + files[1], QStringLiteral("-")});
+        QCOMPARE(test::pdfPageCount(folder + QLatin1Char('/') + files[0]), 3);
+        QCOMPARE(test::pdfPageCount(folder + QLatin1Char('/') + files[1]), 2);  // 80 lines a page
+        const QString printed = test::pdfText(folder + QLatin1Char('/') + files[1], test::PdfLayout::Physical).value_or(QString());
         QVERIFY(printed.simplified().contains(QStringLiteral("S Mon R Tue sender@example.org Page No. 1")));
         QVERIFY(printed.simplified().contains(QStringLiteral("Page No. 2")));
         QVERIFY(printed.contains(QStringLiteral("Line number 80 of the text block")));

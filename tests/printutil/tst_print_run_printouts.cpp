@@ -6,12 +6,12 @@
 #include "printutil/maildir_mailbox.h"
 #include "tests/support/cups_server.h"
 #include "tests/support/dovecot_server.h"
+#include "tests/support/pdf_reader.h"
 #include "tests/support/test_env.h"
 #include "tools/sample_fax.h"
 #include "tools/sample_inbox.h"
 
 #include <QDir>
-#include <QProcess>
 #include <QtTest>
 
 #include <memory>
@@ -26,25 +26,6 @@ const QString kUser = QStringLiteral("user@torvex.net");
 // 3-page fax; header block and text file; header block and fax of the
 // message with a rejected file; the 2-page regular fax.
 const QList<int> kJobPages{1, 3, 1, 1, 1, 3, 2};
-
-QString tool(const QString& program, const QStringList& args)
-{
-    QProcess process;
-    process.start(program, args);
-    process.waitForFinished(60000);
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
-int pdfPages(const QString& pdf)
-{
-    const QRegularExpression pages(QStringLiteral("^Pages:\\s+(\\d+)"), QRegularExpression::MultilineOption);
-    return pages.match(tool(QStringLiteral("pdfinfo"), {pdf})).captured(1).toInt();
-}
-
-QString pdfText(const QString& pdf)
-{
-    return tool(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")}).simplified();
-}
 
 QByteArray faxTiff(const QString& folder, int pages)
 {
@@ -87,8 +68,8 @@ private Q_SLOTS:
         QList<int> pages;
         QStringList texts;
         for (const QString& pdf : pdfs) {
-            pages << pdfPages(folder + QLatin1Char('/') + pdf);
-            texts << pdfText(folder + QLatin1Char('/') + pdf);
+            pages << test::pdfPageCount(folder + QLatin1Char('/') + pdf);
+            texts << test::pdfText(folder + QLatin1Char('/') + pdf, test::PdfLayout::Physical).value_or(QString()).simplified();
         }
         QCOMPARE(pages, kJobPages);
         const QString& first = texts[0];
@@ -153,7 +134,7 @@ private Q_SLOTS:
         const QString folder = env_->path(QStringLiteral("Printouts"));
         const QStringList pdfs = QDir(folder).entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Name);
         QCOMPARE(pdfs.size(), 1);
-        const QString raw = tool(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), folder + QLatin1Char('/') + pdfs[0], QStringLiteral("-")});
+        const QString raw = test::pdfText(folder + QLatin1Char('/') + pdfs[0], test::PdfLayout::Physical).value_or(QString());
         QStringList lines;
         for (const QString& line : raw.split(QLatin1Char('\n')))
             lines << line.trimmed();

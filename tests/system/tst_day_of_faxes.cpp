@@ -8,6 +8,7 @@
 #include "platform/maildir_message.h"
 #include "platform/profile_api.h"
 #include "tests/support/dovecot_server.h"
+#include "tests/support/pdf_reader.h"
 #include "tests/support/smtp_test_server.h"
 #include "tests/support/test_env.h"
 #include "tools/sample_fax.h"
@@ -131,17 +132,6 @@ QString fileText(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
-
-// The text of one PDF; empty and false when pdftotext cannot read it.
-bool pdfText(const QString& path, QString& text)
-{
-    QProcess pdftotext;
-    pdftotext.start(QStringLiteral("pdftotext"), {path, QStringLiteral("-")});
-    if (!pdftotext.waitForFinished(30000) || pdftotext.exitCode() != 0)
-        return false;
-    text = QString::fromUtf8(pdftotext.readAllStandardOutput());
-    return true;
 }
 
 // The message files of one Maildir folder (new/ and cur/).
@@ -369,8 +359,9 @@ void TestDayOfFaxes::checkPrintouts()
     const QStringList files = printouts();
     QMap<QString, int> seen;
     for (const QString& name : files) {
-        QString text;
-        QVERIFY2(pdfText(dir.filePath(name), text), qPrintable(name));
+        const std::optional<QString> read = test::pdfText(dir.filePath(name));
+        QVERIFY2(read.has_value(), qPrintable(name));
+        const QString& text = *read;
         for (int n = 1; n <= kTorvexes; ++n) {
             seen[token(n)] += int(text.count(token(n)));
             seen[noteToken(n)] += int(text.count(noteToken(n)));

@@ -3,36 +3,17 @@
 #include "common/telvane_info.h"
 #include "platform/maildir_store.h"
 #include "tests/support/dovecot_server.h"
+#include "tests/support/pdf_reader.h"
 #include "tests/support/smtp_test_server.h"
 #include "tests/support/test_env.h"
 #include "tools/demo_faxes.h"
 
 #include <QDir>
-#include <QProcess>
-#include <QRegularExpression>
 #include <QtTest>
 
 #include <algorithm>
 
 using namespace torvex;
-
-namespace {
-
-QString tool(const QString& program, const QStringList& args)
-{
-    QProcess process;
-    process.start(program, args);
-    process.waitForFinished(60000);
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
-int pageCount(const QString& pdf)
-{
-    static const QRegularExpression pages(QStringLiteral("Pages:\\s+(\\d+)"));
-    return pages.match(tool(QStringLiteral("pdfinfo"), {pdf})).captured(1).toInt();
-}
-
-}  // namespace
 
 class TestDemoFaxes : public QObject {
     Q_OBJECT
@@ -79,9 +60,9 @@ private Q_SLOTS:
         QString text;
         for (const QString& name : printouts.entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Name)) {
             const QString pdf = printouts.filePath(name);
-            const QString pageText = tool(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")}).simplified();
+            const QString pageText = test::pdfText(pdf).value_or(QString()).simplified();
             if (pageText.isEmpty())
-                imageJobs << pageCount(pdf);
+                imageJobs << test::pdfPageCount(pdf);
             text += pageText + QLatin1Char(' ');
         }
         std::sort(imageJobs.begin(), imageJobs.end());

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+namespace torvex::test {
+
+// Reads back what the PDF printer wrote, through poppler-utils.
+
+enum class PdfLayout { Reading, Physical };  // pdftotext's default order, or -layout
+
+// The text of one PDF; empty when pdftotext cannot read it.
+[[nodiscard]] std::optional<QString> pdfText(const QString& pdf, PdfLayout layout = PdfLayout::Reading);
+
+// The page count pdfinfo gives; -1 when it gives none.
+[[nodiscard]] int pdfPageCount(const QString& pdf);
+
+// The text of every PDF in the folder, in name order (the order of the jobs).
+[[nodiscard]] QString printedText(const QString& folder);
+
+}  // namespace torvex::test
