@@ -42,7 +42,7 @@ QString timeStamp(const QDateTime& when)
 }
 
 QString composeMdnText(const ReceiptRequest& request, const QString& recipient,
-                       const QString& torvexAddr, const QDateTime& now)
+                       const QString& torvexAddr, const QDateTime& now, const QDateTime& named)
 {
     const QString b = receiptBoundary();
     const QString addr = oneLine(torvexAddr);
@@ -59,7 +59,7 @@ QString composeMdnText(const ReceiptRequest& request, const QString& recipient,
     t += line(QStringLiteral("Date:") + messageDateText(now));
     t += line(QStringLiteral("X-VX-PageCount:") + pageCount);
     t += line(QStringLiteral("X-VX-Original-Id: "));
-    t += line(QStringLiteral("Message-Id: MDN.") + timeStamp(now) + QLatin1Char('.') + addr);
+    t += line(QStringLiteral("Message-Id: MDN.") + timeStamp(named) + QLatin1Char('.') + addr);
     if (capsRequest)
         t += line(QStringLiteral("Subject: RE: ") + subject);
     else

@@ -3,6 +3,8 @@
 #include "header_field.h"
 #include "mime_decoder_names.h"
 
+#include "platform/maildir_mime.h"
+
 #include <QCoreApplication>
 #include <QRegularExpression>
 
@@ -57,11 +59,13 @@ QDateTime mailDate(QString value)
     return QDateTime::fromString(value.trimmed(), Qt::RFC2822Date);
 }
 
+// The sender as the From field names it, display name whole and decoded
+// ("Fax Gateway <gateway@example.org>"); an address alone in angle
+// brackets without them.
 QString senderText(const QString& from)
 {
-    const qsizetype space = from.indexOf(QLatin1Char(' '));
-    QString sender = space < 0 ? from : from.mid(space + 1);
-    if (sender.startsWith(QLatin1Char('<')))
+    QString sender = decodeHeaderText(from.toUtf8()).trimmed();
+    if (sender.startsWith(QLatin1Char('<')) && sender.endsWith(QLatin1Char('>')))
         sender = sender.mid(1, sender.size() - 2);
     return sender;
 }
@@ -109,7 +113,7 @@ std::optional<NewInboxMessage> MimeDecoder::decodeFile(const QString& path)
 
     const QString sender = senderText(GetHeaderField(headerText_, QStringLiteral("From: ")));
     message_.senderName = sender;
-    QString subject = GetHeaderField(headerText_, QStringLiteral("Subject: "));
+    QString subject = decodeHeaderText(GetHeaderField(headerText_, QStringLiteral("Subject: ")).toUtf8());
     if (subject.isEmpty())
         subject = QStringLiteral("TORVEX ");
     message_.subject = subject + QStringLiteral(" From: ") + sender;

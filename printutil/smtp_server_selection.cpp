@@ -23,6 +23,23 @@ QString storedMessageText(const QString& fileText)
     return fileText.endsWith(stored) ? fileText.chopped(2) : fileText;
 }
 
+// The host of the service's address, which may carry the port of its web
+// server ("10.1.2.3:8080", "[::1]:8080"): the SMTP rows that use it want
+// only the host.
+QString serviceHost(const QString& address)
+{
+    const QString trimmed = address.trimmed();
+    if (trimmed.startsWith(QLatin1Char('['))) {
+        const qsizetype close = trimmed.indexOf(QLatin1Char(']'));
+        return close > 0 ? trimmed.mid(1, close - 1) : trimmed;
+    }
+    const qsizetype colon = trimmed.indexOf(QLatin1Char(':'));
+    // More than one colon: an IPv6 address without a port.
+    if (colon < 0 || trimmed.indexOf(QLatin1Char(':'), colon + 1) >= 0)
+        return trimmed;
+    return trimmed.left(colon);
+}
+
 }  // namespace
 
 QString bareAddress(const QString& recipient)
@@ -43,7 +60,7 @@ SmtpServerTable smtpServerTable(const TelvaneInfo& info, const QString& recipien
     if (!recipient.isEmpty()) {
         const qsizetype at = recipient.indexOf(QLatin1Char('@'));
         domain = at < 0 ? recipient : recipient.mid(at + 1);
-        const QString serviceIp = info.gVXIPAddress.trimmed();
+        const QString serviceIp = serviceHost(info.gVXIPAddress);
         firstServer = domain == info.gVXDomainName && !serviceIp.isEmpty() ? serviceIp : domain;
     }
     const QString& user = info.Normal_EMail_Addr;
@@ -54,7 +71,7 @@ SmtpServerTable smtpServerTable(const TelvaneInfo& info, const QString& recipien
         {info.gSMTPServer2, user},
         {info.gUserSMTPServer, sender},
         {info.gSMTPServer2, sender},
-        {info.gVXIPAddress.trimmed(), sender},
+        {serviceHost(info.gVXIPAddress), sender},
         {info.VX_SMTP_Server, sender},
         {info.gLastResortSMTPServer, sender},
     }};

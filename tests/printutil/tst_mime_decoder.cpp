@@ -81,8 +81,8 @@ private Q_SLOTS:
             "-- \n"
             "Sig\n");
         const NewInboxMessage m = decode(rawFile(message));
-        QCOMPARE(m.senderName, QStringLiteral("Office <sender@example.org>"));
-        QCOMPARE(m.subject, QStringLiteral("Fax page From: Office <sender@example.org>"));
+        QCOMPARE(m.senderName, QStringLiteral("Sender Office <sender@example.org>"));
+        QCOMPARE(m.subject, QStringLiteral("Fax page From: Sender Office <sender@example.org>"));
         QCOMPARE(m.timeSent, QDateTime::fromString(QStringLiteral("2003-07-01T10:52:37+02:00"), Qt::ISODate));
         QVERIFY(m.timeReceived.isValid());
         QCOMPARE(m.recipients, QStringList{QStringLiteral("SMTP:") + kAddr});
