@@ -246,6 +246,11 @@ QString newMaildirUniqueName()
 
 std::optional<QString> deliverToMaildir(const MaildirFolder& folder, const QByteArray& content)
 {
+    return deliverToMaildir(folder, [&content](QIODevice& file) { return file.write(content) == content.size(); });
+}
+
+std::optional<QString> deliverToMaildir(const MaildirFolder& folder, const std::function<bool(QIODevice&)>& write)
+{
     if (!folder.exists())
         return std::nullopt;
     const QString baseName = newMaildirUniqueName();
@@ -254,8 +259,7 @@ std::optional<QString> deliverToMaildir(const MaildirFolder& folder, const QByte
         QFile file(tmpPath);
         if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
             return std::nullopt;
-        const bool written = file.write(content) == content.size() && file.flush()
-            && ::fsync(file.handle()) == 0;
+        const bool written = write(file) && file.flush() && ::fsync(file.handle()) == 0;
         file.close();
         if (!written) {
             QFile::remove(tmpPath);

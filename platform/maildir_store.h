@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QByteArray>
+#include <QIODevice>
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -64,6 +66,10 @@ private:
 // disk, then renamed into place, so a reader never sees a partial file.
 // Returns the message's base name.
 std::optional<QString> deliverToMaildir(const MaildirFolder& folder, const QByteArray& content);
+// The same for a message written piece by piece: write fills the file and
+// says whether it could.
+std::optional<QString> deliverToMaildir(const MaildirFolder& folder,
+                                        const std::function<bool(QIODevice&)>& write);
 
 // Moves one message by a single rename(), so at every moment it lies in
 // exactly one of the two folders; an existing file is never replaced. The

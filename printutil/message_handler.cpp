@@ -6,6 +6,8 @@
 #include "smtp_server_selection.h"
 #include "text_layout.h"
 
+#include "platform/mail_text.h"
+
 #include <QDir>
 #include <QFile>
 
@@ -206,7 +208,9 @@ void MessageHandler::collectAttachments(Message& m)
         (void)m.item->WriteAttachmentToFile(a, path);
         bool accepted = true;
         if (fileType == QStringLiteral("TXT")) {
-            if (m.popOrigin && contentCode == QStringLiteral("quoted-printable"))
+            // Binary data called .txt (or a nameless part) is no text: it
+            // never goes to the printer as text.
+            if ((m.popOrigin && contentCode == QStringLiteral("quoted-printable")) || isBinaryFile(path))
                 accepted = false;
         } else {
             printer_.LoadImageFile(path);

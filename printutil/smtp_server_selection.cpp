@@ -1,7 +1,7 @@
 #include "smtp_server_selection.h"
 
 #include "header_field.h"
-#include "mime_decoder_names.h"
+#include "platform/mail_text.h"
 #include "platform/profile_api.h"
 #include "print_run.h"
 #include "smtp_client_text.h"

@@ -1,5 +1,7 @@
 #include "text_layout.h"
 
+#include "platform/mail_text.h"
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QRegularExpression>
@@ -82,7 +84,7 @@ bool LoadFile2(const QString& path, QString& text)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    text = QString::fromLatin1(file.readAll());
+    text = mailText(file.readAll());
     return true;
 }
 

@@ -21,8 +21,8 @@ namespace torvex {
 // makes progress.
 [[nodiscard]] QString LoadArray1(const QString& line, int width, QString& rest);
 
-// Reads a whole text file (each byte one character); false when it cannot
-// be opened.
+// Reads a whole text file (UTF-8 where it is valid UTF-8, else Latin-1);
+// false when it cannot be opened.
 [[nodiscard]] bool LoadFile2(const QString& path, QString& text);
 
 // What one call of PrintBlockOfText puts on paper: its pages, each a list of
