@@ -24,8 +24,8 @@ constexpr qint64 kMinuteMs = 60000;
 // The slowest download a session allows for: about a 16 kbit/s line.
 constexpr qint64 kSlowestBytesPerSecond = 2048;
 // Waits a session may spend before it knows what it will download:
-// greeting, USER, PASS, STAT, UIDL, LIST, with room to spare.
-constexpr qint64 kLogOnWaits = 8;
+// greeting, USER, PASS, STAT, UIDL, LIST.
+constexpr qint64 kLogOnWaits = 6;
 constexpr qsizetype kLongestListingLine = 1024;
 constexpr qint64 kMegabyte = 1024 * 1024;
 constexpr qint64 kDefaultMaxMessageMb = 200;

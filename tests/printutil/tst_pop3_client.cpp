@@ -29,7 +29,7 @@ class TestPop3Client : public QObject {
 private Q_SLOTS:
     void init()
     {
-        qputenv("TORVEX_TIME_SCALE", "600");  // a one-minute tick takes 100 ms
+        qputenv("TORVEX_TIME_SCALE", "200");  // a one-minute tick takes 300 ms
         env_ = std::make_unique<test::TestEnv>();
         server_ = std::make_unique<ScriptedPop3Server>();
     }
@@ -136,7 +136,7 @@ private Q_SLOTS:
                                  << QStringLiteral("Retrieval Error : TORVEX 1 grew past the size the server announced");
         QTest::newRow("trickle") << ok << QByteArray() << Delivery::Trickle << false << local
                                  << Pop3Failure::SessionTooLong
-                                 << QStringLiteral("Retrieval Error : The session with 127.0.0.1 ran past its time limit of 19 minutes");
+                                 << QStringLiteral("Retrieval Error : The session with 127.0.0.1 ran past its time limit of 9 minutes");
     }
 
     void hostilePeersEndWithAClearError()
@@ -155,12 +155,13 @@ private Q_SLOTS:
         server_->delivery[1] = delivery;
         RunContext ctx = context();
         ctx.gPOPServer = host;
+        ctx.info.gTimoutMinutes = 1;
         QElapsedTimer took;
         took.start();
         Pop3Client client(ctx);
         client.CHECKMAIL_Click();
-        // The longest bound here: the trickle's 19 minutes, 1.8 s scaled.
-        QVERIFY2(took.elapsed() < 5000, qPrintable(QString::number(took.elapsed())));
+        // The longest bound here: the trickle's 9 minutes, 2.7 s scaled.
+        QVERIFY2(took.elapsed() < 6000, qPrintable(QString::number(took.elapsed())));
         QCOMPARE(client.failure(), failure);
         QCOMPARE(ctx.gLastError, lastError);
         QVERIFY(client.gPOP_Error() != MailError::None);
