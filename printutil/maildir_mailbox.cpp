@@ -264,8 +264,9 @@ bool MaildirMailboxSystem::addToInbox(const NewInboxMessage& message)
 {
     if (!session_)
         return false;
-    return deliverToMaildir(MaildirFolder(session_->maildir, {}),
-                            [&message](QIODevice& file) { return writeInboxFile(message, file); })
+    return deliverToMaildir(
+               MaildirFolder(session_->maildir, {}),
+               [&message](QIODevice& file) { return writeInboxFile(message, file); }, message.deliveryName)
         .has_value();
 }
 

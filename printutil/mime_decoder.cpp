@@ -199,11 +199,13 @@ void MimeDecoder::attachRange(QFile& input, qint64 from, qint64 to, const QStrin
     message_.attachments.push_back({name + QLatin1Char(';'), target});
 }
 
-bool DecodeIntoInbox(MimeDecoder& decoder, const QString& path, InboxWriter& inbox)
+bool DecodeIntoInbox(MimeDecoder& decoder, const QString& path, InboxWriter& inbox,
+                     const QString& deliveryName)
 {
-    const std::optional<NewInboxMessage> message = decoder.decodeFile(path);
+    std::optional<NewInboxMessage> message = decoder.decodeFile(path);
     if (!message)
         return false;
+    message->deliveryName = deliveryName;
     const bool stored = inbox.addToInbox(*message);
     for (const NewInboxMessage::Attachment& attachment : message->attachments)
         QFile::remove(attachment.sourcePath);
