@@ -100,7 +100,6 @@ TextBlockLayout layoutTextBlock(QString text, bool flgPageHdr, const PageHeaderF
 {
     const int width = qMax(1, charsPerLine);
     const int pageLength = qMax(1, linesPerPage);
-    const bool lfMode = !text.contains(kCrLf) && text.contains(QLatin1Char('\n'));
     TextBlockLayout layout;
     int pageNumber = 1;
     for (;;) {
@@ -111,32 +110,29 @@ TextBlockLayout layoutTextBlock(QString text, bool flgPageHdr, const PageHeaderF
         bool pageFull = false;
         while (!text.isEmpty() && !pageFull) {
             QCoreApplication::processEvents();
+            // Lines that end in a bare LF (text files from Unix) are wrapped
+            // and paged like CR LF lines, so none runs off the sheet.
             QString line = takeLine(text);
-            if (lfMode) {
-                line.chop(1);
-                buffer += QLatin1Char('\t') + line + kCrLf;
-            } else {
-                for (;;) {
-                    if (line.size() - 1 <= width) {
-                        buffer += QLatin1Char('\t') + line;
-                        ++counted;
-                        break;
-                    }
-                    QString rest;
-                    buffer += QLatin1Char('\t') + LoadArray1(line, width, rest);
+            for (;;) {
+                if (line.size() - 1 <= width) {
+                    buffer += QLatin1Char('\t') + line;
                     ++counted;
-                    line = rest;
-                    if (counted >= pageLength) {
-                        text.prepend(line);
-                        pageFull = true;
-                        break;
-                    }
+                    break;
+                }
+                QString rest;
+                buffer += QLatin1Char('\t') + LoadArray1(line, width, rest);
+                ++counted;
+                line = rest;
+                if (counted >= pageLength) {
+                    text.prepend(line);
+                    pageFull = true;
+                    break;
                 }
             }
             if (text.startsWith(kFormFeed)) {
                 text.remove(0, 1);
                 pageFull = true;
-            } else if (!lfMode && counted >= pageLength) {
+            } else if (counted >= pageLength) {
                 pageFull = true;
             }
         }

@@ -42,9 +42,9 @@ struct PageHeaderFields {
 [[nodiscard]] QString pageHeaderLine(const PageHeaderFields& fields, int pageNumber);
 
 // Lays a text block out in pages of at most linesPerPage lines of at most
-// charsPerLine characters: lines break at LF, long lines are word-wrapped,
-// a form feed at the start of a line ends the page, and a text with LF but
-// no CR LF is in LF mode (lines end in LF, pages are not limited).
+// charsPerLine characters: lines break at LF (with or without a CR before
+// it), long lines are word-wrapped, and a form feed at the start of a line
+// ends the page.
 [[nodiscard]] TextBlockLayout layoutTextBlock(QString text, bool flgPageHdr,
                                               const PageHeaderFields& header, int charsPerLine,
                                               int linesPerPage);
