@@ -1,6 +1,7 @@
 #include "mdn_compose.h"
 
 #include "common/service_defaults.h"
+#include "platform/mail_header.h"
 #include "smtp_client_text.h"
 
 #include <QLocale>
@@ -60,10 +61,11 @@ QString composeMdnText(const ReceiptRequest& request, const QString& recipient,
     t += line(QStringLiteral("X-VX-PageCount:") + pageCount);
     t += line(QStringLiteral("X-VX-Original-Id: "));
     t += line(QStringLiteral("Message-Id: MDN.") + timeStamp(named) + QLatin1Char('.') + addr);
-    if (capsRequest)
-        t += line(QStringLiteral("Subject: RE: ") + subject);
-    else
-        t += line(QStringLiteral("Subject: RE: ") + subject + QStringLiteral(" : TORVEX confirmation."));
+    // A subject in another script goes out as RFC 2047 words, as mail
+    // headers must.
+    const QString reply = QStringLiteral("RE: ") + subject
+        + (capsRequest ? QString() : QStringLiteral(" : TORVEX confirmation."));
+    t += line(QStringLiteral("Subject: ") + QString::fromLatin1(encodeHeaderText(reply)));
     t += line(QStringLiteral("MIME-Version: 1.0"));
     if (request.faxTo.isEmpty())
         t += line(QStringLiteral("Content-Type: multipart/report; report-type=disposition-notification;"));

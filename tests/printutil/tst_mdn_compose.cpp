@@ -1,3 +1,4 @@
+#include "platform/mail_header.h"
 #include "printutil/mdn_compose.h"
 #include "printutil/test_message.h"
 
@@ -182,6 +183,17 @@ private Q_SLOTS:
         QVERIFY(!text.contains(QStringLiteral("\nBcc:")));
         QVERIFY(!text.contains(QStringLiteral("\nCc:")));
         QVERIFY(!text.contains(QStringLiteral("\nDisposition: forged")));
+    }
+
+    void subjectInAnotherScriptIsEncoded()
+    {
+        ReceiptRequest r = request(QStringLiteral("Processed"), false);
+        r.subject = QStringLiteral("Fax f\u00fcr Sie From: B\u00fcro <b@example.org>");
+        const QString text = composeMdnText(r, QStringLiteral("b@example.org"), kAddr, kNow, kNow);
+        const qsizetype at = text.indexOf(QStringLiteral("\r\nSubject: ")) + 11;
+        const QString subject = text.mid(at, text.indexOf(QStringLiteral("\r\n"), at) - at);
+        QVERIFY2(subject.startsWith(QStringLiteral("=?utf-8?B?")), qPrintable(subject));
+        QCOMPARE(decodeHeaderText(subject.toLatin1()), QStringLiteral("RE: ") + r.subject + QStringLiteral(" : TORVEX confirmation."));
     }
 
     void testMessageText()
