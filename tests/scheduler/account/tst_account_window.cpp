@@ -13,6 +13,8 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -40,14 +42,27 @@ class TestAccountWindow : public QObject {
     std::unique_ptr<MainForm> form;
 
     // A registered Relay member whose last status check lies daysAgo back.
-    void writeSettings(int daysAgo, bool registered = true)
+    void writeSettings(int daysAgo, bool registered = true,
+                       const QString& password = QStringLiteral("s3cret"))
     {
-        QByteArray ini = "[TORVEX]\nTorvex_Addr=5551234@torvex.net\nPassword=s3cret\nUse_Defaults=3\n"
+        QByteArray ini = "[TORVEX]\nTorvex_Addr=5551234@torvex.net\nUse_Defaults=3\n"
                          "Modem_Connect=n\nNormal_EMail_Addr=john@example.com\n";
         if (registered)
             ini += "Account_Date_Stamp=" + formatSystemDate(kToday.addDays(-400)).toUtf8() + "\n";
         ini += "Profile_Last_Change=" + formatSystemDate(kToday.addDays(-daysAgo)).toUtf8() + "\n";
         env->writeFile(env->iniPath(), ini);
+        writeTorvexKey(QStringLiteral("Password"), password);
+    }
+
+    // The password the service keeps for the account.
+    [[nodiscard]] QString storedPassword() const
+    {
+        return QJsonDocument::fromJson(sim->accounts())
+            .object()
+            .value(QLatin1String("5551234"))
+            .toObject()
+            .value(QLatin1String("password"))
+            .toString();
     }
 
     void load()
@@ -229,6 +244,44 @@ private Q_SLOTS:
         QTest::mouseClick(accountButton(), Qt::LeftButton);
         QVERIFY(sim->requests().isEmpty());
         QCOMPARE(boxes->texts(), QStringList{QStringLiteral("Please select 'Modem' or 'Network'.")});
+    }
+
+    void anyPasswordReachesTheService_data()
+    {
+        QTest::addColumn<QString>("password");
+        for (const char* password : {"ab#cd1", "ab&cd=1", "p@ss:w/rd", "x%41yz1", "plus+1 2", "it's%%"})
+            QTest::newRow(password) << QString::fromLatin1(password);
+    }
+
+    // Registered, updated and asked for its groups: the service takes the
+    // password as typed every time, and support never reads it.
+    void anyPasswordReachesTheService()
+    {
+        QFETCH(QString, password);
+        writeSettings(1, false, password);
+        sim->writeAccounts("{}");
+        load();
+        widget<QRadioButton>("Option2")->setChecked(true);
+        QTest::mouseClick(accountButton(), Qt::LeftButton);
+        QCOMPARE(boxes->texts(), QStringList{QStringLiteral("Welcome to TORVEX\r\nYour TORVEX account 5551234 has been set up.")});
+        QCOMPARE(storedPassword(), password);
+
+        boxes->shown.clear();
+        QTest::mouseClick(accountButton(), Qt::LeftButton);
+        QCOMPARE(boxes->texts(),
+                 QStringList{QStringLiteral("Your TORVEX User Profile has been successfully changed on the TORVEX Server!")});
+        QCOMPARE(storedPassword(), password);
+        QVERIFY(form->account().CheckMemberStatus());
+        QCOMPARE(form->state().info.gMemberStatus, QStringLiteral("2"));
+        QCOMPARE(actions(), (QStringList{QStringLiteral("adduser"), QStringLiteral("changeuser"), QStringLiteral("showdb")}));
+
+        QVERIFY(sim->setMode(QStringLiteral("error")));
+        QTest::mouseClick(accountButton(), Qt::LeftButton);
+        const QString kept = IniFile(env->path(QStringLiteral("account.ini")))
+                                 .read(QStringLiteral("HTTP"), QStringLiteral("Request"), QString());
+        QVERIFY2(kept.startsWith(QLatin1String("//5551234:********@")), qPrintable(kept));
+        QVERIFY(kept.contains(QLatin1String("&password1=********&password2=********&")));
+        QVERIFY(!kept.contains(password));
     }
 
     void aFailedRequestShowsItsErrorOnTheStatusBar()
