@@ -1,6 +1,8 @@
 #include "scheduler/clock.h"
+#include "scheduler/field_checks.h"
 #include "scheduler/main_form.h"
 #include "scheduler/print_launcher.h"
+#include "scheduler/schedule_engine.h"
 #include "scheduler/startup.h"
 #include "scheduler/system_date.h"
 #include "common/telvane_info.h"
@@ -12,13 +14,17 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QDir>
+#include <QFile>
 #include <QGroupBox>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 #include <QtTest>
 
 #include <memory>
@@ -46,7 +52,8 @@ class TestAccountWindow : public QObject {
                        const QString& password = QStringLiteral("s3cret"))
     {
         QByteArray ini = "[TORVEX]\nTorvex_Addr=5551234@torvex.net\nUse_Defaults=3\n"
-                         "Modem_Connect=n\nNormal_EMail_Addr=john@example.com\n";
+                         "Modem_Connect=n\nNormal_EMail_Addr=john@example.com\nprint_exe=fakeprint\n"
+                         "general_timout=0\n";
         if (registered)
             ini += "Account_Date_Stamp=" + formatSystemDate(kToday.addDays(-400)).toUtf8() + "\n";
         ini += "Profile_Last_Change=" + formatSystemDate(kToday.addDays(-daysAgo)).toUtf8() + "\n";
@@ -98,6 +105,15 @@ class TestAccountWindow : public QObject {
         return button;
     }
 
+    // A print utility that notes its runs.
+    void installUtility() const
+    {
+        env->writeFile(QStringLiteral("fakeprint"), "#!/bin/sh\necho \"$1\" >> \"$TORVEX_HOME/runs.log\"\n");
+        QFile::setPermissions(env->path(QStringLiteral("fakeprint")),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    [[nodiscard]] QString runs() const { return QString::fromLatin1(env->readFile(QStringLiteral("runs.log"))); }
+
     [[nodiscard]] QStringList actions() const
     {
         QStringList out;
@@ -107,6 +123,9 @@ class TestAccountWindow : public QObject {
     }
 
 private Q_SLOTS:
+    // A followed run is five polls of 100 ms.
+    void initTestCase() { qputenv("TORVEX_TIME_SCALE", "100"); }
+
     void init()
     {
         env = std::make_unique<test::TestEnv>();
@@ -181,6 +200,7 @@ private Q_SLOTS:
 
     void aRetrievalChecksTheStatusAfterThirtyDaysThenReports()
     {
+        installUtility();
         writeSettings(30);
         load();
         form->launcher().shellIt(QStringLiteral("0"));
@@ -188,11 +208,36 @@ private Q_SLOTS:
 
         cleanup();
         init();
+        installUtility();
         writeSettings(31);
         load();
         form->launcher().shellIt(QStringLiteral("0"));
         QCOMPARE(actions(), (QStringList{QStringLiteral("showdb"), QStringLiteral("changeuser")}));
         QCOMPARE(widget<QLabel>("Label50")->text(), QStringLiteral(" Brisko+Relay "));
+    }
+
+    // The schedule's retrieval with the password not saved: the address
+    // report cannot go out and says so where a user finds it later, and
+    // the retrieval runs; no box waits for anyone.
+    void aScheduledRetrievalWaitsOnNoBox()
+    {
+        installUtility();
+        writeSettings(30, true, QString());
+        for (const auto& [key, value] : {std::pair{"Save_Pass", "0"}, {"Torvex_Profile", "Torvex"},
+                                         {"User_SMTP_Server", "smtp.example.org"}, {"Printer_Type", "TORVEX PDF"},
+                                         {"Activate_Scheduler", "y"}, {"Cycle_Minutes", "1"},
+                                         {"Start_Time", "0"}, {"Stop_Time", "24"}})
+            writeTorvexKey(QString::fromLatin1(key), QString::fromLatin1(value));
+        QDir().mkpath(env->path(QStringLiteral("profiles/Torvex/cur")));
+        load();
+        form->schedule().Timer1_Timer();
+        QTRY_COMPARE(runs(), QStringLiteral("/0\n"));
+        QVERIFY2(boxes->shown.empty(), qPrintable(boxes->texts().join(QLatin1Char('|'))));
+        QVERIFY(sim->requests().isEmpty());
+        const QString lineState = widget<QPlainTextEdit>("txtStatus")->toPlainText();
+        QVERIFY2(lineState.contains(form->schedule().myDateTime() + QStringLiteral("  Missing Password, please retry!")),
+                 qPrintable(lineState));
+        QCOMPARE(form->state().currentPage, 0);
     }
 
     void theAccountButtonUpdatesTheAccount()
@@ -210,11 +255,31 @@ private Q_SLOTS:
         QCOMPARE(readTorvexKey(QStringLiteral("Public_IP_Addr")), form->state().gLocalIPAddr);
     }
 
+    void theAccountButtonRegistersANewAccount_data()
+    {
+        QTest::addColumn<bool>("firstRun");
+        QTest::newRow("unregistered") << false;
+        QTest::newRow("first run") << true;
+    }
+
+    // Registered, the user can retrieve at once: "&Get TORVEXes NOW" and the
+    // schedule work without a restart, also after a first start.
     void theAccountButtonRegistersANewAccount()
     {
+        QFETCH(bool, firstRun);
         writeSettings(1, false);
+        if (firstRun)
+            env->writeFile(env->iniPath(), "[TORVEX]\nPassword=s3cret\n");
         sim->writeAccounts("{}");
         load();
+        if (firstRun) {
+            boxes->shown.clear();  // the help question
+            widget<QLineEdit>("txtVXAddress")->setText(QStringLiteral("5551234@torvex.net"));
+            form->fields().txtVXAddress_LostFocus();
+        }
+        auto* command4 = widget<QPushButton>("Command4");
+        QVERIFY(!command4->isEnabled());
+        QCOMPARE(widget<QTimer>("Timer1")->isActive(), !firstRun);
         widget<QRadioButton>("Option2")->setChecked(true);
         auto* button = accountButton();
         QCOMPARE(button->text(), QStringLiteral("&Set Up Address"));
@@ -225,6 +290,8 @@ private Q_SLOTS:
         QCOMPARE(button->text(), QStringLiteral("Update Profile"));
         QVERIFY(!widget<QLineEdit>("txtFirstName")->isEnabled());
         QVERIFY(widget<QPushButton>("Command5")->isEnabled());
+        QVERIFY(command4->isEnabled());
+        QVERIFY(widget<QTimer>("Timer1")->isActive());
         QCOMPARE(readTorvexKey(QStringLiteral("Account_Date_Stamp")), formatSystemDate(kToday));
         QVERIFY(sim->accounts().contains("\"street\": \"1 High St\""));
     }
@@ -292,6 +359,7 @@ private Q_SLOTS:
         QVERIFY(sim->setMode(QStringLiteral("drop")));
         QTest::mouseClick(accountButton(), Qt::LeftButton);
         QCOMPARE(boxes->texts(), QStringList{QStringLiteral("Error 35797\r\nConnection reset.")});
+        QCOMPARE(sim->requests().size(), 1);  // one click, one request
         QVERIFY(form->statusText().endsWith(QLatin1String(" Connection reset.")));
         QVERIFY(form->statusText().startsWith(QLatin1String("Date : ")));
         const QString kept = IniFile(env->path(QStringLiteral("account.ini")))
