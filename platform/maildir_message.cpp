@@ -6,9 +6,10 @@
 namespace torvex {
 namespace {
 
-// As much header and text as is ever printed; the rest stays in the file.
+// As much header as is ever printed; the rest stays in the file. Text parts
+// beyond the text's size are presented as text files instead, never cut.
 constexpr qint64 kMaxHeader = 1024 * 1024;
-constexpr qsizetype kMaxText = 2 * 1024 * 1024;
+constexpr qsizetype kMaxText = 8 * 1024 * 1024;
 
 const QString kCrLf = QStringLiteral("\r\n");
 
@@ -30,24 +31,28 @@ std::optional<MailFile> MailFile::read(const QString& path)
                          });
     mail.headerText_ = withCrLf(mailText(header));
 
+    qsizetype textBytes = 0;
     for (const MimeContentItem& item : mimeContent(mail.structure_)) {
         const MimePart& part = mail.structure_.parts[size_t(item.part)];
         if (item.role == MimeRole::Skipped)
             continue;
         if (item.role == MimeRole::Text) {
-            const QByteArray bytes = partBodyBytes(*file, part, kMaxText);
-            if (!isBinaryData(bytes)) {
+            const qsizetype room = kMaxText - textBytes;
+            const QByteArray bytes = partBodyBytes(*file, part, room + 1);
+            if (bytes.size() <= room && !isBinaryData(bytes)) {
+                textBytes += bytes.size();
                 QString text = decodeCharset(bytes, part.header.parameter("Content-Type", "charset").toLatin1());
                 if (item.html)
                     text = htmlToText(text);
                 // Text parts add up, each on lines of its own.
                 if (!mail.text_.isEmpty() && !mail.text_.endsWith(kCrLf))
                     mail.text_ += kCrLf;
-                mail.text_ += withCrLf(text).left(kMaxText - mail.text_.size());
+                mail.text_ += withCrLf(text);
                 continue;
             }
         }
-        // Binary data that calls itself text is a file, never text to print.
+        // Binary data that calls itself text is a file, never text to
+        // print; so is a text too large to hold.
         const QString source = item.role == MimeRole::File ? item.fileName : QStringLiteral("UNKNOWN.TXT");
         const QByteArray stored = part.header.field(kAttachmentNameField);
         mail.attachments_.push_back({stored.isEmpty() ? source : decodeHeaderText(stored), source, item.part});

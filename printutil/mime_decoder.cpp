@@ -13,10 +13,11 @@
 namespace torvex {
 namespace {
 
-// A message is printed, so texts beyond these sizes are of no use to
-// anyone; they are cut so that no input can exhaust memory.
+// A message is printed, so a header beyond this size is of no use to
+// anyone; it is cut so that no input can exhaust memory. Text parts beyond
+// the text's size are handed on as text files instead, never cut.
 constexpr qint64 kMaxHeader = 1024 * 1024;
-constexpr qsizetype kMaxBody = 2 * 1024 * 1024;
+constexpr qsizetype kMaxBody = 8 * 1024 * 1024;
 // A single-part text message in a file longer than this is taken as a
 // text file.
 constexpr qint64 kLongestPlainText = 30000;
@@ -76,6 +77,7 @@ std::optional<NewInboxMessage> MimeDecoder::decodeFile(const QString& path)
 {
     headerText_.clear();
     bodyText_.clear();
+    bodyBytes_ = 0;
     attachmentIndex_ = 0;
     message_ = NewInboxMessage();
 
@@ -121,7 +123,8 @@ std::optional<NewInboxMessage> MimeDecoder::decodeFile(const QString& path)
                 text = true;
                 continue;
             }
-            // Binary data that calls itself text is a file, never printed as text.
+            // Binary data that calls itself text is a file, never printed
+            // as text; so is a text too large to hold.
             attachPart(input, part, item.role == MimeRole::File ? item.fileName : QStringLiteral("UNKNOWN.TXT"));
         }
     }
@@ -146,9 +149,11 @@ void MimeDecoder::missingBoundary(QFile& input, qint64 from, qint64 to)
 
 bool MimeDecoder::appendText(QFile& input, const MimePart& part, bool html)
 {
-    const QByteArray bytes = partBodyBytes(input, part, kMaxBody);
-    if (isBinaryData(bytes))
+    const qsizetype room = kMaxBody - bodyBytes_;
+    const QByteArray bytes = partBodyBytes(input, part, room + 1);
+    if (bytes.size() > room || isBinaryData(bytes))
         return false;
+    bodyBytes_ += bytes.size();
     QString text = decodeCharset(bytes, part.header.parameter("Content-Type", "charset").toLatin1());
     if (html)
         text = htmlToText(text);
@@ -156,7 +161,7 @@ bool MimeDecoder::appendText(QFile& input, const MimePart& part, bool html)
     // Text parts add up, each ending with a line end.
     if (!text.isEmpty() && !text.endsWith(kCrLf))
         text += kCrLf;
-    bodyText_ += text.left(kMaxBody - bodyText_.size());
+    bodyText_ += text;
     return true;
 }
 

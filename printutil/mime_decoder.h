@@ -34,7 +34,8 @@ public:
 private:
     void missingBoundary(QFile& input, qint64 from, qint64 to);
     // Adds the part's decoded text to the message text; false (and nothing
-    // added) when the part holds binary data rather than text.
+    // added) when the part holds binary data rather than text, or more text
+    // than the message text holds.
     bool appendText(QFile& input, const MimePart& part, bool html);
     void attachPart(QFile& input, const MimePart& part, const QString& name);
     void attachRange(QFile& input, qint64 from, qint64 to, const QString& name);
@@ -47,6 +48,7 @@ private:
     // One file's decoding.
     QString headerText_;
     QString bodyText_;
+    qsizetype bodyBytes_ = 0;
     int attachmentIndex_ = 0;
     NewInboxMessage message_;
 };

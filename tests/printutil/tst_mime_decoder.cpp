@@ -360,15 +360,19 @@ private:
         return inbox_.messages.back();
     }
 
-    // For the large case: only sizes are kept, not the contents.
+    // For the large case: only sizes are kept, not the contents. The text
+    // too large for the message text is handed on whole, as a text file.
     bool DecodeIntoInboxSizes(MimeDecoder& decoder, const QString& path)
     {
         const std::optional<NewInboxMessage> m = decoder.decodeFile(path);
-        if (!m || m->attachments.size() != 1)
+        if (!m || m->attachments.size() != 2)
             return false;
-        const qint64 decoded = QFileInfo(m->attachments[0].sourcePath).size();
-        QFile::remove(m->attachments[0].sourcePath);
-        return decoded == 100LL * 1024 * 1024 / 4 * 3 && m->text.size() < 4 * 1024 * 1024;
+        const qint64 text = QFileInfo(m->attachments[0].sourcePath).size();
+        const qint64 decoded = QFileInfo(m->attachments[1].sourcePath).size();
+        for (const auto& attachment : m->attachments)
+            QFile::remove(attachment.sourcePath);
+        return text == 50LL * 1024 * 1024 && m->attachments[0].name == QLatin1String("UNKNOWN.TXT;")
+            && decoded == 100LL * 1024 * 1024 / 4 * 3 && m->text.size() < 4 * 1024 * 1024;
     }
 
     QByteArray content(size_t index) const
