@@ -36,6 +36,8 @@ void SmtpClient::SendEMail()
     SMTPSocket.tickIntervalMs = smtp_.gMailTimerInterval;
     SMTPSocket.PortIn.clear();
     error() = SMTP_OK;
+    smtp_.gDataOutcome = SmtpContext::DataOutcome::NotSent;
+    smtp_.gSenderRefused = false;
     qint32 remembered = SMTP_OK;
     QByteArray refusal;
     QString refusedStep;
@@ -132,10 +134,12 @@ void SmtpClient::SMTP_Process()
             refuse(SMTP_ServiceUnavailable);
         break;
     case SMTP_MAIL:
-        if (replied("250 "))
+        if (replied("250 ")) {
             writeCommand(QStringLiteral("RCPT TO: <") + smtp_.gSMTPRecipAddr + QLatin1Char('>'));
-        else
+        } else {
+            smtp_.gSenderRefused = true;
             refuse(SMTP_ServiceUnavailable);
+        }
         break;
     case SMTP_RCPT:
         if (replied("250 "))
@@ -151,8 +155,12 @@ void SmtpClient::SMTP_Process()
         break;
     case SMTP_QUIT:
         if (replied("250 ")) {
+            smtp_.gDataOutcome = SmtpContext::DataOutcome::Accepted;
+            if (smtp_.onAccepted)
+                smtp_.onAccepted();
             writeCommand(QStringLiteral("QUIT"));
         } else {
+            smtp_.gDataOutcome = SmtpContext::DataOutcome::NotSent;  // refused outright
             error() = SMTP_MessageRefused;
             SMTP_State = SMTP_Idle;
         }
@@ -223,6 +231,8 @@ void SmtpClient::SendMessageText()
         if (!SMTPWriteBlock(chunk))
             return;
     }
+    // From here on, until its reply, the server may have the message.
+    smtp_.gDataOutcome = SmtpContext::DataOutcome::Unanswered;
     SMTP_State = SMTP_Idle;
 }
 

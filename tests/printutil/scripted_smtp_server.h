@@ -17,7 +17,7 @@ class ScriptedSmtpServer : public QObject {
     Q_OBJECT
 
 public:
-    enum class Drop { Never, OnDataCommand, AfterMessage };
+    enum class Drop { Never, OnDataCommand, AfterMessage, SilentAfterMessage };
 
     struct Script {
         QList<QByteArray> greeting{QByteArrayLiteral("220 scripted ready\r\n")};  // sent piece by piece
