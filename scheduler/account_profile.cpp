@@ -26,32 +26,32 @@ void AccountProfile::LoadAccountInfo()
 
     const QString myInfo = QStringLiteral("MYINFO");
     ctx_.sched.gLogin = GetPrivateProfileStringA(myInfo, QStringLiteral("login"), QString(), file);
-    ctx_.view.setText(QStringLiteral("Label31"), QLatin1Char(' ') + ctx_.sched.gLogin + QLatin1Char('@')
+    ctx_.view.setText(Control::Label31, QLatin1Char(' ') + ctx_.sched.gLogin + QLatin1Char('@')
                                                      + info.gVXDomainName + QLatin1Char(' '));
     struct Field {
         const char* key;
-        const char* control;
+        Control control;
         bool escaped;  // kept in the request's escaped form
     };
     static const Field fields[] = {
-        {"firstname", "txtFirstName", true}, {"lastname", "txtLastName", true},
-        {"company_name", "txtBankACOwner", true}, {"job_title", "txtJobTitle", true},
-        {"street", "txtStreet", true},       {"town", "txtTown", true},
-        {"state", "txtState", true},         {"zip", "txtZip", true},
-        {"country", "txtCountry", true},     {"ccode", "txtCCode", false},
-        {"area", "txtArea", false},          {"number", "txtNo", false},
+        {"firstname", Control::txtFirstName, true}, {"lastname", Control::txtLastName, true},
+        {"company_name", Control::txtBankACOwner, true}, {"job_title", Control::txtJobTitle, true},
+        {"street", Control::txtStreet, true},       {"town", Control::txtTown, true},
+        {"state", Control::txtState, true},         {"zip", Control::txtZip, true},
+        {"country", Control::txtCountry, true},     {"ccode", Control::txtCCode, false},
+        {"area", Control::txtArea, false},          {"number", Control::txtNo, false},
     };
     for (const Field& f : fields) {
         const QString stored =
             GetPrivateProfileStringA(myInfo, QString::fromLatin1(f.key), QString(), file);
-        ctx_.view.setText(QString::fromLatin1(f.control), f.escaped ? storedProfileText(stored) : stored);
+        ctx_.view.setText(f.control, f.escaped ? storedProfileText(stored) : stored);
     }
 }
 
 void AccountProfile::ShowUserProfile(bool flag)
 {
-    ctx_.view.setVisible(QStringLiteral("Frame8"), flag);
-    ctx_.view.setVisible(QStringLiteral("Label31"), flag);
+    ctx_.view.setVisible(Control::Frame8, flag);
+    ctx_.view.setVisible(Control::Label31, flag);
 }
 
 }  // namespace torvex

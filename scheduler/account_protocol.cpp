@@ -4,6 +4,7 @@
 #include "account_reply.h"
 #include "http_client.h"
 #include "ip_lookup.h"
+#include "program_title.h"
 #include "system_date.h"
 
 #include "common/char_tests.h"
@@ -18,11 +19,6 @@ namespace torvex {
 namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
-
-[[nodiscard]] QString title()
-{
-    return QString::fromLatin1(kProgramTitle);
-}
 
 // The caption a box gets when none is given: the program's own name.
 [[nodiscard]] QString defaultCaption()
@@ -54,16 +50,6 @@ struct Param {
 
 }  // namespace
 
-const QString& AccountProtocol::gResponse() const
-{
-    return http_.gResponse;
-}
-
-qint32 AccountProtocol::gHTTPError() const
-{
-    return http_.gHTTPError;
-}
-
 void AccountProtocol::showReply(const QString& text, const QString& caption) const
 {
     ctx_.boxes.show(text, caption, MsgButtons::Ok, MsgIcon::None);
@@ -88,7 +74,7 @@ HttpCredentials AccountProtocol::credentials() const
 void AccountProtocol::SaveAccountInfo(int flag, bool flgHTTPMessageBox)
 {
     AccountState& st = ctx_.state;
-    AccountView& view = ctx_.view;
+    SchedulerView& view = ctx_.view;
     const QString& account = ctx_.sched.gAccountFilePath;
     const bool required = flag == 1 || flag == 2;
     QString missing;
@@ -102,7 +88,7 @@ void AccountProtocol::SaveAccountInfo(int flag, bool flgHTTPMessageBox)
         ctx_.boxes.show(QStringLiteral("The ") + ctx_.info().gVXDomainName.toUpper()
                             + QStringLiteral(" Server requires a Global Fax Number as the User Name"),
                         defaultCaption(), MsgButtons::Ok, MsgIcon::None);
-        view.setEnabled(QStringLiteral("Command6"), false);
+        view.setEnabled(Control::Command6, false);
         return;
     }
 
@@ -110,45 +96,43 @@ void AccountProtocol::SaveAccountInfo(int flag, bool flgHTTPMessageBox)
     params.push_back({QStringLiteral("login"), ctx_.sched.gLogin});
     WritePrivateProfileStringA(QStringLiteral("MYINFO"), QStringLiteral("login"), ctx_.sched.gLogin, account);
 
-    const auto requireField = [&](const QString& control, const char* label, int tab) {
+    const auto requireField = [&](Control control, const char* label, int tab) {
         if (!required || !missing.isEmpty())
             return;
         missing = QString::fromLatin1(label);
-        view.switchFrame(tab);
-        view.setFocus(control);
+        ctx_.showField(tab, control);
     };
     const auto writeInfo = [&](const char* key, const QString& value) {
         WritePrivateProfileStringA(QStringLiteral("MYINFO"), QString::fromLatin1(key), value, account);
     };
     // A profile field: escaped, sent and kept in [MYINFO].
-    const auto profileField = [&](const char* control, const char* key, const char* label) {
-        const QString name = QString::fromLatin1(control);
-        const QString text = view.text(name);
+    const auto profileField = [&](Control control, const char* key, const char* label) {
+        const QString text = view.text(control);
         if (label && text.isEmpty())
-            requireField(name, label, 6);
+            requireField(control, label, 6);
         const QString value = requestValue(text);
         params.push_back({QString::fromLatin1(key), value});
         writeInfo(key, value);
     };
 
-    profileField("txtFirstName", "firstname", "First Name");
-    profileField("txtLastName", "lastname", "Last Name");
+    profileField(Control::txtFirstName, "firstname", "First Name");
+    profileField(Control::txtLastName, "lastname", "Last Name");
     const QString& password = ctx_.info().Password;
     if (password.isEmpty())
-        requireField(QStringLiteral("Text13"), "Password", 1);
+        requireField(Control::Text13, "Password", 1);
     params.push_back({QStringLiteral("password1"), passwordValue(password), true});
     params.push_back({QStringLiteral("password2"), passwordValue(password), true});
-    profileField("txtStreet", "street", "Street Address");
-    profileField("txtTown", "town", "Town");
-    const QString state = view.text(QStringLiteral("txtState"));
-    const QString zip = view.text(QStringLiteral("txtZip"));
+    profileField(Control::txtStreet, "street", "Street Address");
+    profileField(Control::txtTown, "town", "Town");
+    const QString state = view.text(Control::txtState);
+    const QString zip = view.text(Control::txtZip);
     writeInfo("state", requestValue(state));
     writeInfo("zip", requestValue(zip));
     params.push_back({QStringLiteral("zip"), requestValue(state + QLatin1Char(' ') + zip)});
-    profileField("txtCountry", "country", "Country");
-    const QString ccode = view.text(QStringLiteral("txtCCode"));
-    const QString area = view.text(QStringLiteral("txtArea"));
-    const QString number = view.text(QStringLiteral("txtNo"));
+    profileField(Control::txtCountry, "country", "Country");
+    const QString ccode = view.text(Control::txtCCode);
+    const QString area = view.text(Control::txtArea);
+    const QString number = view.text(Control::txtNo);
     writeInfo("ccode", ccode);
     writeInfo("area", area);
     if (!ccode.isEmpty() && !area.isEmpty() && !number.isEmpty())
@@ -161,14 +145,13 @@ void AccountProtocol::SaveAccountInfo(int flag, bool flgHTTPMessageBox)
         ctx_.boxes.beep();
         ctx_.boxes.show(QStringLiteral("Your TORVEX Address must be set to use the ")
                             + ctx_.info().gVXDomainName + QStringLiteral(" server."),
-                        title(), MsgButtons::Ok, MsgIcon::None);
-        view.switchFrame(1);
-        view.setFocus(QStringLiteral("txtVXAddress"));
+                        programTitle(), MsgButtons::Ok, MsgIcon::None);
+        ctx_.showField(1, Control::txtVXAddress);
     }
     if (!missing.isEmpty()) {
         ctx_.boxes.beep();
         ctx_.boxes.show(QStringLiteral("Missing ") + missing + QStringLiteral(", please retry!"),
-                        title(), MsgButtons::Ok, MsgIcon::None);
+                        programTitle(), MsgButtons::Ok, MsgIcon::None);
         return;
     }
 
@@ -184,24 +167,24 @@ void AccountProtocol::SaveAccountInfo(int flag, bool flgHTTPMessageBox)
     }
 
     if (ctx_.info().gMemberStatus > QLatin1String("3")) {
-        if (view.isChecked(QStringLiteral("Option1")))
-            st.gPublicIPAddr = view.text(QStringLiteral("Text8"));
-        else if (view.isChecked(QStringLiteral("Option2")))
-            st.gPublicIPAddr = view.text(QStringLiteral("Text21"));
+        if (view.isChecked(Control::Option1))
+            st.gPublicIPAddr = view.text(Control::Text8);
+        else if (view.isChecked(Control::Option2))
+            st.gPublicIPAddr = view.text(Control::Text21);
     } else {
         st.gPublicIPAddr.clear();
     }
 
     params.push_back({QStringLiteral("fax"), requestValue(st.gPublicIPAddr)});
-    params.push_back({QStringLiteral("email"), requestValue(view.text(QStringLiteral("Text6")))});
+    params.push_back({QStringLiteral("email"), requestValue(view.text(Control::Text6))});
     params.push_back({QStringLiteral("credit_nr"), QStringLiteral("00000000000000000001")});
     params.push_back({QStringLiteral("credit_exp"), QStringLiteral("%20")});
-    const QString company = requestValue(view.text(QStringLiteral("txtBankACOwner")));
+    const QString company = requestValue(view.text(Control::txtBankACOwner));
     params.push_back({QStringLiteral("bank_name"), company});
     params.push_back({QStringLiteral("bank_code"), QStringLiteral("%20")});
     params.push_back({QStringLiteral("bank_account"), QStringLiteral("%20")});
     writeInfo("company_name", company);
-    const QString jobTitle = requestValue(view.text(QStringLiteral("txtJobTitle")));
+    const QString jobTitle = requestValue(view.text(Control::txtJobTitle));
     writeInfo("job_title", jobTitle);
     params.push_back({QStringLiteral("bank_owner"), jobTitle});
 
@@ -220,33 +203,32 @@ void AccountProtocol::SaveAccountInfo(int flag, bool flgHTTPMessageBox)
                                        + joinParams(params, true),
                                    account);
         WritePrivateProfileStringA(QStringLiteral("HTTP"), QStringLiteral("Response"),
-                                   http_.gResponse, account);
+                                   reply_.gResponse, account);
     }
 }
 
 void AccountProtocol::HTTPEnquiry(bool flg, const QString& aURI, const HttpCredentials& credentials)
 {
-    AccountView& view = ctx_.view;
-    const QString savedStatus = view.statusText();
-    view.setStatusText(ctx_.myDateTime() + QStringLiteral(" Contacting ")
-                       + ctx_.info().gVXDomainName.toUpper());
+    SchedulerView& view = ctx_.view;
+    StatusBar& status = ctx_.status;
+    const QString savedStatus = status.text();
+    status.showNow(QStringLiteral(" Contacting "), ctx_.info().gVXDomainName.toUpper());
 
     // Only a reply that accepts the request sets the flag again, so a
     // failure after an earlier success is never taken for a success.
     ctx_.state.gHTTPOK = false;
-    http_.gHTTPError = 0;
-    http_.GetURL(aURI, credentials);
+    reply_ = http_.GetURL(aURI, credentials);
 
-    if (http_.gHTTPError != 0) {
-        const QString text = GetInetErrorMessage(http_.gHTTPError);
-        view.setStatusText(ctx_.myDateTime() + QLatin1Char(' ') + text);
+    if (reply_.gHTTPError != 0) {
+        const QString text = GetInetErrorMessage(reply_.gHTTPError);
+        status.showNow(QStringLiteral(" "), text);
         if (flg)
-            showReply(QStringLiteral("Error ") + QString::number(http_.gHTTPError) + kCrLf + text,
-                      title());
+            showReply(QStringLiteral("Error ") + QString::number(reply_.gHTTPError) + kCrLf + text,
+                      programTitle());
         return;
     }
 
-    const QString& response = http_.gResponse;
+    const QString& response = reply_.gResponse;
     qsizetype pos = 0;
     const QString replyTitle = GetTag(QStringLiteral("title"), 1, response, pos);
     const QString replyHdr = GetTag(QStringLiteral("h1"), 1, response, pos);
@@ -256,9 +238,9 @@ void AccountProtocol::HTTPEnquiry(bool flg, const QString& aURI, const HttpCrede
         const QString text = QStringLiteral("The server could not be contacted or it may have "
                                             "returned an invalid or unrecognised response!");
         // The status bar must not stay on "Contacting": it says what happened.
-        view.setStatusText(ctx_.myDateTime() + QLatin1Char(' ') + text);
-        showReply(text, title());
-        http_.gHTTPError = -1;
+        status.showNow(QStringLiteral(" "), text);
+        showReply(text, programTitle());
+        reply_.gHTTPError = -1;
         return;
     }
 
@@ -266,17 +248,17 @@ void AccountProtocol::HTTPEnquiry(bool flg, const QString& aURI, const HttpCrede
     const QString twoLines = kCrLf + kCrLf;
     if (contains(replyTitle, "HTTP")) {
         if (flg)
-            showReply(replyTitle + twoLines + replyHdr + twoLines + replyBody, title());
+            showReply(replyTitle + twoLines + replyHdr + twoLines + replyBody, programTitle());
     } else if (contains(replyTitle, "showdb_ok")) {
         ctx_.state.gHTTPOK = true;
     } else if (contains(replyTitle, "adduser_ok")) {
         ctx_.state.gHTTPOK = true;
         if (flg)
             showReply(replyHdr + kCrLf + replyBody, defaultCaption());
-        view.setEnabled(QStringLiteral("Command5"), true);
-        view.setText(QStringLiteral("Command6"), QStringLiteral("Update Profile"));
-        view.setEnabled(QStringLiteral("txtFirstName"), false);
-        view.setEnabled(QStringLiteral("txtLastName"), false);
+        view.setEnabled(Control::Command5, true);
+        view.setText(Control::Command6, QStringLiteral("Update Profile"));
+        view.setEnabled(Control::txtFirstName, false);
+        view.setEnabled(Control::txtLastName, false);
         writeTorvexKey(QStringLiteral("Account_Date_Stamp"), today);
         writeTorvexKey(QStringLiteral("Profile_Last_Change"), today);
         ctx_.info().gACDateStamp = today;
@@ -298,26 +280,26 @@ void AccountProtocol::HTTPEnquiry(bool flg, const QString& aURI, const HttpCrede
                 "Please add/change a Middle Initial or nickname to the 'First Name' entry and re-try.");
         }
         if (flg)
-            showReply(replyHdr + twoLines + replyBody + twoLines + advice, title());
+            showReply(replyHdr + twoLines + replyBody + twoLines + advice, programTitle());
     } else if (contains(replyTitle, "changeuser_ok")) {
         ctx_.state.gHTTPOK = true;
         if (flg)
             showReply(QStringLiteral("Your TORVEX User Profile has been successfully changed on the "
                                      "TORVEX Server!"),
-                      title());
+                      programTitle());
         writeTorvexKey(QStringLiteral("Profile_Last_Change"), today);
         ctx_.info().gUserProfileStamp = today;
     } else if (contains(replyTitle, "changeuser_fail")) {
         const QString center = GetReply2(QStringLiteral("center"), pos, response, pos);
         const QString secondHdr = GetTag(QStringLiteral("h1"), pos, response, pos);
         if (flg)
-            showReply(replyHdr + twoLines + center + twoLines + secondHdr, title());
+            showReply(replyHdr + twoLines + center + twoLines + secondHdr, programTitle());
     } else if (replyTitle == QLatin1String("OK")) {
         ctx_.state.gHTTPOK = true;
     } else if (flg) {
-        showReply(replyHdr + twoLines + replyBody, title());
+        showReply(replyHdr + twoLines + replyBody, programTitle());
     }
-    view.setStatusText(savedStatus);
+    status.setText(savedStatus);
 }
 
 bool AccountProtocol::getUserInfo(const QString& Login)
@@ -326,28 +308,28 @@ bool AccountProtocol::getUserInfo(const QString& Login)
     ctx_.state.gURL = QStringLiteral("//") + ctx_.info().gVXIPAddress
         + QStringLiteral("/bbs?action=showdb&what=users&name=") + Login;
     HTTPEnquiry(false, ctx_.state.gURL, credentials());
-    if (http_.gHTTPError == -1) {
+    if (reply_.gHTTPError == -1) {
         ctx_.boxes.show(QStringLiteral("The server is unavailable!") + kCrLf
                             + QStringLiteral("Please try again later."),
-                        title(), MsgButtons::Ok, MsgIcon::None);
+                        programTitle(), MsgButtons::Ok, MsgIcon::None);
         return false;
     }
     if (ctx_.state.gHTTPOK)
         return true;
     ctx_.boxes.show(QStringLiteral("Access denied!") + kCrLf
                         + QStringLiteral("Please check your password and retry!"),
-                    title(), MsgButtons::Ok, MsgIcon::None);
+                    programTitle(), MsgButtons::Ok, MsgIcon::None);
     return false;
 }
 
 QString AccountProtocol::getUserItem(const QString& item) const
 {
-    const qsizetype at = http_.gResponse.indexOf(item, 0, Qt::CaseInsensitive);
+    const qsizetype at = reply_.gResponse.indexOf(item, 0, Qt::CaseInsensitive);
     if (at < 0)
         return {};
     qsizetype end = 0;
     // at is 0-based; the cell search starts one past the item's first character.
-    return GetTag(QStringLiteral("td"), at + 2, http_.gResponse, end);
+    return GetTag(QStringLiteral("td"), at + 2, reply_.gResponse, end);
 }
 
 }  // namespace torvex

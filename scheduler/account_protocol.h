@@ -1,14 +1,13 @@
 #pragma once
 
 #include "scheduler/account_state.h"
+#include "scheduler/http_client.h"
 
 #include <QString>
 
 namespace torvex {
 
-class HttpClient;
 class IpLookup;
-struct HttpCredentials;
 
 // What [HTTP] Request keeps in place of the account password.
 inline constexpr auto kPasswordMask = "********";
@@ -37,8 +36,9 @@ public:
     // The value cell after the cell naming item in the fetched record.
     [[nodiscard]] QString getUserItem(const QString& item) const;
 
-    [[nodiscard]] const QString& gResponse() const;
-    [[nodiscard]] qint32 gHTTPError() const;
+    // The reply of the last enquiry.
+    [[nodiscard]] const QString& gResponse() const { return reply_.gResponse; }
+    [[nodiscard]] qint32 gHTTPError() const { return reply_.gHTTPError; }
 
 private:
     void ensureServerAddress();
@@ -48,6 +48,7 @@ private:
     AccountContext& ctx_;
     HttpClient& http_;
     IpLookup& lookup_;
+    HttpResult reply_;
 };
 
 }  // namespace torvex

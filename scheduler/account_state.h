@@ -1,8 +1,9 @@
 #pragma once
 
 #include "platform/message_box.h"
-#include "scheduler/account_view.h"
 #include "scheduler/scheduler_state.h"
+#include "scheduler/scheduler_view.h"
+#include "scheduler/status_bar.h"
 
 #include <QDate>
 #include <QString>
@@ -19,23 +20,30 @@ struct AccountState {
     QString gPublicIPAddr;  // the address put into the last account request
 };
 
-// The program title: the window caption and the caption of its boxes.
-inline constexpr auto kProgramTitle = "TORVEX Print Scheduler";
-
-// Everything the account code works with, owned by the main window.
+// Everything the account code works with.
 struct AccountContext {
     SchedulerState& sched;
     AccountState& state;
-    AccountView& view;
+    SchedulerView& view;
+    StatusBar& status;
     MessageBoxes& boxes;
-    // The status-line prefix of the window's status texts.
-    std::function<QString()> myDateTime;
     // Today's date (fixed in tests).
     std::function<QDate()> today;
     // The service accepted a new account: retrievals may start now.
     std::function<void()> accountRegistered;
 
     [[nodiscard]] TelvaneInfo& info() { return sched.info; }
+
+    // Tab n to the front, unless it is, and the focus into field; not while
+    // unattended, where nobody looks and whoever does works on undisturbed.
+    void showField(int tab, Control field)
+    {
+        if (sched.unattended)
+            return;
+        if (view.currentTab() != tab)
+            view.switchFrame(tab);
+        view.focus(field);
+    }
 };
 
 }  // namespace torvex

@@ -1,29 +1,29 @@
 #include "connection_choice.h"
 
-#include "form_controls.h"
-#include "main_form.h"
-
-#include <QButtonGroup>
-#include <QCheckBox>
-#include <QRadioButton>
+#include "platform/message_box.h"
+#include "program_title.h"
+#include "scheduler_state.h"
+#include "scheduler_view.h"
 
 namespace torvex {
 
-bool IsConnection(MainForm& form)
+bool IsConnection(SchedulerView& view, MessageBoxes& boxes, const SchedulerState& state)
 {
-    const FormControls& c = form.controls();
-    if (c.Option1->isChecked() || c.Option2->isChecked())
+    if (view.isChecked(Control::Option1) || view.isChecked(Control::Option2))
         return true;
-    form.reportField(QStringLiteral("Please select 'Modem' or 'Network'."), 3, nullptr);
+    boxes.beep();
+    boxes.show(QStringLiteral("Please select 'Modem' or 'Network'."), programTitle(), MsgButtons::Ok,
+               MsgIcon::None);
+    if (!state.unattended && view.currentTab() != 3)
+        view.switchFrame(3);
     return false;
 }
 
-void resetConnectInfo(MainForm& form, bool flg)
+void resetConnectInfo(SchedulerView& view, bool flg)
 {
-    const FormControls& c = form.controls();
-    c.Option1->setChecked(flg);
-    c.Check14->setEnabled(flg);
-    c.Option2->setChecked(!flg);
+    view.setChecked(Control::Option1, flg);
+    view.setEnabled(Control::Check14, flg);
+    view.setChecked(Control::Option2, !flg);
 }
 
 }  // namespace torvex

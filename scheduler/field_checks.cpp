@@ -1,39 +1,17 @@
 #include "field_checks.h"
 
 #include "common/char_tests.h"
-#include "main_form.h"
+#include "platform/message_box.h"
 #include "profile_session.h"
+#include "program_title.h"
 #include "schedule_engine.h"
-#include "wait_cursor.h"
+#include "scheduler_state.h"
 
 #include <QCoreApplication>
-#include <QEvent>
-#include <QFocusEvent>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
+#include <QHash>
 
 namespace torvex {
 namespace {
-
-// The numeric value of a field as typed; an empty or unreadable field is 0.
-double value(const QLineEdit* field)
-{
-    return field->text().trimmed().toDouble();
-}
-
-int integer(const QLineEdit* field)
-{
-    return field->text().trimmed().toInt();
-}
-
-void dropLeadingZeros(QLineEdit* field)
-{
-    while (field->text().startsWith(QLatin1Char('0'))) {
-        field->setText(field->text().mid(1));
-        QCoreApplication::processEvents();
-    }
-}
 
 QString firstUpper(const QString& text)
 {
@@ -42,370 +20,356 @@ QString firstUpper(const QString& text)
 
 }  // namespace
 
-FieldChecks::FieldChecks(MainForm& form) : QObject(&form), form_(form) {}
-
-void FieldChecks::connectFields()
+void FieldChecks::changed(Control field)
 {
-    const FormControls& c = form_.controls();
-    connect(c.Text2, &QLineEdit::textChanged, this, &FieldChecks::Text2_Change);
-    connect(c.Text3, &QLineEdit::textChanged, this, &FieldChecks::Text3_Change);
-    connect(c.Text4, &QLineEdit::textChanged, this, &FieldChecks::Text4_Change);
-    connect(c.Text9, &QLineEdit::textChanged, this, &FieldChecks::Text9_Change);
-    connect(c.Text10, &QLineEdit::textChanged, this, &FieldChecks::Text10_Change);
-    connect(c.Text11, &QLineEdit::textChanged, this, &FieldChecks::Text11_Change);
-    for (QLineEdit* field : {c.Text1, c.Text2, c.Text3, c.Text4, c.Text6, c.Text7, c.Text9,
-                             c.Text10, c.Text11, c.Text12, c.Text13, c.Text14, c.Text15, c.Text16,
-                             c.Text22, c.txtVXAddress, c.txtFirstName, c.txtLastName, c.txtStreet,
-                             c.txtArea, c.txtBankACOwner, c.txtCCode, c.txtCountry, c.txtJobTitle,
-                             c.txtNo, c.txtState, c.txtTown, c.txtZip})
-        field->installEventFilter(this);
+    switch (field) {
+    case Control::Text2: return checkChange(field, IsAllDigits, std::nullopt);
+    case Control::Text3: return checkChange(field, IsAllDigits, std::nullopt);
+    case Control::Text4: return checkChange(field, IsPhoneChars, std::nullopt);
+    case Control::Text9:
+    case Control::Text10:
+    case Control::Text11: return checkChange(field, IsAllDigits, 4);
+    default: return;
+    }
 }
 
-bool FieldChecks::eventFilter(QObject* watched, QEvent* event)
+void FieldChecks::entered(Control field)
 {
-    const FormControls& c = form_.controls();
-    auto* field = qobject_cast<QLineEdit*>(watched);
-    if (!field)
-        return false;
-    if (event->type() == QEvent::FocusIn) {
-        if (field == c.txtArea || field == c.txtBankACOwner || field == c.txtCCode
-            || field == c.txtCountry || field == c.txtJobTitle || field == c.txtNo
-            || field == c.txtState || field == c.txtTown || field == c.txtZip
-            || field == c.txtStreet)
-            addressGroup_GotFocus(field);
-        return false;
-    }
-    if (event->type() != QEvent::FocusOut)
-        return false;
-    // Switching to another window or opening a menu does not leave the
-    // field, and a check that moves the focus does not fire another one.
-    const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-    if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason || inHandler_)
-        return false;
-
-    using Handler = void (FieldChecks::*)();
-    const std::pair<QLineEdit*, Handler> handlers[] = {
-        {c.Text1, &FieldChecks::Text1_LostFocus},
-        {c.Text2, &FieldChecks::Text2_LostFocus},
-        {c.Text3, &FieldChecks::Text3_LostFocus},
-        {c.Text4, &FieldChecks::Text4_LostFocus},
-        {c.Text6, &FieldChecks::Text6_LostFocus},
-        {c.Text7, &FieldChecks::Text7_LostFocus},
-        {c.Text9, &FieldChecks::Text9_LostFocus},
-        {c.Text10, &FieldChecks::Text10_LostFocus},
-        {c.Text11, &FieldChecks::Text11_LostFocus},
-        {c.Text12, &FieldChecks::Text12_LostFocus},
-        {c.Text13, &FieldChecks::Text13_LostFocus},
-        {c.Text14, &FieldChecks::Text14_LostFocus},
-        {c.Text15, &FieldChecks::Text15_LostFocus},
-        {c.Text16, &FieldChecks::Text16_LostFocus},
-        {c.Text22, &FieldChecks::Text22_LostFocus},
-        {c.txtVXAddress, &FieldChecks::txtVXAddress_LostFocus},
-        {c.txtFirstName, &FieldChecks::txtFirstName_LostFocus},
-        {c.txtLastName, &FieldChecks::txtLastName_LostFocus},
-        {c.txtStreet, &FieldChecks::txtStreet_LostFocus},
-    };
-    for (const auto& [control, handler] : handlers) {
-        if (control != field)
-            continue;
-        inHandler_ = true;
-        (this->*handler)();
-        inHandler_ = false;
-        break;
-    }
-    return false;
-}
-
-void FieldChecks::checkChange(QLineEdit* field, bool (*test)(const QString&), int page)
-{
-    const QString text = field->text();
-    if (test(text)) {
-        lastGood_[field] = text;
+    switch (field) {
+    case Control::txtStreet:
+        view_.setApplyIsDefault(false);
+        [[fallthrough]];
+    case Control::txtArea:
+    case Control::txtBankACOwner:
+    case Control::txtCCode:
+    case Control::txtCountry:
+    case Control::txtJobTitle:
+    case Control::txtNo:
+    case Control::txtState:
+    case Control::txtTown:
+    case Control::txtZip:
+        view_.setEnabled(Control::Command6, true);
         return;
+    default: return;
     }
-    // Undo the edit that broke the rule, wherever in the field it was made.
-    form_.alert(QStringLiteral("Must be numeric!"));
-    const int cursor = std::max(0, int(field->cursorPosition()) - 1);
-    {
-        const QSignalBlocker quiet(field);
-        field->setText(lastGood_.value(field));
-        field->setCursorPosition(std::min(cursor, int(field->text().size())));
-    }
-    if (page > 0)
-        form_.focusField(page, field);
-    else
-        field->setFocus(Qt::OtherFocusReason);
 }
 
-void FieldChecks::Text2_Change() { checkChange(form_.controls().Text2, IsAllDigits, 0); }
-void FieldChecks::Text3_Change() { checkChange(form_.controls().Text3, IsAllDigits, 0); }
-void FieldChecks::Text4_Change() { checkChange(form_.controls().Text4, IsPhoneChars, 0); }
-void FieldChecks::Text9_Change() { checkChange(form_.controls().Text9, IsAllDigits, 4); }
-void FieldChecks::Text10_Change() { checkChange(form_.controls().Text10, IsAllDigits, 4); }
-void FieldChecks::Text11_Change() { checkChange(form_.controls().Text11, IsAllDigits, 4); }
+void FieldChecks::left(Control field)
+{
+    // A check that moves the focus does not fire another one.
+    if (inHandler_)
+        return;
+    using Handler = void (FieldChecks::*)();
+    static const QHash<Control, Handler> handlers{
+        {Control::Text1, &FieldChecks::Text1_LostFocus},
+        {Control::Text2, &FieldChecks::Text2_LostFocus},
+        {Control::Text3, &FieldChecks::Text3_LostFocus},
+        {Control::Text4, &FieldChecks::Text4_LostFocus},
+        {Control::Text6, &FieldChecks::Text6_LostFocus},
+        {Control::Text7, &FieldChecks::Text7_LostFocus},
+        {Control::Text9, &FieldChecks::Text9_LostFocus},
+        {Control::Text10, &FieldChecks::Text10_LostFocus},
+        {Control::Text11, &FieldChecks::Text11_LostFocus},
+        {Control::Text12, &FieldChecks::Text12_LostFocus},
+        {Control::Text13, &FieldChecks::Text13_LostFocus},
+        {Control::Text14, &FieldChecks::Text14_LostFocus},
+        {Control::Text15, &FieldChecks::Text15_LostFocus},
+        {Control::Text16, &FieldChecks::Text16_LostFocus},
+        {Control::Text22, &FieldChecks::Text22_LostFocus},
+        {Control::txtVXAddress, &FieldChecks::txtVXAddress_LostFocus},
+        {Control::txtFirstName, &FieldChecks::txtFirstName_LostFocus},
+        {Control::txtLastName, &FieldChecks::txtLastName_LostFocus},
+        {Control::txtStreet, &FieldChecks::txtStreet_LostFocus},
+    };
+    const Handler handler = handlers.value(field);
+    if (!handler)
+        return;
+    inHandler_ = true;
+    (this->*handler)();
+    inHandler_ = false;
+}
+
+void FieldChecks::alert(const QString& message)
+{
+    boxes_.beep();
+    boxes_.show(message, programTitle(), MsgButtons::Ok, MsgIcon::None);
+}
+
+void FieldChecks::showField(int page, Control field)
+{
+    if (view_.currentTab() != page)
+        view_.switchFrame(page);
+    view_.focus(field);
+}
+
+void FieldChecks::checkChange(Control field, bool (*test)(const QString&), std::optional<int> page)
+{
+    if (test(view_.text(field)))
+        return;
+    // Undo the edit that broke the rule, wherever in the field it was made.
+    alert(QStringLiteral("Must be numeric!"));
+    view_.undoKeystroke(field);
+    if (page)
+        showField(*page, field);
+    else
+        view_.focus(field);
+}
+
+void FieldChecks::dropLeadingZeros(Control field)
+{
+    while (view_.text(field).startsWith(QLatin1Char('0'))) {
+        view_.setText(field, view_.text(field).mid(1));
+        QCoreApplication::processEvents();
+    }
+}
 
 void FieldChecks::Text1_LostFocus()
 {
-    form_.state().info.Torvex_Name = form_.controls().Text1->text();
+    state_.info.Torvex_Name = view_.text(Control::Text1);
 }
 
 void FieldChecks::Text2_LostFocus()
 {
-    const FormControls& c = form_.controls();
-    dropLeadingZeros(c.Text2);
+    dropLeadingZeros(Control::Text2);
     // North American numbers: a three-digit area code. Other countries keep
     // the field's usual length.
-    c.Text3->setMaxLength(c.Text2->text() == QLatin1String("1") ? 3 : 32767);
+    view_.setMaxLength(Control::Text3, view_.text(Control::Text2) == QLatin1String("1") ? 3 : 32767);
 }
 
 void FieldChecks::Text3_LostFocus()
 {
-    dropLeadingZeros(form_.controls().Text3);
+    dropLeadingZeros(Control::Text3);
 }
 
 void FieldChecks::Text4_LostFocus()
 {
-    FormControls& c = form_.controls();
-    SchedulerState& s = form_.state();
-    s.info.Fax_Number = NumbersOnly(c.Text4->text());
-    const QString cc = NumbersOnly(c.Text2->text());
+    TelvaneInfo& info = state_.info;
+    info.Fax_Number = NumbersOnly(view_.text(Control::Text4));
+    const QString cc = NumbersOnly(view_.text(Control::Text2));
     if (cc.isEmpty()) {
-        form_.alert(QStringLiteral("Must enter the country code"));
-        c.Text2->setFocus(Qt::OtherFocusReason);
+        alert(QStringLiteral("Must enter the country code"));
+        view_.focus(Control::Text2);
         return;
     }
-    s.info.Area_Code = NumbersOnly(c.Text3->text());
-    s.gLogin = cc + s.info.Area_Code + s.info.Fax_Number;
-    if (c.Text2->text() == QLatin1String("1") && s.gLogin.size() != 11) {
-        form_.alert(QStringLiteral("Area Code must be 3 digits and Number must be 7 digits."));
-        c.Text2->setFocus(Qt::OtherFocusReason);
+    info.Area_Code = NumbersOnly(view_.text(Control::Text3));
+    state_.gLogin = cc + info.Area_Code + info.Fax_Number;
+    if (view_.text(Control::Text2) == QLatin1String("1") && state_.gLogin.size() != 11) {
+        alert(QStringLiteral("Area Code must be 3 digits and Number must be 7 digits."));
+        view_.focus(Control::Text2);
         return;
     }
-    s.gDomain = s.info.gVXDomainName;
-    s.info.Torvex_Addr = s.gLogin + QLatin1Char('@') + s.info.gVXDomainName;
-    c.txtVXAddress->setText(s.info.Torvex_Addr);
-    if (c.Command6->text().contains(QLatin1String("Set")))
-        c.Label31->setText(QLatin1Char(' ') + s.info.Torvex_Addr + QLatin1Char(' '));
+    state_.gDomain = info.gVXDomainName;
+    info.Torvex_Addr = state_.gLogin + QLatin1Char('@') + info.gVXDomainName;
+    view_.setText(Control::txtVXAddress, info.Torvex_Addr);
+    if (view_.text(Control::Command6).contains(QLatin1String("Set")))
+        view_.setText(Control::Label31, QLatin1Char(' ') + info.Torvex_Addr + QLatin1Char(' '));
 
-    const QString number = c.Text4->text();
+    const QString country = view_.text(Control::Text2);
+    const QString area = view_.text(Control::Text3);
+    const QString number = view_.text(Control::Text4);
     const QString plus = QStringLiteral("Torvex +");
     if (number.contains(QLatin1Char('-'))) {
-        c.Text1->setText(plus + c.Text2->text() + QLatin1Char('-') + c.Text3->text()
-                         + QLatin1Char('-') + number);
+        view_.setText(Control::Text1, plus + country + QLatin1Char('-') + area + QLatin1Char('-') + number);
     } else if (number.contains(QLatin1Char(' '))) {
-        c.Text1->setText(plus + c.Text2->text() + QLatin1Char(' ') + c.Text3->text()
-                         + QLatin1Char(' ') + number);
+        view_.setText(Control::Text1, plus + country + QLatin1Char(' ') + area + QLatin1Char(' ') + number);
     } else {
-        s.info.Torvex_Name = plus + c.Text2->text() + c.Text3->text() + number;
-        c.Text1->setText(s.info.Torvex_Name);
-        form_.focusField(1, c.Text16);
+        info.Torvex_Name = plus + country + area + number;
+        view_.setText(Control::Text1, info.Torvex_Name);
+        showField(1, Control::Text16);
     }
 }
 
 void FieldChecks::Text6_LostFocus()
 {
-    form_.state().info.Normal_EMail_Addr = form_.controls().Text6->text();
+    state_.info.Normal_EMail_Addr = view_.text(Control::Text6);
 }
 
 void FieldChecks::Text7_LostFocus()
 {
-    form_.state().info.gUserSMTPServer = form_.controls().Text7->text();
+    state_.info.gUserSMTPServer = view_.text(Control::Text7);
 }
 
 void FieldChecks::Text9_LostFocus()
 {
-    FormControls& c = form_.controls();
-    const double minutes = value(c.Text9);
+    // The numeric value as typed; an empty or unreadable field is 0.
+    const QString text = view_.text(Control::Text9);
+    const double minutes = text.trimmed().toDouble();
     if (minutes < 5 || minutes > 3600) {
-        form_.reportField(QStringLiteral("Invalid Entry, must be between 5 and 3600."), 4, c.Text9);
+        Q_EMIT fieldRejected(4, Control::Text9, QStringLiteral("Invalid Entry, must be between 5 and 3600."));
         return;
     }
-    form_.state().info.Cycle_Minutes = c.Text9->text();
-    form_.state().countdown = integer(c.Text9);
-    c.Text19->setText(form_.schedule().GetNextMinutes());
-    form_.schedule().ResetStatusBar();
+    state_.info.Cycle_Minutes = text;
+    state_.countdown = text.trimmed().toInt();
+    view_.setText(Control::Text19, schedule_.GetNextMinutes());
+    schedule_.ResetStatusBar();
 }
 
 void FieldChecks::Text10_LostFocus()
 {
-    FormControls& c = form_.controls();
-    const double start = value(c.Text10);
+    const QString text = view_.text(Control::Text10);
+    const double start = text.trimmed().toDouble();
     if (start < 0 || start > 23) {
-        form_.reportField(QStringLiteral("Invalid Entry, must be between 0 and 23"), 4, c.Text10);
+        Q_EMIT fieldRejected(4, Control::Text10, QStringLiteral("Invalid Entry, must be between 0 and 23"));
         return;
     }
-    if (integer(c.Text10) >= integer(c.Text11)) {
-        form_.alert(QStringLiteral("Invalid Entry, cannot start the schedule after it stops!"));
-        c.Text10->setText(QStringLiteral("0"));
+    if (text.trimmed().toInt() >= view_.text(Control::Text11).trimmed().toInt()) {
+        alert(QStringLiteral("Invalid Entry, cannot start the schedule after it stops!"));
+        view_.setText(Control::Text10, QStringLiteral("0"));
         return;
     }
-    form_.state().info.Start_Time = c.Text10->text();
-    c.Text19->setText(form_.schedule().GetNextMinutes());
-    form_.schedule().ResetStatusBar();
+    state_.info.Start_Time = text;
+    view_.setText(Control::Text19, schedule_.GetNextMinutes());
+    schedule_.ResetStatusBar();
 }
 
 void FieldChecks::Text11_LostFocus()
 {
-    FormControls& c = form_.controls();
-    const double stop = value(c.Text11);
+    const QString text = view_.text(Control::Text11);
+    const double stop = text.trimmed().toDouble();
     if (stop < 0 || stop > 24) {
-        form_.reportField(QStringLiteral("Invalid Entry, must be between 0 and 24"), 4, c.Text11);
+        Q_EMIT fieldRejected(4, Control::Text11, QStringLiteral("Invalid Entry, must be between 0 and 24"));
         return;
     }
-    if (integer(c.Text10) >= integer(c.Text11)) {
-        form_.reportField(QStringLiteral("Invalid Entry, cannot stop the schedule before it starts!"),
-                          4, c.Text11);
+    if (view_.text(Control::Text10).trimmed().toInt() >= text.trimmed().toInt()) {
+        Q_EMIT fieldRejected(4, Control::Text11,
+                             QStringLiteral("Invalid Entry, cannot stop the schedule before it starts!"));
         return;
     }
-    form_.state().info.Stop_Time = c.Text11->text();
-    c.Text19->setText(form_.schedule().GetNextMinutes());
-    form_.schedule().ResetStatusBar();
+    state_.info.Stop_Time = text;
+    view_.setText(Control::Text19, schedule_.GetNextMinutes());
+    schedule_.ResetStatusBar();
 }
 
-bool FieldChecks::checkProfileField(QLineEdit* field, const QString& failure, int page)
+bool FieldChecks::checkProfileField(Control field, const QString& failure, int page)
 {
-    const WaitCursor hourglass;
-    const std::optional<QString> name =
-        ProfileLogon(field->text(), *form_.environment().profileChooser, &form_);
+    const BusyScope hourglass(view_);
+    const std::optional<QString> name = ProfileLogon(view_.text(field), chooser_);
     if (!name) {
-        form_.reportField(failure, page, field);
+        Q_EMIT fieldRejected(page, field, failure);
         return false;
     }
-    field->setText(*name);
+    view_.setText(field, *name);
     return true;
 }
 
 void FieldChecks::Text12_LostFocus()
 {
-    QLineEdit* field = form_.controls().Text12;
-    if (field->text().isEmpty())
+    if (view_.text(Control::Text12).isEmpty())
         return;
-    if (checkProfileField(field, QStringLiteral("Could not find that profile!\r\nPlease try again."),
-                          5))
-        form_.state().info.Normal_Fax_Profile = field->text();
+    if (checkProfileField(Control::Text12,
+                          QStringLiteral("Could not find that profile!\r\nPlease try again."), 5))
+        state_.info.Normal_Fax_Profile = view_.text(Control::Text12);
 }
 
 void FieldChecks::Text15_LostFocus()
 {
-    QLineEdit* field = form_.controls().Text15;
-    if (field->text().isEmpty())
+    if (view_.text(Control::Text15).isEmpty())
         return;
-    if (checkProfileField(field, QStringLiteral("Could not find that profile!\r\nPlease try again."),
-                          4))
-        form_.state().info.Regular_Mail_Profile = field->text();
+    if (checkProfileField(Control::Text15,
+                          QStringLiteral("Could not find that profile!\r\nPlease try again."), 4))
+        state_.info.Regular_Mail_Profile = view_.text(Control::Text15);
 }
 
 void FieldChecks::Text16_LostFocus()
 {
-    QLineEdit* field = form_.controls().Text16;
-    if (field->text().isEmpty())
+    if (view_.text(Control::Text16).isEmpty())
         return;
-    if (checkProfileField(field, QStringLiteral("Could not find that profile!"), 1))
-        form_.state().info.gTorvexProfile = field->text();
+    if (checkProfileField(Control::Text16, QStringLiteral("Could not find that profile!"), 1))
+        state_.info.gTorvexProfile = view_.text(Control::Text16);
 }
 
 void FieldChecks::Text13_LostFocus()
 {
-    const FormControls& c = form_.controls();
-    SchedulerState& s = form_.state();
-    const QString password = c.Text13->text();
+    const QString password = view_.text(Control::Text13);
     if (password.isEmpty())
         return;
     if (password.size() < 5) {
-        form_.alert(QStringLiteral("You must enter at least 5 characters!"));
-        c.Text13->clear();
-        s.info.Password.clear();
-        form_.focusField(1, c.Text13);
+        alert(QStringLiteral("You must enter at least 5 characters!"));
+        view_.setText(Control::Text13, QString());
+        state_.info.Password.clear();
+        showField(1, Control::Text13);
         return;
     }
-    s.info.Password = password;
-    form_.focusField(1, c.Text14);
+    state_.info.Password = password;
+    showField(1, Control::Text14);
 }
 
 void FieldChecks::Text14_LostFocus()
 {
-    const FormControls& c = form_.controls();
-    SchedulerState& s = form_.state();
-    if (c.Text14->text() == s.info.Password)
+    if (view_.text(Control::Text14) == state_.info.Password)
         return;
-    form_.alert(QStringLiteral("Not the same!"));
-    c.Text14->clear();
-    c.Text13->clear();
-    s.info.Password.clear();
-    form_.focusField(1, c.Text13);
+    alert(QStringLiteral("Not the same!"));
+    view_.setText(Control::Text14, QString());
+    view_.setText(Control::Text13, QString());
+    state_.info.Password.clear();
+    showField(1, Control::Text13);
 }
 
 void FieldChecks::Text22_LostFocus()
 {
-    FormControls& c = form_.controls();
-    if (c.Text22->text().isEmpty())
-        c.Text22->setText(QStringLiteral("0"));
-    const double minutes = value(c.Text22);
+    if (view_.text(Control::Text22).isEmpty())
+        view_.setText(Control::Text22, QStringLiteral("0"));
+    const QString text = view_.text(Control::Text22);
+    const double minutes = text.trimmed().toDouble();
     if (minutes < 1 || minutes > 99) {
-        form_.reportField(QStringLiteral("Invalid Entry, must be between 1 and 99"), 5, c.Text22);
+        Q_EMIT fieldRejected(5, Control::Text22, QStringLiteral("Invalid Entry, must be between 1 and 99"));
         return;
     }
-    form_.state().gRegularFaxInterval = integer(c.Text22);
+    state_.gRegularFaxInterval = text.trimmed().toInt();
 }
 
 void FieldChecks::txtVXAddress_LostFocus()
 {
-    FormControls& c = form_.controls();
-    SchedulerState& s = form_.state();
-    const QString text = c.txtVXAddress->text();
+    TelvaneInfo& info = state_.info;
+    const QString text = view_.text(Control::txtVXAddress);
     if (text.isEmpty())
         return;
     const qsizetype at = text.indexOf(QLatin1Char('@'));
     if (at <= 0 || at == text.size() - 1) {
-        form_.reportField(QStringLiteral("Invalid TORVEX Address!"), 1, c.txtVXAddress);
+        Q_EMIT fieldRejected(1, Control::txtVXAddress, QStringLiteral("Invalid TORVEX Address!"));
         return;
     }
-    s.gDomain = text.mid(at + 1);
-    s.gLogin = text.left(at);
-    if (s.gDomain.compare(s.info.gVXDomainName, Qt::CaseInsensitive) != 0) {
-        s.info.Torvex_Addr = text;
+    state_.gDomain = text.mid(at + 1);
+    state_.gLogin = text.left(at);
+    if (state_.gDomain.compare(info.gVXDomainName, Qt::CaseInsensitive) != 0) {
+        info.Torvex_Addr = text;
         return;
     }
-    if (!IsAllDigits(s.gLogin)) {
-        form_.alert(QStringLiteral("'User Name' must be a global fax number."));
+    if (!IsAllDigits(state_.gLogin)) {
+        alert(QStringLiteral("'User Name' must be a global fax number."));
         return;
     }
-    s.info.Torvex_Addr = s.gLogin + QLatin1Char('@') + s.info.gVXDomainName;
-    c.Label31->setText(QLatin1Char(' ') + s.info.Torvex_Addr + QLatin1Char(' '));
+    info.Torvex_Addr = state_.gLogin + QLatin1Char('@') + info.gVXDomainName;
+    view_.setText(Control::Label31, QLatin1Char(' ') + info.Torvex_Addr + QLatin1Char(' '));
 }
 
 void FieldChecks::txtFirstName_LostFocus()
 {
-    QLineEdit* field = form_.controls().txtFirstName;
-    if (field->text().isEmpty())
+    const QString typed = view_.text(Control::txtFirstName);
+    if (typed.isEmpty())
         return;
-    field->setText(firstUpper(field->text().trimmed()));
-    if (!AlphaNumeric(field->text(), true))
-        form_.reportField(QStringLiteral("Must be a to z and 0 to 9, blanks OK!"), 6, field);
+    const QString name = firstUpper(typed.trimmed());
+    view_.setText(Control::txtFirstName, name);
+    if (!AlphaNumeric(name, true))
+        Q_EMIT fieldRejected(6, Control::txtFirstName, QStringLiteral("Must be a to z and 0 to 9, blanks OK!"));
 }
 
 void FieldChecks::txtLastName_LostFocus()
 {
-    QLineEdit* field = form_.controls().txtLastName;
-    if (field->text().isEmpty())
+    const QString typed = view_.text(Control::txtLastName);
+    if (typed.isEmpty())
         return;
-    field->setText(firstUpper(field->text()));
-    if (HasBlank(field->text()))
-        form_.reportField(QStringLiteral("No Blanks permitted!"), 6, field);
-    else if (!AlphaNumeric(field->text(), false))
-        form_.reportField(QStringLiteral("Must be a to z and 0 to 9 !"), 6, field);
+    const QString name = firstUpper(typed);
+    view_.setText(Control::txtLastName, name);
+    if (HasBlank(name))
+        Q_EMIT fieldRejected(6, Control::txtLastName, QStringLiteral("No Blanks permitted!"));
+    else if (!AlphaNumeric(name, false))
+        Q_EMIT fieldRejected(6, Control::txtLastName, QStringLiteral("Must be a to z and 0 to 9 !"));
 }
 
 void FieldChecks::txtStreet_LostFocus()
 {
-    form_.setApplyIsDefault(true);
-}
-
-void FieldChecks::addressGroup_GotFocus(QLineEdit* field)
-{
-    form_.controls().Command6->setEnabled(true);
-    if (field == form_.controls().txtStreet)
-        form_.setApplyIsDefault(false);
+    view_.setApplyIsDefault(true);
 }
 
 }  // namespace torvex

@@ -1,14 +1,18 @@
 #pragma once
 
-#include <QHash>
+#include "scheduler_view.h"
+
 #include <QObject>
 #include <QString>
 
-class QLineEdit;
+#include <optional>
 
 namespace torvex {
 
-class MainForm;
+class MessageBoxes;
+class ProfileChooser;
+class ScheduleEngine;
+struct SchedulerState;
 
 // The entry fields' own checks: change handlers undo a keystroke that
 // breaks the field's character rule; lost-focus handlers report a bad value,
@@ -17,17 +21,16 @@ class MainForm;
 class FieldChecks final : public QObject {
     Q_OBJECT
 public:
-    explicit FieldChecks(MainForm& form);
+    FieldChecks(SchedulerView& view, SchedulerState& state, MessageBoxes& boxes,
+                ProfileChooser& chooser, ScheduleEngine& schedule)
+        : view_(view), state_(state), boxes_(boxes), chooser_(chooser), schedule_(schedule)
+    {
+    }
 
-    // Hooks the change, lost-focus and got-focus handlers to the fields.
-    void connectFields();
-
-    void Text2_Change();
-    void Text3_Change();
-    void Text4_Change();
-    void Text9_Change();
-    void Text10_Change();
-    void Text11_Change();
+    // The window's field events: an edit, the focus leaving, the focus arriving.
+    void changed(Control field);
+    void left(Control field);
+    void entered(Control field);
 
     void Text1_LostFocus();
     void Text2_LostFocus();
@@ -48,19 +51,26 @@ public:
     void txtFirstName_LostFocus();
     void txtLastName_LostFocus();
     void txtStreet_LostFocus();
-    void addressGroup_GotFocus(QLineEdit* field);
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
+Q_SIGNALS:
+    // A bad value: message, then tab `page` to the front and the focus into field.
+    void fieldRejected(int page, Control field, const QString& message);
 
 private:
-    // The change rule: on failure the field goes back to its last good text.
-    void checkChange(QLineEdit* field, bool (*test)(const QString&), int page);
+    // The change rule: on failure the keystroke is undone.
+    void checkChange(Control field, bool (*test)(const QString&), std::optional<int> page);
     // A profile field's logon check: true when the profile was found.
-    bool checkProfileField(QLineEdit* field, const QString& failure, int page);
+    bool checkProfileField(Control field, const QString& failure, int page);
+    void alert(const QString& message);
+    // Tab `page` to the front, unless it is, and the focus into field.
+    void showField(int page, Control field);
+    void dropLeadingZeros(Control field);
 
-    MainForm& form_;
-    QHash<QLineEdit*, QString> lastGood_;
+    SchedulerView& view_;
+    SchedulerState& state_;
+    MessageBoxes& boxes_;
+    ProfileChooser& chooser_;
+    ScheduleEngine& schedule_;
     bool inHandler_ = false;
 };
 

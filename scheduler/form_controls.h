@@ -15,7 +15,6 @@ class QRadioButton;
 class QStackedLayout;
 class QStatusBar;
 class QTabBar;
-class QTimer;
 class QWidget;
 
 namespace torvex {
@@ -139,22 +138,7 @@ struct FormControls {
     QPushButton* errorsignal = nullptr;
     QStatusBar* StatusBar1 = nullptr;
     QLabel* statusPanel = nullptr;  // panel 1
-
-    QTimer* Timer1 = nullptr;
-    QTimer* Timer2 = nullptr;
-    QTimer* Timer3 = nullptr;
 };
-
-// One row of the Forwarding page: TORVEXes, Regular Faxes, EMail.
-struct ForwardingRow {
-    const char* name;  // as the messages name the row
-    QCheckBox* box;
-    QRadioButton* addressOption;  // "TORVEX or EMail Address" (kind 1)
-    QLineEdit* addressField;
-    QRadioButton* faxOption;  // "Global Fax Number" (kind 2)
-    QLineEdit* faxField;
-};
-[[nodiscard]] std::array<ForwardingRow, 3> forwardingRows(const FormControls& c);
 
 // Builds the tab strip, the nine pages, the button row and the status bar
 // into the window.

@@ -156,25 +156,18 @@ private:
 
 HttpClient::HttpClient() : timeoutMs_(scaledMs(kRequestTimeoutMs)) {}
 
-void HttpClient::GetURL(const QString& aURI, const HttpCredentials& credentials)
+HttpResult HttpClient::GetURL(const QString& aURI, const HttpCredentials& credentials)
 {
-    gResponse.clear();
-    if (busy_) {
-        // Another request is waiting further down the stack (a timer fired
-        // inside its wait); one at a time, as the callers expect.
-        gHTTPError = inet_error::StillExecuting;
-        return;
-    }
+    // Another request may be waiting further down the stack (a timer fired
+    // inside its wait); one at a time, as the callers expect.
+    if (busy_)
+        return {{}, inet_error::StillExecuting};
 
     const QUrl url(QStringLiteral("http:") + escapeStrayPercents(aURI), QUrl::TolerantMode);
-    if (!url.isValid()) {
-        gHTTPError = inet_error::UrlMalformed;
-        return;
-    }
-    if (url.host().isEmpty()) {
-        gHTTPError = inet_error::NoRemoteComputer;
-        return;
-    }
+    if (!url.isValid())
+        return {{}, inet_error::UrlMalformed};
+    if (url.host().isEmpty())
+        return {{}, inet_error::NoRemoteComputer};
 
     busy_ = true;
     QTcpSocket socket;
@@ -220,14 +213,10 @@ void HttpClient::GetURL(const QString& aURI, const HttpCredentials& credentials)
     socket.abort();
     busy_ = false;
 
-    if (failure) {
-        gHTTPError = *failure;
-        return;
-    }
+    if (failure)
+        return {{}, *failure};
     const auto [error, body] = reply.endedBody();
-    gHTTPError = error;
-    if (error == 0)
-        gResponse = QString::fromUtf8(body);
+    return {error == 0 ? QString::fromUtf8(body) : QString(), error};
 }
 
 }  // namespace torvex

@@ -1,36 +1,11 @@
 #pragma once
 
+#include "scheduler/inet_errors.h"
+
 #include <QString>
 #include <QtGlobal>
 
 namespace torvex {
-
-// Error numbers GetURL reports, from the transfer error table (the texts are
-// GetInetErrorMessage's). Only the kinds our HTTP stack can tell apart are
-// named here.
-namespace inet_error {
-inline constexpr qint32 Disconnected = 10;              // network went away
-inline constexpr qint32 UrlMalformed = 35752;
-inline constexpr qint32 ProtocolNotSupported = 35753;
-inline constexpr qint32 CannotConnect = 35754;          // connection refused
-inline constexpr qint32 NoRemoteComputer = 35755;       // no host in the URL
-inline constexpr qint32 CannotComplete = 35756;
-inline constexpr qint32 CannotRetrieve = 35758;
-inline constexpr qint32 RequestTimedOut = 35761;        // our request time-out ran out
-inline constexpr qint32 StillExecuting = 35764;         // a request is already in flight
-inline constexpr qint32 Timeout = 35768;                // the socket layer gave up
-inline constexpr qint32 UnrecognizedScheme = 35772;
-inline constexpr qint32 NameNotResolved = 35773;
-inline constexpr qint32 OperationCancelled = 35783;
-inline constexpr qint32 ConnectionReset = 35797;        // server closed before replying
-inline constexpr qint32 InvalidServerResponse = 35918;
-inline constexpr qint32 RedirectFailed = 35922;
-inline constexpr qint32 ProxyUnreachable = 35931;
-}  // namespace inet_error
-
-// The fixed text of an error number; empty for numbers outside the table
-// (-1 included).
-[[nodiscard]] QString GetInetErrorMessage(qint32 myErr);
 
 // How long one request may take before it is given up: the transfer
 // control's own default, scaled like every other wait.
@@ -43,6 +18,13 @@ struct HttpCredentials {
     QString user;
     QString password;
     [[nodiscard]] bool isEmpty() const { return user.isEmpty() && password.isEmpty(); }
+};
+
+// What one GET brought: the body (also of an HTTP error page) and 0, or an
+// empty text and the error number.
+struct HttpResult {
+    QString gResponse;
+    qint32 gHTTPError = 0;
 };
 
 // Replies larger than this are not the service's pages.
@@ -59,16 +41,11 @@ class HttpClient {
 public:
     HttpClient();
 
-    // Fetches "http:" + aURI ("//host[:port]/path?query"). Afterwards
-    // gResponse holds the body (also of an HTTP error page) and gHTTPError
-    // is 0, or gResponse is empty and gHTTPError holds the error number.
-    void GetURL(const QString& aURI, const HttpCredentials& credentials = {});
+    // Fetches "http:" + aURI ("//host[:port]/path?query").
+    [[nodiscard]] HttpResult GetURL(const QString& aURI, const HttpCredentials& credentials = {});
 
     // The time-out of later requests, in milliseconds (already scaled).
     void setRequestTimeoutMs(int ms) { timeoutMs_ = ms; }
-
-    QString gResponse;
-    qint32 gHTTPError = 0;
 
 private:
     int timeoutMs_;

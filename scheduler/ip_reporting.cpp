@@ -15,8 +15,7 @@ void IpReporting::UpdatedbLocalIPAddress()
 {
     AccountState& st = ctx_.state;
     if (ctx_.info().gMemberStatus > QLatin1String("3"))
-        ctx_.sched.gLocalIPAddr = ctx_.view.text(ctx_.info().Modem_Connect ? QStringLiteral("Text8")
-                                                                 : QStringLiteral("Text21"));
+        ctx_.sched.gLocalIPAddr = ctx_.view.text(ctx_.info().Modem_Connect ? Control::Text8 : Control::Text21);
     else
         ctx_.sched.gLocalIPAddr = QStringLiteral("0");
     if (ctx_.sched.gLocalIPAddr != st.gPublicIPAddr)
@@ -27,7 +26,7 @@ void IpReporting::updateLocalIPAddress()
 {
     if (ctx_.info().gMemberStatus < QLatin1String("4") || ctx_.info().gACDateStamp.isEmpty())
         return;
-    if (ctx_.view.isChecked(QStringLiteral("Check1")))
+    if (ctx_.view.isChecked(Control::Check1))
         ctx_.sched.gLocalIPAddr.clear();
     if (ctx_.sched.gLocalIPAddr != ctx_.info().gPubIPAddr)
         report();

@@ -2,21 +2,19 @@
 
 #include "common/telvane_info.h"
 #include "line_error_text.h"
-#include "line_monitor_status.h"
-#include "main_form.h"
 #include "platform/message_box.h"
 #include "platform/modem_line_probe.h"
 #include "platform/time_scale.h"
 #include "print_launcher.h"
+#include "program_title.h"
 #include "schedule_engine.h"
+#include "scheduler_state.h"
+#include "scheduler_view.h"
+#include "status_bar.h"
+#include "status_lines.h"
+#include "unattended_boxes.h"
 
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QRegularExpression>
-#include <QTimer>
 
 namespace torvex {
 
@@ -34,17 +32,21 @@ QStringList configuredPorts(const QString& setting)
 
 }  // namespace
 
-TelephoneLineMonitor::TelephoneLineMonitor(MainForm& form) : form_(form)
+TelephoneLineMonitor::TelephoneLineMonitor(SchedulerView& view, SchedulerState& state,
+                                           StatusBar& status, MessageBoxes& boxes, QTimer& timer3,
+                                           PrintLauncher& launcher, ScheduleEngine& schedule)
+    : view_(view), state_(state), status_(status), boxes_(boxes), timer3_(timer3),
+      launcher_(launcher), schedule_(schedule)
 {
     connect(&line_, &ModemLine::lineCallback, this, &TelephoneLineMonitor::Tapiline1_LineCallback);
-    connect(form_.controls().Timer3, &QTimer::timeout, this, &TelephoneLineMonitor::onTimer3);
+    connect(&timer3_, &QTimer::timeout, this, &TelephoneLineMonitor::onTimer3);
     runWatch_.setSingleShot(true);
     connect(&runWatch_, &QTimer::timeout, this, &TelephoneLineMonitor::reopenAfterCall);
 }
 
 void TelephoneLineMonitor::status(const QString& text)
 {
-    PrependStatusLine(*form_.controls().txtStatus, text);
+    PrependStatusLine(view_, text);
 }
 
 void TelephoneLineMonitor::ClearHandles()
@@ -62,8 +64,8 @@ void TelephoneLineMonitor::TapiStart()
         ports = configuredPorts(setting);
     const qint32 result = line_.lineInitialize(ports);
     if (result < 0)
-        form_.boxes().show(QStringLiteral("Unable to Start TAPI!"), MainForm::title(),
-                           MsgButtons::Ok, MsgIcon::Critical);
+        boxes_.show(QStringLiteral("Unable to Start TAPI!"), programTitle(), MsgButtons::Ok,
+                    MsgIcon::Critical);
     for (qint32 device = 0; device < line_.numDevices(); ++device) {
         qint32 version = 0;
         line_.lineNegotiateAPIVersion(device, kLowApiVersion, kHighApiVersion, version);
@@ -72,32 +74,31 @@ void TelephoneLineMonitor::TapiStart()
 
 void TelephoneLineMonitor::TapiGetDevCaps()
 {
-    QListWidget* lines = form_.controls().lstLines;
     for (qint32 device = 0; device < line_.numDevices(); ++device) {
         QString name;
         const qint32 result = line_.lineGetDevCaps(device, name);
         // An error line keeps list indexes equal to device identifiers.
-        lines->addItem(result < 0 ? QStringLiteral("<<<ERROR>>> DevCaps...") + LineErrorText(result)
-                                  : name);
+        view_.addEntry(Control::lstLines,
+                       result < 0 ? QStringLiteral("<<<ERROR>>> DevCaps...") + LineErrorText(result) : name);
     }
 }
 
 void TelephoneLineMonitor::LineMonitor(int index)
 {
-    if (form_.state().info.gMemberStatus < QLatin1String("2"))
+    if (state_.info.gMemberStatus < QLatin1String("2"))
         return;
-    FormControls& c = form_.controls();
     if (index == 0) {
         // No modem configured or found: nothing to watch, nothing to say.
-        if (c.lstLines->count() == 0)
+        if (view_.entries(Control::lstLines).isEmpty())
             return;
-        if (c.lstLines->currentRow() < 0) {
-            form_.boxes().show(QStringLiteral("Select a line first!"), MainForm::title(),
-                               MsgButtons::Ok, MsgIcon::Information);
+        const int selected = view_.currentIndex(Control::lstLines);
+        if (selected < 0) {
+            boxes_.show(QStringLiteral("Select a line first!"), programTitle(), MsgButtons::Ok,
+                        MsgIcon::Information);
             return;
         }
-        c.txtStatus->clear();
-        const qint32 result = line_.lineOpen(c.lstLines->currentRow(),
+        view_.setText(Control::txtStatus, QString());
+        const qint32 result = line_.lineOpen(selected,
                                              ModemLine::LINECALLPRIVILEGE_OWNER
                                                  | ModemLine::LINECALLPRIVILEGE_MONITOR,
                                              ModemLine::LINEMEDIAMODE_INTERACTIVEVOICE);
@@ -129,14 +130,13 @@ void TelephoneLineMonitor::reopenAfterCall()
     // The handler does not wait for that in a nested loop: a wake-up that
     // comes while a retrieval is followed runs inside that retrieval's own
     // wait, which could then never end.
-    if (form_.controls().Option2->isChecked() && form_.launcher().running()) {
+    if (view_.isChecked(Control::Option2) && launcher_.running()) {
         runWatch_.start(scaledMs(kRunWatchMs));
         return;
     }
     reopenPending_ = true;
-    QTimer* timer3 = form_.controls().Timer3;
-    timer3->setInterval(scaledMs(kReopenWaitMs));
-    timer3->start();
+    timer3_.setInterval(scaledMs(kReopenWaitMs));
+    timer3_.start();
 }
 
 void TelephoneLineMonitor::onTimer3()
@@ -149,23 +149,20 @@ void TelephoneLineMonitor::onTimer3()
 
 void TelephoneLineMonitor::callOver()
 {
-    FormControls& c = form_.controls();
-    SchedulerState& s = form_.state();
     line_.lineDeallocateCall();
     line_.handles.call = 0;
     if (gWakePending_) {
         status(QStringLiteral("Wake Up!"));
         LineMonitor(2);
-        form_.setStatusText(form_.schedule().myDateTime() + QStringLiteral("   ")
-                            + QStringLiteral("Wake-Up! Retrieving TORVEXes for ")
-                            + s.info.Torvex_Addr.toUpper());
+        status_.showNow(QStringLiteral("   "), QStringLiteral("Wake-Up! Retrieving TORVEXes for ")
+                                                    + state_.info.Torvex_Addr.toUpper());
         gWakePending_ = false;
-        if (c.Command4->isEnabled()) {
-            form_.launcher().shellIt(QStringLiteral("3"));
-            if (c.Text9->text().isEmpty())
-                c.Text9->setText(QStringLiteral("0"));
-            s.countdown = c.Text9->text().trimmed().toInt();
-            c.Text19->setText(form_.schedule().GetNextMinutes());
+        if (view_.isEnabled(Control::Command4)) {
+            launcher_.shellIt(QStringLiteral("3"));
+            if (view_.text(Control::Text9).isEmpty())
+                view_.setText(Control::Text9, QStringLiteral("0"));
+            state_.countdown = view_.text(Control::Text9).trimmed().toInt();
+            view_.setText(Control::Text19, schedule_.GetNextMinutes());
             ++wakeUps_;
             status(QStringLiteral("  Total Wake Ups=") + QString::number(wakeUps_));
         }
@@ -181,7 +178,7 @@ void TelephoneLineMonitor::Tapiline1_LineCallback(qint32 hDevice, qint32 dwMessa
                                                 qint32 dwParam1, qint32, qint32 dwParam3)
 {
     // A ring's retrieval runs with nobody there.
-    const AttendanceScope unattended = form_.attendance(true);
+    const AttendanceScope unattended(state_.unattended, true);
     if (dwMessage == ModemLine::LINE_CALLSTATE && dwParam1 == ModemLine::LINECALLSTATE_OFFERING) {
         line_.handles.call = hDevice;
         ringsOfCall_ = 0;

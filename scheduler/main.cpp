@@ -1,8 +1,10 @@
+#include "desktop_environment.h"
 #include "main_form.h"
 #include "platform/app_paths.h"
 #include "platform/private_files.h"
 #include "platform/single_instance.h"
-#include "startup.h"
+#include "scheduler_core.h"
+#include "window_placement.h"
 
 #include <QApplication>
 
@@ -14,16 +16,19 @@ int main(int argc, char* argv[])
 
     // Installed, a user's first start gets the account file and help pages.
     torvex::prepareProgramFolder();
+    // A second start brings the running window forward and ends.
     torvex::SingleInstance instance(QStringLiteral("vxschedule"));
-    if (torvex::IsPreviousInstance(instance))
+    if (instance.isPreviousInstance()) {
+        instance.activatePrevious();
         return 0;
+    }
 
-    torvex::MainForm form(torvex::realEnvironment());
-    if (!form.Form_Load())
+    torvex::MainForm form(torvex::desktopEnvironment());
+    if (!form.core().Form_Load())
         return 1;
     QObject::connect(&instance, &torvex::SingleInstance::activationRequested, &form,
                      &torvex::MainForm::bringForward);
     torvex::placeAndShow(form);
-    torvex::runStartupAccountSteps(form);
+    form.core().runStartupAccountSteps();
     return app.exec();
 }

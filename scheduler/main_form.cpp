@@ -1,16 +1,12 @@
 #include "main_form.h"
 
-#include "field_checks.h"
-#include "line_monitor_status.h"
-#include "page_handlers.h"
-#include "platform/message_box.h"
-#include "platform/time_scale.h"
-#include "print_launcher.h"
-#include "schedule_engine.h"
-#include "send_test.h"
-#include "settings_apply.h"
+#include "desktop_environment.h"
+#include "profile_chooser_dialog.h"
+#include "program_title.h"
+#include "scheduler_core.h"
 
 #include <QApplication>
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -18,117 +14,90 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMetaEnum>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShortcutEvent>
 #include <QStackedLayout>
 #include <QTabBar>
-#include <QTimer>
 
 namespace torvex {
+namespace {
 
-MainForm::MainForm(FormEnvironment env, QWidget* parent) : QWidget(parent), env_(std::move(env))
+CoreEnvironment withChooser(CoreEnvironment env, QWidget* window)
+{
+    if (!env.profileChooser)
+        env.profileChooser = std::make_shared<ProfileChooserDialog>(window);
+    return env;
+}
+
+}  // namespace
+
+MainForm::MainForm(CoreEnvironment env, QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("frmSchdlr"));
-    setWindowTitle(title());
+    setWindowTitle(programTitle());
     buildFormControls(*this, c_);
-    boxes_ = std::make_unique<UnattendedBoxes>(*env_.boxes, state_.unattended,
-                                               [this](const QString& text) { notice(text); });
-
-    schedule_ = std::make_unique<ScheduleEngine>(*this);
-    launcher_ = std::make_unique<PrintLauncher>(*this);
-    settings_ = std::make_unique<SettingsApply>(*this);
-    handlers_ = std::make_unique<PageHandlers>(*this);
-    fields_ = std::make_unique<FieldChecks>(*this);
-    account_ = env_.makeAccount(*this);
-    dialUp_ = env_.makeDialUp(*this);
-    lineMonitor_ = env_.makeLineMonitor(*this);
+    const QMetaEnum names = QMetaEnum::fromType<Control>();
+    for (int i = 0; i < names.keyCount(); ++i) {
+        const auto control = Control(names.value(i));
+        QWidget* w = findChild<QWidget*>(QString::fromLatin1(names.key(i)));
+        Q_ASSERT_X(w, "MainForm", names.key(i));
+        widgets_.insert(control, w);
+        controlOf_.insert(w, control);
+    }
+    core_ = std::make_unique<SchedulerCore>(withChooser(std::move(env), this), *this);
     connectControls();
 }
 
 MainForm::~MainForm() = default;
 
-QString MainForm::title()
-{
-    return QStringLiteral("TORVEX Print Scheduler");
-}
-
 void MainForm::connectControls()
 {
+    connect(core_.get(), &SchedulerCore::statusTextChanged, c_.statusPanel, &QLabel::setText);
+    connect(core_.get(), &SchedulerCore::captionChanged, this, &QWidget::setWindowTitle);
     connect(c_.TabStrip1, &QTabBar::currentChanged, this, &MainForm::TabStrip1_Click);
 
-    connect(c_.Timer1, &QTimer::timeout, this, [this] { schedule_->Timer1_Timer(); });
-    connect(c_.Timer2, &QTimer::timeout, this, [this] { launcher_->Timer2_Timer(); });
-    connect(c_.Timer3, &QTimer::timeout, this, [this] { schedule_->Timer3_Timer(); });
-
-    // What a user clicks is attended, also inside the wait of a scheduled run.
-    const auto clicked = [this](QPushButton* button, auto handler) {
-        connect(button, &QPushButton::clicked, this, [this, handler] {
-            const AttendanceScope user = attendance(false);
-            handler();
-        });
-    };
-    clicked(c_.Command1, [this] { settings_->Command1_Click(); });
-    clicked(c_.Command2, [this] { settings_->Command2_Click(); });
-    clicked(c_.Command3, [this] { handlers_->Command3_Click(); });
-    clicked(c_.Command4, [this] { launcher_->Command4_Click(); });
-    clicked(c_.Command5, [this] { Command5_Click(*this); });
-    clicked(c_.Command6, [this] { account_->Command6_Click(); });
-    clicked(c_.Command8, [this] { handlers_->Command8_Click(); });
+    for (const Control control : {Control::Command1, Control::Command2, Control::Command4,
+                                  Control::Command5, Control::Command6, Control::Command8,
+                                  Control::errorsignal})
+        connect(qobject_cast<QPushButton*>(widget(control)), &QPushButton::clicked, this,
+                [this, control] { core_->clicked(control); });
+    connect(c_.Command3, &QPushButton::clicked, this, [this] { showPrinterSetup(this); });
     for (int i = 0; i < 4; ++i)
-        clicked(c_.Command9[i], [this, i] { handlers_->Command9_Click(i); });
-    clicked(c_.errorsignal, [this] { launcher_->errorsignal_Click(); });
+        connect(c_.Command9[std::size_t(i)], &QPushButton::clicked, this, [this, i] { core_->helpClicked(i); });
 
-    // A check box's click handler runs whenever its value changes, and an
-    // option button's whenever it becomes selected, also when the program
-    // sets it; the loading flag keeps the marked ones quiet while loading.
-    connect(c_.Check1, &QCheckBox::toggled, this, [this] { handlers_->Check1_Click(); });
-    connect(c_.Check3, &QCheckBox::toggled, this, [this] { handlers_->Check3_Click(); });
-    connect(c_.Check8, &QCheckBox::toggled, this, [this] { handlers_->Check8_Click(); });
-    connect(c_.Check10, &QCheckBox::toggled, this, [this] { handlers_->Check10_Click(); });
-    connect(c_.Check11, &QCheckBox::toggled, this, [this] { handlers_->Check11_Click(); });
-    connect(c_.Check16, &QCheckBox::toggled, this, [this] { handlers_->forwardingRow_Click(0); });
-    connect(c_.Check17, &QCheckBox::toggled, this, [this] { handlers_->forwardingRow_Click(1); });
-    connect(c_.Check18, &QCheckBox::toggled, this, [this] { handlers_->forwardingRow_Click(2); });
-    connect(c_.Option1, &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            handlers_->Option1_Click();
-    });
-    connect(c_.Option2, &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            handlers_->Option2_Click();
-    });
-    connect(c_.Combo1, &QComboBox::activated, this, [this] { handlers_->Combo1_Click(); });
+    // The program's own changes of a value are no clicks (setChecked
+    // blocks them); what the user changes is.
+    for (const Control control : {Control::Check1, Control::Check3, Control::Check8, Control::Check10,
+                                  Control::Check11, Control::Check16, Control::Check17,
+                                  Control::Check18, Control::Option1, Control::Option2})
+        connect(qobject_cast<QAbstractButton*>(widget(control)), &QAbstractButton::toggled, this,
+                [this, control] { core_->clicked(control); });
+    connect(c_.Combo1, &QComboBox::activated, this, [this] { core_->clicked(Control::Combo1); });
+
+    for (const Control control : {Control::Text2, Control::Text3, Control::Text4, Control::Text9,
+                                  Control::Text10, Control::Text11}) {
+        auto* field = qobject_cast<QLineEdit*>(widget(control));
+        connect(field, &QLineEdit::textChanged, this, [this, control](const QString& text) {
+            EditTrack& track = edits_[control];
+            track.before = track.now;
+            track.now = text;
+        });
+        connect(field, &QLineEdit::textEdited, this, [this, control] { core_->fieldChanged(control); });
+    }
+    for (auto it = widgets_.cbegin(); it != widgets_.cend(); ++it)
+        if (qobject_cast<QLineEdit*>(it.value()))
+            it.value()->installEventFilter(this);
+
     c_.Frame15->installEventFilter(this);
     for (QWidget* w : {static_cast<QWidget*>(c_.TabStrip1), static_cast<QWidget*>(c_.Command1),
                        static_cast<QWidget*>(c_.Command2), static_cast<QWidget*>(c_.Command4),
                        static_cast<QWidget*>(c_.Command5)})
         w->installEventFilter(this);
-
-    fields_->connectFields();
-}
-
-void MainForm::switchFrame(int n)
-{
-    if (n < 1 || n > 9 || c_.TabStrip1->currentIndex() == n - 1)
-        return;
-    c_.pageStack->setCurrentIndex(n - 1);
-    state_.currentPage = n - 1;
-    const QSignalBlocker quiet(c_.TabStrip1);
-    c_.TabStrip1->setCurrentIndex(n - 1);
-}
-
-void MainForm::TabStrip1_Click(int index)
-{
-    if (state_.flgLoading || index == state_.currentPage || index < 0)
-        return;
-    c_.pageStack->setCurrentIndex(index);
-    state_.currentPage = index;
-}
-
-void MainForm::setStatusText(const QString& text)
-{
-    c_.statusPanel->setText(text);
 }
 
 QString MainForm::statusText() const
@@ -136,54 +105,179 @@ QString MainForm::statusText() const
     return c_.statusPanel->text();
 }
 
-void MainForm::focusField(int page, QWidget* field)
+QString MainForm::text(Control control) const
 {
-    if (state_.currentPage != page - 1)
-        switchFrame(page);
-    if (field)
-        field->setFocus(Qt::OtherFocusReason);
+    QWidget* w = widget(control);
+    if (auto* edit = qobject_cast<QLineEdit*>(w))
+        return edit->text();
+    if (auto* label = qobject_cast<QLabel*>(w))
+        return label->text();
+    if (auto* button = qobject_cast<QAbstractButton*>(w))
+        return button->text();
+    if (auto* group = qobject_cast<QGroupBox*>(w))
+        return group->title();
+    if (auto* combo = qobject_cast<QComboBox*>(w))
+        return combo->currentText();
+    if (auto* box = qobject_cast<QPlainTextEdit*>(w))
+        return box->toPlainText();
+    if (auto* list = qobject_cast<QListWidget*>(w))
+        return list->currentItem() ? list->currentItem()->text() : QString();
+    return {};
 }
 
-void MainForm::alert(const QString& message)
+void MainForm::setText(Control control, const QString& text)
 {
-    boxes().beep();
-    boxes().show(message, title(), MsgButtons::Ok, MsgIcon::None);
+    QWidget* w = widget(control);
+    if (auto* edit = qobject_cast<QLineEdit*>(w))
+        edit->setText(text);
+    else if (auto* label = qobject_cast<QLabel*>(w))
+        label->setText(text);
+    else if (auto* button = qobject_cast<QAbstractButton*>(w))
+        button->setText(text);
+    else if (auto* group = qobject_cast<QGroupBox*>(w))
+        group->setTitle(text);
+    else if (auto* box = qobject_cast<QPlainTextEdit*>(w))
+        box->setPlainText(text);
 }
 
-void MainForm::reportField(const QString& message, int page, QWidget* field)
+bool MainForm::isChecked(Control control) const
 {
-    alert(message);
-    if (!state_.unattended)
-        focusField(page, field);
+    auto* button = qobject_cast<QAbstractButton*>(widget(control));
+    return button && button->isChecked();
 }
 
-void MainForm::accountRegistered()
+void MainForm::setChecked(Control control, bool checked)
 {
-    c_.Command4->setEnabled(true);
-    // A first run starts no schedule; the new account needs one.
-    if (!c_.Timer1->isActive())
-        startScheduleTick();
-    schedule_->ResetCountdown();
+    auto* button = qobject_cast<QAbstractButton*>(widget(control));
+    if (!button)
+        return;
+    const QSignalBlocker noClick(button);
+    QButtonGroup* group = button->group();
+    const bool clearing = group && !checked && group->exclusive();
+    if (clearing)
+        group->setExclusive(false);
+    button->setChecked(checked);
+    if (clearing)
+        group->setExclusive(true);
 }
 
-void MainForm::startScheduleTick()
+bool MainForm::isEnabled(Control control) const
 {
-    c_.Timer1->setInterval(scaledMs(60000));
-    c_.Timer1->start();
+    return widget(control)->isEnabled();
 }
 
-void MainForm::notice(const QString& text)
+void MainForm::setEnabled(Control control, bool enabled)
 {
-    const QString line = schedule_->myDateTime() + QStringLiteral("  ")
-        + QString(text).replace(QLatin1String("\r\n"), QLatin1String(" "));
-    setStatusText(line);
-    PrependStatusLine(*c_.txtStatus, line);
+    widget(control)->setEnabled(enabled);
+}
+
+bool MainForm::isVisible(Control control) const
+{
+    return !widget(control)->isHidden();
+}
+
+void MainForm::setVisible(Control control, bool visible)
+{
+    widget(control)->setVisible(visible);
+}
+
+QStringList MainForm::entries(Control control) const
+{
+    QStringList out;
+    if (auto* combo = qobject_cast<QComboBox*>(widget(control))) {
+        for (int i = 0; i < combo->count(); ++i)
+            out << combo->itemText(i);
+    } else if (auto* list = qobject_cast<QListWidget*>(widget(control))) {
+        for (int i = 0; i < list->count(); ++i)
+            out << list->item(i)->text();
+    }
+    return out;
+}
+
+void MainForm::addEntry(Control control, const QString& entry)
+{
+    if (auto* combo = qobject_cast<QComboBox*>(widget(control)))
+        combo->addItem(entry);
+    else if (auto* list = qobject_cast<QListWidget*>(widget(control)))
+        list->addItem(entry);
+}
+
+int MainForm::currentIndex(Control control) const
+{
+    if (auto* combo = qobject_cast<QComboBox*>(widget(control)))
+        return combo->currentIndex();
+    if (auto* list = qobject_cast<QListWidget*>(widget(control)))
+        return list->currentRow();
+    return -1;
+}
+
+void MainForm::setCurrentIndex(Control control, int index)
+{
+    if (auto* combo = qobject_cast<QComboBox*>(widget(control)))
+        combo->setCurrentIndex(index);
+    else if (auto* list = qobject_cast<QListWidget*>(widget(control)))
+        list->setCurrentRow(index);
+}
+
+void MainForm::setMaxLength(Control control, int length)
+{
+    if (auto* edit = qobject_cast<QLineEdit*>(widget(control)))
+        edit->setMaxLength(length);
+}
+
+void MainForm::undoKeystroke(Control control)
+{
+    auto* edit = qobject_cast<QLineEdit*>(widget(control));
+    if (!edit)
+        return;
+    EditTrack& track = edits_[control];
+    const int cursor = std::max(0, int(edit->cursorPosition()) - 1);
+    const QSignalBlocker quiet(edit);
+    edit->setText(track.before);
+    track.now = track.before;
+    edit->setCursorPosition(std::min(cursor, int(edit->text().size())));
+}
+
+void MainForm::focus(Control control)
+{
+    widget(control)->setFocus(Qt::OtherFocusReason);
+}
+
+int MainForm::currentTab() const
+{
+    return currentPage_ + 1;
+}
+
+void MainForm::switchFrame(int tab)
+{
+    if (tab < 1 || tab > 9 || c_.TabStrip1->currentIndex() == tab - 1)
+        return;
+    c_.pageStack->setCurrentIndex(tab - 1);
+    currentPage_ = tab - 1;
+    const QSignalBlocker quiet(c_.TabStrip1);
+    c_.TabStrip1->setCurrentIndex(tab - 1);
+}
+
+void MainForm::TabStrip1_Click(int index)
+{
+    if (core_->state().flgLoading || index == currentPage_ || index < 0)
+        return;
+    c_.pageStack->setCurrentIndex(index);
+    currentPage_ = index;
 }
 
 void MainForm::setApplyIsDefault(bool isDefault)
 {
     applyIsDefault_ = isDefault;
     c_.Command1->setDefault(isDefault);
+}
+
+void MainForm::setBusy(bool busy)
+{
+    if (busy)
+        QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+    else
+        QApplication::restoreOverrideCursor();
 }
 
 void MainForm::bringForward()
@@ -197,8 +291,7 @@ void MainForm::bringForward()
 void MainForm::keyPressEvent(QKeyEvent* event)
 {
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    if (enter && event->modifiers() == Qt::NoModifier && applyIsDefault_
-        && c_.Command1->isEnabled()) {
+    if (enter && event->modifiers() == Qt::NoModifier && applyIsDefault_ && c_.Command1->isEnabled()) {
         c_.Command1->click();
         return;
     }
@@ -208,7 +301,7 @@ void MainForm::keyPressEvent(QKeyEvent* event)
 bool MainForm::shortcutToField(const QKeySequence& key)
 {
     std::vector<QWidget*> fields;
-    for (QLabel* label : c_.Frame17[std::size_t(state_.currentPage)]->findChildren<QLabel*>()) {
+    for (QLabel* label : c_.Frame17[std::size_t(currentPage_)]->findChildren<QLabel*>()) {
         QWidget* field = label->buddy();
         if (field && label->isVisible() && field->isVisible() && field->isEnabled()
             && QKeySequence::mnemonic(label->text()) == key)
@@ -232,17 +325,26 @@ bool MainForm::eventFilter(QObject* watched, QEvent* event)
         && shortcutToField(static_cast<QShortcutEvent*>(event)->key()))
         return true;
     if (watched == c_.Frame15 && event->type() == QEvent::MouseButtonDblClick) {
-        const AttendanceScope user = attendance(false);
-        handlers_->Frame15_DblClick();
+        core_->relayGroupDoubleClicked();
         return true;
+    }
+    const auto field = controlOf_.constFind(static_cast<QWidget*>(watched));
+    if (field == controlOf_.cend() || !qobject_cast<QLineEdit*>(watched))
+        return QWidget::eventFilter(watched, event);
+    if (event->type() == QEvent::FocusIn) {
+        core_->fieldEntered(*field);
+    } else if (event->type() == QEvent::FocusOut) {
+        // Switching to another window or opening a menu does not leave the field.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            core_->fieldLeft(*field);
     }
     return QWidget::eventFilter(watched, event);
 }
 
 void MainForm::closeEvent(QCloseEvent* event)
 {
-    lineMonitor_->LineMonitor(2);
-    lineMonitor_->shutDown();
+    core_->Form_Unload();
     QWidget::closeEvent(event);
 }
 

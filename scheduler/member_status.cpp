@@ -62,7 +62,7 @@ void MemberStatus::ResetGroupFunctions()
     // Text comparisons of the one-character status, as every feature test does.
     EnableForwardingInfo(status > QLatin1String("1"));
     EnableRelayingInfo(status == QLatin1String("3") || status == QLatin1String("5"));
-    ctx_.view.setText(QStringLiteral("Label50"), getMemberTitle());
+    ctx_.view.setText(Control::Label50, getMemberTitle());
 }
 
 QString MemberStatus::getMemberTitle() const
@@ -70,27 +70,28 @@ QString MemberStatus::getMemberTitle() const
     return memberTitle(ctx_.info().gMemberStatus);
 }
 
-void MemberStatus::enable(std::initializer_list<const char*> controls, bool flg)
+void MemberStatus::enable(std::initializer_list<Control> controls, bool flg)
 {
-    for (const char* control : controls)
-        ctx_.view.setEnabled(QString::fromLatin1(control), flg);
+    for (const Control control : controls)
+        ctx_.view.setEnabled(control, flg);
 }
 
 void MemberStatus::Enableheaders(bool flg)
 {
-    enable({"Check6", "Check10", "Check11"}, flg);
+    enable({Control::Check6, Control::Check10, Control::Check11}, flg);
 }
 
 void MemberStatus::EnableForwardingInfo(bool flg)
 {
-    enable({"Check16", "Check17", "Check18", "Option3", "Option4", "Option5", "Option6", "Option7",
-            "Option8", "Text23", "Text24", "Text25", "Text26", "Text27", "Text28"},
+    enable({Control::Check16, Control::Check17, Control::Check18, Control::Option3, Control::Option4,
+            Control::Option5, Control::Option6, Control::Option7, Control::Option8, Control::Text23,
+            Control::Text24, Control::Text25, Control::Text26, Control::Text27, Control::Text28},
            flg);
 }
 
 void MemberStatus::EnableRelayingInfo(bool flg)
 {
-    enable({"Check15", "Option9"}, flg);
+    enable({Control::Check15, Control::Option9}, flg);
 }
 
 }  // namespace torvex

@@ -41,7 +41,7 @@ public:
     void EnableRelayingInfo(bool flg);
 
 private:
-    void enable(std::initializer_list<const char*> controls, bool flg);
+    void enable(std::initializer_list<Control> controls, bool flg);
 
     AccountContext& ctx_;
     AccountProtocol& protocol_;

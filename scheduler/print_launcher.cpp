@@ -1,173 +1,117 @@
 #include "print_launcher.h"
 
+#include "account_service.h"
 #include "clock.h"
 #include "common/file_exists.h"
 #include "common/telvane_info.h"
-#include "connection_choice.h"
-#include "main_form.h"
+#include "dialup_connection.h"
 #include "platform/message_box.h"
-#include "platform/time_scale.h"
-#include "schedule_engine.h"
-#include "settings_apply.h"
+#include "program_title.h"
+#include "scheduler_state.h"
+#include "scheduler_view.h"
+#include "status_bar.h"
 #include "system_date.h"
-#include "wait_cursor.h"
+#include "timer_wait.h"
 
-#include <QCheckBox>
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QProcess>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QTimer>
 
 namespace torvex {
 
-namespace {
-
-// The utility in a folder, by its configured name or that name without
-// ".exe"; empty when neither is there.
-QString existingUtility(const QString& folder, const QString& printExe)
-{
-    const QString path = folder + QLatin1Char('/') + printExe;
-    if (QFileInfo::exists(path))
-        return path;
-    if (printExe.endsWith(QLatin1String(".exe"), Qt::CaseInsensitive) && QFileInfo::exists(path.chopped(4)))
-        return path.chopped(4);
-    return {};
-}
-
-}  // namespace
-
-QString printUtilityPath(const QString& appPath, const QString& printExe)
-{
-    QString path = existingUtility(appPath, printExe);
-    // Installed, the programs are in bin/ and the program folder is the
-    // user's data folder.
-    if (path.isEmpty())
-        path = existingUtility(QCoreApplication::applicationDirPath(), printExe);
-    return path.isEmpty() ? appPath + QLatin1Char('/') + printExe : path;
-}
-
 void PrintLauncher::shellIt(const QString& flg)
 {
-    SchedulerState& s = form_.state();
-    FormControls& c = form_.controls();
-    if (s.flgLoading)
+    if (state_.flgLoading)
         return;
     running_ = true;
-    c.Command4->setEnabled(false);
-    c.Command5->setEnabled(false);
+    view_.setEnabled(Control::Command4, false);
+    view_.setEnabled(Control::Command5, false);
 
     if (flg != QLatin1String("6") && flg != QLatin1String("1")) {
-        if (c.Option1->isChecked()) {
-            if (!form_.dialUp().IsDialUpConnected()) {
-                form_.alert(QStringLiteral("Please try again when connected!"));
+        if (view_.isChecked(Control::Option1)) {
+            if (!dialUp_.IsDialUpConnected()) {
+                boxes_.beep();
+                boxes_.show(QStringLiteral("Please try again when connected!"), programTitle(),
+                            MsgButtons::Ok, MsgIcon::None);
                 finish(flg);
                 return;
             }
-            c.Check12->setChecked(true);
+            view_.setChecked(Control::Check12, true);
         }
-        if (!s.info.gUserProfileStamp.isEmpty()) {
-            if (moreDaysThan(s.info.gUserProfileStamp, form_.clock().now().date(), 30)
-                && form_.account().CheckMemberStatus())
-                form_.account().ResetGroupFunctions();
-            form_.account().UpdatedbLocalIPAddress();
+        if (!state_.info.gUserProfileStamp.isEmpty()) {
+            if (moreDaysThan(state_.info.gUserProfileStamp, clock_.now().date(), 30)
+                && account_.member.CheckMemberStatus())
+                account_.member.ResetGroupFunctions();
+            account_.reporting.UpdatedbLocalIPAddress();
         }
     }
 
     qint32 error = 0;
-    if (!FileExists(s.gShellPath, error)) {
-        form_.boxes().show(QStringLiteral("Set Up Error !\r\nMissing TORVEX Print Utility."),
-                           MainForm::title(), MsgButtons::Ok, MsgIcon::None);
+    if (!FileExists(state_.gShellPath, error)) {
+        boxes_.show(QStringLiteral("Set Up Error !\r\nMissing TORVEX Print Utility."), programTitle(),
+                    MsgButtons::Ok, MsgIcon::None);
         finish(flg);
         return;
     }
 
-    if (!QProcess::startDetached(s.gShellPath, {QLatin1Char('/') + flg}, s.gAppPath)) {
-        form_.alert(QStringLiteral("Unable to locate the TORVEX Print Executable!\r\nPlease install "
-                                   "VXPRINT.EXE and re-try."));
+    if (!QProcess::startDetached(state_.gShellPath, {QLatin1Char('/') + flg}, state_.gAppPath)) {
+        boxes_.beep();
+        boxes_.show(QStringLiteral("Unable to locate the TORVEX Print Executable!\r\nPlease install "
+                                   "VXPRINT.EXE and re-try."),
+                    programTitle(), MsgButtons::Ok, MsgIcon::None);
         running_ = false;
         return;
     }
 
     // A general_timout below 0 counts as 0: the wait stays bounded.
-    int steps = std::max(s.info.gTimoutMinutes, 1) * 6;
+    int steps = std::max(state_.info.gTimoutMinutes, 1) * 6;
     while (--steps > 0) {
-        waitOneStep();
+        waitOnTimer(timer2_, 10000);
         if (readTorvexKey(QStringLiteral("VXPrint")) == QLatin1String("quit"))
             break;
-        const QString status = readTorvexKey(QStringLiteral("print_status"));
-        if (!status.isEmpty())
-            form_.setStatusText(form_.schedule().myDateTime() + QStringLiteral("  ") + status);
+        showPrintStatus();
     }
     finish(flg);
 }
 
-void PrintLauncher::waitOneStep()
+void PrintLauncher::showPrintStatus()
 {
-    QTimer* timer = form_.controls().Timer2;
-    timer->setInterval(scaledMs(10000));
-    timer->start();
-    while (timer->isActive())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    const QString status = readTorvexKey(QStringLiteral("print_status"));
+    if (!status.isEmpty())
+        status_.showNow(QStringLiteral("  "), status);
 }
 
 void PrintLauncher::finish(const QString& flg)
 {
-    FormControls& c = form_.controls();
-    SchedulerState& s = form_.state();
     writeTorvexKey(QStringLiteral("VXPrint"), QString());
-    if (flg == QLatin1String("0") && c.Check14->isChecked() && form_.dialUp().connected())
-        form_.dialUp().DisConnectDialUp();
-    s.lastError = readTorvexKey(QStringLiteral("last_error"));
+    if (flg == QLatin1String("0") && view_.isChecked(Control::Check14) && dialUp_.connected())
+        dialUp_.DisConnectDialUp();
+    state_.lastError = readTorvexKey(QStringLiteral("last_error"));
     if (flg != QLatin1String("2")) {
-        if (!s.lastError.isEmpty()) {
-            c.errorsignal->show();
-            form_.setStatusText(s.lastError);
-            form_.setWindowTitle(MainForm::title() + QStringLiteral(" Halted !"));
+        if (!state_.lastError.isEmpty()) {
+            view_.setVisible(Control::errorsignal, true);
+            status_.setText(state_.lastError);
+            Q_EMIT captionChanged(programTitle() + QStringLiteral(" Halted !"));
         } else {
-            c.errorsignal->hide();
-            form_.setWindowTitle(MainForm::title());
+            view_.setVisible(Control::errorsignal, false);
+            Q_EMIT captionChanged(programTitle());
         }
     }
-    c.Command4->setEnabled(true);
-    c.Command5->setEnabled(true);
+    view_.setEnabled(Control::Command4, true);
+    view_.setEnabled(Control::Command5, true);
     running_ = false;
 }
 
 void PrintLauncher::Timer2_Timer()
 {
-    const QString status = readTorvexKey(QStringLiteral("print_status"));
-    if (!status.isEmpty())
-        form_.setStatusText(form_.schedule().myDateTime() + QStringLiteral("  ") + status);
-    form_.controls().Timer2->stop();
+    showPrintStatus();
+    timer2_.stop();
 }
 
 void PrintLauncher::errorsignal_Click()
 {
-    form_.boxes().show(QStringLiteral("The print utility reported the following error.\r\n")
-                           + form_.state().lastError,
-                       QCoreApplication::applicationName(), MsgButtons::Ok, MsgIcon::None);
-    form_.controls().errorsignal->hide();
-}
-
-void PrintLauncher::Command4_Click()
-{
-    FormControls& c = form_.controls();
-    if (!IsConnection(form_))
-        return;
-    c.Command4->setEnabled(false);
-    form_.settings().Command1_Click();
-    if (!form_.state().settingsApplied) {
-        c.Command4->setEnabled(true);
-        return;
-    }
-    const WaitCursor hourglass;
-    form_.setStatusText(form_.schedule().myDateTime() + QStringLiteral(" Retrieving TORVEXes for ")
-                        + form_.state().info.Torvex_Addr.toUpper());
-    shellIt(QStringLiteral("0"));
-    form_.schedule().ResetCountdown();
-    form_.schedule().ResetStatusBar();
+    boxes_.show(QStringLiteral("The print utility reported the following error.\r\n") + state_.lastError,
+                QCoreApplication::applicationName(), MsgButtons::Ok, MsgIcon::None);
+    view_.setVisible(Control::errorsignal, false);
 }
 
 }  // namespace torvex

@@ -1,41 +1,61 @@
 #pragma once
 
+#include <QObject>
 #include <QString>
+
+class QTimer;
 
 namespace torvex {
 
-class MainForm;
+class Clock;
+class DialUpConnection;
+class MessageBoxes;
+class SchedulerView;
+class ServiceAccount;
+class StatusBar;
+struct SchedulerState;
 
 // Starts the print utility as a separate process for one run and follows
 // it through the hand-over keys (VXPrint, print_status, last_error) in
-// 10-second steps on Timer2, keeping the window's event loop running.
-class PrintLauncher {
+// 10-second steps on Timer2, keeping the event loop running.
+class PrintLauncher final : public QObject {
+    Q_OBJECT
 public:
-    explicit PrintLauncher(MainForm& form) : form_(form) {}
+    PrintLauncher(const Clock& clock, SchedulerView& view, SchedulerState& state,
+                  StatusBar& status, MessageBoxes& boxes, QTimer& timer2, DialUpConnection& dialUp,
+                  ServiceAccount& account)
+        : clock_(clock), view_(view), state_(state), status_(status), boxes_(boxes),
+          timer2_(timer2), dialUp_(dialUp), account_(account)
+    {
+    }
 
     // kind: "0" scheduled or manual, "1" regular faxes, "2" test message,
     // "3" ring wake-up, "6" Brisko folder.
     void shellIt(const QString& flg);
     void Timer2_Timer();
     void errorsignal_Click();
-    void Command4_Click();  // "&Get TORVEXes NOW"
 
     // True while shellIt follows a run.
     [[nodiscard]] bool running() const { return running_; }
 
+Q_SIGNALS:
+    // The window's caption: the program title, with " Halted !" after a
+    // run that reported an error.
+    void captionChanged(const QString& caption);
+
 private:
     void finish(const QString& flg);
-    void waitOneStep();
+    void showPrintStatus();
 
-    MainForm& form_;
+    const Clock& clock_;
+    SchedulerView& view_;
+    SchedulerState& state_;
+    StatusBar& status_;
+    MessageBoxes& boxes_;
+    QTimer& timer2_;
+    DialUpConnection& dialUp_;
+    ServiceAccount& account_;
     bool running_ = false;
 };
-
-// The print utility's path from the program folder and print_exe. On this
-// platform the utility has no ".exe": a configured name ending in ".exe"
-// that does not exist falls back to the name without it when that exists.
-// When the program folder holds neither, the same names beside the
-// scheduler's own executable count (an installed scheduler).
-[[nodiscard]] QString printUtilityPath(const QString& appPath, const QString& printExe);
 
 }  // namespace torvex

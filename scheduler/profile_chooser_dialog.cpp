@@ -13,9 +13,9 @@
 
 namespace torvex {
 
-QString ProfileChooserDialog::choose(const QString& profilesFolder, QWidget* parent)
+QString ProfileChooserDialog::choose(const QString& profilesFolder)
 {
-    QDialog dialog(parent);
+    QDialog dialog(parent_);
     dialog.setObjectName(QStringLiteral("ProfileChooser"));
     dialog.setWindowTitle(QStringLiteral("Choose Profile"));
     auto* list = new QListWidget;

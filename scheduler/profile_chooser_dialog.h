@@ -1,13 +1,19 @@
 #pragma once
 
-#include "form_environment.h"
+#include "core_environment.h"
+
+class QWidget;
 
 namespace torvex {
 
 // The dialog that lists the mailbox profiles and can create a new one.
 class ProfileChooserDialog final : public ProfileChooser {
 public:
-    QString choose(const QString& profilesFolder, QWidget* parent) override;
+    explicit ProfileChooserDialog(QWidget* parent) : parent_(parent) {}
+    QString choose(const QString& profilesFolder) override;
+
+private:
+    QWidget* parent_;
 };
 
 }  // namespace torvex

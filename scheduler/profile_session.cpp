@@ -1,9 +1,10 @@
 #include "profile_session.h"
 
-#include "form_environment.h"
+#include "core_environment.h"
 #include "platform/app_paths.h"
 #include "platform/maildir_profile.h"
 #include "platform/message_box.h"
+#include "program_title.h"
 
 #include <QDir>
 
@@ -37,12 +38,11 @@ bool createProfile(const QString& name)
     return true;
 }
 
-std::optional<QString> ProfileLogon(const QString& profileName, ProfileChooser& chooser,
-                                    QWidget* parent)
+std::optional<QString> ProfileLogon(const QString& profileName, ProfileChooser& chooser)
 {
     QString wanted = profileName;
     if (wanted == QLatin1String(" ")) {
-        wanted = chooser.choose(profilesFolder(), parent);
+        wanted = chooser.choose(profilesFolder());
         if (wanted.isEmpty())
             return std::nullopt;
     }
@@ -52,16 +52,15 @@ std::optional<QString> ProfileLogon(const QString& profileName, ProfileChooser& 
     return std::nullopt;
 }
 
-QString ChooseProfile(MessageBoxes& boxes, const QString& title, ProfileChooser& chooser,
-                      QWidget* parent)
+QString ChooseProfile(MessageBoxes& boxes, ProfileChooser& chooser)
 {
     boxes.beep();
     boxes.show(QStringLiteral("This version of TORVEX uses the Inbox on your desktop to store "
                               "TORVEXes.\r\n\r\nIt works with MS Windows Messaging and MS Outlook "
                               "but NOT MS Outlook Express.\r\n\r\nYou can choose an existing "
                               "profile or set up a new one.\r\n"),
-               title, MsgButtons::Ok, MsgIcon::None);
-    return ProfileLogon(QStringLiteral(" "), chooser, parent).value_or(QString());
+               programTitle(), MsgButtons::Ok, MsgIcon::None);
+    return ProfileLogon(QStringLiteral(" "), chooser).value_or(QString());
 }
 
 }  // namespace torvex

@@ -5,8 +5,6 @@
 
 #include <optional>
 
-class QWidget;
-
 namespace torvex {
 
 class MessageBoxes;
@@ -26,11 +24,10 @@ bool createProfile(const QString& name);
 // name, found without regard to case), or nothing when there is no such
 // profile. A single blank asks the user to choose one.
 [[nodiscard]] std::optional<QString> ProfileLogon(const QString& profileName,
-                                                  ProfileChooser& chooser, QWidget* parent);
+                                                  ProfileChooser& chooser);
 
 // Explains where TORVEXes are kept, then lets the user choose or create a
 // profile; empty when cancelled.
-[[nodiscard]] QString ChooseProfile(MessageBoxes& boxes, const QString& title,
-                                    ProfileChooser& chooser, QWidget* parent);
+[[nodiscard]] QString ChooseProfile(MessageBoxes& boxes, ProfileChooser& chooser);
 
 }  // namespace torvex

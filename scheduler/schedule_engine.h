@@ -4,30 +4,45 @@
 
 namespace torvex {
 
-class MainForm;
+class Clock;
+class MessageBoxes;
+class PrintLauncher;
+class SchedulerView;
+class SettingsApply;
+class StatusBar;
+struct SchedulerState;
 
 // The once-a-minute schedule: counts down Cycle_Minutes inside the daily
 // hours, launches scheduled, Brisko-folder and regular-fax runs, and keeps
 // the countdown field Text19 and the status bar current. Reads the fields of
-// the schedule page (not the saved settings) and the time from the window's
-// clock.
+// the schedule page (not the saved settings) and the time from the clock.
 class ScheduleEngine {
 public:
-    explicit ScheduleEngine(MainForm& form) : form_(form) {}
+    ScheduleEngine(const Clock& clock, SchedulerView& view, SchedulerState& state,
+                   StatusBar& status, MessageBoxes& boxes, SettingsApply& settings,
+                   PrintLauncher& launcher)
+        : clock_(clock), view_(view), state_(state), status_(status), boxes_(boxes),
+          settings_(settings), launcher_(launcher)
+    {
+    }
 
     void Timer1_Timer();
     [[nodiscard]] bool IsTime() const;
     [[nodiscard]] QString GetNextMinutes();
     void ResetCountdown();
     void ResetStatusBar();
-    [[nodiscard]] QString myDateTime() const;
-    void Timer3_Timer();
 
     // True when the Brisko folder holds at least one ordinary file.
     [[nodiscard]] static bool briskoFilesWaiting(const QString& briskoPath);
 
 private:
-    MainForm& form_;
+    const Clock& clock_;
+    SchedulerView& view_;
+    SchedulerState& state_;
+    StatusBar& status_;
+    MessageBoxes& boxes_;
+    SettingsApply& settings_;
+    PrintLauncher& launcher_;
 };
 
 }  // namespace torvex

@@ -7,20 +7,18 @@
 namespace torvex {
 
 // The scheduler's program-wide state: the settings record and the values
-// the start-up derives from it, shared by the window and every feature it
-// calls. Fields keep the names the program uses for them.
+// the start-up derives from it, shared by the scheduler's parts. Fields keep
+// the names the program uses for them.
 struct SchedulerState {
     TelvaneInfo info;  // the settings record, filled once at start
 
     QString gAppPath;          // program folder
     QString gAccountFilePath;  // gAppPath + "/account.ini"
     QString gShellPath;        // the print utility
-    QString gTempPath;         // gAppPath + "/temp/"
-    QString gdfltProfile;      // Default_Profile of the account file (set by LoadAccountInfo)
+    QString gdfltProfile;      // Default_Profile of the account file
 
     qint32 gRegularFaxInterval = 0;  // minutes between regular-fax checks
-    qint32 gCycleMinutes = 0;
-    qint32 countdown = 0;  // minutes until the next scheduled retrieval
+    qint32 countdown = 0;            // minutes until the next scheduled retrieval
 
     bool flgLoading = false;  // the window is being loaded: most handlers do nothing
     // A retrieval nobody asked for runs (the schedule's or a ring's): its
@@ -33,10 +31,9 @@ struct SchedulerState {
     QString gLogin;
     QString gDomain;
 
-    int currentPage = 0;  // 0-8, the visible page frame
-    bool settingsApplied = false;       // the last Apply passed every check
+    bool settingsApplied = false;          // the last Apply passed every check
     bool printerQuestionAnswered = false;  // "No" to the printer question: not asked again
-    QString lastError;  // last_error of the last print run
+    QString lastError;                     // last_error of the last print run
 };
 
 }  // namespace torvex

@@ -2,59 +2,56 @@
 
 #include "common/telvane_info.h"
 #include "connection_choice.h"
-#include "main_form.h"
 #include "platform/message_box.h"
 #include "print_launcher.h"
+#include "program_title.h"
 #include "schedule_engine.h"
+#include "scheduler_state.h"
+#include "scheduler_view.h"
 #include "settings_apply.h"
-#include "wait_cursor.h"
-
-#include <QCheckBox>
-#include <QPushButton>
+#include "status_bar.h"
 
 namespace torvex {
 
-void Command5_Click(MainForm& form)
+void SendTest::Command5_Click()
 {
-    FormControls& c = form.controls();
-    SchedulerState& s = form.state();
-    if (!IsConnection(form))
+    if (!IsConnection(view_, boxes_, state_))
         return;
-    c.Command5->setEnabled(false);
-    form.settings().Command1_Click();
-    if (!s.settingsApplied) {
-        c.Command5->setEnabled(true);
+    view_.setEnabled(Control::Command5, false);
+    settings_.Command1_Click();
+    if (!state_.settingsApplied) {
+        view_.setEnabled(Control::Command5, true);
         return;
     }
-    const WaitCursor hourglass;
-    c.Check14->setChecked(false);
-    form.setStatusText(form.schedule().myDateTime() + QStringLiteral("  Sending Test TORVEX to ")
-                       + s.info.Torvex_Addr.toUpper());
-    form.launcher().shellIt(QStringLiteral("2"));
+    const BusyScope hourglass(view_);
+    view_.setChecked(Control::Check14, false);
+    status_.showNow(QStringLiteral("  "),
+                    QStringLiteral("Sending Test TORVEX to ") + state_.info.Torvex_Addr.toUpper());
+    launcher_.shellIt(QStringLiteral("2"));
 
+    const TelvaneInfo& info = state_.info;
     QString server = readTorvexKey(QStringLiteral("test_server"));
     // The service's own address reads better as its mail domain. (Only a
     // real server: an empty service address must not turn a failed test
     // into one sent to the domain.)
-    if (!server.isEmpty() && server == s.info.gVXIPAddress)
-        server = s.info.gVXDomainName.toUpper();
+    if (!server.isEmpty() && server == info.gVXIPAddress)
+        server = info.gVXDomainName.toUpper();
     QString text = QStringLiteral("Your test message ");
     if (!server.isEmpty()) {
         text += QStringLiteral("was sent to the server ") + server.toUpper() + QStringLiteral(".\r\n");
-        text += server.contains(QLatin1String("torvex"), Qt::CaseInsensitive)
-                && server != s.info.gVXIPAddress
-            ? QStringLiteral("In a few minutes click 'Get TORVEXes NOW' to print it'.")
-            : QStringLiteral("It may not be immediately available.");
-        form.boxes().show(text, MainForm::title(), MsgButtons::Ok, MsgIcon::None);
+        text += server.contains(QLatin1String("torvex"), Qt::CaseInsensitive) && server != info.gVXIPAddress
+                    ? QStringLiteral("In a few minutes click 'Get TORVEXes NOW' to print it'.")
+                    : QStringLiteral("It may not be immediately available.");
+        boxes_.show(text, programTitle(), MsgButtons::Ok, MsgIcon::None);
     } else {
-        const bool refused = s.lastError == QLatin1String("2");
+        const bool refused = state_.lastError == QLatin1String("2");
         text += QStringLiteral("could not be sent.\r\n");
         text += refused ? QStringLiteral("No such TORVEX Address!")
                         : QStringLiteral("Please check the entries in the 'EMail' tab and re-try.");
-        form.boxes().show(text, MainForm::title(), MsgButtons::Ok, MsgIcon::None);
-        form.switchFrame(refused ? 1 : 2);
+        boxes_.show(text, programTitle(), MsgButtons::Ok, MsgIcon::None);
+        view_.switchFrame(refused ? 1 : 2);
     }
-    form.schedule().ResetStatusBar();
+    schedule_.ResetStatusBar();
 }
 
 }  // namespace torvex

@@ -1,189 +1,181 @@
 #include "settings_apply.h"
 
+#include "account_service.h"
 #include "common/char_tests.h"
 #include "connection_choice.h"
-#include "main_form.h"
+#include "forwarding_rows.h"
 #include "platform/message_box.h"
 #include "profile_session.h"
-#include "wait_cursor.h"
-
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
+#include "program_title.h"
+#include "scheduler_state.h"
 
 namespace torvex {
 
 void SettingsApply::Command1_Click()
 {
-    const WaitCursor hourglass;
-    FormControls& c = form_.controls();
-    SchedulerState& s = form_.state();
-    s.settingsApplied = false;
+    const BusyScope hourglass(view_);
+    TelvaneInfo& info = state_.info;
+    state_.settingsApplied = false;
 
-    if (s.gDomain.compare(s.info.gVXDomainName, Qt::CaseInsensitive) == 0)
-        form_.account().ShowUserProfile(IsAllDigits(s.gLogin));
+    if (state_.gDomain.compare(info.gVXDomainName, Qt::CaseInsensitive) == 0)
+        account_.profile.ShowUserProfile(IsAllDigits(state_.gLogin));
     else
-        form_.account().ShowUserProfile(false);
+        account_.profile.ShowUserProfile(false);
 
-    s.info.Country_Code = c.Text2->text();
-    s.info.Torvex_Name = c.Text1->text();
-    s.gRegularFaxInterval = c.Text22->text().trimmed().toInt();
-    s.info.Start_Time = c.Text10->text();
-    s.info.Stop_Time = c.Text11->text();
+    info.Country_Code = view_.text(Control::Text2);
+    info.Torvex_Name = view_.text(Control::Text1);
+    state_.gRegularFaxInterval = view_.text(Control::Text22).trimmed().toInt();
+    info.Start_Time = view_.text(Control::Text10);
+    info.Stop_Time = view_.text(Control::Text11);
 
-    if (IsConnection(form_)) {
-        c.Command1->setEnabled(false);
-        s.settingsApplied = runChecks();
+    if (IsConnection(view_, boxes_, state_)) {
+        view_.setEnabled(Control::Command1, false);
+        state_.settingsApplied = runChecks();
     }
-    c.Command1->setEnabled(true);
+    view_.setEnabled(Control::Command1, true);
 }
 
 bool SettingsApply::runChecks()
 {
-    FormControls& c = form_.controls();
-    SchedulerState& s = form_.state();
+    TelvaneInfo& info = state_.info;
+    const auto missing = [this](Control field) { return view_.text(field).isEmpty(); };
 
-    if (c.txtVXAddress->text().isEmpty()) {
-        form_.reportField(QStringLiteral("Missing Torvex Address!"), 1, c.txtVXAddress);
+    if (missing(Control::txtVXAddress)) {
+        Q_EMIT fieldRejected(1, Control::txtVXAddress, QStringLiteral("Missing Torvex Address!"));
         return false;
     }
-    s.info.Torvex_Addr = c.txtVXAddress->text();
+    info.Torvex_Addr = view_.text(Control::txtVXAddress);
 
     if (!checkProfile())
         return false;
 
-    if (c.Check13->isChecked()) {
-        if (c.Text13->text().isEmpty() || c.Text14->text().isEmpty()) {
-            form_.reportField(QStringLiteral("Missing Password!"), 1, c.Text13);
+    if (view_.isChecked(Control::Check13)) {
+        if (missing(Control::Text13) || missing(Control::Text14)) {
+            Q_EMIT fieldRejected(1, Control::Text13, QStringLiteral("Missing Password!"));
             return false;
         }
-        writeTorvexKey(QStringLiteral("Password"), s.info.Password);
+        writeTorvexKey(QStringLiteral("Password"), info.Password);
     }
 
-    if (c.Text6->text().isEmpty()) {
-        form_.reportField(QStringLiteral("Missing Regular EMail Address!"), 2, c.Text6);
+    if (missing(Control::Text6)) {
+        Q_EMIT fieldRejected(2, Control::Text6, QStringLiteral("Missing Regular EMail Address!"));
         return false;
     }
-    s.info.Normal_EMail_Addr = c.Text6->text();
-    if (c.Text7->text().isEmpty()) {
-        form_.reportField(QStringLiteral("Missing SMTP Server!"), 2, c.Text7);
+    info.Normal_EMail_Addr = view_.text(Control::Text6);
+    if (missing(Control::Text7)) {
+        Q_EMIT fieldRejected(2, Control::Text7, QStringLiteral("Missing SMTP Server!"));
         return false;
     }
-    s.info.gUserSMTPServer = c.Text7->text();
+    info.gUserSMTPServer = view_.text(Control::Text7);
 
     if (!checkPrinter())
         return false;
 
-    if (c.Option1->isChecked() && c.Combo1->currentText().isEmpty()) {
-        form_.reportField(QStringLiteral("Please provide a Dial-Up Connection Name"), 3, c.Combo1);
+    if (view_.isChecked(Control::Option1) && missing(Control::Combo1)) {
+        Q_EMIT fieldRejected(3, Control::Combo1, QStringLiteral("Please provide a Dial-Up Connection Name"));
         return false;
     }
-    s.info.DUN_Name = c.Combo1->currentText();
+    info.DUN_Name = view_.text(Control::Combo1);
 
-    const QString cycle = c.Text9->text();
-    if (c.Check3->isChecked() && (cycle.isEmpty() || cycle == QLatin1String("0"))) {
-        form_.reportField(QStringLiteral("Missing Period"), 4, c.Text9);
+    const QString cycle = view_.text(Control::Text9);
+    if (view_.isChecked(Control::Check3) && (cycle.isEmpty() || cycle == QLatin1String("0"))) {
+        Q_EMIT fieldRejected(4, Control::Text9, QStringLiteral("Missing Period"));
         return false;
     }
-    s.info.Cycle_Minutes = cycle;
+    info.Cycle_Minutes = cycle;
 
-    if (c.Check5->isChecked() && c.Text15->text().isEmpty()) {
-        form_.reportField(QStringLiteral("Please provide a profile name"), 4, c.Text15);
+    if (view_.isChecked(Control::Check5) && missing(Control::Text15)) {
+        Q_EMIT fieldRejected(4, Control::Text15, QStringLiteral("Please provide a profile name"));
         return false;
     }
-    s.info.Regular_Mail_Profile = c.Text15->text();
+    info.Regular_Mail_Profile = view_.text(Control::Text15);
 
-    if (c.Check8->isChecked() && c.Text12->text().isEmpty()) {
-        form_.reportField(QStringLiteral("Please provide a profile name for your normal faxes"), 5,
-                          c.Text12);
+    if (view_.isChecked(Control::Check8) && missing(Control::Text12)) {
+        Q_EMIT fieldRejected(5, Control::Text12,
+                             QStringLiteral("Please provide a profile name for your normal faxes"));
         return false;
     }
-    s.info.Normal_Fax_Profile = c.Text12->text();
+    info.Normal_Fax_Profile = view_.text(Control::Text12);
 
     AppliedSettings applied;
     if (!buildForwarding(applied))
         return false;
     copyControlsInto(applied);
-    WriteTelvaneInfo(applied, [this] { form_.account().SavePublicIPAddress(); });
+    WriteTelvaneInfo(applied, [this] { account_.reporting.SavePublicIPAddress(); });
     return true;
 }
 
 bool SettingsApply::checkProfile()
 {
-    FormControls& c = form_.controls();
-    FormEnvironment& env = form_.environment();
-    const bool choose = c.Text16->text().trimmed().isEmpty();
-    if (choose && form_.state().unattended) {
+    const bool choose = view_.text(Control::Text16).trimmed().isEmpty();
+    if (choose && state_.unattended) {
         // The chooser would wait for someone to pick a profile.
-        form_.reportField(QStringLiteral("Could not find MS Exchange profile!"), 1, c.Text16);
+        Q_EMIT fieldRejected(1, Control::Text16, QStringLiteral("Could not find MS Exchange profile!"));
         return false;
     }
-    if (c.Text16->text().isEmpty())
-        c.Text16->setText(ChooseProfile(form_.boxes(), MainForm::title(), *env.profileChooser,
-                                        &form_));
-    if (c.Text16->text().isEmpty())
+    if (view_.text(Control::Text16).isEmpty())
+        view_.setText(Control::Text16, ChooseProfile(boxes_, chooser_));
+    const QString profile = view_.text(Control::Text16);
+    if (profile.isEmpty())
         return false;
-    const std::optional<QString> name = ProfileLogon(c.Text16->text(), *env.profileChooser, &form_);
+    const std::optional<QString> name = ProfileLogon(profile, chooser_);
     if (!name) {
-        form_.reportField(QStringLiteral("Could not find MS Exchange profile!")
-                              + c.Text16->text().toUpper(),
-                          1, c.Text16);
+        Q_EMIT fieldRejected(1, Control::Text16,
+                             QStringLiteral("Could not find MS Exchange profile!") + profile.toUpper());
         return false;
     }
-    c.Text16->setText(*name);
-    form_.state().info.gTorvexProfile = *name;
+    view_.setText(Control::Text16, *name);
+    state_.info.gTorvexProfile = *name;
     return true;
 }
 
 bool SettingsApply::checkPrinter()
 {
-    FormControls& c = form_.controls();
-    SchedulerState& s = form_.state();
     const QString retrievedUnprinted = QStringLiteral(
         "TORVEXes will be retrieved but will not be printed until you specify a printer.");
-    if (c.Combo2->currentText().isEmpty() && !s.printerQuestionAnswered) {
-        if (s.unattended) {
+    if (view_.text(Control::Combo2).isEmpty() && !state_.printerQuestionAnswered) {
+        if (state_.unattended) {
             // Nobody to answer: retrieve without printing this time, and
             // leave the question to the user's own Apply.
-            form_.notice(retrievedUnprinted);
+            boxes_.show(retrievedUnprinted, programTitle(), MsgButtons::Ok, MsgIcon::None);
         } else {
-            form_.boxes().beep();
-            const MsgAnswer answer = form_.boxes().show(
+            boxes_.beep();
+            const MsgAnswer answer = boxes_.show(
                 QStringLiteral("To automatically print TORVEXes you need to specify a printer.\r\n"
                                "Would you like to do it now?"),
-                MainForm::title(), MsgButtons::YesNo, MsgIcon::Question);
+                programTitle(), MsgButtons::YesNo, MsgIcon::Question);
             if (answer == MsgAnswer::Yes) {
-                form_.focusField(5, c.Combo2);
+                if (view_.currentTab() != 5)
+                    view_.switchFrame(5);
+                view_.focus(Control::Combo2);
                 return false;
             }
-            s.printerQuestionAnswered = true;
-            form_.boxes().show(retrievedUnprinted, MainForm::title(), MsgButtons::Ok, MsgIcon::None);
+            state_.printerQuestionAnswered = true;
+            boxes_.show(retrievedUnprinted, programTitle(), MsgButtons::Ok, MsgIcon::None);
         }
     }
-    s.info.gprinterName = c.Combo2->currentText();
+    state_.info.gprinterName = view_.text(Control::Combo2);
     return true;
 }
 
 bool SettingsApply::buildForwarding(AppliedSettings& applied)
 {
-    for (const ForwardingRow& row : forwardingRows(form_.controls())) {
+    for (const ForwardingRow& row : kForwardingRows) {
         QString kind;
         QString destination;
         // A row the member status does not offer forwards nothing.
-        if (row.box->isChecked() && row.box->isEnabled()) {
-            if (row.addressOption->isChecked() && !row.addressField->text().isEmpty()) {
+        if (view_.isChecked(row.box) && view_.isEnabled(row.box)) {
+            if (view_.isChecked(row.addressOption) && !view_.text(row.addressField).isEmpty()) {
                 kind = QStringLiteral("1");
-                destination = row.addressField->text();
-            } else if (row.faxOption->isChecked() && !row.faxField->text().isEmpty()) {
+                destination = view_.text(row.addressField);
+            } else if (view_.isChecked(row.faxOption) && !view_.text(row.faxField).isEmpty()) {
                 kind = QStringLiteral("2");
-                destination = row.faxField->text();
+                destination = view_.text(row.faxField);
             } else {
-                form_.reportField(QStringLiteral("Missing Destination for ")
-                                      + QString::fromLatin1(row.name)
-                                      + QStringLiteral(" forwarding"),
-                                  8, row.addressField);
+                Q_EMIT fieldRejected(8, row.addressField,
+                                     QStringLiteral("Missing Destination for ")
+                                         + QString::fromLatin1(row.name)
+                                         + QStringLiteral(" forwarding"));
                 return false;
             }
         }
@@ -196,36 +188,32 @@ bool SettingsApply::buildForwarding(AppliedSettings& applied)
 // The values no check stores: what the window shows is what is written.
 void SettingsApply::copyControlsInto(AppliedSettings& applied)
 {
-    const FormControls& c = form_.controls();
-    applied.info = form_.state().info;
+    applied.info = state_.info;
     TelvaneInfo& r = applied.info;
-    r.GSTN_Fax_Minutes = c.Text22->text();
-    r.gSMTPServer2 = c.Text20->text();
-    r.Print_Full_Header = c.Check6->isChecked();
-    r.Print_Error_Info = c.Check10->isChecked();
-    r.Print_Simple_Header = c.Check11->isChecked();
-    r.Activate_Scheduler = c.Check3->isChecked();
-    r.Modem_Connect = c.Option1->isChecked();
-    r.Get_Normal_EMail = c.Check5->isChecked();
-    r.Firewall = c.Check1->isChecked();
-    r.Auto_Dis_Connect = c.Check14->isChecked();
-    r.Quillet = c.Check4->isChecked();
-    r.Print_Normal_Fax = c.Check8->isChecked();
-    r.Confirm_Receipt = c.Check9->isChecked();
-    applied.Print_Page_Hdr = c.Check7->isChecked();
+    r.GSTN_Fax_Minutes = view_.text(Control::Text22);
+    r.gSMTPServer2 = view_.text(Control::Text20);
+    r.Print_Full_Header = view_.isChecked(Control::Check6);
+    r.Print_Error_Info = view_.isChecked(Control::Check10);
+    r.Print_Simple_Header = view_.isChecked(Control::Check11);
+    r.Activate_Scheduler = view_.isChecked(Control::Check3);
+    r.Modem_Connect = view_.isChecked(Control::Option1);
+    r.Get_Normal_EMail = view_.isChecked(Control::Check5);
+    r.Firewall = view_.isChecked(Control::Check1);
+    r.Auto_Dis_Connect = view_.isChecked(Control::Check14);
+    r.Quillet = view_.isChecked(Control::Check4);
+    r.Print_Normal_Fax = view_.isChecked(Control::Check8);
+    r.Confirm_Receipt = view_.isChecked(Control::Check9);
+    applied.Print_Page_Hdr = view_.isChecked(Control::Check7);
 }
 
 void SettingsApply::Command2_Click()
 {
-    SchedulerState& s = form_.state();
-    const bool save = form_.controls().Check13->isChecked();
+    const bool save = view_.isChecked(Control::Check13);
     if (!save)
-        s.info.Password.clear();
-    writeTorvexKey(QStringLiteral("Password"), s.info.Password);
+        state_.info.Password.clear();
+    writeTorvexKey(QStringLiteral("Password"), state_.info.Password);
     writeTorvexKey(QStringLiteral("Save_Pass"), save ? QStringLiteral("1") : QStringLiteral("0"));
-    // Leave no modem line held open behind us.
-    form_.lineMonitor().LineMonitor(2);
-    form_.environment().endProgram();
+    endProgram_();
 }
 
 }  // namespace torvex

@@ -1,4 +1,4 @@
-#include "http_client.h"
+#include "inet_errors.h"
 
 #include <QHash>
 

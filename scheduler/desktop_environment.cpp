@@ -1,8 +1,8 @@
+#include "desktop_environment.h"
+
 #include "clock.h"
-#include "form_environment.h"
 #include "platform/message_box.h"
 #include "platform/printer_list.h"
-#include "profile_chooser_dialog.h"
 
 #include <QDesktopServices>
 #include <QPrintDialog>
@@ -24,27 +24,25 @@ public:
     }
 };
 
+}  // namespace
+
+CoreEnvironment desktopEnvironment()
+{
+    CoreEnvironment env;
+    env.boxes = std::shared_ptr<MessageBoxes>(makeMessageBoxes());
+    env.clock = std::make_shared<SystemClock>();
+    env.shell = std::make_shared<DesktopShell>();
+    env.printerNames = systemPrinterNames;
+    env.endProgram = [] { std::exit(0); };
+    return env;
+}
+
 void showPrinterSetup(QWidget* parent)
 {
     QPrinter printer;
     QPrintDialog dialog(&printer, parent);
     dialog.setOptions(QAbstractPrintDialog::PrintShowPageSize);
     dialog.exec();
-}
-
-}  // namespace
-
-FormEnvironment realEnvironment()
-{
-    FormEnvironment env;
-    env.boxes = std::shared_ptr<MessageBoxes>(makeMessageBoxes());
-    env.clock = std::make_shared<SystemClock>();
-    env.shell = std::make_shared<DesktopShell>();
-    env.profileChooser = std::make_shared<ProfileChooserDialog>();
-    env.printerNames = systemPrinterNames;
-    env.printerSetup = showPrinterSetup;
-    env.endProgram = [] { std::exit(0); };
-    return env;
 }
 
 }  // namespace torvex

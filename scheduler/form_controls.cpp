@@ -16,7 +16,6 @@
 #include <QStackedLayout>
 #include <QStatusBar>
 #include <QTabBar>
-#include <QTimer>
 #include <QVBoxLayout>
 
 namespace torvex {
@@ -492,15 +491,6 @@ constexpr Tab kTabs[] = {
 
 }  // namespace
 
-std::array<ForwardingRow, 3> forwardingRows(const FormControls& c)
-{
-    return {{
-        {"TORVEX", c.Check16, c.Option3, c.Text23, c.Option4, c.Text24},
-        {"Regular Fax", c.Check17, c.Option5, c.Text25, c.Option6, c.Text26},
-        {"EMail", c.Check18, c.Option7, c.Text27, c.Option8, c.Text28},
-    }};
-}
-
 void buildFormControls(QWidget& window, FormControls& c)
 {
     c.TabStrip1 = named(new QTabBar, "TabStrip1");
@@ -561,14 +551,6 @@ void buildFormControls(QWidget& window, FormControls& c)
     top->addLayout(buttons);
     top->addSpacing(4);
     top->addWidget(c.StatusBar1);
-
-    c.Timer1 = named(new QTimer(&window), "Timer1");
-    c.Timer2 = named(new QTimer(&window), "Timer2");
-    c.Timer3 = named(new QTimer(&window), "Timer3");
-    for (QTimer* t : {c.Timer1, c.Timer2, c.Timer3})
-        t->setTimerType(Qt::CoarseTimer);
-    c.Timer2->setSingleShot(true);
-    c.Timer3->setSingleShot(true);
 }
 
 }  // namespace torvex
