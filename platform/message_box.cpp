@@ -47,26 +47,6 @@ MsgAnswer StderrMessageBoxes::show(const QString& text, const QString& caption,
     return buttons == MsgButtons::YesNo ? MsgAnswer::Yes : MsgAnswer::Ok;
 }
 
-MsgAnswer RecordingMessageBoxes::show(const QString& text, const QString& caption,
-                                      MsgButtons buttons, MsgIcon icon)
-{
-    shown.push_back({text, caption, buttons, icon});
-    if (!answers.empty()) {
-        const MsgAnswer answer = answers.front();
-        answers.erase(answers.begin());
-        return answer;
-    }
-    return buttons == MsgButtons::YesNo ? MsgAnswer::Yes : MsgAnswer::Ok;
-}
-
-QStringList RecordingMessageBoxes::texts() const
-{
-    QStringList out;
-    for (const Shown& box : shown)
-        out << box.text;
-    return out;
-}
-
 bool hasDisplay()
 {
     const QString platform = QGuiApplication::platformName();

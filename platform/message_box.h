@@ -1,10 +1,8 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
 
 #include <memory>
-#include <vector>
 
 namespace torvex {
 
@@ -37,28 +35,6 @@ public:
     void beep() override {}
     MsgAnswer show(const QString& text, const QString& caption, MsgButtons buttons,
                    MsgIcon icon) override;
-};
-
-// Test double: records every box and answers from a queue (OK or Yes once
-// the queue is empty).
-class RecordingMessageBoxes final : public MessageBoxes {
-public:
-    struct Shown {
-        QString text;
-        QString caption;
-        MsgButtons buttons;
-        MsgIcon icon;
-    };
-
-    void beep() override { ++beeps; }
-    MsgAnswer show(const QString& text, const QString& caption, MsgButtons buttons,
-                   MsgIcon icon) override;
-
-    [[nodiscard]] QStringList texts() const;
-
-    std::vector<Shown> shown;
-    std::vector<MsgAnswer> answers;  // consumed from the front
-    int beeps = 0;
 };
 
 // True when the process has a display to show windows on (not the

@@ -10,6 +10,7 @@
 #include "printutil/text_layout.h"
 #include "platform/image_pages.h"
 #include "printutil/print_run.h"
+#include "tests/support/recording_message_boxes.h"
 #include "tests/support/test_env.h"
 #include "tools/sample_fax.h"
 #include "tools/sample_inbox.h"

@@ -1,12 +1,9 @@
-// The entry fields' own checks, driven through the real widgets.
-#include "form_fixture.h"
+// The entry fields' own checks: keys typed into a field, the focus moving on.
+#include "tests/scheduler/support/scheduler_fixture.h"
 #include "scheduler/schedule_engine.h"
 
-#include <QApplication>
-#include <QCheckBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
+#include "scheduler/program_title.h"
+
 #include <QtTest>
 
 using namespace torvex;
@@ -16,7 +13,6 @@ class TstFieldChecks : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void letterInStartHourIsRemovedWithOneMessage();
-    void letterTypedMidFieldUndoesOnlyThatKeystroke();
     void startEqualToStopIsRefusedFromBothFields();
     void wholeDayIsAccepted();
     void cycleMinutesBounds_data();
@@ -32,98 +28,66 @@ private Q_SLOTS:
     void regularFaxIntervalBounds();
 };
 
-namespace {
-
-QWidget* focused()
-{
-    return QApplication::focusWidget();
-}
-
-}  // namespace
 
 void TstFieldChecks::letterInStartHourIsRemovedWithOneMessage()
 {
-    FormFixture f;
+    CoreFixture f;
     QVERIFY(f.load());
-    f.showActive();
-    f.form().switchFrame(1);
-    f.c().Text10->setFocus(Qt::TabFocusReason);
-    f.c().Text10->end(false);
-    QTest::keyClicks(f.c().Text10, QStringLiteral("a"));
-    QCOMPARE(f.c().Text10->text(), QStringLiteral("0"));
+    f.view.switchFrame(1);
+    f.view.type(Control::Text10, QStringLiteral("a"));
+    QCOMPARE(f.view.text(Control::Text10), QStringLiteral("0"));
     QCOMPARE(f.boxes->texts(), QStringList{QStringLiteral("Must be numeric!")});
-    QCOMPARE(f.boxes->shown.front().caption, MainForm::title());
+    QCOMPARE(f.boxes->shown.front().caption, programTitle());
     QCOMPARE(f.boxes->beeps, 1);
-    QCOMPARE(f.form().state().currentPage, 3);
-    QCOMPARE(focused(), f.c().Text10);
-}
-
-void TstFieldChecks::letterTypedMidFieldUndoesOnlyThatKeystroke()
-{
-    FormFixture f;
-    QVERIFY(f.load());
-    f.showActive();
-    f.c().Text9->setText(QStringLiteral("12"));
-    f.c().Text9->setFocus(Qt::TabFocusReason);
-    f.c().Text9->setCursorPosition(1);
-    QTest::keyClicks(f.c().Text9, QStringLiteral("x"));
-    QCOMPARE(f.c().Text9->text(), QStringLiteral("12"));
-    QCOMPARE(f.boxes->texts().size(), 1);
-    // Digits still go in where they are typed.
-    QTest::keyClicks(f.c().Text9, QStringLiteral("0"));
-    QCOMPARE(f.c().Text9->text(), QStringLiteral("102"));
-    QCOMPARE(f.boxes->texts().size(), 1);
+    QCOMPARE(f.view.tab, 4);
+    QCOMPARE(f.view.focused, Control::Text10);
 }
 
 void TstFieldChecks::startEqualToStopIsRefusedFromBothFields()
 {
-    FormFixture f;
+    CoreFixture f;
     QVERIFY(f.load());
-    f.showActive();
-    FormControls& c = f.c();
 
-    c.Text11->setText(QStringLiteral("8"));
-    FormFixture::typeInto(c.Text10, QString());
-    c.Text10->setText(QStringLiteral("8"));
-    FormFixture::leaveTo(c.Check4);
+    f.view.setText(Control::Text11, QStringLiteral("8"));
+    f.view.type(Control::Text10, QString());
+    f.view.setText(Control::Text10, QStringLiteral("8"));
+    f.view.moveFocus(Control::Check4);
     QCOMPARE(f.boxes->texts(),
              QStringList{QStringLiteral("Invalid Entry, cannot start the schedule after it stops!")});
-    QCOMPARE(c.Text10->text(), QStringLiteral("0"));
-    QCOMPARE(f.form().state().info.Start_Time, QStringLiteral("0"));
+    QCOMPARE(f.view.text(Control::Text10), QStringLiteral("0"));
+    QCOMPARE(f.core().state().info.Start_Time, QStringLiteral("0"));
 
     f.boxes->shown.clear();
-    c.Text10->setText(QStringLiteral("8"));
-    f.form().switchFrame(1);
-    FormFixture::typeInto(c.Text11, QString());
-    FormFixture::leaveTo(c.Check4);
+    f.view.setText(Control::Text10, QStringLiteral("8"));
+    f.view.switchFrame(1);
+    f.view.type(Control::Text11, QString());
+    f.view.moveFocus(Control::Check4);
     QCOMPARE(f.boxes->texts(),
              QStringList{QStringLiteral("Invalid Entry, cannot stop the schedule before it starts!")});
-    QCOMPARE(f.form().state().currentPage, 3);
-    QCOMPARE(focused(), c.Text11);
-    QCOMPARE(f.form().state().info.Stop_Time, QStringLiteral("24"));
+    QCOMPARE(f.view.tab, 4);
+    QCOMPARE(f.view.focused, Control::Text11);
+    QCOMPARE(f.core().state().info.Stop_Time, QStringLiteral("24"));
 }
 
 void TstFieldChecks::wholeDayIsAccepted()
 {
-    FormFixture f;
+    CoreFixture f;
     QVERIFY(f.load());
-    f.showActive();
-    FormControls& c = f.c();
-    c.Text10->setText(QStringLiteral("0"));
-    c.Text11->setText(QStringLiteral("24"));
-    FormFixture::typeInto(c.Text10, QString());
-    FormFixture::leaveTo(c.Text11);
-    FormFixture::leaveTo(c.Check4);
+    f.view.setText(Control::Text10, QStringLiteral("0"));
+    f.view.setText(Control::Text11, QStringLiteral("24"));
+    f.view.type(Control::Text10, QString());
+    f.view.moveFocus(Control::Text11);
+    f.view.moveFocus(Control::Check4);
     QVERIFY(f.boxes->texts().isEmpty());
-    QCOMPARE(f.form().state().info.Start_Time, QStringLiteral("0"));
-    QCOMPARE(f.form().state().info.Stop_Time, QStringLiteral("24"));
+    QCOMPARE(f.core().state().info.Start_Time, QStringLiteral("0"));
+    QCOMPARE(f.core().state().info.Stop_Time, QStringLiteral("24"));
 
     // Out of range: 24 is no start hour, 25 no stop hour.
-    c.Text10->setText(QStringLiteral("24"));
-    FormFixture::typeInto(c.Text10, QString());
-    FormFixture::leaveTo(c.Check4);
+    f.view.setText(Control::Text10, QStringLiteral("24"));
+    f.view.type(Control::Text10, QString());
+    f.view.moveFocus(Control::Check4);
     QCOMPARE(f.boxes->texts(), QStringList{QStringLiteral("Invalid Entry, must be between 0 and 23")});
-    QCOMPARE(focused(), c.Text10);
+    QCOMPARE(f.view.focused, Control::Text10);
 }
 
 void TstFieldChecks::cycleMinutesBounds_data()
@@ -140,110 +104,102 @@ void TstFieldChecks::cycleMinutesBounds()
 {
     QFETCH(QString, typed);
     QFETCH(bool, accepted);
-    FormFixture f;
+    CoreFixture f;
     QVERIFY(f.load());
-    f.showActive();
-    FormControls& c = f.c();
-    c.Text9->clear();
-    FormFixture::typeInto(c.Text9, typed);
-    f.form().switchFrame(1);  // the message must bring the schedule page back
-    FormFixture::leaveTo(c.Text2);
+    f.view.setText(Control::Text9, QString());
+    f.view.type(Control::Text9, typed);
+    f.view.switchFrame(1);  // the message must bring the schedule page back
+    f.view.moveFocus(Control::Text2);
     if (accepted) {
         QVERIFY(f.boxes->texts().isEmpty());
-        QCOMPARE(f.form().state().info.Cycle_Minutes, typed);
-        QCOMPARE(f.form().state().countdown, typed.toInt());
-        QCOMPARE(c.Text19->text(), typed);  // inside the hours: the countdown itself
+        QCOMPARE(f.core().state().info.Cycle_Minutes, typed);
+        QCOMPARE(f.core().state().countdown, typed.toInt());
+        QCOMPARE(f.view.text(Control::Text19), typed);  // inside the hours: the countdown itself
     } else {
         QCOMPARE(f.boxes->texts(),
                  QStringList{QStringLiteral("Invalid Entry, must be between 5 and 3600.")});
-        QCOMPARE(f.form().state().currentPage, 3);
-        QCOMPARE(focused(), c.Text9);
-        QCOMPARE(f.form().state().info.Cycle_Minutes, QStringLiteral("60"));
+        QCOMPARE(f.view.tab, 4);
+        QCOMPARE(f.view.focused, Control::Text9);
+        QCOMPARE(f.core().state().info.Cycle_Minutes, QStringLiteral("60"));
     }
 }
 
 void TstFieldChecks::leadingZerosOfCountryAndAreaCode()
 {
-    FormFixture f;
+    CoreFixture f;
     QVERIFY(f.load());
-    f.showActive();
-    FormControls& c = f.c();
-    c.Text2->clear();
-    FormFixture::typeInto(c.Text2, QStringLiteral("0044"));
-    FormFixture::leaveTo(c.Text1);
-    QCOMPARE(c.Text2->text(), QStringLiteral("44"));
+    f.view.setText(Control::Text2, QString());
+    f.view.type(Control::Text2, QStringLiteral("0044"));
+    f.view.moveFocus(Control::Text1);
+    QCOMPARE(f.view.text(Control::Text2), QStringLiteral("44"));
 
-    c.Text3->clear();
-    FormFixture::typeInto(c.Text3, QStringLiteral("0207"));
-    FormFixture::leaveTo(c.Text1);
-    QCOMPARE(c.Text3->text(), QStringLiteral("207"));
-    QCOMPARE(c.Text2->text(), QStringLiteral("44"));
+    f.view.setText(Control::Text3, QString());
+    f.view.type(Control::Text3, QStringLiteral("0207"));
+    f.view.moveFocus(Control::Text1);
+    QCOMPARE(f.view.text(Control::Text3), QStringLiteral("207"));
+    QCOMPARE(f.view.text(Control::Text2), QStringLiteral("44"));
     QVERIFY(f.boxes->texts().isEmpty());
 }
 
 void TstFieldChecks::countryCodeOneNeedsThreeAndSevenDigits()
 {
-    FormFixture f;
+    CoreFixture f;
     QVERIFY(f.load());
-    f.showActive();
-    FormControls& c = f.c();
-    c.Text2->clear();
-    FormFixture::typeInto(c.Text2, QStringLiteral("1"));
-    FormFixture::leaveTo(c.Text1);
-    QCOMPARE(c.Text3->maxLength(), 3);
-    c.Text3->setText(QStringLiteral("212"));
+    f.view.setText(Control::Text2, QString());
+    f.view.type(Control::Text2, QStringLiteral("1"));
+    f.view.moveFocus(Control::Text1);
+    QCOMPARE(f.view.maxLength(Control::Text3), 3);
+    f.view.setText(Control::Text3, QStringLiteral("212"));
 
-    c.Text4->setText(QStringLiteral("555123"));
-    FormFixture::typeInto(c.Text4, QString());
-    FormFixture::leaveTo(c.Text1);
+    f.view.setText(Control::Text4, QStringLiteral("555123"));
+    f.view.type(Control::Text4, QString());
+    f.view.moveFocus(Control::Text1);
     QCOMPARE(f.boxes->texts(), QStringList{QStringLiteral(
                                    "Area Code must be 3 digits and Number must be 7 digits.")});
-    QCOMPARE(focused(), c.Text2);
-    QCOMPARE(c.txtVXAddress->text(), QStringLiteral("4420712345@torvex.net"));
+    QCOMPARE(f.view.focused, Control::Text2);
+    QCOMPARE(f.view.text(Control::txtVXAddress), QStringLiteral("4420712345@torvex.net"));
 
     f.boxes->shown.clear();
-    c.Text4->setText(QStringLiteral("5551234"));
-    FormFixture::typeInto(c.Text4, QString());
-    FormFixture::leaveTo(c.Text1);
+    f.view.setText(Control::Text4, QStringLiteral("5551234"));
+    f.view.type(Control::Text4, QString());
+    f.view.moveFocus(Control::Text1);
     QVERIFY(f.boxes->texts().isEmpty());
-    QCOMPARE(f.form().state().info.Torvex_Addr, QStringLiteral("12125551234@torvex.net"));
-    QCOMPARE(c.txtVXAddress->text(), QStringLiteral("12125551234@torvex.net"));
+    QCOMPARE(f.core().state().info.Torvex_Addr, QStringLiteral("12125551234@torvex.net"));
+    QCOMPARE(f.view.text(Control::txtVXAddress), QStringLiteral("12125551234@torvex.net"));
 
     // Another country code lifts the three-digit limit again.
-    c.Text2->setText(QStringLiteral("44"));
-    FormFixture::typeInto(c.Text2, QString());
-    FormFixture::leaveTo(c.Text1);
-    QVERIFY(c.Text3->maxLength() > 3);
+    f.view.setText(Control::Text2, QStringLiteral("44"));
+    f.view.type(Control::Text2, QString());
+    f.view.moveFocus(Control::Text1);
+    QVERIFY(f.view.maxLength(Control::Text3) > 3);
 }
 
 void TstFieldChecks::faxNumberBuildsAddressAndDeviceName()
 {
-    FormFixture f;
+    CoreFixture f;
     QVERIFY(f.load());
-    f.showActive();
-    FormControls& c = f.c();
-    c.Text2->clear();
-    FormFixture::typeInto(c.Text4, QString());
-    FormFixture::leaveTo(c.Text1);
+    f.view.setText(Control::Text2, QString());
+    f.view.type(Control::Text4, QString());
+    f.view.moveFocus(Control::Text1);
     QCOMPARE(f.boxes->texts(), QStringList{QStringLiteral("Must enter the country code")});
-    QCOMPARE(focused(), c.Text2);
+    QCOMPARE(f.view.focused, Control::Text2);
 
     f.boxes->shown.clear();
-    c.Text2->setText(QStringLiteral("49"));
-    c.Text3->setText(QStringLiteral("30"));
-    c.Text4->setText(QStringLiteral("555-01"));
-    FormFixture::typeInto(c.Text4, QString());
-    FormFixture::leaveTo(c.Check9);
-    QCOMPARE(f.form().state().info.Torvex_Addr, QStringLiteral("493055501@torvex.net"));
-    QCOMPARE(c.Text1->text(), QStringLiteral("Torvex +49-30-555-01"));
-    QCOMPARE(focused(), c.Check9);
+    f.view.setText(Control::Text2, QStringLiteral("49"));
+    f.view.setText(Control::Text3, QStringLiteral("30"));
+    f.view.setText(Control::Text4, QStringLiteral("555-01"));
+    f.view.type(Control::Text4, QString());
+    f.view.moveFocus(Control::Check9);
+    QCOMPARE(f.core().state().info.Torvex_Addr, QStringLiteral("493055501@torvex.net"));
+    QCOMPARE(f.view.text(Control::Text1), QStringLiteral("Torvex +49-30-555-01"));
+    QCOMPARE(f.view.focused, Control::Check9);
 
-    c.Text4->setText(QStringLiteral("55501"));
-    FormFixture::typeInto(c.Text4, QString());
-    FormFixture::leaveTo(c.Check9);
-    QCOMPARE(c.Text1->text(), QStringLiteral("Torvex +493055501"));
-    QCOMPARE(f.form().state().info.Torvex_Name, QStringLiteral("Torvex +493055501"));
-    QCOMPARE(focused(), c.Text16);
+    f.view.setText(Control::Text4, QStringLiteral("55501"));
+    f.view.type(Control::Text4, QString());
+    f.view.moveFocus(Control::Check9);
+    QCOMPARE(f.view.text(Control::Text1), QStringLiteral("Torvex +493055501"));
+    QCOMPARE(f.core().state().info.Torvex_Name, QStringLiteral("Torvex +493055501"));
+    QCOMPARE(f.view.focused, Control::Text16);
 }
 
 void TstFieldChecks::torvexAddressChecks_data()
@@ -266,141 +222,131 @@ void TstFieldChecks::torvexAddressChecks()
     QFETCH(QString, typed);
     QFETCH(QString, message);
     QFETCH(QString, stored);
-    FormFixture f;
+    CoreFixture f;
     QVERIFY(f.load());
-    f.showActive();
-    FormControls& c = f.c();
-    c.txtVXAddress->setText(typed);
-    FormFixture::typeInto(c.txtVXAddress, QString());
-    FormFixture::leaveTo(c.Text1);
+    f.view.setText(Control::txtVXAddress, typed);
+    f.view.type(Control::txtVXAddress, QString());
+    f.view.moveFocus(Control::Text1);
     QCOMPARE(f.boxes->texts(), message.isEmpty() ? QStringList() : QStringList{message});
-    QCOMPARE(f.form().state().info.Torvex_Addr, stored);
+    QCOMPARE(f.core().state().info.Torvex_Addr, stored);
     if (message == QLatin1String("Invalid TORVEX Address!"))
-        QCOMPARE(focused(), c.txtVXAddress);
-    QCOMPARE(c.txtVXAddress->text(), typed);  // the field keeps what was typed
+        QCOMPARE(f.view.focused, Control::txtVXAddress);
+    QCOMPARE(f.view.text(Control::txtVXAddress), typed);  // the field keeps what was typed
     if (stored.endsWith(QLatin1String("@torvex.net")) && message.isEmpty())
-        QCOMPARE(c.Label31->text(), QLatin1Char(' ') + stored + QLatin1Char(' '));
+        QCOMPARE(f.view.text(Control::Label31), QLatin1Char(' ') + stored + QLatin1Char(' '));
 }
 
 void TstFieldChecks::passwordRules()
 {
-    FormFixture f;
+    CoreFixture f;
     QVERIFY(f.load());
-    f.showActive();
-    FormControls& c = f.c();
-    SchedulerState& s = f.form().state();
-    c.Text13->clear();
-    c.Text14->clear();
-    FormFixture::typeInto(c.Text13, QStringLiteral("abcd"));
-    FormFixture::leaveTo(c.Text1);
+    SchedulerState& s = f.core().state();
+    f.view.setText(Control::Text13, QString());
+    f.view.setText(Control::Text14, QString());
+    f.view.type(Control::Text13, QStringLiteral("abcd"));
+    f.view.moveFocus(Control::Text1);
     QCOMPARE(f.boxes->texts(), QStringList{QStringLiteral("You must enter at least 5 characters!")});
-    QVERIFY(c.Text13->text().isEmpty());
+    QVERIFY(f.view.text(Control::Text13).isEmpty());
     QVERIFY(s.info.Password.isEmpty());
-    QCOMPARE(focused(), c.Text13);
+    QCOMPARE(f.view.focused, Control::Text13);
 
     f.boxes->shown.clear();
-    QTest::keyClicks(c.Text13, QStringLiteral("abcde"));
-    FormFixture::leaveTo(c.Text1);
+    f.view.type(Control::Text13, QStringLiteral("abcde"));
+    f.view.moveFocus(Control::Text1);
     QCOMPARE(s.info.Password, QStringLiteral("abcde"));
-    QCOMPARE(focused(), c.Text14);  // on to the repeat field
-    QTest::keyClicks(c.Text14, QStringLiteral("abcdx"));
-    FormFixture::leaveTo(c.Text1);
+    QCOMPARE(f.view.focused, Control::Text14);  // on to the repeat field
+    f.view.type(Control::Text14, QStringLiteral("abcdx"));
+    f.view.moveFocus(Control::Text1);
     QCOMPARE(f.boxes->texts(), QStringList{QStringLiteral("Not the same!")});
-    QVERIFY(c.Text13->text().isEmpty());
-    QVERIFY(c.Text14->text().isEmpty());
+    QVERIFY(f.view.text(Control::Text13).isEmpty());
+    QVERIFY(f.view.text(Control::Text14).isEmpty());
     QVERIFY(s.info.Password.isEmpty());
-    QCOMPARE(focused(), c.Text13);
+    QCOMPARE(f.view.focused, Control::Text13);
 
     f.boxes->shown.clear();
-    QTest::keyClicks(c.Text13, QStringLiteral("abcde"));
-    FormFixture::leaveTo(c.Text1);
-    QTest::keyClicks(c.Text14, QStringLiteral("abcde"));
-    FormFixture::leaveTo(c.Text1);
+    f.view.type(Control::Text13, QStringLiteral("abcde"));
+    f.view.moveFocus(Control::Text1);
+    f.view.type(Control::Text14, QStringLiteral("abcde"));
+    f.view.moveFocus(Control::Text1);
     QVERIFY(f.boxes->texts().isEmpty());
     QCOMPARE(s.info.Password, QStringLiteral("abcde"));
 }
 
 void TstFieldChecks::nameRules()
 {
-    FormFixture f;
+    CoreFixture f;
     QVERIFY(f.load(QDateTime(QDate(2024, 3, 12), QTime(10, 0))));
-    f.showActive();
-    FormControls& c = f.c();
     // A registered account locks the names; this test edits them.
-    c.txtFirstName->setEnabled(true);
-    c.txtLastName->setEnabled(true);
+    f.view.setEnabled(Control::txtFirstName, true);
+    f.view.setEnabled(Control::txtLastName, true);
 
-    FormFixture::typeInto(c.txtFirstName, QStringLiteral("  mary ann "));
-    FormFixture::leaveTo(c.txtTown);
-    QCOMPARE(c.txtFirstName->text(), QStringLiteral("Mary ann"));
+    f.view.type(Control::txtFirstName, QStringLiteral("  mary ann "));
+    f.view.moveFocus(Control::txtTown);
+    QCOMPARE(f.view.text(Control::txtFirstName), QStringLiteral("Mary ann"));
     QVERIFY(f.boxes->texts().isEmpty());
 
-    FormFixture::typeInto(c.txtLastName, QStringLiteral("van Dyke"));
-    FormFixture::leaveTo(c.txtTown);
+    f.view.type(Control::txtLastName, QStringLiteral("van Dyke"));
+    f.view.moveFocus(Control::txtTown);
     QCOMPARE(f.boxes->texts(), QStringList{QStringLiteral("No Blanks permitted!")});
-    QCOMPARE(c.txtLastName->text(), QStringLiteral("Van Dyke"));
-    QCOMPARE(focused(), c.txtLastName);
-    QCOMPARE(f.form().state().currentPage, 5);
+    QCOMPARE(f.view.text(Control::txtLastName), QStringLiteral("Van Dyke"));
+    QCOMPARE(f.view.focused, Control::txtLastName);
+    QCOMPARE(f.view.tab, 6);
 
     f.boxes->shown.clear();
-    c.txtLastName->setText(QStringLiteral("o'brien"));
-    FormFixture::leaveTo(c.txtTown);
+    f.view.setText(Control::txtLastName, QStringLiteral("o'brien"));
+    f.view.moveFocus(Control::txtTown);
     QCOMPARE(f.boxes->texts(), QStringList{QStringLiteral("Must be a to z and 0 to 9 !")});
 
     f.boxes->shown.clear();
-    c.txtLastName->setText(QStringLiteral("Obrien"));
-    c.txtFirstName->setText(QStringLiteral("Zoë"));
-    FormFixture::typeInto(c.txtFirstName, QString());
-    FormFixture::leaveTo(c.txtTown);
+    f.view.setText(Control::txtLastName, QStringLiteral("Obrien"));
+    f.view.setText(Control::txtFirstName, QStringLiteral("Zoë"));
+    f.view.type(Control::txtFirstName, QString());
+    f.view.moveFocus(Control::txtTown);
     QCOMPARE(f.boxes->texts(), QStringList{QStringLiteral("Must be a to z and 0 to 9, blanks OK!")});
 
     // The address group arms the account button; the street keeps Enter.
-    c.txtFirstName->setText(QStringLiteral("Zoe"));
-    QVERIFY(c.Command6->isEnabled());
-    FormFixture::typeInto(c.txtStreet, QString());
-    QVERIFY(!c.Command1->isDefault());
-    FormFixture::leaveTo(c.txtTown);
-    QVERIFY(c.Command1->isDefault());
+    f.view.setText(Control::txtFirstName, QStringLiteral("Zoe"));
+    QVERIFY(f.view.isEnabled(Control::Command6));
+    f.view.type(Control::txtStreet, QString());
+    QVERIFY(!f.view.applyIsDefault);
+    f.view.moveFocus(Control::txtTown);
+    QVERIFY(f.view.applyIsDefault);
 }
 
 void TstFieldChecks::profileFieldTakesTheNameOnDisk()
 {
-    FormFixture f;
+    CoreFixture f;
     QVERIFY(f.load());
-    f.showActive();
-    FormControls& c = f.c();
-    c.Text16->setText(QStringLiteral("TORVEX"));
-    FormFixture::typeInto(c.Text16, QString());
-    FormFixture::leaveTo(c.Text1);
+    f.view.setText(Control::Text16, QStringLiteral("TORVEX"));
+    f.view.type(Control::Text16, QString());
+    f.view.moveFocus(Control::Text1);
     QVERIFY(f.boxes->texts().isEmpty());
-    QCOMPARE(c.Text16->text(), QStringLiteral("Torvex"));
-    QCOMPARE(f.form().state().info.gTorvexProfile, QStringLiteral("Torvex"));
+    QCOMPARE(f.view.text(Control::Text16), QStringLiteral("Torvex"));
+    QCOMPARE(f.core().state().info.gTorvexProfile, QStringLiteral("Torvex"));
 
-    c.Text16->setText(QStringLiteral("Nowhere"));
-    FormFixture::typeInto(c.Text16, QString());
-    FormFixture::leaveTo(c.Text1);
+    f.view.setText(Control::Text16, QStringLiteral("Nowhere"));
+    f.view.type(Control::Text16, QString());
+    f.view.moveFocus(Control::Text1);
     QCOMPARE(f.boxes->texts(), QStringList{QStringLiteral("Could not find that profile!")});
-    QCOMPARE(focused(), c.Text16);
-    QCOMPARE(f.form().state().info.gTorvexProfile, QStringLiteral("Torvex"));
+    QCOMPARE(f.view.focused, Control::Text16);
+    QCOMPARE(f.core().state().info.gTorvexProfile, QStringLiteral("Torvex"));
 }
 
 void TstFieldChecks::regularFaxIntervalBounds()
 {
-    FormFixture f;
+    CoreFixture f;
     QVERIFY(f.load());
-    f.showActive();
-    FormControls& c = f.c();
-    c.Text22->clear();
-    FormFixture::typeInto(c.Text22, QString());
-    FormFixture::leaveTo(c.Check6);
-    QCOMPARE(c.Text22->text(), QStringLiteral("0"));
+    f.view.setText(Control::Text22, QString());
+    f.view.type(Control::Text22, QString());
+    f.view.moveFocus(Control::Check6);
+    QCOMPARE(f.view.text(Control::Text22), QStringLiteral("0"));
     QCOMPARE(f.boxes->texts(), QStringList{QStringLiteral("Invalid Entry, must be between 1 and 99")});
-    QCOMPARE(focused(), c.Text22);
+    QCOMPARE(f.view.focused, Control::Text22);
 
-    c.Text22->setText(QStringLiteral("30"));
-    FormFixture::leaveTo(c.Check6);
-    QCOMPARE(f.form().state().gRegularFaxInterval, 30);
+    f.view.setText(Control::Text22, QStringLiteral("30"));
+    f.view.moveFocus(Control::Check6);
+    QCOMPARE(f.core().state().gRegularFaxInterval, 30);
 }
 
-QTEST_MAIN(TstFieldChecks)
+QTEST_GUILESS_MAIN(TstFieldChecks)
 #include "tst_field_checks.moc"

@@ -1,9 +1,12 @@
 // shellIt following the real print utility as a separate process, and
 // scripted utilities for what the real one does not do (hang, fail).
-#include "form_fixture.h"
+#include "tests/scheduler/support/scheduler_fixture.h"
 #include "scheduler/print_launcher.h"
 #include "scheduler/schedule_engine.h"
+#include "scheduler/print_utility_path.h"
+#include "scheduler/program_title.h"
 #include "scheduler/system_date.h"
+#include "tests/scheduler/account/sim_process.h"
 
 #include <QCheckBox>
 #include <QElapsedTimer>
@@ -38,36 +41,18 @@ private Q_SLOTS:
 
 namespace {
 
-void linkRealUtility(FormFixture& f)
+void linkRealUtility(CoreFixture& f)
 {
     QVERIFY(QFile::link(binDir() + QStringLiteral("/vxprintu"),
                         f.env.path(QStringLiteral("vxprintu"))));
 }
 
-void installScript(FormFixture& f, const QByteArray& body)
+void installScript(CoreFixture& f, const QByteArray& body)
 {
     f.env.writeFile(QStringLiteral("vxprintu"), "#!/bin/sh\n" + body);
     QFile::setPermissions(f.env.path(QStringLiteral("vxprintu")),
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
-
-// Everything the status bar showed while a run was followed.
-class StatusWatch {
-public:
-    explicit StatusWatch(MainForm& form)
-    {
-        QObject::connect(&timer_, &QTimer::timeout, &timer_, [this, &form] {
-            const QString text = form.statusText();
-            if (seen.isEmpty() || seen.last() != text)
-                seen << text;
-        });
-        timer_.start(2);
-    }
-    QStringList seen;
-
-private:
-    QTimer timer_;
-};
 
 QMap<QString, QString> settingsWith(std::initializer_list<std::pair<const char*, const char*>> extra)
 {
@@ -88,78 +73,77 @@ void TstPrintLauncher::initTestCase()
 void TstPrintLauncher::followsARealRunUntilQuit()
 {
     // A long time-out: the run must end on "quit", not on the clock.
-    FormFixture f(settingsWith({{"general_timout", "19"}}));
+    CoreFixture f(settingsWith({{"general_timout", "19"}}));
     linkRealUtility(f);
     QVERIFY(f.load());
     writeTorvexKey(QStringLiteral("VXPrint"), QStringLiteral("stale"));
-    StatusWatch watch(f.form());
     QElapsedTimer clock;
     clock.start();
-    f.form().launcher().shellIt(QStringLiteral("6"));
+    f.core().launcher().shellIt(QStringLiteral("6"));
     QVERIFY2(clock.elapsed() < 20 * 200, qPrintable(QString::number(clock.elapsed())));
     QVERIFY(clock.elapsed() >= 180);  // at least the first wait (a coarse timer may run 5 % early)
     QCOMPARE(f.key(QStringLiteral("VXPrint")), QString());
     QCOMPARE(f.key(QStringLiteral("printing")), QStringLiteral("0"));
     // Which of the utility's lines a poll catches depends on timing; every
     // one shown is one the utility wrote.
-    const QString prefix = f.form().schedule().myDateTime() + QStringLiteral("  ");
+    const QString prefix = f.core().statusBar().myDateTime() + QStringLiteral("  ");
     const QStringList lines = {QStringLiteral("Starting TORVEX Print"),
                                f.key(QStringLiteral("print_status"))};
-    QStringList shown = watch.seen;
-    shown << f.form().statusText();
+    QStringList shown = f.statusSeen;
+    shown << f.statusText();
     const bool followed = std::any_of(shown.begin(), shown.end(), [&](const QString& text) {
         return text.startsWith(prefix) && (lines.contains(text.mid(prefix.size()))
                                            || text.contains(QLatin1String("Logged on to profile")));
     });
     QVERIFY2(followed, qPrintable(shown.join(QLatin1Char('|'))));
-    QVERIFY(f.c().errorsignal->isHidden());
-    QCOMPARE(f.form().windowTitle(), MainForm::title());
-    QVERIFY(f.c().Command4->isEnabled());
-    QVERIFY(f.c().Command5->isEnabled());
+    QVERIFY(!f.view.isVisible(Control::errorsignal));
+    QCOMPARE(f.caption, programTitle());
+    QVERIFY(f.view.isEnabled(Control::Command4));
+    QVERIFY(f.view.isEnabled(Control::Command5));
 }
 
 void TstPrintLauncher::realRunThatStopsWithoutQuitTimesOut()
 {
     // The utility ends at once on a printer it cannot find, without "quit".
-    FormFixture f(settingsWith({{"general_timout", "0"}, {"Printer_Type", "No_Such_Queue"}}));
+    CoreFixture f(settingsWith({{"general_timout", "0"}, {"Printer_Type", "No_Such_Queue"}}));
     linkRealUtility(f);
     QVERIFY(f.load());
     int waits = 0;
-    connect(f.c().Timer2, &QTimer::timeout, this, [&waits] { ++waits; });
-    f.form().launcher().shellIt(QStringLiteral("6"));
+    connect(&f.core().Timer2(), &QTimer::timeout, this, [&waits] { ++waits; });
+    f.core().launcher().shellIt(QStringLiteral("6"));
     QCOMPARE(waits, 5);
-    QCOMPARE(f.form().statusText(), f.form().schedule().myDateTime()
+    QCOMPARE(f.statusText(), f.core().statusBar().myDateTime()
                                         + QStringLiteral("  Print Error : NO or BAD PRINTER "
                                                          "CONFIGURED !"));
     QCOMPARE(f.key(QStringLiteral("VXPrint")), QString());
-    QVERIFY(f.c().Command4->isEnabled());
+    QVERIFY(f.view.isEnabled(Control::Command4));
 }
 
 void TstPrintLauncher::reportedErrorShowsTheErrorSign()
 {
-    FormFixture f(settingsWith({{"general_timout", "19"}}));
+    CoreFixture f(settingsWith({{"general_timout", "19"}}));
     // A utility that fails: its error and "quit" land in the settings file.
     installScript(f, "printf 'last_error=Unable to reach the POP3 server\\nVXPrint=quit\\n' "
                      ">> \"$TORVEX_INI\"\n");
     QVERIFY(f.load());
-    f.form().launcher().shellIt(QStringLiteral("0"));
+    f.core().launcher().shellIt(QStringLiteral("0"));
     const QString error = f.key(QStringLiteral("last_error"));
     QCOMPARE(error, QStringLiteral("Unable to reach the POP3 server"));
-    QCOMPARE(f.form().state().lastError, error);
-    QVERIFY(!f.c().errorsignal->isHidden());
-    QCOMPARE(f.form().statusText(), error);
-    QCOMPARE(f.form().windowTitle(), MainForm::title() + QStringLiteral(" Halted !"));
+    QCOMPARE(f.core().state().lastError, error);
+    QVERIFY(f.view.isVisible(Control::errorsignal));
+    QCOMPARE(f.statusText(), error);
+    QCOMPARE(f.caption, programTitle() + QStringLiteral(" Halted !"));
 
     // While the error stands, the status bar says what it is, with a beep.
-    f.form().schedule().ResetStatusBar();
-    QCOMPARE(f.form().statusText(), f.form().schedule().myDateTime() + QLatin1Char(' ') + error);
+    f.core().schedule().ResetStatusBar();
+    QCOMPARE(f.statusText(), f.core().statusBar().myDateTime() + QLatin1Char(' ') + error);
     QCOMPARE(f.boxes->beeps, 1);
 
-    f.c().errorsignal->click();
+    f.view.click(Control::errorsignal);
     QCOMPARE(f.boxes->texts().last(),
              QStringLiteral("The print utility reported the following error.\r\n") + error);
-    QVERIFY(f.c().errorsignal->isHidden());
-    QCOMPARE(f.form().windowTitle(), MainForm::title() + QStringLiteral(" Halted !"));
+    QVERIFY(!f.view.isVisible(Control::errorsignal));
+    QCOMPARE(f.caption, programTitle() + QStringLiteral(" Halted !"));
 }
 
 void TstPrintLauncher::utilityThatNeverEndsTimesOut_data()
@@ -177,58 +161,58 @@ void TstPrintLauncher::utilityThatNeverEndsTimesOut()
     QFETCH(int, polls);
     QMap<QString, QString> s = settingsWith({});
     s.insert(QStringLiteral("general_timout"), generalTimeout);
-    FormFixture f(s);
+    CoreFixture f(s);
     installScript(f, "exec sleep 4\n");
     QVERIFY(f.load());
     writeTorvexKey(QStringLiteral("VXPrint"), QStringLiteral("running"));
     writeTorvexKey(QStringLiteral("print_status"), QStringLiteral("Fetching mail"));
     int waits = 0;
-    connect(f.c().Timer2, &QTimer::timeout, this, [&waits] { ++waits; });
-    f.form().launcher().shellIt(QStringLiteral("0"));
+    connect(&f.core().Timer2(), &QTimer::timeout, this, [&waits] { ++waits; });
+    f.core().launcher().shellIt(QStringLiteral("0"));
     QCOMPARE(waits, polls);
     QCOMPARE(f.key(QStringLiteral("VXPrint")), QString());
-    QCOMPARE(f.form().statusText(),
-             f.form().schedule().myDateTime() + QStringLiteral("  Fetching mail"));
-    QVERIFY(f.c().Command4->isEnabled());
+    QCOMPARE(f.statusText(),
+             f.core().statusBar().myDateTime() + QStringLiteral("  Fetching mail"));
+    QVERIFY(f.view.isEnabled(Control::Command4));
 }
 
 void TstPrintLauncher::testMessageRunShowsNoErrorSign()
 {
-    FormFixture f(settingsWith({}));
+    CoreFixture f(settingsWith({}));
     installScript(f, "exit 0\n");
     QVERIFY(f.load());
     writeTorvexKey(QStringLiteral("last_error"), QStringLiteral("No server took the message"));
     writeTorvexKey(QStringLiteral("general_timout"), QStringLiteral("0"));
-    f.form().launcher().shellIt(QStringLiteral("2"));
-    QVERIFY(f.c().errorsignal->isHidden());
-    QCOMPARE(f.form().windowTitle(), MainForm::title());
-    QCOMPARE(f.form().state().lastError, QStringLiteral("No server took the message"));
+    f.core().launcher().shellIt(QStringLiteral("2"));
+    QVERIFY(!f.view.isVisible(Control::errorsignal));
+    QCOMPARE(f.caption, programTitle());
+    QCOMPARE(f.core().state().lastError, QStringLiteral("No server took the message"));
 }
 
 void TstPrintLauncher::missingUtilityIsReported()
 {
-    FormFixture f(settingsWith({{"print_exe", "nothere.exe"}}));
+    CoreFixture f(settingsWith({{"print_exe", "nothere.exe"}}));
     QVERIFY(f.load());
-    f.form().launcher().shellIt(QStringLiteral("0"));
+    f.core().launcher().shellIt(QStringLiteral("0"));
     QCOMPARE(f.boxes->texts(),
              QStringList{QStringLiteral("Set Up Error !\r\nMissing TORVEX Print Utility.")});
-    QVERIFY(f.c().Command4->isEnabled());
-    QVERIFY(f.c().Command5->isEnabled());
+    QVERIFY(f.view.isEnabled(Control::Command4));
+    QVERIFY(f.view.isEnabled(Control::Command5));
 }
 
 void TstPrintLauncher::modemRunNeedsAConnectionButRegularFaxesDoNot()
 {
-    FormFixture f(settingsWith({{"general_timout", "0"}}));
+    CoreFixture f(settingsWith({{"general_timout", "0"}}));
     installScript(f, "echo \"$1\" >> \"$TORVEX_HOME/launches.log\"\n");
     QVERIFY(f.load());
-    f.form().state().flgLoading = true;
-    f.c().Option1->setChecked(true);
-    f.form().state().flgLoading = false;
-    f.form().launcher().shellIt(QStringLiteral("0"));
+    f.core().state().flgLoading = true;
+    f.view.setChecked(Control::Option1, true);
+    f.core().state().flgLoading = false;
+    f.core().launcher().shellIt(QStringLiteral("0"));
     QCOMPARE(f.boxes->texts(), QStringList{QStringLiteral("Please try again when connected!")});
-    QVERIFY(f.c().Command4->isEnabled());
+    QVERIFY(f.view.isEnabled(Control::Command4));
     f.boxes->shown.clear();
-    f.form().launcher().shellIt(QStringLiteral("1"));
+    f.core().launcher().shellIt(QStringLiteral("1"));
     QVERIFY(f.boxes->texts().isEmpty());
     QTRY_COMPARE(QString::fromUtf8(f.env.readFile(QStringLiteral("launches.log"))),
                  QStringLiteral("/1\n"));
@@ -238,47 +222,51 @@ void TstPrintLauncher::memberStatusIsRefreshedAfterThirtyDays()
 {
     const QDate today(2024, 3, 12);
     for (const int days : {30, 31}) {
-        FormFixture f(settingsWith({{"general_timout", "0"}}));
+        SimProcess sim;
+        QVERIFY(sim.isRunning());
+        sim.writeAccounts(R"({"4420712345": {"password": "secret1", "groups": "Members"}})");
+        CoreFixture f(settingsWith({{"general_timout", "0"}}));
+        f.env.writeFile(QStringLiteral("account.ini"), "[TORVEX]\nVX_IP_Address=" + sim.address().toUtf8() + "\n");
         installScript(f, "exit 0\n");
         writeTorvexKey(QStringLiteral("Profile_Last_Change"), formatSystemDate(today.addDays(-days)));
         QVERIFY(f.load(QDateTime(today, QTime(9, 0))));
-        f.account->calls.clear();
-        f.form().launcher().shellIt(QStringLiteral("0"));
-        const QStringList expected =
-            days == 30 ? QStringList{QStringLiteral("UpdatedbLocalIPAddress")}
-                       : QStringList{QStringLiteral("CheckMemberStatus"),
-                                     QStringLiteral("UpdatedbLocalIPAddress")};
-        QCOMPARE(f.account->calls, expected);
-        // Brisko and regular-fax runs never ask.
-        f.account->calls.clear();
-        f.form().launcher().shellIt(QStringLiteral("6"));
-        QVERIFY(f.account->calls.isEmpty());
+        const auto userRecordRequests = [&] {
+            return sim.requests().filter(QStringLiteral("action=showdb")).size();
+        };
+        const qsizetype before = userRecordRequests();
+        f.core().launcher().shellIt(QStringLiteral("0"));
+        QCOMPARE(userRecordRequests() - before, days == 30 ? 0 : 1);
+        QCOMPARE(f.key(QStringLiteral("Profile_Last_Change")),
+                 formatSystemDate(days == 30 ? today.addDays(-30) : today));
+        // Brisko runs never ask.
+        const qsizetype asked = sim.requests().size();
+        f.core().launcher().shellIt(QStringLiteral("6"));
+        QCOMPARE(sim.requests().size(), asked);
     }
 }
 
 void TstPrintLauncher::getTorvexesNowAppliesThenRuns()
 {
-    FormFixture f(settingsWith({{"general_timout", "0"}}));
+    CoreFixture f(settingsWith({{"general_timout", "0"}}));
     installScript(f, "echo \"$1\" >> \"$TORVEX_HOME/launches.log\"\n");
     QVERIFY(f.load());
-    StatusWatch watch(f.form());
     // No printer saved, none chosen: asked, "No", and the run goes ahead.
     f.boxes->answers = {MsgAnswer::No};
-    f.c().Command4->click();
+    f.view.click(Control::Command4);
     QCOMPARE(f.boxes->texts().size(), 2);
-    QVERIFY(f.form().state().settingsApplied);
+    QVERIFY(f.core().state().settingsApplied);
     QTRY_COMPARE(QString::fromUtf8(f.env.readFile(QStringLiteral("launches.log"))),
                  QStringLiteral("/0\n"));
-    QVERIFY(watch.seen.contains(f.form().schedule().myDateTime()
+    QVERIFY(f.statusSeen.contains(f.core().statusBar().myDateTime()
                                 + QStringLiteral(" Retrieving TORVEXes for 4420712345@TORVEX.NET")));
-    QVERIFY(f.c().Command4->isEnabled());
+    QVERIFY(f.view.isEnabled(Control::Command4));
 
     // A failed Apply runs nothing and gives the button back.
     f.boxes->shown.clear();
-    f.c().Text7->clear();
-    f.c().Command4->click();
+    f.view.setText(Control::Text7, QString());
+    f.view.click(Control::Command4);
     QCOMPARE(f.boxes->texts(), QStringList{QStringLiteral("Missing SMTP Server!")});
-    QVERIFY(f.c().Command4->isEnabled());
+    QVERIFY(f.view.isEnabled(Control::Command4));
 }
 
 void TstPrintLauncher::exeSuffixFallsBackToTheBareName()
@@ -307,5 +295,5 @@ void TstPrintLauncher::utilityBesideTheSchedulerServesAnotherProgramFolder()
     QCOMPARE(printUtilityPath(env.home(), QStringLiteral("vxprintu.exe")), env.home() + QStringLiteral("/vxprintu"));
 }
 
-QTEST_MAIN(TstPrintLauncher)
+QTEST_GUILESS_MAIN(TstPrintLauncher)
 #include "tst_print_launcher.moc"

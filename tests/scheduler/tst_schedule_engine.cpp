@@ -1,6 +1,6 @@
 // The once-a-minute schedule with a fixed clock and the time scale; the
 // print utility is a script that notes each start.
-#include "form_fixture.h"
+#include "tests/scheduler/support/scheduler_fixture.h"
 #include "scheduler/print_launcher.h"
 #include "scheduler/schedule_engine.h"
 
@@ -34,21 +34,6 @@ private Q_SLOTS:
 
 namespace {
 
-// A print utility that notes its switch and ends at once.
-void installRecordingUtility(FormFixture& f)
-{
-    f.env.writeFile(QStringLiteral("vxprintu"),
-                    "#!/bin/sh\necho \"$1\" >> \"$TORVEX_HOME/launches.log\"\n");
-    QFile::setPermissions(f.env.path(QStringLiteral("vxprintu")),
-                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-}
-
-QStringList launches(FormFixture& f)
-{
-    return QString::fromUtf8(f.env.readFile(QStringLiteral("launches.log")))
-        .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-}
-
 QMap<QString, QString> settingsWith(std::initializer_list<std::pair<const char*, const char*>> extra)
 {
     QMap<QString, QString> s = registeredSettings();
@@ -72,9 +57,9 @@ void TstScheduleEngine::initTestCase()
 
 void TstScheduleEngine::dailyWindow()
 {
-    FormFixture f(settingsWith({{"Start_Time", "8"}, {"Stop_Time", "17"}}));
+    CoreFixture f(settingsWith({{"Start_Time", "8"}, {"Stop_Time", "17"}}));
     QVERIFY(f.load(at(12, 7, 59)));
-    ScheduleEngine& engine = f.form().schedule();
+    ScheduleEngine& engine = f.core().schedule();
     QVERIFY(!engine.IsTime());
     f.clock->set(at(12, 8, 0));
     QVERIFY(engine.IsTime());
@@ -83,8 +68,8 @@ void TstScheduleEngine::dailyWindow()
     f.clock->set(at(12, 17, 0));
     QVERIFY(!engine.IsTime());
     // A window crossing midnight is never open.
-    f.c().Text10->setText(QStringLiteral("22"));
-    f.c().Text11->setText(QStringLiteral("6"));
+    f.view.setText(Control::Text10, QStringLiteral("22"));
+    f.view.setText(Control::Text11, QStringLiteral("6"));
     f.clock->set(at(12, 23, 0));
     QVERIFY(!engine.IsTime());
 }
@@ -99,86 +84,86 @@ void TstScheduleEngine::cycleOfOneStartsARunEveryTick_data()
 void TstScheduleEngine::cycleOfOneStartsARunEveryTick()
 {
     QFETCH(QString, printer);
-    FormFixture f(settingsWith({{"Cycle_Minutes", "1"}}));
+    CoreFixture f(settingsWith({{"Cycle_Minutes", "1"}}));
     writeTorvexKey(QStringLiteral("Printer_Type"), printer);
-    installRecordingUtility(f);
+    f.installRecordingUtility();
     QVERIFY(f.load());
-    f.c().Timer1->stop();  // only the ticks of the test
-    QCOMPARE(f.form().state().countdown, 1);
+    f.core().Timer1().stop();  // only the ticks of the test
+    QCOMPARE(f.core().state().countdown, 1);
     for (int tick = 1; tick <= 3; ++tick) {
-        f.form().schedule().Timer1_Timer();
-        QTRY_COMPARE(launches(f).size(), tick);
-        QCOMPARE(f.form().state().countdown, 1);
+        f.core().schedule().Timer1_Timer();
+        QTRY_COMPARE(f.launches().size(), tick);
+        QCOMPARE(f.core().state().countdown, 1);
     }
-    QCOMPARE(launches(f), (QStringList{QStringLiteral("/0"), QStringLiteral("/0"),
+    QCOMPARE(f.launches(), (QStringList{QStringLiteral("/0"), QStringLiteral("/0"),
                                        QStringLiteral("/0")}));
     QVERIFY(f.boxes->texts().isEmpty());
     if (!printer.isEmpty())
         return;
     // Without a printer nobody was asked: the runs retrieve unprinted, say
     // so, and the question waits for the user's own Apply.
-    QVERIFY(f.c().txtStatus->toPlainText().startsWith(
-        f.form().schedule().myDateTime()
+    QVERIFY(f.view.text(Control::txtStatus).startsWith(
+        f.core().statusBar().myDateTime()
         + QStringLiteral("  TORVEXes will be retrieved but will not be printed until you specify a printer.")));
     f.boxes->answers = {MsgAnswer::No};
-    f.c().Command1->click();
+    f.view.click(Control::Command1);
     QCOMPARE(f.boxes->texts().size(), 2);
 }
 
 void TstScheduleEngine::countdownAtZeroOutsideHoursWaitsForTheWindow()
 {
-    FormFixture f(settingsWith({{"Cycle_Minutes", "5"}, {"Start_Time", "8"}, {"Stop_Time", "17"}}));
-    installRecordingUtility(f);
+    CoreFixture f(settingsWith({{"Cycle_Minutes", "5"}, {"Start_Time", "8"}, {"Stop_Time", "17"}}));
+    f.installRecordingUtility();
     QVERIFY(f.load(at(12, 18, 29)));
-    f.c().Timer1->stop();  // only the ticks of the test
-    f.form().state().countdown = 1;
+    f.core().Timer1().stop();  // only the ticks of the test
+    f.core().state().countdown = 1;
     f.clock->set(at(12, 18, 30));
-    f.form().schedule().Timer1_Timer();
-    QCOMPARE(f.form().state().countdown, 0);
-    QCOMPARE(f.c().Text19->text(), QString::number((24 - 18 + 8) * 60 - 30));
-    QVERIFY(f.form().statusText().endsWith(
+    f.core().schedule().Timer1_Timer();
+    QCOMPARE(f.core().state().countdown, 0);
+    QCOMPARE(f.view.text(Control::Text19), QString::number((24 - 18 + 8) * 60 - 30));
+    QVERIFY(f.statusText().endsWith(
         QStringLiteral("  Next TORVEX retrieval scheduled in 810 minutes.")));
 
     f.clock->set(at(13, 7, 59));
-    f.form().schedule().Timer1_Timer();
-    QCOMPARE(f.c().Text19->text(), QStringLiteral("1"));
+    f.core().schedule().Timer1_Timer();
+    QCOMPARE(f.view.text(Control::Text19), QStringLiteral("1"));
     QTest::qWait(100);
-    QVERIFY(launches(f).isEmpty());
+    QVERIFY(f.launches().isEmpty());
 
     f.clock->set(at(13, 8, 0));
-    f.form().schedule().Timer1_Timer();
-    QTRY_COMPARE(launches(f), QStringList{QStringLiteral("/0")});
-    QCOMPARE(f.form().state().countdown, 5);
-    QCOMPARE(f.c().Text19->text(), QStringLiteral("5"));
+    f.core().schedule().Timer1_Timer();
+    QTRY_COMPARE(f.launches(), QStringList{QStringLiteral("/0")});
+    QCOMPARE(f.core().state().countdown, 5);
+    QCOMPARE(f.view.text(Control::Text19), QStringLiteral("5"));
 }
 
 void TstScheduleEngine::regularFaxesRideOnTheCountdown()
 {
-    FormFixture f(settingsWith({{"Cycle_Minutes", "60"}, {"GSTN_Fax_Minutes", "15"},
+    CoreFixture f(settingsWith({{"Cycle_Minutes", "60"}, {"GSTN_Fax_Minutes", "15"},
                                 {"Print_Normal_Fax", "y"}, {"Normal_Fax_Profile", "Torvex"}}));
-    installRecordingUtility(f);
+    f.installRecordingUtility();
     QVERIFY(f.load());
-    f.c().Timer1->stop();  // only the ticks of the test
-    QVERIFY(f.c().Check8->isChecked());
+    f.core().Timer1().stop();  // only the ticks of the test
+    QVERIFY(f.view.isChecked(Control::Check8));
     for (int tick = 1; tick <= 60; ++tick)
-        f.form().schedule().Timer1_Timer();
-    QTRY_COMPARE(launches(f).size(), 4);
+        f.core().schedule().Timer1_Timer();
+    QTRY_COMPARE(f.launches().size(), 4);
     // Ticks 15 and 30 leave the countdown at 45 and 30; tick 60 starts the
     // scheduled run, reloads 60 and checks regular faxes in the same tick.
-    QCOMPARE(launches(f), (QStringList{QStringLiteral("/1"), QStringLiteral("/1"),
+    QCOMPARE(f.launches(), (QStringList{QStringLiteral("/1"), QStringLiteral("/1"),
                                        QStringLiteral("/0"), QStringLiteral("/1")}));
 }
 
 void TstScheduleEngine::regularFaxIntervalZeroIsSkipped()
 {
-    FormFixture f(settingsWith({{"GSTN_Fax_Minutes", ""}, {"Print_Normal_Fax", "y"}}));
-    installRecordingUtility(f);
+    CoreFixture f(settingsWith({{"GSTN_Fax_Minutes", ""}, {"Print_Normal_Fax", "y"}}));
+    f.installRecordingUtility();
     QVERIFY(f.load());
-    QCOMPARE(f.form().state().gRegularFaxInterval, 0);
+    QCOMPARE(f.core().state().gRegularFaxInterval, 0);
     for (int tick = 0; tick < 5; ++tick)
-        f.form().schedule().Timer1_Timer();
+        f.core().schedule().Timer1_Timer();
     QTest::qWait(100);
-    QVERIFY(launches(f).isEmpty());
+    QVERIFY(f.launches().isEmpty());
 }
 
 void TstScheduleEngine::briskoFolderOnlyForBriskoMembersWithFiles()
@@ -190,77 +175,77 @@ void TstScheduleEngine::briskoFolderOnlyForBriskoMembersWithFiles()
     };
     for (const Case& k : {Case{"3", true, false}, Case{"4", true, true}, Case{"5", true, true},
                           Case{"5", false, false}}) {
-        FormFixture f(settingsWith({{"Use_Defaults", k.status}}));
-        installRecordingUtility(f);
+        CoreFixture f(settingsWith({{"Use_Defaults", k.status}}));
+        f.installRecordingUtility();
         const QString folder = f.env.path(QStringLiteral("brisko"));
         QDir().mkpath(folder + QStringLiteral("/sub"));
         if (k.file)
             f.env.writeFile(QStringLiteral("brisko/fax.tif"), "II*");
         writeTorvexKey(QStringLiteral("brisko_path"), folder);
         QVERIFY(f.load());
-        f.c().Timer1->stop();  // only the ticks of the test
-        f.form().schedule().Timer1_Timer();
+        f.core().Timer1().stop();  // only the ticks of the test
+        f.core().schedule().Timer1_Timer();
         if (k.expected) {
-            QTRY_COMPARE(launches(f), QStringList{QStringLiteral("/6")});
+            QTRY_COMPARE(f.launches(), QStringList{QStringLiteral("/6")});
         } else {
             QTest::qWait(100);
-            QVERIFY2(launches(f).isEmpty(), k.status);
+            QVERIFY2(f.launches().isEmpty(), k.status);
         }
     }
 }
 
 void TstScheduleEngine::failedApplyStartsNothingAndRetriesNextTick()
 {
-    FormFixture f(settingsWith({{"Cycle_Minutes", "1"}}));
-    installRecordingUtility(f);
+    CoreFixture f(settingsWith({{"Cycle_Minutes", "1"}}));
+    f.installRecordingUtility();
     QVERIFY(f.load());
-    f.c().Text6->clear();
-    f.form().switchFrame(5);
-    f.form().schedule().Timer1_Timer();
-    f.form().schedule().Timer1_Timer();
+    f.view.setText(Control::Text6, QString());
+    f.view.switchFrame(5);
+    f.core().schedule().Timer1_Timer();
+    f.core().schedule().Timer1_Timer();
     // Nobody clicked: no box waits, the page stays, the status bar and the
     // Line State box say why nothing ran.
     QVERIFY(f.boxes->texts().isEmpty());
-    QCOMPARE(f.form().state().currentPage, 4);
-    const QString line = f.form().schedule().myDateTime() + QStringLiteral("  Missing Regular EMail Address!");
-    QCOMPARE(f.form().statusText(), line);
-    QCOMPARE(f.c().txtStatus->toPlainText(), line + QLatin1Char('\n') + line + QLatin1Char('\n'));
-    QCOMPARE(f.form().state().countdown, 0);
+    QCOMPARE(f.view.tab, 5);
+    const QString line = f.core().statusBar().myDateTime() + QStringLiteral("  Missing Regular EMail Address!");
+    QCOMPARE(f.statusText(), line);
+    QCOMPARE(f.view.text(Control::txtStatus), line + QLatin1Char('\n') + line + QLatin1Char('\n'));
+    QCOMPARE(f.core().state().countdown, 0);
     QTest::qWait(100);
-    QVERIFY(launches(f).isEmpty());
+    QVERIFY(f.launches().isEmpty());
 }
 
 void TstScheduleEngine::statusBarTexts()
 {
-    FormFixture f(settingsWith({{"Cycle_Minutes", "1"}}));
+    CoreFixture f(settingsWith({{"Cycle_Minutes", "1"}}));
     QVERIFY(f.load(at(12, 14, 5)));
-    const QString prefix = f.form().schedule().myDateTime();
+    const QString prefix = f.core().statusBar().myDateTime();
     QVERIFY2(QRegularExpression(QStringLiteral("^Date : \\S.*  Time : 02:05 PM$"))
                  .match(prefix)
                  .hasMatch(),
              qPrintable(prefix));
-    QCOMPARE(f.form().statusText(),
+    QCOMPARE(f.statusText(),
              prefix + QStringLiteral("  Next TORVEX retrieval scheduled in 1 minutes."));
-    f.c().Text19->setText(QStringLiteral("0"));
-    f.form().schedule().ResetStatusBar();
-    QCOMPARE(f.form().statusText(), prefix + QStringLiteral("  Commencing scheduled TORVEX retrieval ."));
+    f.view.setText(Control::Text19, QStringLiteral("0"));
+    f.core().schedule().ResetStatusBar();
+    QCOMPARE(f.statusText(), prefix + QStringLiteral("  Commencing scheduled TORVEX retrieval ."));
     // No account: the status bar is left alone.
-    f.c().Command4->setEnabled(false);
-    f.form().setStatusText(QStringLiteral("kept"));
-    f.form().schedule().ResetStatusBar();
-    QCOMPARE(f.form().statusText(), QStringLiteral("kept"));
+    f.view.setEnabled(Control::Command4, false);
+    f.core().statusBar().setText(QStringLiteral("kept"));
+    f.core().schedule().ResetStatusBar();
+    QCOMPARE(f.statusText(), QStringLiteral("kept"));
 }
 
 void TstScheduleEngine::realTimerTicksUnderTheTimeScale()
 {
-    FormFixture f(settingsWith({{"Cycle_Minutes", "1"}}));
-    installRecordingUtility(f);
+    CoreFixture f(settingsWith({{"Cycle_Minutes", "1"}}));
+    f.installRecordingUtility();
     QVERIFY(f.load());
-    QTimer* tick = f.c().Timer1;
+    QTimer* tick = &f.core().Timer1();
     QVERIFY(tick->isActive());
     QCOMPARE(tick->interval(), 100);  // 60 s at scale 600
-    QTRY_VERIFY_WITH_TIMEOUT(launches(f).size() >= 3, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(f.launches().size() >= 3, 10000);
 }
 
-QTEST_MAIN(TstScheduleEngine)
+QTEST_GUILESS_MAIN(TstScheduleEngine)
 #include "tst_schedule_engine.moc"

@@ -2,8 +2,10 @@
 
 #include "platform/ini_file.h"
 #include "scheduler/account_service.h"
+#include "scheduler/clock.h"
 #include "scheduler/system_date.h"
-#include "tests/scheduler/account/fake_account_view.h"
+#include "tests/scheduler/support/fake_view.h"
+#include "tests/support/recording_message_boxes.h"
 #include "tests/scheduler/account/sim_process.h"
 #include "tests/support/test_env.h"
 
@@ -18,7 +20,6 @@ namespace torvex::test {
 struct AccountFixture {
     static constexpr auto kLogin = "5551234";
     static constexpr auto kPassword = "s3cret";
-    static constexpr auto kStatusPrefix = "Date : 07/12/2026  Time : 09:30 AM";
 
     explicit AccountFixture(const QStringList& simArgs = {}) : sim(simArgs)
     {
@@ -39,9 +40,11 @@ struct AccountFixture {
             {"Command6", "&Set Up Address"},
         };
         for (const auto& [control, text] : page)
-            view.setText(QString::fromLatin1(control), QString::fromLatin1(text));
-        view.check(QStringLiteral("Option2"));
-        view.status = QStringLiteral("before");
+            view.setText(test::control(QString::fromLatin1(control)), QString::fromLatin1(text));
+        view.setEnabled(Control::Command6, true);
+        view.setChecked(Control::Option2, true);
+        status.setText(QStringLiteral("before"));
+        QObject::connect(&status, &StatusBar::textChanged, [this](const QString& text) { statusHistory << text; });
         account.http.setRequestTimeoutMs(3000);
     }
 
@@ -81,13 +84,14 @@ struct AccountFixture {
     SimProcess sim;
     SchedulerState sched;
     TelvaneInfo& info = sched.info;
-    AccountState state;
-    FakeAccountView view;
+    FakeView view;
     RecordingMessageBoxes boxes;
     QDate today{2026, 12, 7};
-    AccountContext ctx{sched, state, view, boxes,
-                       [] { return QString::fromLatin1(kStatusPrefix); }, [this] { return today; }, {}};
-    ServiceAccount account{ctx};
+    FixedClock clock{QDateTime(today, QTime(9, 30))};
+    StatusBar status{clock};
+    QStringList statusHistory;  // every status text since the page was filled in
+    ServiceAccount account{sched, view, status, boxes, [this] { return today; }};
+    AccountState& state = account.state();
 };
 
 }  // namespace torvex::test

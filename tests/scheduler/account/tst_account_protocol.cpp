@@ -61,18 +61,18 @@ private Q_SLOTS:
                                                + QStringLiteral("Your TORVEX account 5551234 has been set up.")});
         QCOMPARE(f->boxes.shown[0].caption, QCoreApplication::applicationName());
         QCOMPARE(f->boxes.shown[0].buttons, MsgButtons::Ok);
-        QVERIFY(f->view.isEnabled(QStringLiteral("Command5")));
-        QCOMPARE(f->view.text(QStringLiteral("Command6")), QStringLiteral("Update Profile"));
-        QVERIFY(!f->view.isEnabled(QStringLiteral("txtFirstName")));
-        QVERIFY(!f->view.isEnabled(QStringLiteral("txtLastName")));
+        QVERIFY(f->view.isEnabled(Control::Command5));
+        QCOMPARE(f->view.text(Control::Command6), QStringLiteral("Update Profile"));
+        QVERIFY(!f->view.isEnabled(Control::txtFirstName));
+        QVERIFY(!f->view.isEnabled(Control::txtLastName));
         QCOMPARE(f->setting(QStringLiteral("Account_Date_Stamp")), f->todayText());
         QCOMPARE(f->setting(QStringLiteral("Profile_Last_Change")), f->todayText());
         QCOMPARE(f->info.gUserProfileStamp, f->todayText());
 
         // The status line names the server while the request runs, and comes back after.
-        QCOMPARE(f->view.statusHistory.first(),
-                 QString::fromLatin1(AccountFixture::kStatusPrefix) + QStringLiteral(" Contacting TORVEX.NET"));
-        QCOMPARE(f->view.status, QStringLiteral("before"));
+        QCOMPARE(f->statusHistory.first(),
+                 f->status.myDateTime() + QStringLiteral(" Contacting TORVEX.NET"));
+        QCOMPARE(f->status.text(), QStringLiteral("before"));
 
         // The profile as sent, escaped; the password is not part of it.
         QCOMPARE(f->accountKey(QStringLiteral("MYINFO"), QStringLiteral("login")), QStringLiteral("5551234"));
@@ -102,9 +102,9 @@ private Q_SLOTS:
 
     void escapingOfEmptyAndBlankFields()
     {
-        f->view.setText(QStringLiteral("txtBankACOwner"), QStringLiteral("Smith & Co"));
-        f->view.setText(QStringLiteral("txtJobTitle"), QStringLiteral("O'Neil"));
-        f->view.setText(QStringLiteral("txtArea"), QString());
+        f->view.setText(Control::txtBankACOwner, QStringLiteral("Smith & Co"));
+        f->view.setText(Control::txtJobTitle, QStringLiteral("O'Neil"));
+        f->view.setText(Control::txtArea, QString());
         f->account.protocol.SaveAccountInfo(2, false);
         const QString url = f->state.gURL;
         QVERIFY(url.contains(QLatin1String("&zip=%2012345&")));
@@ -118,32 +118,32 @@ private Q_SLOTS:
     // service intact, and come back to the page as typed.
     void valuesWithQuerySyntaxArriveWhole()
     {
-        f->view.setText(QStringLiteral("txtStreet"), QStringLiteral("Flat #3 & Co+, 50% off"));
+        f->view.setText(Control::txtStreet, QStringLiteral("Flat #3 & Co+, 50% off"));
         f->account.protocol.SaveAccountInfo(2, false);
         QVERIFY(f->state.gHTTPOK);
         QVERIFY2(f->sim.accounts().contains("\"street\": \"Flat #3 & Co+, 50% off\""), f->sim.accounts().constData());
         QVERIFY(f->sim.accounts().contains("\"country\": \"UK\""));
         QVERIFY(f->sim.accounts().contains("\"fax\": \" \""));
 
-        test::FakeAccountView loaded;
-        AccountContext ctx{f->sched, f->state, loaded, f->boxes, f->ctx.myDateTime, f->ctx.today, {}};
+        test::FakeView loaded;
+        AccountContext ctx{f->sched, f->state, loaded, f->status, f->boxes, [this] { return f->today; }, {}};
         AccountProfile(ctx).LoadAccountInfo();
-        QCOMPARE(loaded.text(QStringLiteral("txtStreet")), QStringLiteral("Flat #3 & Co+, 50% off"));
-        QCOMPARE(loaded.text(QStringLiteral("txtState")), QString());
-        QCOMPARE(loaded.text(QStringLiteral("txtTown")), QStringLiteral("Leeds"));
+        QCOMPARE(loaded.text(Control::txtStreet), QStringLiteral("Flat #3 & Co+, 50% off"));
+        QCOMPARE(loaded.text(Control::txtState), QString());
+        QCOMPARE(loaded.text(Control::txtTown), QStringLiteral("Leeds"));
     }
 
     void theAddressFieldFollowsTheMemberStatus()
     {
-        f->view.setText(QStringLiteral("Text21"), QStringLiteral("10.1.1.1"));
-        f->view.setText(QStringLiteral("Text8"), QStringLiteral("10.2.2.2"));
+        f->view.setText(Control::Text21, QStringLiteral("10.1.1.1"));
+        f->view.setText(Control::Text8, QStringLiteral("10.2.2.2"));
         f->info.gMemberStatus = QStringLiteral("4");
         f->account.protocol.SaveAccountInfo(2, false);
         QVERIFY(f->state.gURL.contains(QLatin1String("&fax=10.1.1.1&")));
         QCOMPARE(f->state.gPublicIPAddr, QStringLiteral("10.1.1.1"));
 
-        f->view.check(QStringLiteral("Option2"), false);
-        f->view.check(QStringLiteral("Option1"));
+        f->view.setChecked(Control::Option2, false);
+        f->view.setChecked(Control::Option1, true);
         f->info.gMemberStatus = QStringLiteral("5");
         f->account.protocol.SaveAccountInfo(2, false);
         QVERIFY(f->state.gURL.contains(QLatin1String("&fax=10.2.2.2&")));
@@ -176,27 +176,27 @@ private Q_SLOTS:
         if (emptied == QLatin1String("Password"))
             f->info.Password.clear();
         else
-            f->view.setText(emptied, QString());
+            f->view.setText(test::control(emptied), QString());
         // A later empty field does not take the focus from the first.
-        f->view.setText(QStringLiteral("txtCountry"), emptied == QLatin1String("txtCountry") ? QString() : QStringLiteral("UK"));
+        f->view.setText(Control::txtCountry, emptied == QLatin1String("txtCountry") ? QString() : QStringLiteral("UK"));
         f->account.protocol.SaveAccountInfo(1, true);
         QCOMPARE(f->boxes.texts(), QStringList{message});
         QCOMPARE(f->boxes.shown[0].caption, kTitle);
         QCOMPARE(f->boxes.beeps, 1);
         QCOMPARE(f->view.tab, tab);
-        QCOMPARE(f->view.focus, focus);
+        QCOMPARE(controlName(f->view.focused), focus);
         QVERIFY(f->sim.requests().isEmpty());
     }
 
     void anEmptyLoginAsksForTheAddress()
     {
         f->sched.gLogin.clear();
-        f->view.setText(QStringLiteral("txtStreet"), QString());
+        f->view.setText(Control::txtStreet, QString());
         f->account.protocol.SaveAccountInfo(1, true);
         QCOMPARE(f->boxes.texts(), (QStringList{QStringLiteral("Your TORVEX Address must be set to use the torvex.net server."),
                                                 QStringLiteral("Missing Login, please retry!")}));
         QCOMPARE(f->view.tab, 1);
-        QCOMPARE(f->view.focus, QStringLiteral("txtVXAddress"));
+        QCOMPARE(controlName(f->view.focused), QStringLiteral("txtVXAddress"));
         QVERIFY(f->sim.requests().isEmpty());
     }
 
@@ -207,7 +207,7 @@ private Q_SLOTS:
         QCOMPARE(f->boxes.texts(),
                  QStringList{QStringLiteral("The TORVEX.NET Server requires a Global Fax Number as the User Name")});
         QCOMPARE(f->boxes.shown[0].caption, QCoreApplication::applicationName());
-        QVERIFY(!f->view.isEnabled(QStringLiteral("Command6")));
+        QVERIFY(!f->view.isEnabled(Control::Command6));
         QVERIFY(f->sim.requests().isEmpty());
     }
 
@@ -270,7 +270,7 @@ private Q_SLOTS:
         QCOMPARE(f->state.gHTTPOK, accepted);
         QCOMPARE(f->account.protocol.gHTTPError(), 0);
         QCOMPARE(f->boxes.texts(), message.isEmpty() ? QStringList() : QStringList{message});
-        QCOMPARE(f->view.status, QStringLiteral("before"));
+        QCOMPARE(f->status.text(), QStringLiteral("before"));
 
         // Without messages nothing is shown, and the outcome is the same.
         f->boxes.shown.clear();
@@ -324,7 +324,7 @@ private Q_SLOTS:
                                        "unrecognised response!")});
         QCOMPARE(f->boxes.shown[0].caption, kTitle);
         // The status bar says so too, instead of staying on "Contacting".
-        QCOMPARE(f->view.status, QString::fromLatin1(AccountFixture::kStatusPrefix) + QLatin1Char(' ') + f->boxes.texts().front());
+        QCOMPARE(f->status.text(), f->status.myDateTime() + QLatin1Char(' ') + f->boxes.texts().front());
         QVERIFY(f->accountKey(QStringLiteral("HTTP"), QStringLiteral("Request")).startsWith(QLatin1String("//5551234:********@")));
     }
 
@@ -356,7 +356,7 @@ private Q_SLOTS:
         QCOMPARE(f->account.protocol.gHTTPError(), error);
         QVERIFY(!f->state.gHTTPOK);
         QCOMPARE(f->boxes.texts(), QStringList{QStringLiteral("Error ") + QString::number(error) + kCrLf + text});
-        QCOMPARE(f->view.status, QString::fromLatin1(AccountFixture::kStatusPrefix) + QLatin1Char(' ') + text);
+        QCOMPARE(f->status.text(), f->status.myDateTime() + QLatin1Char(' ') + text);
         QCOMPARE(f->accountKey(QStringLiteral("HTTP"), QStringLiteral("Response")), QString());
     }
 
@@ -422,7 +422,7 @@ private Q_SLOTS:
 
         f->boxes.shown.clear();
         f->sched.gLogin = QStringLiteral("5551234");
-        f->view.setText(QStringLiteral("txtFirstName"), QStringLiteral("Jon"));
+        f->view.setText(Control::txtFirstName, QStringLiteral("Jon"));
         f->account.protocol.SaveAccountInfo(1, true);
         QVERIFY(f->boxes.texts().value(0).contains(QLatin1String("An account already exists for the global fax number -\r\n5551234")));
     }

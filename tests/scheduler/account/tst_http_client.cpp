@@ -33,9 +33,10 @@ private Q_SLOTS:
         QVERIFY(sim.isRunning());
         QVERIFY(sim.setNextReply(QStringLiteral("<title>OK</title>")));
         HttpClient http;
-        http.GetURL(QStringLiteral("//") + sim.address() + QStringLiteral("/bbs?action=x&zip=%2012345&phone=+44-20-1"));
-        QCOMPARE(http.gHTTPError, 0);
-        QCOMPARE(http.gResponse, QStringLiteral("<title>OK</title>"));
+        HttpResult r;
+        r = http.GetURL(QStringLiteral("//") + sim.address() + QStringLiteral("/bbs?action=x&zip=%2012345&phone=+44-20-1"));
+        QCOMPARE(r.gHTTPError, 0);
+        QCOMPARE(r.gResponse, QStringLiteral("<title>OK</title>"));
         QCOMPARE(sim.requests(),
                  QStringList{QStringLiteral("/bbs?action=x&zip=%2012345&phone=+44-20-1 user=-")});
     }
@@ -47,8 +48,9 @@ private Q_SLOTS:
         test::SimProcess sim;
         QVERIFY(sim.setNextReply(QStringLiteral("<title>OK</title>")));
         HttpClient http;
-        http.GetURL(QStringLiteral("//") + sim.address() + QStringLiteral("/bbs?a=50%%&b=%20x%2B&c=%&d=x%%41"));
-        QCOMPARE(http.gHTTPError, 0);
+        HttpResult r;
+        r = http.GetURL(QStringLiteral("//") + sim.address() + QStringLiteral("/bbs?a=50%%&b=%20x%2B&c=%&d=x%%41"));
+        QCOMPARE(r.gHTTPError, 0);
         QCOMPARE(sim.requests(), QStringList{QStringLiteral("/bbs?a=50%25%25&b=%20x%2B&c=%25&d=x%25%2541 user=-")});
     }
 
@@ -57,10 +59,11 @@ private Q_SLOTS:
         test::SimProcess sim;
         sim.writeAccounts("{\"5551234\": {\"password\": \"p@ss:w/rd#1\", \"groups\": \"Members\"}}");
         HttpClient http;
-        http.GetURL(QStringLiteral("//") + sim.address() + QStringLiteral("/bbs?action=showdb&what=users&name=5551234"),
+        HttpResult r;
+        r = http.GetURL(QStringLiteral("//") + sim.address() + QStringLiteral("/bbs?action=showdb&what=users&name=5551234"),
                     {QStringLiteral("5551234"), QStringLiteral("p@ss:w/rd#1")});
-        QCOMPARE(http.gHTTPError, 0);
-        QVERIFY2(http.gResponse.contains(QLatin1String("<title>showdb_ok</title>")), qPrintable(http.gResponse));
+        QCOMPARE(r.gHTTPError, 0);
+        QVERIFY2(r.gResponse.contains(QLatin1String("<title>showdb_ok</title>")), qPrintable(r.gResponse));
         QCOMPARE(sim.requests(),
                  QStringList{QStringLiteral("/bbs?action=showdb&what=users&name=5551234 user=5551234")});
     }
@@ -70,32 +73,34 @@ private Q_SLOTS:
     {
         test::SimProcess sim;
         HttpClient http;
-        http.GetURL(QStringLiteral("//") + sim.address() + QStringLiteral("/bbs?action=showdb&what=users&name=5551234"),
+        HttpResult r;
+        r = http.GetURL(QStringLiteral("//") + sim.address() + QStringLiteral("/bbs?action=showdb&what=users&name=5551234"),
                     {QStringLiteral("5551234"), QStringLiteral("wrong")});
-        QCOMPARE(http.gHTTPError, 0);
-        QVERIFY2(http.gResponse.contains(QLatin1String("<title>HTTP 401 Unauthorized</title>")),
-                 qPrintable(http.gResponse));
+        QCOMPARE(r.gHTTPError, 0);
+        QVERIFY2(r.gResponse.contains(QLatin1String("<title>HTTP 401 Unauthorized</title>")),
+                 qPrintable(r.gResponse));
 
         QVERIFY(sim.setMode(QStringLiteral("error")));
-        http.GetURL(QStringLiteral("//") + sim.address() + QStringLiteral("/bbs?action=adduser"));
-        QCOMPARE(http.gHTTPError, 0);
-        QVERIFY(http.gResponse.contains(QLatin1String("HTTP 500")));
+        r = http.GetURL(QStringLiteral("//") + sim.address() + QStringLiteral("/bbs?action=adduser"));
+        QCOMPARE(r.gHTTPError, 0);
+        QVERIFY(r.gResponse.contains(QLatin1String("HTTP 500")));
     }
 
     void anEmptyDocumentIsNoError()
     {
         test::SimProcess sim({QStringLiteral("--mode"), QStringLiteral("empty")});
         HttpClient http;
-        http.gResponse = QStringLiteral("left over");
-        http.GetURL(QStringLiteral("//") + sim.address() + QStringLiteral("/bbs?action=adduser"));
-        QCOMPARE(http.gHTTPError, 0);
-        QVERIFY(http.gResponse.isEmpty());
+        HttpResult r;
+        r = http.GetURL(QStringLiteral("//") + sim.address() + QStringLiteral("/bbs?action=adduser"));
+        QCOMPARE(r.gHTTPError, 0);
+        QVERIFY(r.gResponse.isEmpty());
     }
 
     void aStalledServerEndsInTheRequestTimeOut()
     {
         test::SimProcess sim({QStringLiteral("--mode"), QStringLiteral("stall")});
         HttpClient http;
+        HttpResult r;
         http.setRequestTimeoutMs(700);
         QElapsedTimer clock;
         clock.start();
@@ -104,28 +109,29 @@ private Q_SLOTS:
         QTimer tick;
         connect(&tick, &QTimer::timeout, this, [&] { ++ticks; });
         tick.start(50);
-        http.GetURL(QStringLiteral("//") + sim.address() + QStringLiteral("/bbs?action=adduser"));
-        QCOMPARE(http.gHTTPError, inet_error::RequestTimedOut);
-        QCOMPARE(GetInetErrorMessage(http.gHTTPError), QStringLiteral("Request timed out"));
-        QVERIFY(http.gResponse.isEmpty());
+        r = http.GetURL(QStringLiteral("//") + sim.address() + QStringLiteral("/bbs?action=adduser"));
+        QCOMPARE(r.gHTTPError, inet_error::RequestTimedOut);
+        QCOMPARE(GetInetErrorMessage(r.gHTTPError), QStringLiteral("Request timed out"));
+        QVERIFY(r.gResponse.isEmpty());
         QVERIFY(clock.elapsed() >= 600);
         QVERIFY(ticks >= 5);
 
         // The next request works again once the server answers.
         QVERIFY(sim.setMode(QStringLiteral("normal")));
         QVERIFY(sim.setNextReply(QStringLiteral("<title>OK</title>")));
-        http.GetURL(QStringLiteral("//") + sim.address() + QStringLiteral("/bbs?action=adduser"));
-        QCOMPARE(http.gHTTPError, 0);
+        r = http.GetURL(QStringLiteral("//") + sim.address() + QStringLiteral("/bbs?action=adduser"));
+        QCOMPARE(r.gHTTPError, 0);
     }
 
     void aDroppedConnectionIsAReset()
     {
         test::SimProcess sim({QStringLiteral("--mode"), QStringLiteral("drop")});
         HttpClient http;
-        http.GetURL(QStringLiteral("//") + sim.address() + QStringLiteral("/bbs?action=adduser"));
-        QCOMPARE(http.gHTTPError, inet_error::ConnectionReset);
-        QCOMPARE(GetInetErrorMessage(http.gHTTPError), QStringLiteral("Connection reset."));
-        QVERIFY(http.gResponse.isEmpty());
+        HttpResult r;
+        r = http.GetURL(QStringLiteral("//") + sim.address() + QStringLiteral("/bbs?action=adduser"));
+        QCOMPARE(r.gHTTPError, inet_error::ConnectionReset);
+        QCOMPARE(GetInetErrorMessage(r.gHTTPError), QStringLiteral("Connection reset."));
+        QVERIFY(r.gResponse.isEmpty());
         // The service may have acted on it: it is not sent a second time.
         QCOMPARE(sim.requests().size(), 1);
     }
@@ -159,36 +165,40 @@ private Q_SLOTS:
             });
         });
         HttpClient http;
-        http.GetURL(QStringLiteral("//127.0.0.1:%1/bbs?action=showdb").arg(server.serverPort()));
-        QCOMPARE(http.gHTTPError, error);
-        QVERIFY(http.gResponse.isEmpty());
+        HttpResult r;
+        r = http.GetURL(QStringLiteral("//127.0.0.1:%1/bbs?action=showdb").arg(server.serverPort()));
+        QCOMPARE(r.gHTTPError, error);
+        QVERIFY(r.gResponse.isEmpty());
     }
 
     void aRefusedPortCannotConnect()
     {
         HttpClient http;
-        http.GetURL(QStringLiteral("//127.0.0.1:") + QString::number(test::unusedPort())
+        HttpResult r;
+        r = http.GetURL(QStringLiteral("//127.0.0.1:") + QString::number(test::unusedPort())
                     + QStringLiteral("/bbs?action=adduser"));
-        QCOMPARE(http.gHTTPError, inet_error::CannotConnect);
-        QCOMPARE(GetInetErrorMessage(http.gHTTPError), QStringLiteral("Unable to connect to remote host"));
+        QCOMPARE(r.gHTTPError, inet_error::CannotConnect);
+        QCOMPARE(GetInetErrorMessage(r.gHTTPError), QStringLiteral("Unable to connect to remote host"));
     }
 
     void anUnresolvableNameIsNotResolved()
     {
         HttpClient http;
-        http.GetURL(QStringLiteral("//no-such-host.invalid/bbs?action=adduser"));
-        QCOMPARE(http.gHTTPError, inet_error::NameNotResolved);
-        QCOMPARE(GetInetErrorMessage(http.gHTTPError), QStringLiteral("Name not resolved."));
+        HttpResult r;
+        r = http.GetURL(QStringLiteral("//no-such-host.invalid/bbs?action=adduser"));
+        QCOMPARE(r.gHTTPError, inet_error::NameNotResolved);
+        QCOMPARE(GetInetErrorMessage(r.gHTTPError), QStringLiteral("Name not resolved."));
     }
 
     void urlsWithoutAHostOrMalformed()
     {
         HttpClient http;
-        http.GetURL(QStringLiteral("///bbs?action=adduser"));
-        QCOMPARE(http.gHTTPError, inet_error::NoRemoteComputer);
-        http.GetURL(QStringLiteral("//127.0.0.1:99999999/bbs"));
-        QCOMPARE(http.gHTTPError, inet_error::UrlMalformed);
-        QCOMPARE(GetInetErrorMessage(http.gHTTPError), QStringLiteral("URL is malformed"));
+        HttpResult r;
+        r = http.GetURL(QStringLiteral("///bbs?action=adduser"));
+        QCOMPARE(r.gHTTPError, inet_error::NoRemoteComputer);
+        r = http.GetURL(QStringLiteral("//127.0.0.1:99999999/bbs"));
+        QCOMPARE(r.gHTTPError, inet_error::UrlMalformed);
+        QCOMPARE(GetInetErrorMessage(r.gHTTPError), QStringLiteral("URL is malformed"));
     }
 
     // A timer firing inside a request's wait must not start a second one.
@@ -196,15 +206,16 @@ private Q_SLOTS:
     {
         test::SimProcess sim({QStringLiteral("--mode"), QStringLiteral("stall")});
         HttpClient http;
+        HttpResult r;
         http.setRequestTimeoutMs(500);
         qint32 innerError = 0;
         QTimer::singleShot(100, this, [&] {
-            http.GetURL(QStringLiteral("//") + sim.address() + QStringLiteral("/bbs?action=inner"));
-            innerError = http.gHTTPError;
+            innerError = http.GetURL(QStringLiteral("//") + sim.address() + QStringLiteral("/bbs?action=inner"))
+                             .gHTTPError;
         });
-        http.GetURL(QStringLiteral("//") + sim.address() + QStringLiteral("/bbs?action=outer"));
+        r = http.GetURL(QStringLiteral("//") + sim.address() + QStringLiteral("/bbs?action=outer"));
         QCOMPARE(innerError, inet_error::StillExecuting);
-        QCOMPARE(http.gHTTPError, inet_error::RequestTimedOut);
+        QCOMPARE(r.gHTTPError, inet_error::RequestTimedOut);
         QCOMPARE(sim.requests().size(), 1);
     }
 };

@@ -27,8 +27,8 @@ private Q_SLOTS:
         f = std::make_unique<AccountFixture>();
         QVERIFY(f->sim.isRunning());
         f->info.gACDateStamp = QStringLiteral("01/01/2026");
-        f->view.setText(QStringLiteral("Text21"), QStringLiteral("10.1.1.1"));
-        f->view.setText(QStringLiteral("Text8"), QStringLiteral("10.2.2.2"));
+        f->view.setText(Control::Text21, QStringLiteral("10.1.1.1"));
+        f->view.setText(Control::Text8, QStringLiteral("10.2.2.2"));
     }
     void cleanup() { f.reset(); }
 
@@ -51,8 +51,8 @@ private Q_SLOTS:
     {
         f->info.gMemberStatus = QStringLiteral("4");
         f->info.Modem_Connect = true;
-        f->view.check(QStringLiteral("Option2"), false);
-        f->view.check(QStringLiteral("Option1"));
+        f->view.setChecked(Control::Option2, false);
+        f->view.setChecked(Control::Option1, true);
         f->account.reporting.UpdatedbLocalIPAddress();
         QCOMPARE(f->sched.gLocalIPAddr, QStringLiteral("10.2.2.2"));
         QCOMPARE(faxOfLastRequest(), QStringLiteral("10.2.2.2"));
@@ -64,7 +64,7 @@ private Q_SLOTS:
         QCOMPARE(f->sim.requests().size(), 1);
 
         // A new address is reported.
-        f->view.setText(QStringLiteral("Text8"), QStringLiteral("10.3.3.3"));
+        f->view.setText(Control::Text8, QStringLiteral("10.3.3.3"));
         f->account.reporting.UpdatedbLocalIPAddress();
         QCOMPARE(f->sim.requests().size(), 2);
         QCOMPARE(faxOfLastRequest(), QStringLiteral("10.3.3.3"));
@@ -94,7 +94,7 @@ private Q_SLOTS:
     {
         f->info.gMemberStatus = QStringLiteral("5");
         f->info.gPubIPAddr = QStringLiteral("10.1.1.1");
-        f->view.check(QStringLiteral("Check1"));
+        f->view.setChecked(Control::Check1, true);
         f->sched.gLocalIPAddr = QStringLiteral("10.1.1.1");
         f->account.reporting.updateLocalIPAddress();
         QCOMPARE(f->sim.requests().size(), 1);

@@ -17,9 +17,10 @@ QByteArray accountWithGroups(const QString& groups)
     return (json + QStringLiteral("}}")).toUtf8();
 }
 
-const char* const kForwarding[] = {"Check16", "Check17", "Check18", "Option3", "Option4",
-                                   "Option5", "Option6", "Option7", "Option8", "Text23",
-                                   "Text24",  "Text25",  "Text26",  "Text27",  "Text28"};
+const Control kForwarding[] = {Control::Check16, Control::Check17, Control::Check18, Control::Option3,
+                               Control::Option4, Control::Option5, Control::Option6, Control::Option7,
+                               Control::Option8, Control::Text23,  Control::Text24,  Control::Text25,
+                               Control::Text26,  Control::Text27,  Control::Text28};
 
 }  // namespace
 
@@ -117,21 +118,21 @@ private Q_SLOTS:
         QFETCH(bool, forwarding);
         QFETCH(bool, relay);
         QFETCH(QString, title);
-        for (const char* c : {"Check6", "Check10", "Check11"})
-            f->view.setEnabled(QString::fromLatin1(c), false);
-        for (const char* c : kForwarding)
-            f->view.setEnabled(QString::fromLatin1(c), !forwarding);
-        f->view.setEnabled(QStringLiteral("Check15"), !relay);
-        f->view.setEnabled(QStringLiteral("Option9"), !relay);
+        for (const Control c : {Control::Check6, Control::Check10, Control::Check11})
+            f->view.setEnabled(c, false);
+        for (const Control c : kForwarding)
+            f->view.setEnabled(c, !forwarding);
+        f->view.setEnabled(Control::Check15, !relay);
+        f->view.setEnabled(Control::Option9, !relay);
         f->info.gMemberStatus = status;
         f->account.member.ResetGroupFunctions();
-        for (const char* c : {"Check6", "Check10", "Check11"})
-            QVERIFY(f->view.isEnabled(QString::fromLatin1(c)));
-        for (const char* c : kForwarding)
-            QVERIFY2(f->view.isEnabled(QString::fromLatin1(c)) == forwarding, c);
-        QCOMPARE(f->view.isEnabled(QStringLiteral("Check15")), relay);
-        QCOMPARE(f->view.isEnabled(QStringLiteral("Option9")), relay);
-        QCOMPARE(f->view.text(QStringLiteral("Label50")), title);
+        for (const Control c : {Control::Check6, Control::Check10, Control::Check11})
+            QVERIFY(f->view.isEnabled(c));
+        for (const Control c : kForwarding)
+            QVERIFY2(f->view.isEnabled(c) == forwarding, qPrintable(controlName(c)));
+        QCOMPARE(f->view.isEnabled(Control::Check15), relay);
+        QCOMPARE(f->view.isEnabled(Control::Option9), relay);
+        QCOMPARE(f->view.text(Control::Label50), title);
     }
 };
 

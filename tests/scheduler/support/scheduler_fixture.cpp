@@ -1,6 +1,8 @@
-#include "form_fixture.h"
+#include "scheduler_fixture.h"
 
 #include "platform/profile_api.h"
+#include "scheduler/line_monitor.h"
+#include "scheduler/main_form.h"
 
 #include <QApplication>
 #include <QDir>
@@ -34,71 +36,87 @@ QMap<QString, QString> registeredSettings()
     };
 }
 
-FormFixture::FormFixture(const QMap<QString, QString>& settings, bool withAccountFile)
+SchedulerFixture::SchedulerFixture(const QMap<QString, QString>& settings, bool withAccountFile)
 {
+    WriteProfileStringA(QStringLiteral("TORVEX"), QString::fromLatin1(kModemDevicesKey), QStringLiteral("none"));
     for (auto it = settings.begin(); it != settings.end(); ++it)
         WriteProfileStringA(QStringLiteral("TORVEX"), it.key(), it.value());
     if (withAccountFile)
         env.writeFile(QStringLiteral("account.ini"), "[MYINFO]\n");
-    QDir().mkpath(env.path(QStringLiteral("profiles/Torvex/cur")));
-    QDir().mkpath(env.path(QStringLiteral("profiles/Torvex/new")));
-    QDir().mkpath(env.path(QStringLiteral("profiles/Torvex/tmp")));
+    for (const char* sub : {"cur", "new", "tmp"})
+        QDir().mkpath(env.path(QStringLiteral("profiles/Torvex/") + QLatin1String(sub)));
 }
 
-bool FormFixture::load(const QDateTime& now)
+CoreEnvironment SchedulerFixture::environment(const QDateTime& now)
 {
     clock = std::make_shared<FixedClock>(now);
-    FormEnvironment e;
+    CoreEnvironment e;
     e.boxes = boxes;
     e.clock = clock;
     e.shell = shell;
     e.profileChooser = chooser;
     e.printerNames = [this] { return printers; };
-    e.printerSetup = [](QWidget*) {};
     e.endProgram = [this] { ++endCalls; };
-    if (!realAccount)
-        e.makeAccount = [this](MainForm&) {
-            auto recording = std::make_unique<RecordingAccount>();
-            account = recording.get();
-            return std::unique_ptr<AccountHooks>(std::move(recording));
-        };
-    e.makeDialUp = [](MainForm&) { return std::unique_ptr<DialUpHooks>(std::make_unique<NoDialUp>()); };
-    e.makeLineMonitor = [this](MainForm&) {
-        auto recording = std::make_unique<RecordingLineMonitor>();
-        line = recording.get();
-        return std::unique_ptr<LineMonitorHooks>(std::move(recording));
-    };
-    form_ = std::make_unique<MainForm>(std::move(e));
-    return form_->Form_Load();
+    return e;
 }
 
-void FormFixture::showActive()
+QString SchedulerFixture::key(const QString& name) const
+{
+    return GetProfileStringA(QStringLiteral("TORVEX"), name, QStringLiteral("<absent>"));
+}
+
+QByteArray SchedulerFixture::iniText() const
+{
+    QFile file(env.iniPath());
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void SchedulerFixture::installRecordingUtility(const QString& name)
+{
+    env.writeFile(name, "#!/bin/sh\necho \"$1\" >> \"$TORVEX_HOME/launches.log\"\n");
+    QFile::setPermissions(env.path(name), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+QStringList SchedulerFixture::launches() const
+{
+    return QString::fromUtf8(env.readFile(QStringLiteral("launches.log")))
+        .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+bool CoreFixture::load(const QDateTime& now)
+{
+    core_ = std::make_unique<SchedulerCore>(environment(now), view);
+    view.attach(*core_);
+    QObject::connect(core_.get(), &SchedulerCore::statusTextChanged,
+                     [this](const QString& text) { statusSeen << text; });
+    QObject::connect(core_.get(), &SchedulerCore::captionChanged,
+                     [this](const QString& text) { caption = text; });
+    return core_->Form_Load();
+}
+
+WindowFixture::~WindowFixture() = default;
+
+bool WindowFixture::load(const QDateTime& now)
+{
+    form_ = std::make_unique<MainForm>(environment(now));
+    return form_->core().Form_Load();
+}
+
+void WindowFixture::showActive()
 {
     form_->show();
     QApplication::setActiveWindow(form_.get());
     QVERIFY(QTest::qWaitForWindowActive(form_.get()));
 }
 
-QString FormFixture::key(const QString& name) const
+SchedulerCore& WindowFixture::core()
 {
-    return GetProfileStringA(QStringLiteral("TORVEX"), name, QStringLiteral("<absent>"));
+    return form_->core();
 }
 
-QByteArray FormFixture::iniText() const
+QWidget* WindowFixture::findControl(Control control) const
 {
-    QFile file(env.iniPath());
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void FormFixture::typeInto(QWidget* field, const QString& text)
-{
-    field->setFocus(Qt::TabFocusReason);
-    QTest::keyClicks(field, text);
-}
-
-void FormFixture::leaveTo(QWidget* target)
-{
-    target->setFocus(Qt::TabFocusReason);
+    return form_->findChild<QWidget*>(controlName(control));
 }
 
 }  // namespace torvex::test

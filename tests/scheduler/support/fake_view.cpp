@@ -1,0 +1,110 @@
+#include "fake_view.h"
+
+#include "scheduler/scheduler_core.h"
+
+#include <QMetaEnum>
+
+namespace torvex::test {
+namespace {
+
+// The option buttons that exclude each other.
+Control partner(Control option)
+{
+    static const QHash<Control, Control> pairs{
+        {Control::Option1, Control::Option2}, {Control::Option2, Control::Option1},
+        {Control::Option3, Control::Option4}, {Control::Option4, Control::Option3},
+        {Control::Option5, Control::Option6}, {Control::Option6, Control::Option5},
+        {Control::Option7, Control::Option8}, {Control::Option8, Control::Option7},
+        {Control::Option9, Control::Option10}, {Control::Option10, Control::Option9},
+    };
+    return pairs.value(option, option);
+}
+
+}  // namespace
+
+Control control(const QString& name)
+{
+    bool ok = false;
+    const int value = QMetaEnum::fromType<Control>().keyToValue(name.toLatin1().constData(), &ok);
+    Q_ASSERT_X(ok, "control", qPrintable(name));
+    return Control(value);
+}
+
+FakeView::FakeView()
+{
+    // As the window is built.
+    for (const Control off : {Control::Command4, Control::Command6, Control::Text9, Control::Text10,
+                              Control::Text11, Control::Text15, Control::Check5, Control::Text12})
+        controls_[off].enabled = false;
+    for (const Control hidden : {Control::errorsignal, Control::Label32, Control::Label53})
+        controls_[hidden].visible = false;
+    controls_[Control::Command6].text = QStringLiteral("&Set Up Address");
+    controls_[Control::Option1].text = QStringLiteral(" a &Modem *");
+    controls_[Control::Option2].text = QStringLiteral("a &Network Card *");
+    controls_[Control::Label31].text = QStringLiteral(" ");
+}
+
+const FakeView::Control_& FakeView::c(Control control) const
+{
+    static const Control_ none;
+    const auto it = controls_.constFind(control);
+    return it == controls_.cend() ? none : *it;
+}
+
+QString FakeView::text(Control control) const
+{
+    const Control_& k = c(control);
+    if (!k.entries.isEmpty() || control == Control::Combo1 || control == Control::Combo2)
+        return k.current >= 0 && k.current < k.entries.size() ? k.entries[k.current] : QString();
+    return k.text;
+}
+
+void FakeView::setText(Control control, const QString& text)
+{
+    Control_& k = controls_[control];
+    k.before = k.text;
+    k.text = text.left(k.maxLength);
+}
+
+void FakeView::setChecked(Control control, bool checked)
+{
+    controls_[control].checked = checked;
+    if (checked && partner(control) != control)
+        controls_[partner(control)].checked = false;
+}
+
+void FakeView::undoKeystroke(Control control)
+{
+    Control_& k = controls_[control];
+    k.text = k.before;
+}
+
+void FakeView::click(Control control)
+{
+    if (partner(control) != control)
+        setChecked(control, true);
+    else if (controlName(control).startsWith(QLatin1String("Check")))
+        setChecked(control, !isChecked(control));
+    core_->clicked(control);
+}
+
+void FakeView::type(Control field, const QString& keys)
+{
+    if (focused != field)
+        moveFocus(field);
+    for (const QChar key : keys) {
+        setText(field, c(field).text + key);
+        core_->fieldChanged(field);
+    }
+}
+
+void FakeView::moveFocus(Control to)
+{
+    const Control from = focused;
+    focused = to;
+    core_->fieldLeft(from);
+    if (focused == to)
+        core_->fieldEntered(to);
+}
+
+}  // namespace torvex::test
