@@ -1,9 +1,10 @@
 // "&Apply Settings", "E&xit" and the page handlers, driven through the real
 // widgets.
-#include "form_fixture.h"
+#include "tests/scheduler/support/scheduler_fixture.h"
 #include "platform/printer_list.h"
 #include "tests/support/cups_server.h"
-#include "scheduler/page_handlers.h"
+#include "scheduler/program_title.h"
+#include "tests/scheduler/account/sim_process.h"
 #include "scheduler/settings_apply.h"
 
 #include <QApplication>
@@ -44,34 +45,25 @@ private Q_SLOTS:
 
 namespace {
 
-void applyNow(FormFixture& f)
+void applyNow(CoreFixture& f)
 {
-    f.form().settings().Command1_Click();
-}
-
-void selectWhileLoading(FormFixture& f, QRadioButton* option)
-{
-    f.form().state().flgLoading = true;
-    option->setChecked(true);
-    f.form().state().flgLoading = false;
+    f.core().settings().Command1_Click();
 }
 
 }  // namespace
 
 void TstSettingsWindow::applyWritesTheSection()
 {
-    FormFixture f;
+    CoreFixture f;
     QVERIFY(f.load());
-    f.showActive();
-    FormControls& c = f.c();
-    c.Text22->setText(QStringLiteral("20"));
-    c.Text20->setText(QStringLiteral("backup.example.org"));
-    c.Check7->setChecked(true);
-    c.Check1->setChecked(true);
+    f.view.setText(Control::Text22, QStringLiteral("20"));
+    f.view.setText(Control::Text20, QStringLiteral("backup.example.org"));
+    f.view.tick(Control::Check7, true);
+    f.view.tick(Control::Check1, true);
     applyNow(f);
     QVERIFY2(f.boxes->texts().isEmpty(), qPrintable(f.boxes->texts().join(QLatin1Char('|'))));
-    QVERIFY(f.form().state().settingsApplied);
-    QVERIFY(c.Command1->isEnabled());
+    QVERIFY(f.core().state().settingsApplied);
+    QVERIFY(f.view.isEnabled(Control::Command1));
     QCOMPARE(f.key(QStringLiteral("Torvex_Profile")), QStringLiteral("Torvex"));
     QCOMPARE(f.key(QStringLiteral("Torvex_Addr")), QStringLiteral("4420712345@torvex.net"));
     QCOMPARE(f.key(QStringLiteral("Printer_Type")), QStringLiteral("Office_Laser"));
@@ -84,9 +76,10 @@ void TstSettingsWindow::applyWritesTheSection()
     QCOMPARE(f.key(QStringLiteral("Firewall")), QStringLiteral("y"));
     QCOMPARE(f.key(QStringLiteral("Default_SMTP_Servers")), QString());
     QCOMPARE(f.key(QStringLiteral("forward1")), QStringLiteral(",,,"));
-    QCOMPARE(f.form().state().gRegularFaxInterval, 20);
-    QVERIFY(f.account->calls.contains(QStringLiteral("SavePublicIPAddress")));
-    QVERIFY(f.account->calls.contains(QStringLiteral("ShowUserProfile(true)")));
+    QCOMPARE(f.core().state().gRegularFaxInterval, 20);
+    // The address in use is the one the service was told of; the profile shows.
+    QCOMPARE(f.key(QStringLiteral("Public_IP_Addr")), f.core().state().gLocalIPAddr);
+    QVERIFY(f.view.isVisible(Control::Frame8));
 }
 
 void TstSettingsWindow::applyKeepsThePrintPageHeadersChoice()
@@ -94,91 +87,89 @@ void TstSettingsWindow::applyKeepsThePrintPageHeadersChoice()
     for (const char* saved : {"y", "n"}) {
         QMap<QString, QString> settings = registeredSettings();
         settings.insert(QStringLiteral("Print_Page_Hdr"), QString::fromLatin1(saved));
-        FormFixture f(settings);
+        CoreFixture f(settings);
         QVERIFY(f.load());
-        QCOMPARE(f.c().Check7->isChecked(), QByteArray(saved) == "y");
+        QCOMPARE(f.view.isChecked(Control::Check7), QByteArray(saved) == "y");
         applyNow(f);
-        QVERIFY(f.form().state().settingsApplied);
+        QVERIFY(f.core().state().settingsApplied);
         QCOMPARE(f.key(QStringLiteral("Print_Page_Hdr")), QString::fromLatin1(saved));
     }
 }
 
 void TstSettingsWindow::applyReportsChecksInOrderWritingNothing()
 {
-    FormFixture f;
+    CoreFixture f;
     f.printers.clear();
     QVERIFY(f.load());
-    f.showActive();
-    FormControls& c = f.c();
 
     // Break every field Apply checks; each Apply must stop at the next one.
-    c.txtVXAddress->clear();
-    c.Text16->setText(QStringLiteral("Nowhere"));
-    c.Text14->clear();
-    c.Text6->clear();
-    c.Text7->clear();
-    c.Combo1->clear();
-    selectWhileLoading(f, c.Option1);
-    c.Text9->setText(QStringLiteral("0"));
-    c.Check5->setChecked(true);
-    c.Text15->clear();
-    c.Check8->setChecked(true);
-    c.Text12->clear();
-    c.Check16->setChecked(true);
-    c.Option3->setChecked(true);
-    c.Text24->setText(QStringLiteral("4930123"));
+    f.view.setText(Control::txtVXAddress, QString());
+    f.view.setText(Control::Text16, QStringLiteral("Nowhere"));
+    f.view.setText(Control::Text14, QString());
+    f.view.setText(Control::Text6, QString());
+    f.view.setText(Control::Text7, QString());
+    f.view.clearEntries(Control::Combo1);
+    f.view.setChecked(Control::Option1, true);
+    f.view.setText(Control::Text9, QStringLiteral("0"));
+    f.view.tick(Control::Check5, true);
+    f.view.setText(Control::Text15, QString());
+    f.view.tick(Control::Check8, true);
+    f.view.setText(Control::Text12, QString());
+    f.view.tick(Control::Check16, true);
+    f.view.tick(Control::Option3, true);
+    f.view.setText(Control::Text24, QStringLiteral("4930123"));
 
     struct Step {
         QString message;
-        int page;
-        QWidget* field;
+        int tab;
+        Control field;
         std::function<void()> fix;
     };
     const QString printerQuestion = QStringLiteral(
         "To automatically print TORVEXes you need to specify a printer.\r\nWould you like to do "
         "it now?");
     const std::vector<Step> steps = {
-        {QStringLiteral("Missing Torvex Address!"), 0, c.txtVXAddress,
-         [&] { c.txtVXAddress->setText(QStringLiteral("4420712345@torvex.net")); }},
-        {QStringLiteral("Could not find MS Exchange profile!NOWHERE"), 0, c.Text16,
-         [&] { c.Text16->setText(QStringLiteral("torvex")); }},
-        {QStringLiteral("Missing Password!"), 0, c.Text13,
-         [&] { c.Text14->setText(QStringLiteral("secret1")); }},
-        {QStringLiteral("Missing Regular EMail Address!"), 1, c.Text6,
-         [&] { c.Text6->setText(QStringLiteral("me@example.org")); }},
-        {QStringLiteral("Missing SMTP Server!"), 1, c.Text7,
-         [&] { c.Text7->setText(QStringLiteral("smtp.example.org")); }},
-        {printerQuestion, 4, c.Combo2, [&] { c.Combo2->addItem(QStringLiteral("TORVEX PDF")); }},
-        {QStringLiteral("Please provide a Dial-Up Connection Name"), 2, c.Combo1,
-         [&] { c.Combo1->addItem(QStringLiteral("My ISP")); }},
-        {QStringLiteral("Missing Period"), 3, c.Text9, [&] { c.Text9->setText(QStringLiteral("30")); }},
-        {QStringLiteral("Please provide a profile name"), 3, c.Text15,
-         [&] { c.Text15->setText(QStringLiteral("Torvex")); }},
-        {QStringLiteral("Please provide a profile name for your normal faxes"), 4, c.Text12,
-         [&] { c.Text12->setText(QStringLiteral("Torvex")); }},
-        {QStringLiteral("Missing Destination for TORVEX forwarding"), 7, c.Text23,
-         [&] { c.Option4->setChecked(true); }},
+        {QStringLiteral("Missing Torvex Address!"), 1, Control::txtVXAddress,
+         [&] { f.view.setText(Control::txtVXAddress, QStringLiteral("4420712345@torvex.net")); }},
+        {QStringLiteral("Could not find MS Exchange profile!NOWHERE"), 1, Control::Text16,
+         [&] { f.view.setText(Control::Text16, QStringLiteral("torvex")); }},
+        {QStringLiteral("Missing Password!"), 1, Control::Text13,
+         [&] { f.view.setText(Control::Text14, QStringLiteral("secret1")); }},
+        {QStringLiteral("Missing Regular EMail Address!"), 2, Control::Text6,
+         [&] { f.view.setText(Control::Text6, QStringLiteral("me@example.org")); }},
+        {QStringLiteral("Missing SMTP Server!"), 2, Control::Text7,
+         [&] { f.view.setText(Control::Text7, QStringLiteral("smtp.example.org")); }},
+        {printerQuestion, 5, Control::Combo2, [&] { f.view.addEntry(Control::Combo2, QStringLiteral("TORVEX PDF")); }},
+        {QStringLiteral("Please provide a Dial-Up Connection Name"), 3, Control::Combo1,
+         [&] { f.view.addEntry(Control::Combo1, QStringLiteral("My ISP")); }},
+        {QStringLiteral("Missing Period"), 4, Control::Text9, [&] { f.view.setText(Control::Text9, QStringLiteral("30")); }},
+        {QStringLiteral("Please provide a profile name"), 4, Control::Text15,
+         [&] { f.view.setText(Control::Text15, QStringLiteral("Torvex")); }},
+        {QStringLiteral("Please provide a profile name for your normal faxes"), 5, Control::Text12,
+         [&] { f.view.setText(Control::Text12, QStringLiteral("Torvex")); }},
+        {QStringLiteral("Missing Destination for TORVEX forwarding"), 8, Control::Text23,
+         [&] { f.view.tick(Control::Option4, true); }},
     };
 
     for (const Step& step : steps) {
         const QByteArray before = f.iniText();
         f.boxes->shown.clear();
-        f.form().switchFrame(9);
+        f.view.switchFrame(9);
         applyNow(f);
         QCOMPARE(f.boxes->texts(), QStringList{step.message});
-        QCOMPARE(f.boxes->shown.front().caption, MainForm::title());
-        QVERIFY(!f.form().state().settingsApplied);
-        QCOMPARE(f.form().state().currentPage, step.page);
-        QCOMPARE(QApplication::focusWidget(), step.field);
+        QCOMPARE(f.boxes->shown.front().caption, programTitle());
+        QVERIFY(!f.core().state().settingsApplied);
+        QCOMPARE(f.view.tab, step.tab);
+        QCOMPARE(f.view.focused, step.field);
         QCOMPARE(f.iniText(), before);
-        QVERIFY(c.Command1->isEnabled());
+        QVERIFY(f.view.isEnabled(Control::Command1));
         step.fix();
     }
 
     f.boxes->shown.clear();
     applyNow(f);
     QVERIFY2(f.boxes->texts().isEmpty(), qPrintable(f.boxes->texts().join(QLatin1Char('|'))));
-    QVERIFY(f.form().state().settingsApplied);
+    QVERIFY(f.core().state().settingsApplied);
     QCOMPARE(f.key(QStringLiteral("Torvex_Profile")), QStringLiteral("Torvex"));
     QCOMPARE(f.key(QStringLiteral("DUN_Name")), QStringLiteral("My ISP"));
     QCOMPARE(f.key(QStringLiteral("Modem_Connect")), QStringLiteral("y"));
@@ -189,28 +180,24 @@ void TstSettingsWindow::applyReportsChecksInOrderWritingNothing()
 
 void TstSettingsWindow::applyWithoutConnectionOptionStopsSilently()
 {
-    FormFixture f;
+    CoreFixture f;
     QVERIFY(f.load());
-    f.showActive();
-    FormControls& c = f.c();
-    c.Option2->group()->setExclusive(false);
-    c.Option2->setChecked(false);
-    c.txtVXAddress->clear();  // would be the next message
-    f.form().switchFrame(9);
+        f.view.setChecked(Control::Option2, false);
+    f.view.setText(Control::txtVXAddress, QString());  // would be the next message
+    f.view.switchFrame(9);
     const QByteArray before = f.iniText();
     applyNow(f);
     QCOMPARE(f.boxes->texts(), QStringList{QStringLiteral("Please select 'Modem' or 'Network'.")});
-    QCOMPARE(f.form().state().currentPage, 2);  // the connection page, where the choice is made
-    QVERIFY(!f.form().state().settingsApplied);
+    QCOMPARE(f.view.tab, 3);  // the connection page, where the choice is made
+    QVERIFY(!f.core().state().settingsApplied);
     QCOMPARE(f.iniText(), before);
 }
 
 void TstSettingsWindow::cancelledProfileChooserEndsApplySilently()
 {
-    FormFixture f;
+    CoreFixture f;
     QVERIFY(f.load());
-    f.showActive();
-    f.c().Text16->clear();
+    f.view.setText(Control::Text16, QString());
     f.chooser->answer.clear();
     const QByteArray before = f.iniText();
     applyNow(f);
@@ -218,26 +205,25 @@ void TstSettingsWindow::cancelledProfileChooserEndsApplySilently()
     QCOMPARE(f.boxes->texts().size(), 1);  // only the explanation before the chooser
     QVERIFY(f.boxes->texts().front().startsWith(
         QStringLiteral("This version of TORVEX uses the Inbox on your desktop")));
-    QVERIFY(!f.form().state().settingsApplied);
+    QVERIFY(!f.core().state().settingsApplied);
     QCOMPARE(f.iniText(), before);
 
     f.boxes->shown.clear();
     f.chooser->answer = QStringLiteral("Torvex");
     applyNow(f);
-    QVERIFY(f.form().state().settingsApplied);
-    QCOMPARE(f.c().Text16->text(), QStringLiteral("Torvex"));
+    QVERIFY(f.core().state().settingsApplied);
+    QCOMPARE(f.view.text(Control::Text16), QStringLiteral("Torvex"));
 }
 
 void TstSettingsWindow::profileNameComesBackAsWrittenOnDisk()
 {
-    FormFixture f;
+    CoreFixture f;
     QDir().mkpath(f.env.path(QStringLiteral("profiles/Inbox/cur")));
     QVERIFY(f.load());
-    f.showActive();
-    f.c().Text16->setText(QStringLiteral("inbox"));
+    f.view.setText(Control::Text16, QStringLiteral("inbox"));
     applyNow(f);
-    QVERIFY(f.form().state().settingsApplied);
-    QCOMPARE(f.c().Text16->text(), QStringLiteral("Inbox"));
+    QVERIFY(f.core().state().settingsApplied);
+    QCOMPARE(f.view.text(Control::Text16), QStringLiteral("Inbox"));
     QCOMPARE(f.key(QStringLiteral("Torvex_Profile")), QStringLiteral("Inbox"));
 }
 
@@ -253,7 +239,7 @@ void TstSettingsWindow::printerQuestionAnsweredNoIsNotAskedAgain()
     QFETCH(bool, cups);
     QMap<QString, QString> settings = registeredSettings();
     settings.remove(QStringLiteral("Printer_Type"));
-    FormFixture f(settings);
+    CoreFixture f(settings);
     CupsServer server;
     if (!cups) {
         f.printers.clear();
@@ -269,23 +255,22 @@ void TstSettingsWindow::printerQuestionAnsweredNoIsNotAskedAgain()
     }
     QVERIFY(f.load());
     if (cups) {
-        QCOMPARE(f.c().Combo2->count(), 3);  // the two queues and the PDF printer, none chosen
-        QCOMPARE(f.c().Combo2->currentIndex(), -1);
+        QCOMPARE(f.view.entries(Control::Combo2).size(), 3);  // the two queues and the PDF printer, none chosen
+        QCOMPARE(f.view.currentIndex(Control::Combo2), -1);
     }
-    f.showActive();
     f.boxes->answers = {MsgAnswer::No};
     applyNow(f);
     QCOMPARE(f.boxes->texts().size(), 2);
     QCOMPARE(f.boxes->texts().at(1),
              QStringLiteral("TORVEXes will be retrieved but will not be printed until you specify "
                             "a printer."));
-    QVERIFY(f.form().state().settingsApplied);
+    QVERIFY(f.core().state().settingsApplied);
     QCOMPARE(f.key(QStringLiteral("Printer_Type")), QString());
 
     f.boxes->shown.clear();
     applyNow(f);
     QVERIFY(f.boxes->texts().isEmpty());
-    QVERIFY(f.form().state().settingsApplied);
+    QVERIFY(f.core().state().settingsApplied);
 }
 
 void TstSettingsWindow::forwardingFollowsTheMemberStatus_data()
@@ -312,29 +297,25 @@ void TstSettingsWindow::forwardingFollowsTheMemberStatus()
         settings.insert(QStringLiteral("forward1"), QStringLiteral("1,,,"));
         settings.insert(QStringLiteral("forward2"), QStringLiteral("old@example.org,,,"));
     }
-    FormFixture f(settings);
-    f.realAccount = true;
-    QVERIFY(f.load());
-    FormControls& c = f.c();
-    for (QWidget* w : {static_cast<QWidget*>(c.Check16), static_cast<QWidget*>(c.Check18),
-                       static_cast<QWidget*>(c.Option8), static_cast<QWidget*>(c.Text28)})
-        QCOMPARE(w->isEnabled(), forwarding);
-    QCOMPARE(c.Check15->isEnabled(), relay);
-    QCOMPARE(c.Option9->isEnabled(), relay);
+    CoreFixture f(settings);
+        QVERIFY(f.load());
+    for (const Control c : {Control::Check16, Control::Check18, Control::Option8, Control::Text28})
+        QCOMPARE(f.view.isEnabled(c), forwarding);
+    QCOMPARE(f.view.isEnabled(Control::Check15), relay);
+    QCOMPARE(f.view.isEnabled(Control::Option9), relay);
     if (status.isNull())
         return;
 
-    f.showActive();
-    QVERIFY(c.Option3->isChecked());  // the saved row is shown as saved
-    c.Check16->setChecked(false);
-    c.Check16->setChecked(true);
-    QVERIFY(c.Option3->isChecked());  // ticking a row selects its address option
-    c.Text23->setText(QStringLiteral("fwd@example.org"));
-    c.Check18->setChecked(true);
-    c.Option8->setChecked(true);
-    c.Text28->setText(QStringLiteral("4930123"));
+    QVERIFY(f.view.isChecked(Control::Option3));  // the saved row is shown as saved
+    f.view.tick(Control::Check16, false);
+    f.view.tick(Control::Check16, true);
+    QVERIFY(f.view.isChecked(Control::Option3));  // ticking a row selects its address option
+    f.view.setText(Control::Text23, QStringLiteral("fwd@example.org"));
+    f.view.tick(Control::Check18, true);
+    f.view.tick(Control::Option8, true);
+    f.view.setText(Control::Text28, QStringLiteral("4930123"));
     applyNow(f);
-    QVERIFY(f.form().state().settingsApplied);
+    QVERIFY(f.core().state().settingsApplied);
     QCOMPARE(f.key(QStringLiteral("forward1")), forwarding ? QStringLiteral("1,,2,") : QStringLiteral(",,,"));
     QCOMPARE(f.key(QStringLiteral("forward2")),
              forwarding ? QStringLiteral("fwd@example.org,,4930123,") : QStringLiteral(",,,"));
@@ -343,19 +324,19 @@ void TstSettingsWindow::forwardingFollowsTheMemberStatus()
 void TstSettingsWindow::exitWithAndWithoutSavedPassword()
 {
     {
-        FormFixture f;
+        CoreFixture f;
         QVERIFY(f.load());
-        QVERIFY(f.c().Check13->isChecked());
-        f.form().settings().Command2_Click();
+        QVERIFY(f.view.isChecked(Control::Check13));
+        f.core().settings().Command2_Click();
         QCOMPARE(f.endCalls, 1);
         QCOMPARE(f.key(QStringLiteral("Password")), QStringLiteral("secret1"));
         QCOMPARE(f.key(QStringLiteral("Save_Pass")), QStringLiteral("1"));
     }
     {
-        FormFixture f;
+        CoreFixture f;
         QVERIFY(f.load());
-        f.c().Check13->setChecked(false);
-        f.form().settings().Command2_Click();
+        f.view.tick(Control::Check13, false);
+        f.core().settings().Command2_Click();
         QCOMPARE(f.endCalls, 1);
         QCOMPARE(f.key(QStringLiteral("Password")), QString());
         QCOMPARE(f.key(QStringLiteral("Save_Pass")), QStringLiteral("0"));
@@ -365,70 +346,65 @@ void TstSettingsWindow::exitWithAndWithoutSavedPassword()
 
 void TstSettingsWindow::scheduleCheckBoxEnablesItsFields()
 {
-    FormFixture f;
+    CoreFixture f;
     QVERIFY(f.load());
-    FormControls& c = f.c();
-    QVERIFY(c.Text9->isEnabled());
-    c.Check3->setChecked(false);
-    for (QWidget* w : {static_cast<QWidget*>(c.Text9), static_cast<QWidget*>(c.Text10),
-                       static_cast<QWidget*>(c.Text11), static_cast<QWidget*>(c.Text15)})
-        QVERIFY(!w->isEnabled());
-    QVERIFY(c.Text19->text().isEmpty());
-    QVERIFY(f.form().statusText().endsWith(QStringLiteral("  No activity scheduled")));
-    c.Check8->setChecked(true);
-    QVERIFY(c.Text12->isEnabled());
-    QVERIFY(f.form().statusText().endsWith(QStringLiteral("  Waiting for regular faxes")));
-    c.Check3->setChecked(true);
-    QVERIFY(c.Text9->isEnabled());
-    QCOMPARE(c.Text19->text(), QStringLiteral("60"));
-    QVERIFY(f.form().statusText().endsWith(
+    QVERIFY(f.view.isEnabled(Control::Text9));
+    f.view.tick(Control::Check3, false);
+    for (const Control c : {Control::Text9, Control::Text10, Control::Text11, Control::Text15})
+        QVERIFY(!f.view.isEnabled(c));
+    QVERIFY(f.view.text(Control::Text19).isEmpty());
+    QVERIFY(f.statusText().endsWith(QStringLiteral("  No activity scheduled")));
+    f.view.tick(Control::Check8, true);
+    QVERIFY(f.view.isEnabled(Control::Text12));
+    QVERIFY(f.statusText().endsWith(QStringLiteral("  Waiting for regular faxes")));
+    f.view.tick(Control::Check3, true);
+    QVERIFY(f.view.isEnabled(Control::Text9));
+    QCOMPARE(f.view.text(Control::Text19), QStringLiteral("60"));
+    QVERIFY(f.statusText().endsWith(
         QStringLiteral("  Next TORVEX retrieval scheduled in 60 minutes.")));
 }
 
 void TstSettingsWindow::modemOptionNeedsADialUpEntry()
 {
-    FormFixture f;
+    CoreFixture f;
     QVERIFY(f.load());
-    FormControls& c = f.c();
-    QVERIFY(c.Option2->isChecked());
-    QCOMPARE(c.Text18->text(),
+    QVERIFY(f.view.isChecked(Control::Option2));
+    QCOMPARE(f.view.text(Control::Text18),
              QStringLiteral("To use this option please install Windows 95/98 Dial-up software."));
-    c.Option1->click();
+    f.view.click(Control::Option1);
     QCOMPARE(f.boxes->texts(),
              QStringList{QStringLiteral(
                  "Please use 'MyComputer | Dial-Up Networking' to create a connection profile.")});
-    QVERIFY(!c.Option1->isChecked());
+    QVERIFY(!f.view.isChecked(Control::Option1));
 
-    c.Combo1->addItem(QStringLiteral("My ISP"));
-    c.Combo1->setCurrentIndex(-1);
-    c.Text8->setText(QStringLiteral("10.1.2.3"));
-    c.Option1->click();
-    QVERIFY(c.Option1->isChecked());
-    QVERIFY(!c.Option2->isChecked());
-    QVERIFY(c.Check14->isEnabled());
-    QCOMPARE(c.Combo1->currentIndex(), 0);
-    QCOMPARE(f.form().state().gLocalIPAddr, QStringLiteral("10.1.2.3"));
+    f.view.addEntry(Control::Combo1, QStringLiteral("My ISP"));
+    f.view.setCurrentIndex(Control::Combo1, -1);
+    f.view.setText(Control::Text8, QStringLiteral("10.1.2.3"));
+    f.view.click(Control::Option1);
+    QVERIFY(f.view.isChecked(Control::Option1));
+    QVERIFY(!f.view.isChecked(Control::Option2));
+    QVERIFY(f.view.isEnabled(Control::Check14));
+    QCOMPARE(f.view.currentIndex(Control::Combo1), 0);
+    QCOMPARE(f.core().state().gLocalIPAddr, QStringLiteral("10.1.2.3"));
 
-    c.Option2->click();
-    QVERIFY(!c.Check14->isEnabled());
-    QCOMPARE(f.form().state().gLocalIPAddr, c.Text21->text());
-    QVERIFY(f.account->calls.contains(QStringLiteral("updateLocalIPAddress")));
+    f.view.click(Control::Option2);
+    QVERIFY(!f.view.isEnabled(Control::Check14));
+    QCOMPARE(f.core().state().gLocalIPAddr, f.view.text(Control::Text21));
 }
 
 void TstSettingsWindow::helpAndHomePages()
 {
-    FormFixture f;
+    CoreFixture f;
     QVERIFY(f.load());
-    FormControls& c = f.c();
-    const QString home = f.form().state().gAppPath;
-    c.Command9[0]->click();
-    c.Command8->click();
+    const QString home = f.core().state().gAppPath;
+    f.core().helpClicked(0);
+    f.view.click(Control::Command8);
     writeTorvexKey(QStringLiteral("help_location"), QStringLiteral("help"));
-    c.Command9[1]->click();
+    f.core().helpClicked(1);
     writeTorvexKey(QStringLiteral("help_location"), QStringLiteral("\\"));
-    c.Command9[2]->click();
+    f.core().helpClicked(2);
     writeTorvexKey(QStringLiteral("help_location"), QStringLiteral("docs\\en"));
-    c.Command9[3]->click();
+    f.core().helpClicked(3);
     QCOMPARE(f.shell->opened,
              (QStringList{QStringLiteral("http://www.torvex.net/help/vxptfaq.htm"),
                           QStringLiteral("http://torvex.net/"),
@@ -439,28 +415,33 @@ void TstSettingsWindow::helpAndHomePages()
 
 void TstSettingsWindow::relayFrameDoubleClickRefreshesMemberStatus()
 {
-    FormFixture f;
+    SimProcess sim;
+    QVERIFY(sim.isRunning());
+    sim.writeAccounts(R"({"4420712345": {"password": "secret1", "groups": "Members"}})");
+    CoreFixture f;
+    f.env.writeFile(QStringLiteral("account.ini"), "[TORVEX]\nVX_IP_Address=" + sim.address().toUtf8() + "\n");
     QVERIFY(f.load());
-    f.showActive();
-    FormControls& c = f.c();
-    f.form().switchFrame(7);
-    c.Text14->setText(QStringLiteral("other"));
-    QTest::mouseDClick(c.Frame15, Qt::LeftButton);
+    f.view.switchFrame(7);
+    f.view.setText(Control::Text14, QStringLiteral("other"));
+    f.view.doubleClickRelayGroup();
     QCOMPARE(f.boxes->texts(), QStringList{QStringLiteral("Password error!")});
-    QCOMPARE(f.form().state().currentPage, 0);
-    QCOMPARE(QApplication::focusWidget(), c.Text13);
+    QCOMPARE(f.view.tab, 1);
+    QCOMPARE(f.view.focused, Control::Text13);
+    QVERIFY(sim.requests().isEmpty());
 
-    f.account->calls.clear();
-    c.Text14->setText(c.Text13->text());
-    QTest::mouseDClick(c.Frame15, Qt::LeftButton);
-    QCOMPARE(f.account->calls, QStringList{QStringLiteral("CheckMemberStatus")});
-    f.account->calls.clear();
-    f.account->memberStatusChanged = true;
-    QTest::mouseDClick(c.Frame15, Qt::LeftButton);
-    QCOMPARE(f.account->calls, (QStringList{QStringLiteral("CheckMemberStatus"),
-                                            QStringLiteral("ResetGroupFunctions"),
-                                            QStringLiteral("UpdatedbLocalIPAddress")}));
+    // The status afresh from the service; a new one switches the relay on.
+    f.view.setText(Control::Text14, f.view.text(Control::Text13));
+    f.view.doubleClickRelayGroup();
+    QCOMPARE(sim.requests().filter(QStringLiteral("action=showdb")).size(), 1);
+    QCOMPARE(f.key(QStringLiteral("Use_Defaults")), QStringLiteral("2"));
+    QVERIFY(!f.view.isEnabled(Control::Check15));
+    sim.writeAccounts(R"({"4420712345": {"password": "secret1", "groups": "Members,Relay"}})");
+    f.view.doubleClickRelayGroup();
+    QCOMPARE(sim.requests().filter(QStringLiteral("action=showdb")).size(), 2);
+    QCOMPARE(f.key(QStringLiteral("Use_Defaults")), QStringLiteral("3"));
+    QVERIFY(f.view.isEnabled(Control::Check15));
+    QCOMPARE(f.view.text(Control::Label50), QStringLiteral(" Relay "));
 }
 
-QTEST_MAIN(TstSettingsWindow)
+QTEST_GUILESS_MAIN(TstSettingsWindow)
 #include "tst_settings_window.moc"

@@ -73,6 +73,14 @@ void FakeView::setChecked(Control control, bool checked)
         controls_[partner(control)].checked = false;
 }
 
+void FakeView::addEntry(Control control, const QString& entry)
+{
+    Control_& k = controls_[control];
+    k.entries << entry;
+    if (k.current < 0 && k.entries.size() == 1 && controlName(control).startsWith(QLatin1String("Combo")))
+        k.current = 0;
+}
+
 void FakeView::undoKeystroke(Control control)
 {
     Control_& k = controls_[control];
@@ -96,6 +104,23 @@ void FakeView::type(Control field, const QString& keys)
         setText(field, c(field).text + key);
         core_->fieldChanged(field);
     }
+}
+
+void FakeView::tick(Control box, bool on)
+{
+    if (isChecked(box) != on)
+        click(box);
+}
+
+void FakeView::doubleClickRelayGroup()
+{
+    core_->relayGroupDoubleClicked();
+}
+
+void FakeView::clearEntries(Control control)
+{
+    controls_[control].entries.clear();
+    controls_[control].current = -1;
 }
 
 void FakeView::moveFocus(Control to)

@@ -41,6 +41,10 @@ public:
     void click(Control control);
     void type(Control field, const QString& keys);
     void moveFocus(Control to);
+    // The user sets a check box or option button (a click when that changes it).
+    void tick(Control box, bool on);
+    void doubleClickRelayGroup();
+    void clearEntries(Control control);
 
     [[nodiscard]] QString text(Control control) const override;
     void setText(Control control, const QString& text) override;
@@ -51,7 +55,7 @@ public:
     [[nodiscard]] bool isVisible(Control control) const override { return c(control).visible; }
     void setVisible(Control control, bool visible) override { controls_[control].visible = visible; }
     [[nodiscard]] QStringList entries(Control control) const override { return c(control).entries; }
-    void addEntry(Control control, const QString& entry) override { controls_[control].entries << entry; }
+    void addEntry(Control control, const QString& entry) override;
     [[nodiscard]] int currentIndex(Control control) const override { return c(control).current; }
     void setCurrentIndex(Control control, int index) override { controls_[control].current = index; }
     void setMaxLength(Control control, int length) override { controls_[control].maxLength = length; }

@@ -3,11 +3,14 @@
 #include "platform/profile_api.h"
 #include "scheduler/line_monitor.h"
 #include "scheduler/main_form.h"
+#include "tests/support/fake_nmcli.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QtTest>
+
+#include <optional>
 
 namespace torvex::test {
 
@@ -41,8 +44,9 @@ SchedulerFixture::SchedulerFixture(const QMap<QString, QString>& settings, bool 
     WriteProfileStringA(QStringLiteral("TORVEX"), QString::fromLatin1(kModemDevicesKey), QStringLiteral("none"));
     for (auto it = settings.begin(); it != settings.end(); ++it)
         WriteProfileStringA(QStringLiteral("TORVEX"), it.key(), it.value());
+    // The service at a loopback port nobody serves: no test reaches the Internet.
     if (withAccountFile)
-        env.writeFile(QStringLiteral("account.ini"), "[MYINFO]\n");
+        env.writeFile(QStringLiteral("account.ini"), "[TORVEX]\nVX_IP_Address=127.0.0.1:9\n[MYINFO]\n");
     for (const char* sub : {"cur", "new", "tmp"})
         QDir().mkpath(env.path(QStringLiteral("profiles/Torvex/") + QLatin1String(sub)));
 }
@@ -85,7 +89,12 @@ QStringList SchedulerFixture::launches() const
 
 bool CoreFixture::load(const QDateTime& now)
 {
-    core_ = std::make_unique<SchedulerCore>(environment(now), view);
+    {
+        std::optional<NoNmcli> noDialUp;
+        if (!networkManager)
+            noDialUp.emplace();
+        core_ = std::make_unique<SchedulerCore>(environment(now), view);
+    }
     view.attach(*core_);
     QObject::connect(core_.get(), &SchedulerCore::statusTextChanged,
                      [this](const QString& text) { statusSeen << text; });
@@ -98,7 +107,12 @@ WindowFixture::~WindowFixture() = default;
 
 bool WindowFixture::load(const QDateTime& now)
 {
-    form_ = std::make_unique<MainForm>(environment(now));
+    {
+        std::optional<NoNmcli> noDialUp;
+        if (!networkManager)
+            noDialUp.emplace();
+        form_ = std::make_unique<MainForm>(environment(now));
+    }
     return form_->core().Form_Load();
 }
 

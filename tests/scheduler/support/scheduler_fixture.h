@@ -47,7 +47,8 @@ public:
 [[nodiscard]] QMap<QString, QString> registeredSettings();
 
 // A private settings file and program folder, recorded message boxes, a
-// fixed clock and recorded desktop calls; no modem is watched.
+// fixed clock and recorded desktop calls; no modem is watched, and the
+// service is at a loopback port nobody serves.
 class SchedulerFixture {
 public:
     // settings are written to [TORVEX] first; account.ini is made unless
@@ -70,6 +71,9 @@ public:
     QStringList printers{QStringLiteral("Office_Laser"), QStringLiteral("Fax"),
                          QStringLiteral("TORVEX PDF")};
     int endCalls = 0;
+    // Without it the PC has no NetworkManager, hence no dial-up; a test
+    // that wants one puts a FakeNmcli on PATH and sets this.
+    bool networkManager = false;
 
 protected:
     [[nodiscard]] CoreEnvironment environment(const QDateTime& now);
