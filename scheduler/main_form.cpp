@@ -82,12 +82,20 @@ void MainForm::connectControls()
     for (const Control control : {Control::Text2, Control::Text3, Control::Text4, Control::Text9,
                                   Control::Text10, Control::Text11}) {
         auto* field = qobject_cast<QLineEdit*>(widget(control));
-        connect(field, &QLineEdit::textChanged, this, [this, control](const QString& text) {
-            EditTrack& track = edits_[control];
-            track.before = track.now;
-            track.now = text;
+        // Qt sends textEdited before textChanged: whichever comes first
+        // records the change.
+        const auto track = [this, control](const QString& text) {
+            EditTrack& edit = edits_[control];
+            if (edit.now == text)
+                return;
+            edit.before = edit.now;
+            edit.now = text;
+        };
+        connect(field, &QLineEdit::textChanged, this, track);
+        connect(field, &QLineEdit::textEdited, this, [this, control, track](const QString& text) {
+            track(text);
+            core_->fieldChanged(control);
         });
-        connect(field, &QLineEdit::textEdited, this, [this, control] { core_->fieldChanged(control); });
     }
     for (auto it = widgets_.cbegin(); it != widgets_.cend(); ++it)
         if (qobject_cast<QLineEdit*>(it.value()))

@@ -1,9 +1,9 @@
 // Start-up of the scheduler: loading the window in its fixed order, the
-// first run, the account steps, page switching and the second instance.
-#include "form_fixture.h"
-#include "scheduler/cntrform.h"
+// first run and the account steps, over the core.
+#include "tests/scheduler/support/scheduler_fixture.h"
 #include "scheduler/schedule_engine.h"
-#include "scheduler/startup.h"
+#include "scheduler/program_title.h"
+#include "tests/scheduler/account/sim_process.h"
 #include "scheduler/system_date.h"
 #include "platform/profile_api.h"
 
@@ -34,14 +34,11 @@ private Q_SLOTS:
     void printersWithFaxOrRenderingAreNotListed();
     void torvexAddressSplit();
     void accountStepsAtStart();
-    void tabStripSwitchesPages();
-    void centring();
-    void secondStartBringsTheFirstForward();
 };
 
 void TstFormLoad::missingAccountFileRefusesToStart()
 {
-    FormFixture f(registeredSettings(), false);
+    CoreFixture f(registeredSettings(), false);
     const QByteArray before = f.iniText();
     QVERIFY(!f.load());
     QCOMPARE(f.boxes->texts(),
@@ -53,32 +50,32 @@ void TstFormLoad::missingAccountFileRefusesToStart()
 
 void TstFormLoad::firstRunOffersHelpAndStartsNoSchedule()
 {
-    FormFixture f(QMap<QString, QString>{});
+    CoreFixture f(QMap<QString, QString>{});
     QVERIFY(f.load());
     QCOMPARE(f.boxes->texts(),
              QStringList{QStringLiteral("Would you like to view the SetUp Help Page now ?")});
     QCOMPARE(f.boxes->shown.front().buttons, MsgButtons::YesNo);
     QCOMPARE(f.boxes->shown.front().icon, MsgIcon::Question);
     QCOMPARE(f.shell->opened, QStringList{f.env.path(QStringLiteral("vxphlpbs.htm"))});
-    QVERIFY(!f.c().Timer1->isActive());
+    QVERIFY(!f.core().Timer1().isActive());
     QCOMPARE(f.key(QStringLiteral("Use_Defaults")), QStringLiteral("-"));
-    QVERIFY(f.c().Check11->isChecked());
-    QCOMPARE(f.form().state().info.gWakeProbes, 3);
-    QCOMPARE(f.form().state().info.gWakeInterval, 40000);
-    QVERIFY(f.c().Text9->text().isEmpty());  // the pages are not filled on a first run
-    QCOMPARE(f.form().state().currentPage, 0);
-    QVERIFY(!f.form().state().flgLoading);
+    QVERIFY(f.view.isChecked(Control::Check11));
+    QCOMPARE(f.core().state().info.gWakeProbes, 3);
+    QCOMPARE(f.core().state().info.gWakeInterval, 40000);
+    QVERIFY(f.view.text(Control::Text9).isEmpty());  // the pages are not filled on a first run
+    QCOMPARE(f.view.tab, 1);
+    QVERIFY(!f.core().state().flgLoading);
 
     // The next start is a normal run.
-    FormFixture again(QMap<QString, QString>{{QStringLiteral("Use_Defaults"), QStringLiteral("-")}});
+    CoreFixture again(QMap<QString, QString>{{QStringLiteral("Use_Defaults"), QStringLiteral("-")}});
     QVERIFY(again.load());
     QVERIFY(again.boxes->texts().isEmpty());
-    QVERIFY(again.c().Timer1->isActive());
+    QVERIFY(again.core().Timer1().isActive());
 }
 
 void TstFormLoad::firstRunHelpFallsBackToTheReadme()
 {
-    FormFixture f(QMap<QString, QString>{});
+    CoreFixture f(QMap<QString, QString>{});
     f.shell->answer = false;
     QVERIFY(f.load());
     const QString help = f.env.path(QStringLiteral("vxphlpbs.htm"));
@@ -88,7 +85,7 @@ void TstFormLoad::firstRunHelpFallsBackToTheReadme()
                                           + QStringLiteral("' or a Web Browser and open '") + help
                                           + QStringLiteral("'"));
 
-    FormFixture no(QMap<QString, QString>{});
+    CoreFixture no(QMap<QString, QString>{});
     no.boxes->answers = {MsgAnswer::No};
     QVERIFY(no.load());
     QVERIFY(no.shell->opened.isEmpty());
@@ -100,103 +97,92 @@ void TstFormLoad::normalRunFillsThePages()
     s.insert(QStringLiteral("forward1"), QStringLiteral("1,,2,"));
     s.insert(QStringLiteral("forward2"), QStringLiteral("fwd@example.org,,4930123,"));
     s.insert(QStringLiteral("Print_Normal_Fax"), QStringLiteral("y"));
-    FormFixture f(s);
+    CoreFixture f(s);
     QVERIFY(f.load());
-    FormControls& c = f.c();
     QVERIFY(f.boxes->texts().isEmpty());
-    QVERIFY(c.Timer1->isActive());
-    QCOMPARE(c.Timer1->interval(), 60000);
-    QCOMPARE(f.form().windowTitle(), MainForm::title());
-    QCOMPARE(c.Label45->text(), MainForm::title() + QLatin1Char(' '));
-    QCOMPARE(c.Label48->text(), QStringLiteral(" 0.8.2"));
-    QCOMPARE(c.Text2->text(), QStringLiteral("44"));
-    QCOMPARE(c.txtVXAddress->text(), QStringLiteral("4420712345@torvex.net"));
-    QCOMPARE(c.Text13->text(), QStringLiteral("secret1"));
-    QVERIFY(c.Check13->isChecked());
-    QCOMPARE(c.Text9->text(), QStringLiteral("60"));
-    QCOMPARE(c.Text22->text(), QStringLiteral("15"));
-    QVERIFY(c.Check3->isChecked());
-    QVERIFY(c.Text9->isEnabled());
-    QVERIFY(c.Check8->isChecked());
-    QVERIFY(c.Text12->isEnabled());
-    QCOMPARE(c.Text19->text(), QStringLiteral("60"));
-    QCOMPARE(f.form().state().countdown, 60);
-    QCOMPARE(f.form().state().gRegularFaxInterval, 15);
-    QVERIFY(c.Check16->isChecked() && c.Option3->isChecked());
-    QCOMPARE(c.Text23->text(), QStringLiteral("fwd@example.org"));
-    QVERIFY(!c.Check17->isChecked());
-    QVERIFY(c.Check18->isChecked() && c.Option8->isChecked());
-    QCOMPARE(c.Text28->text(), QStringLiteral("4930123"));
-    QVERIFY(c.Option2->isChecked());
-    QVERIFY(!c.Option1->isChecked());
-    QVERIFY(!c.Check14->isEnabled());
-    QCOMPARE(c.Option2->text(), QStringLiteral("I connect to the mail server using a &Network Card *"));
-    QCOMPARE(c.Text21->text(), QStringLiteral("192.168.1.20"));
-    QCOMPARE(f.form().state().gLocalIPAddr, QStringLiteral("192.168.1.20"));
-    QVERIFY(c.Check5->text().startsWith(QStringLiteral("You can use this schedule")));
-    QCOMPARE(f.form().statusText(),
-             f.form().schedule().myDateTime()
+    QVERIFY(f.core().Timer1().isActive());
+    QCOMPARE(f.core().Timer1().interval(), 60000);
+    QCOMPARE(f.caption, programTitle());
+    QCOMPARE(f.view.text(Control::Label45), programTitle() + QLatin1Char(' '));
+    QCOMPARE(f.view.text(Control::Label48), QStringLiteral(" 0.8.2"));
+    QCOMPARE(f.view.text(Control::Text2), QStringLiteral("44"));
+    QCOMPARE(f.view.text(Control::txtVXAddress), QStringLiteral("4420712345@torvex.net"));
+    QCOMPARE(f.view.text(Control::Text13), QStringLiteral("secret1"));
+    QVERIFY(f.view.isChecked(Control::Check13));
+    QCOMPARE(f.view.text(Control::Text9), QStringLiteral("60"));
+    QCOMPARE(f.view.text(Control::Text22), QStringLiteral("15"));
+    QVERIFY(f.view.isChecked(Control::Check3));
+    QVERIFY(f.view.isEnabled(Control::Text9));
+    QVERIFY(f.view.isChecked(Control::Check8));
+    QVERIFY(f.view.isEnabled(Control::Text12));
+    QCOMPARE(f.view.text(Control::Text19), QStringLiteral("60"));
+    QCOMPARE(f.core().state().countdown, 60);
+    QCOMPARE(f.core().state().gRegularFaxInterval, 15);
+    QVERIFY(f.view.isChecked(Control::Check16) && f.view.isChecked(Control::Option3));
+    QCOMPARE(f.view.text(Control::Text23), QStringLiteral("fwd@example.org"));
+    QVERIFY(!f.view.isChecked(Control::Check17));
+    QVERIFY(f.view.isChecked(Control::Check18) && f.view.isChecked(Control::Option8));
+    QCOMPARE(f.view.text(Control::Text28), QStringLiteral("4930123"));
+    QVERIFY(f.view.isChecked(Control::Option2));
+    QVERIFY(!f.view.isChecked(Control::Option1));
+    QVERIFY(!f.view.isEnabled(Control::Check14));
+    QCOMPARE(f.view.text(Control::Option2), QStringLiteral("I connect to the mail server using a &Network Card *"));
+    QCOMPARE(f.view.text(Control::Text21), f.core().state().gLocalIPAddr);
+    QVERIFY(f.view.text(Control::Check5).startsWith(QStringLiteral("You can use this schedule")));
+    QCOMPARE(f.statusText(),
+             f.core().statusBar().myDateTime()
                  + QStringLiteral("  Next TORVEX retrieval scheduled in 60 minutes."));
-    QVERIFY(f.account->calls.contains(QStringLiteral("LoadAccountInfo")));
-    QCOMPARE(f.line->calls, (QStringList{QStringLiteral("ClearHandles"), QStringLiteral("TapiStart"),
-                                         QStringLiteral("TapiGetDevCaps"),
-                                         QStringLiteral("LineMonitor(0)")}));
-    // Closing the window drops and closes the line.
-    f.line->calls.clear();
-    f.form().close();
-    QCOMPARE(f.line->calls,
-             (QStringList{QStringLiteral("LineMonitor(2)"), QStringLiteral("shutDown")}));
 }
 
 void TstFormLoad::printersWithFaxOrRenderingAreNotListed()
 {
-    FormFixture f;
+    CoreFixture f;
     f.printers = {QStringLiteral("hp_faxmodem"), QStringLiteral("Office_Laser"),
                   QStringLiteral("XPS RENDERING"), QStringLiteral("TORVEX PDF")};
     QVERIFY(f.load());
-    QCOMPARE(f.c().Combo2->count(), 2);
-    QCOMPARE(f.c().Combo2->itemText(0), QStringLiteral("Office_Laser"));
-    QCOMPARE(f.c().Combo2->itemText(1), QStringLiteral("TORVEX PDF"));
-    QCOMPARE(f.c().Combo2->currentText(), QStringLiteral("Office_Laser"));
+    QCOMPARE(f.view.entries(Control::Combo2).size(), 2);
+    QCOMPARE(f.view.entries(Control::Combo2).value(0), QStringLiteral("Office_Laser"));
+    QCOMPARE(f.view.entries(Control::Combo2).value(1), QStringLiteral("TORVEX PDF"));
+    QCOMPARE(f.view.text(Control::Combo2), QStringLiteral("Office_Laser"));
 }
 
 void TstFormLoad::torvexAddressSplit()
 {
     {
-        FormFixture f;
+        CoreFixture f;
         QVERIFY(f.load());
-        QCOMPARE(f.c().Label31->text(), QStringLiteral(" 4420712345@torvex.net "));
-        QCOMPARE(f.c().Command6->text(), QStringLiteral("Update Account"));
-        QVERIFY(f.c().Command4->isEnabled());
-        QVERIFY(f.c().Command5->isEnabled());
-        QVERIFY(!f.c().txtFirstName->isEnabled());
-        QCOMPARE(f.form().state().gLogin, QStringLiteral("4420712345"));
+        QCOMPARE(f.view.text(Control::Label31), QStringLiteral(" 4420712345@torvex.net "));
+        QCOMPARE(f.view.text(Control::Command6), QStringLiteral("Update Account"));
+        QVERIFY(f.view.isEnabled(Control::Command4));
+        QVERIFY(f.view.isEnabled(Control::Command5));
+        QVERIFY(!f.view.isEnabled(Control::txtFirstName));
+        QCOMPARE(f.core().state().gLogin, QStringLiteral("4420712345"));
     }
     {
         QMap<QString, QString> s = registeredSettings();
         s.remove(QStringLiteral("Account_Date_Stamp"));
-        FormFixture f(s);
+        CoreFixture f(s);
         QVERIFY(f.load());
-        QCOMPARE(f.c().Command6->text(), QStringLiteral("&Set Up Address"));
-        QVERIFY(!f.c().Command4->isEnabled());
-        QVERIFY(f.c().txtFirstName->isEnabled());
+        QCOMPARE(f.view.text(Control::Command6), QStringLiteral("&Set Up Address"));
+        QVERIFY(!f.view.isEnabled(Control::Command4));
+        QVERIFY(f.view.isEnabled(Control::txtFirstName));
     }
     {
         QMap<QString, QString> s = registeredSettings();
         s.insert(QStringLiteral("Torvex_Addr"), QStringLiteral("nobody"));
-        FormFixture f(s);
+        CoreFixture f(s);
         QVERIFY(f.load());
-        QCOMPARE(f.c().Label31->text(), QStringLiteral(" "));
-        QVERIFY(!f.account->calls.join(QLatin1Char(' ')).contains(QStringLiteral("ShowUserProfile")));
-        QVERIFY(!f.c().Command4->isEnabled());
+        QVERIFY(!f.view.text(Control::Label31).contains(QLatin1String("nobody")));
+        QVERIFY(f.view.isVisible(Control::Frame8));
+        QVERIFY(!f.view.isEnabled(Control::Command4));
     }
     {
         QMap<QString, QString> s = registeredSettings();
         s.insert(QStringLiteral("Torvex_Addr"), QStringLiteral("me@example.org"));
-        FormFixture f(s);
+        CoreFixture f(s);
         QVERIFY(f.load());
-        QVERIFY(f.account->calls.contains(QStringLiteral("ShowUserProfile(false)")));
-        QVERIFY(!f.c().Command4->isEnabled());
+        QVERIFY(!f.view.isVisible(Control::Frame8));  // the profile page is the service's only
+        QVERIFY(!f.view.isEnabled(Control::Command4));
     }
 }
 
@@ -208,110 +194,39 @@ void TstFormLoad::accountStepsAtStart()
         bool dateStamp;
         int daysAgo;  // -1: no Profile_Last_Change
         bool sendAddress;
-        QStringList expected;
+        int userRecords;  // requests for the member status
+        int updates;      // account updates with the new address
     };
-    const QString reset = QStringLiteral("ResetGroupFunctions");
     const Case cases[] = {
-        {"no account", false, 40, false, {}},
-        {"no status date", true, -1, false, {}},
-        {"30 days", true, 30, false, {reset}},
-        {"31 days", true, 31, false,
-         {QStringLiteral("CheckMemberStatus"), QStringLiteral("UpdatedbLocalIPAddress"), reset}},
-        {"address changed", true, 1, true,
-         {QStringLiteral("SaveAccountInfo(2,false)"), QStringLiteral("SavePublicIPAddress"), reset}},
+        {"no account", false, 40, false, 0, 0},
+        {"no status date", true, -1, false, 0, 0},
+        {"30 days", true, 30, false, 0, 0},
+        {"31 days", true, 31, false, 1, 1},
+        {"address changed", true, 1, true, 0, 1},
     };
     for (const Case& k : cases) {
+        SimProcess sim;
+        QVERIFY(sim.isRunning());
+        sim.writeAccounts(R"({"4420712345": {"password": "secret1", "groups": "Brisko"}})");
         QMap<QString, QString> s = registeredSettings();
         if (!k.dateStamp)
             s.remove(QStringLiteral("Account_Date_Stamp"));
         if (k.daysAgo >= 0)
             s.insert(QStringLiteral("Profile_Last_Change"), formatSystemDate(today.addDays(-k.daysAgo)));
-        FormFixture f(s);
+        CoreFixture f(s);
+        f.env.writeFile(QStringLiteral("account.ini"),
+                        "[TORVEX]\nVX_IP_Address=" + sim.address().toUtf8()
+                            + "\n[MYINFO]\nlogin=4420712345\nfirstname=John\nlastname=Smith\n"
+                              "street=1%20High%20St\ntown=Leeds\ncountry=UK\n");
         QVERIFY(f.load(QDateTime(today, QTime(9, 0))));
-        f.account->calls.clear();
-        f.account->httpOk = true;
-        f.form().state().gflgSendIPAddressUpdate = k.sendAddress;
-        runStartupAccountSteps(f.form());
-        QVERIFY2(f.account->calls == k.expected, k.name);
+        f.core().state().gflgSendIPAddressUpdate = k.sendAddress;
+        f.core().runStartupAccountSteps();
+        QVERIFY2(sim.requests().filter(QStringLiteral("action=showdb")).size() == k.userRecords, k.name);
+        QVERIFY2(sim.requests().filter(QStringLiteral("action=changeuser")).size() == k.updates, k.name);
+        if (k.updates)
+            QCOMPARE(f.key(QStringLiteral("Public_IP_Addr")), f.core().state().gLocalIPAddr);
     }
 }
 
-void TstFormLoad::tabStripSwitchesPages()
-{
-    FormFixture f;
-    QVERIFY(f.load());
-    FormControls& c = f.c();
-    c.TabStrip1->setCurrentIndex(4);
-    QCOMPARE(f.form().state().currentPage, 4);
-    QCOMPARE(c.pageStack->currentWidget(), c.Frame17[4]);
-    f.form().switchFrame(8);
-    QCOMPARE(c.TabStrip1->currentIndex(), 7);
-    QCOMPARE(c.pageStack->currentWidget(), c.Frame17[7]);
-    QCOMPARE(c.TabStrip1->tabText(7), QStringLiteral("&Forwarding"));
-    QCOMPARE(c.TabStrip1->tabData(7).toString(), QStringLiteral("FORWARD"));
-    // While loading, the tab strip leaves the page as it is.
-    f.form().state().flgLoading = true;
-    c.TabStrip1->setCurrentIndex(0);
-    QCOMPARE(f.form().state().currentPage, 7);
-    f.form().state().flgLoading = false;
-
-    // The visible page's captions win the Alt letters they share with tabs
-    // and buttons; the other letters switch pages.
-    f.form().switchFrame(2);
-    f.form().switchFrame(1);
-    f.showActive();
-    const std::pair<Qt::Key, QWidget*> presses[] = {
-        {Qt::Key_A, c.txtVXAddress}, {Qt::Key_A, c.txtVXAddress}, {Qt::Key_P, c.Text13},
-        {Qt::Key_R, c.Text14},       {Qt::Key_C, c.Text2},        {Qt::Key_D, c.Text3},
-    };
-    for (const auto& [key, field] : presses) {
-        QTest::keyClick(QApplication::focusWidget(), key, Qt::AltModifier);
-        QCOMPARE(f.form().state().currentPage, 0);
-        QCOMPARE(QApplication::focusWidget(), field);
-    }
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_M, Qt::AltModifier);
-    QCOMPARE(f.form().state().currentPage, 1);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_C, Qt::AltModifier);
-    QCOMPARE(f.form().state().currentPage, 1);
-    QCOMPARE(QApplication::focusWidget(), c.Text6);
-}
-
-void TstFormLoad::centring()
-{
-    QWidget window;
-    window.resize(400, 300);
-    CNTRFORM(window);
-    const QRect screen = window.screen()->geometry();
-    const QSize size = window.frameGeometry().size();
-    QCOMPARE(window.pos().y(), screen.y() + int(float(screen.height()) * 0.85f / 2.0f
-                                                 - float(size.height()) / 2.0f));
-    QCOMPARE(window.pos().x(), screen.x() + int(float(screen.width()) / 2.0f
-                                                 - float(size.width()) / 2.0f));
-}
-
-void TstFormLoad::secondStartBringsTheFirstForward()
-{
-    TestEnv env;
-    env.writeFile(QStringLiteral("account.ini"), "[MYINFO]\n");
-    WriteProfileStringA(QStringLiteral("TORVEX"), QStringLiteral("Use_Defaults"), QStringLiteral("-"));
-    QProcess first;
-    first.setProcessChannelMode(QProcess::MergedChannels);
-    first.start(binDir() + QStringLiteral("/vxschedule"), {});
-    QVERIFY(first.waitForStarted(10000));
-    QTest::qWait(1500);  // until it holds the instance lock
-    QCOMPARE(first.state(), QProcess::Running);
-
-    const ProcessResult second = runProgram(QStringLiteral("vxschedule"), {}, 15000);
-    QVERIFY(second.finished);
-    QCOMPARE(second.exitCode, 0);
-    QCOMPARE(first.state(), QProcess::Running);
-
-    first.terminate();
-    if (!first.waitForFinished(5000)) {
-        first.kill();
-        first.waitForFinished(5000);
-    }
-}
-
-QTEST_MAIN(TstFormLoad)
+QTEST_GUILESS_MAIN(TstFormLoad)
 #include "tst_form_load.moc"

@@ -123,6 +123,11 @@ void WindowFixture::showActive()
     QVERIFY(QTest::qWaitForWindowActive(form_.get()));
 }
 
+FormControls& WindowFixture::c()
+{
+    return form_->controls();
+}
+
 SchedulerCore& WindowFixture::core()
 {
     return form_->core();

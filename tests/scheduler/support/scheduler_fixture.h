@@ -14,6 +14,7 @@
 
 namespace torvex {
 class MainForm;
+struct FormControls;
 }
 
 namespace torvex::test {
@@ -110,6 +111,7 @@ public:
     // Shows the window and waits until it is active, so focus moves are real.
     void showActive();
     [[nodiscard]] MainForm& form() { return *form_; }
+    [[nodiscard]] FormControls& c();
     [[nodiscard]] SchedulerCore& core();
     // The control of this form name.
     template <typename T>
