@@ -1,7 +1,8 @@
 // A screenshot of each of the nine pages under a real X server (Xvfb), and
 // a layout check: every control gets the room its text needs and no two
 // controls overlap.
-#include "form_fixture.h"
+#include "scheduler/main_form.h"
+#include "tests/scheduler/support/scheduler_fixture.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -74,7 +75,7 @@ void TstPageScreenshots::everyPageIsReadable()
 {
     QVERIFY2(QGuiApplication::platformName() == QLatin1String("xcb"),
              qPrintable(QGuiApplication::platformName()));
-    FormFixture f;
+    WindowFixture f;
     writeTorvexKey(QStringLiteral("forward1"), QStringLiteral("1,,2,"));
     writeTorvexKey(QStringLiteral("forward2"), QStringLiteral("fwd@example.org,,4930123,"));
     QVERIFY(f.load());

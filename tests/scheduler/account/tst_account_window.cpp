@@ -1,30 +1,20 @@
-#include "scheduler/clock.h"
-#include "scheduler/field_checks.h"
-#include "scheduler/main_form.h"
-#include "scheduler/print_launcher.h"
-#include "scheduler/schedule_engine.h"
-#include "scheduler/startup.h"
-#include "scheduler/system_date.h"
 #include "common/telvane_info.h"
 #include "platform/ini_file.h"
-#include "platform/message_box.h"
+#include "scheduler/clock.h"
+#include "scheduler/program_title.h"
+#include "scheduler/scheduler_core.h"
+#include "scheduler/system_date.h"
 #include "tests/scheduler/account/sim_process.h"
-#include "tests/scheduler/form_fixture.h"
+#include "tests/scheduler/support/fake_view.h"
+#include "tests/scheduler/support/scheduler_fixture.h"
+#include "tests/support/fake_nmcli.h"
+#include "tests/support/recording_message_boxes.h"
 #include "tests/support/test_env.h"
 
-#include <QButtonGroup>
-#include <QCheckBox>
 #include <QDir>
 #include <QFile>
-#include <QGroupBox>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QTimer>
 #include <QtTest>
 
 #include <memory>
@@ -37,7 +27,7 @@ const QDate kToday(2026, 12, 7);
 
 }  // namespace
 
-// The service account on the real window: loading the profile, the account
+// The service account in the scheduler: loading the profile, the account
 // button, and the member-status steps of start-up and retrieval.
 class TestAccountWindow : public QObject {
     Q_OBJECT
@@ -45,7 +35,8 @@ class TestAccountWindow : public QObject {
     std::unique_ptr<test::TestEnv> env;
     std::unique_ptr<test::SimProcess> sim;
     std::shared_ptr<RecordingMessageBoxes> boxes;
-    std::unique_ptr<MainForm> form;
+    std::unique_ptr<test::FakeView> view;
+    std::unique_ptr<SchedulerCore> core;
 
     // A registered Relay member whose last status check lies daysAgo back.
     void writeSettings(int daysAgo, bool registered = true,
@@ -74,35 +65,28 @@ class TestAccountWindow : public QObject {
 
     void load()
     {
-        FormEnvironment fe;
-        fe.boxes = boxes;
-        fe.clock = std::make_shared<FixedClock>(QDateTime(kToday, QTime(9, 30)));
-        fe.shell = std::make_shared<test::RecordingShell>();
-        fe.printerNames = [] { return QStringList{QStringLiteral("TORVEX PDF")}; };
-        fe.printerSetup = [](QWidget*) {};
-        fe.endProgram = [] {};
-        fe.makeDialUp = [](MainForm&) { return std::make_unique<test::NoDialUp>(); };
-        fe.makeLineMonitor = [](MainForm&) { return std::make_unique<test::RecordingLineMonitor>(); };
-        form = std::make_unique<MainForm>(fe);
-        QVERIFY(form->Form_Load());
-    }
-
-    template <typename T>
-    T* widget(const char* name) const
-    {
-        T* w = form->findChild<T*>(QString::fromLatin1(name));
-        if (!w)
-            qFatal("no control %s", name);
-        return w;
+        CoreEnvironment e;
+        e.boxes = boxes;
+        e.clock = std::make_shared<FixedClock>(QDateTime(kToday, QTime(9, 30)));
+        e.shell = std::make_shared<test::RecordingShell>();
+        e.profileChooser = std::make_shared<test::ScriptedChooser>();
+        e.printerNames = [] { return QStringList{QStringLiteral("TORVEX PDF")}; };
+        e.endProgram = [] {};
+        view = std::make_unique<test::FakeView>();
+        {
+            const test::NoNmcli noDialUp;
+            core = std::make_unique<SchedulerCore>(std::move(e), *view);
+        }
+        view->attach(*core);
+        QVERIFY(core->Form_Load());
     }
 
     // The address field's check enables the button once the user has been
     // through it; the tests start from there.
-    QPushButton* accountButton() const
+    void clickAccountButton() const
     {
-        auto* button = widget<QPushButton>("Command6");
-        button->setEnabled(true);
-        return button;
+        view->setEnabled(Control::Command6, true);
+        view->click(Control::Command6);
     }
 
     // A print utility that notes its runs.
@@ -142,7 +126,8 @@ private Q_SLOTS:
     }
     void cleanup()
     {
-        form.reset();
+        core.reset();
+        view.reset();
         sim.reset();
         env.reset();
     }
@@ -151,11 +136,11 @@ private Q_SLOTS:
     {
         writeSettings(1);
         load();
-        QCOMPARE(widget<QLineEdit>("txtStreet")->text(), QStringLiteral("1 High St"));
-        QCOMPARE(widget<QLineEdit>("txtState")->text(), QString());
-        QCOMPARE(widget<QLineEdit>("txtNo")->text(), QStringLiteral("4960000"));
-        QCOMPARE(widget<QLabel>("Label31")->text(), QStringLiteral(" 5551234@torvex.net "));
-        QCOMPARE(widget<QPushButton>("Command6")->text(), QStringLiteral("Update Account"));
+        QCOMPARE(view->text(Control::txtStreet), QStringLiteral("1 High St"));
+        QCOMPARE(view->text(Control::txtState), QString());
+        QCOMPARE(view->text(Control::txtNo), QStringLiteral("4960000"));
+        QCOMPARE(view->text(Control::Label31), QStringLiteral(" 5551234@torvex.net "));
+        QCOMPARE(view->text(Control::Command6), QStringLiteral("Update Account"));
         QCOMPARE(readTorvexKey(QStringLiteral("VX_IP_Address")), sim->address());
         QVERIFY(sim->requests().isEmpty());
     }
@@ -164,16 +149,16 @@ private Q_SLOTS:
     {
         writeSettings(31);
         load();
-        runStartupAccountSteps(*form);
+        core->runStartupAccountSteps();
         QCOMPARE(actions(), (QStringList{QStringLiteral("showdb"), QStringLiteral("changeuser")}));
-        QCOMPARE(form->state().info.gMemberStatus, QStringLiteral("5"));
+        QCOMPARE(core->state().info.gMemberStatus, QStringLiteral("5"));
         QCOMPARE(readTorvexKey(QStringLiteral("Use_Defaults")), QStringLiteral("5"));
         QCOMPARE(readTorvexKey(QStringLiteral("Profile_Last_Change")), formatSystemDate(kToday));
-        QCOMPARE(widget<QLabel>("Label50")->text(), QStringLiteral(" Brisko+Relay "));
-        QVERIFY(widget<QCheckBox>("Check15")->isEnabled());
-        QVERIFY(widget<QCheckBox>("Check16")->isEnabled());
+        QCOMPARE(view->text(Control::Label50), QStringLiteral(" Brisko+Relay "));
+        QVERIFY(view->isEnabled(Control::Check15));
+        QVERIFY(view->isEnabled(Control::Check16));
         // The report carries the network card's address for a Brisko member.
-        QVERIFY(sim->requests().last().contains(QLatin1String("&fax=") + widget<QLineEdit>("Text21")->text()
+        QVERIFY(sim->requests().last().contains(QLatin1String("&fax=") + view->text(Control::Text21)
                                                  + QLatin1Char('&')));
         QVERIFY(boxes->shown.empty());
     }
@@ -182,20 +167,20 @@ private Q_SLOTS:
     {
         writeSettings(30);
         load();
-        runStartupAccountSteps(*form);
+        core->runStartupAccountSteps();
         QVERIFY(sim->requests().isEmpty());
-        QCOMPARE(widget<QLabel>("Label50")->text(), QStringLiteral(" Relay "));
-        QVERIFY(widget<QCheckBox>("Check15")->isEnabled());
+        QCOMPARE(view->text(Control::Label50), QStringLiteral(" Relay "));
+        QVERIFY(view->isEnabled(Control::Check15));
     }
 
     void anUnregisteredAccountRunsNoAccountSteps()
     {
         writeSettings(100, false);
         load();
-        widget<QLabel>("Label50")->setText(QStringLiteral("as built"));
-        runStartupAccountSteps(*form);
+        view->setText(Control::Label50, QStringLiteral("as built"));
+        core->runStartupAccountSteps();
         QVERIFY(sim->requests().isEmpty());
-        QCOMPARE(widget<QLabel>("Label50")->text(), QStringLiteral("as built"));
+        QCOMPARE(view->text(Control::Label50), QStringLiteral("as built"));
     }
 
     void aRetrievalChecksTheStatusAfterThirtyDaysThenReports()
@@ -203,7 +188,7 @@ private Q_SLOTS:
         installUtility();
         writeSettings(30);
         load();
-        form->launcher().shellIt(QStringLiteral("0"));
+        core->launcher().shellIt(QStringLiteral("0"));
         QCOMPARE(actions(), QStringList{QStringLiteral("changeuser")});
 
         cleanup();
@@ -211,9 +196,9 @@ private Q_SLOTS:
         installUtility();
         writeSettings(31);
         load();
-        form->launcher().shellIt(QStringLiteral("0"));
+        core->launcher().shellIt(QStringLiteral("0"));
         QCOMPARE(actions(), (QStringList{QStringLiteral("showdb"), QStringLiteral("changeuser")}));
-        QCOMPARE(widget<QLabel>("Label50")->text(), QStringLiteral(" Brisko+Relay "));
+        QCOMPARE(view->text(Control::Label50), QStringLiteral(" Brisko+Relay "));
     }
 
     // The schedule's retrieval with the password not saved: the address
@@ -230,15 +215,15 @@ private Q_SLOTS:
             writeTorvexKey(QString::fromLatin1(key), QString::fromLatin1(value));
         QDir().mkpath(env->path(QStringLiteral("profiles/Torvex/cur")));
         load();
-        form->switchFrame(5);
-        form->schedule().Timer1_Timer();
+        view->switchFrame(5);
+        core->schedule().Timer1_Timer();
         QTRY_COMPARE(runs(), QStringLiteral("/0\n"));
         QVERIFY2(boxes->shown.empty(), qPrintable(boxes->texts().join(QLatin1Char('|'))));
         QVERIFY(sim->requests().isEmpty());
-        const QString lineState = widget<QPlainTextEdit>("txtStatus")->toPlainText();
-        QVERIFY2(lineState.contains(form->schedule().myDateTime() + QStringLiteral("  Missing Password, please retry!")),
+        const QString lineState = view->text(Control::txtStatus);
+        QVERIFY2(lineState.contains(core->statusBar().myDateTime() + QStringLiteral("  Missing Password, please retry!")),
                  qPrintable(lineState));
-        QCOMPARE(form->state().currentPage, 4);  // not moved to the password
+        QCOMPARE(view->tab, 5);  // not moved to the password
     }
 
     void theAccountButtonRegistersANewAccount_data()
@@ -260,24 +245,22 @@ private Q_SLOTS:
         load();
         if (firstRun) {
             boxes->shown.clear();  // the help question
-            widget<QLineEdit>("txtVXAddress")->setText(QStringLiteral("5551234@torvex.net"));
-            form->fields().txtVXAddress_LostFocus();
+            view->type(Control::txtVXAddress, QStringLiteral("5551234@torvex.net"));
+            view->moveFocus(Control::Text1);
         }
-        auto* command4 = widget<QPushButton>("Command4");
-        QVERIFY(!command4->isEnabled());
-        QCOMPARE(widget<QTimer>("Timer1")->isActive(), !firstRun);
-        widget<QRadioButton>("Option2")->setChecked(true);
-        auto* button = accountButton();
-        QCOMPARE(button->text(), QStringLiteral("&Set Up Address"));
-        QTest::mouseClick(button, Qt::LeftButton);
+        QVERIFY(!view->isEnabled(Control::Command4));
+        QCOMPARE(core->Timer1().isActive(), !firstRun);
+        view->tick(Control::Option2, true);
+        QCOMPARE(view->text(Control::Command6), QStringLiteral("&Set Up Address"));
+        clickAccountButton();
         QCOMPARE(actions(), QStringList{QStringLiteral("adduser")});
         QVERIFY(sim->requests().last().endsWith(QLatin1String("user=-")));
         QCOMPARE(boxes->texts(), QStringList{QStringLiteral("Welcome to TORVEX\r\nYour TORVEX account 5551234 has been set up.")});
-        QCOMPARE(button->text(), QStringLiteral("Update Profile"));
-        QVERIFY(!widget<QLineEdit>("txtFirstName")->isEnabled());
-        QVERIFY(widget<QPushButton>("Command5")->isEnabled());
-        QVERIFY(command4->isEnabled());
-        QVERIFY(widget<QTimer>("Timer1")->isActive());
+        QCOMPARE(view->text(Control::Command6), QStringLiteral("Update Profile"));
+        QVERIFY(!view->isEnabled(Control::txtFirstName));
+        QVERIFY(view->isEnabled(Control::Command5));
+        QVERIFY(view->isEnabled(Control::Command4));
+        QVERIFY(core->Timer1().isActive());
         QCOMPARE(readTorvexKey(QStringLiteral("Account_Date_Stamp")), formatSystemDate(kToday));
         QVERIFY(sim->accounts().contains("\"street\": \"1 High St\""));
     }
@@ -287,14 +270,9 @@ private Q_SLOTS:
         writeSettings(1);
         load();
         // Neither option selected, as on a first start.
-        for (const char* name : {"Option1", "Option2"}) {
-            auto* option = widget<QRadioButton>(name);
-            if (option->group())
-                option->group()->setExclusive(false);
-            option->setAutoExclusive(false);
-            option->setChecked(false);
-        }
-        QTest::mouseClick(accountButton(), Qt::LeftButton);
+        view->setChecked(Control::Option1, false);
+        view->setChecked(Control::Option2, false);
+        clickAccountButton();
         QVERIFY(sim->requests().isEmpty());
         QCOMPARE(boxes->texts(), QStringList{QStringLiteral("Please select 'Modem' or 'Network'.")});
     }
@@ -314,26 +292,26 @@ private Q_SLOTS:
         writeSettings(1, false, password);
         sim->writeAccounts("{}");
         load();
-        widget<QRadioButton>("Option2")->setChecked(true);
-        QTest::mouseClick(accountButton(), Qt::LeftButton);
+        view->tick(Control::Option2, true);
+        clickAccountButton();
         QCOMPARE(boxes->texts(), QStringList{QStringLiteral("Welcome to TORVEX\r\nYour TORVEX account 5551234 has been set up.")});
         QCOMPARE(storedPassword(), password);
 
         boxes->shown.clear();
-        QTest::mouseClick(accountButton(), Qt::LeftButton);
+        clickAccountButton();
         QCOMPARE(boxes->texts(),
                  QStringList{QStringLiteral("Your TORVEX User Profile has been successfully changed on the TORVEX Server!")});
-        QCOMPARE(boxes->shown[0].caption, MainForm::title());
+        QCOMPARE(boxes->shown[0].caption, programTitle());
         QVERIFY(sim->requests().last().endsWith(QLatin1String("user=5551234")));
         QCOMPARE(storedPassword(), password);
         // Accepted: the address is now the reported one.
-        QCOMPARE(readTorvexKey(QStringLiteral("Public_IP_Addr")), form->state().gLocalIPAddr);
-        QVERIFY(form->account().CheckMemberStatus());
-        QCOMPARE(form->state().info.gMemberStatus, QStringLiteral("2"));
+        QCOMPARE(readTorvexKey(QStringLiteral("Public_IP_Addr")), core->state().gLocalIPAddr);
+        QVERIFY(core->account().member.CheckMemberStatus());
+        QCOMPARE(core->state().info.gMemberStatus, QStringLiteral("2"));
         QCOMPARE(actions(), (QStringList{QStringLiteral("adduser"), QStringLiteral("changeuser"), QStringLiteral("showdb")}));
 
         QVERIFY(sim->setMode(QStringLiteral("error")));
-        QTest::mouseClick(accountButton(), Qt::LeftButton);
+        clickAccountButton();
         const QString kept = IniFile(env->path(QStringLiteral("account.ini")))
                                  .read(QStringLiteral("HTTP"), QStringLiteral("Request"), QString());
         QVERIFY2(kept.startsWith(QLatin1String("//5551234:********@")), qPrintable(kept));
@@ -345,13 +323,13 @@ private Q_SLOTS:
     {
         writeSettings(1);
         load();
-        widget<QRadioButton>("Option2")->setChecked(true);
+        view->tick(Control::Option2, true);
         QVERIFY(sim->setMode(QStringLiteral("drop")));
-        QTest::mouseClick(accountButton(), Qt::LeftButton);
+        clickAccountButton();
         QCOMPARE(boxes->texts(), QStringList{QStringLiteral("Error 35797\r\nConnection reset.")});
         QCOMPARE(sim->requests().size(), 1);  // one click, one request
-        QVERIFY(form->statusText().endsWith(QLatin1String(" Connection reset.")));
-        QVERIFY(form->statusText().startsWith(QLatin1String("Date : ")));
+        QVERIFY(core->statusBar().text().endsWith(QLatin1String(" Connection reset.")));
+        QVERIFY(core->statusBar().text().startsWith(QLatin1String("Date : ")));
         const QString kept = IniFile(env->path(QStringLiteral("account.ini")))
                                  .read(QStringLiteral("HTTP"), QStringLiteral("Request"), QString());
         QVERIFY(kept.startsWith(QLatin1String("//5551234:********@")));
@@ -359,5 +337,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestAccountWindow)
+QTEST_GUILESS_MAIN(TestAccountWindow)
 #include "tst_account_window.moc"
