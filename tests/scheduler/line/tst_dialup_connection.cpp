@@ -59,13 +59,13 @@ private Q_SLOTS:
         nmcli_->setActive(QStringLiteral("ISP"), QStringLiteral("activated"));
         QVERIFY(load());
         QStringList entries;
-        for (int i = 0; i < c().Combo1->count(); ++i)
-            entries << c().Combo1->itemText(i);
+        for (int i = 0; i < f_->view.entries(Control::Combo1).size(); ++i)
+            entries << f_->view.entries(Control::Combo1).value(i);
         QCOMPARE(entries, (QStringList{QStringLiteral("Wired connection 1"), QStringLiteral("ISP"),
                                        QStringLiteral("Night rate")}));
-        QCOMPARE(c().Combo1->currentText(), QStringLiteral("ISP"));
-        QVERIFY(c().Check12->isChecked());
-        QCOMPARE(c().Text18->text(), QStringLiteral("Connected"));
+        QCOMPARE(f_->view.text(Control::Combo1), QStringLiteral("ISP"));
+        QVERIFY(f_->view.isChecked(Control::Check12));
+        QCOMPARE(f_->view.text(Control::Text18), QStringLiteral("Connected"));
     }
 
     void withoutNetworkManagerTheModemOptionIsOff()
@@ -75,26 +75,26 @@ private Q_SLOTS:
         QMap<QString, QString> s = modemSettings();
         s.insert(QStringLiteral("Modem_Connect"), QStringLiteral("n"));
         QVERIFY(load(s));
-        QCOMPARE(c().Combo1->count(), 0);
-        QCOMPARE(c().Text18->text(),
+        QCOMPARE(f_->view.entries(Control::Combo1).size(), 0);
+        QCOMPARE(f_->view.text(Control::Text18),
                  QStringLiteral("To use this option please install Windows 95/98 Dial-up software."));
-        QVERIFY(!c().Option1->isChecked());
-        QVERIFY(!c().Check12->isChecked());
+        QVERIFY(!f_->view.isChecked(Control::Option1));
+        QVERIFY(!f_->view.isChecked(Control::Check12));
     }
 
     void linkAlreadyUpIsUsedAsItIs()
     {
         nmcli_->setActive(QStringLiteral("ISP"), QStringLiteral("activated"));
         QVERIFY(load());
-        c().Text8->setText(QStringLiteral("10.9.9.9"));
-        f_->form().state().gLocalIPAddr = QStringLiteral("10.9.9.9");
-        const QString bar = f_->form().statusText();
-        const QString box = c().txtStatus->toPlainText();
-        QVERIFY(f_->form().dialUp().IsDialUpConnected());
-        QCOMPARE(f_->form().statusText(), bar);
-        QCOMPARE(c().txtStatus->toPlainText(), box);
-        QCOMPARE(c().Text8->text(), QStringLiteral("10.9.9.9"));
-        QCOMPARE(f_->form().state().gLocalIPAddr, QStringLiteral("10.9.9.9"));
+        f_->view.setText(Control::Text8, QStringLiteral("10.9.9.9"));
+        f_->core().state().gLocalIPAddr = QStringLiteral("10.9.9.9");
+        const QString bar = f_->statusText();
+        const QString box = f_->view.text(Control::txtStatus);
+        QVERIFY(f_->core().dialUp().IsDialUpConnected());
+        QCOMPARE(f_->statusText(), bar);
+        QCOMPARE(f_->view.text(Control::txtStatus), box);
+        QCOMPARE(f_->view.text(Control::Text8), QStringLiteral("10.9.9.9"));
+        QCOMPARE(f_->core().state().gLocalIPAddr, QStringLiteral("10.9.9.9"));
         QVERIFY(nmcli_->calls().filter(QStringLiteral("connection up")).isEmpty());
     }
 
@@ -107,30 +107,30 @@ private Q_SLOTS:
         });
         QElapsedTimer clock;
         clock.start();
-        QVERIFY(f_->form().dialUp().IsDialUpConnected());
+        QVERIFY(f_->core().dialUp().IsDialUpConnected());
         // Up after three and a half periods, then the settling wait (Qt's
         // coarse timers may fire 5 % early).
         QVERIFY2(clock.elapsed() >= (3500 + 333) * 0.94, qPrintable(QString::number(clock.elapsed())));
         QVERIFY(nmcli_->calls().contains(QStringLiteral("connection up id ISP")));
-        QVERIFY(f_->form().statusText().endsWith(QLatin1String(" Dialling Internet Service Provider")));
-        const QStringList lines = c().txtStatus->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QVERIFY(f_->statusText().endsWith(QLatin1String(" Dialling Internet Service Provider")));
+        const QStringList lines = f_->view.text(Control::txtStatus).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         QCOMPARE(lines, (QStringList{QStringLiteral("Socket Connected "), QStringLiteral("Dial out connection ISP")}));
         // The look-up over the new link leaves its local address behind.
-        QCOMPARE(f_->form().state().gLocalIPAddr, activeInterfaceAddress());
-        QCOMPARE(c().Text8->text(), f_->form().state().gLocalIPAddr);
+        QCOMPARE(f_->core().state().gLocalIPAddr, activeInterfaceAddress());
+        QCOMPARE(f_->view.text(Control::Text8), f_->core().state().gLocalIPAddr);
     }
 
     void linkNeverUpGivesUpAfterFivePeriods()
     {
         nmcli_->setUpActivates(false);
         QVERIFY(load());
-        c().Text8->setText(QStringLiteral("10.9.9.9"));
+        f_->view.setText(Control::Text8, QStringLiteral("10.9.9.9"));
         QElapsedTimer clock;
         clock.start();
-        QVERIFY(!f_->form().dialUp().IsDialUpConnected());
+        QVERIFY(!f_->core().dialUp().IsDialUpConnected());
         QVERIFY2(clock.elapsed() >= 5 * kPeriodMs * 0.94, qPrintable(QString::number(clock.elapsed())));
         QVERIFY(clock.elapsed() < 8 * kPeriodMs);
-        QCOMPARE(c().Text8->text(), QStringLiteral("10.9.9.9"));
+        QCOMPARE(f_->view.text(Control::Text8), QStringLiteral("10.9.9.9"));
         // Nothing is hung up.
         QVERIFY(nmcli_->calls().filter(QStringLiteral("connection down")).isEmpty());
     }
@@ -139,42 +139,41 @@ private Q_SLOTS:
     {
         nmcli_->setUpActivates(false);
         QVERIFY(load());
-        f_->form().launcher().shellIt(QStringLiteral("0"));
+        f_->core().launcher().shellIt(QStringLiteral("0"));
         QCOMPARE(f_->boxes->texts(), QStringList{QStringLiteral("Please try again when connected!")});
-        QVERIFY(!c().Check12->isChecked());
+        QVERIFY(!f_->view.isChecked(Control::Check12));
     }
 
     void hangUpReportsTheLostAddress()
     {
         nmcli_->setActive(QStringLiteral("ISP"), QStringLiteral("activated"));
         QVERIFY(load());
-        f_->account->httpOk = true;
-        f_->account->calls.clear();
-        f_->form().state().gLocalIPAddr = QStringLiteral("10.1.2.3");
-        c().Text8->setText(QStringLiteral("10.1.2.3"));
-        f_->form().dialUp().DisConnectDialUp();
-        QVERIFY(f_->form().state().gLocalIPAddr.isEmpty());
-        QVERIFY(c().Text8->text().isEmpty());
-        QCOMPARE(f_->account->calls,
-                 (QStringList{QStringLiteral("updateLocalIPAddress"), QStringLiteral("SavePublicIPAddress")}));
-        QVERIFY(!c().Check12->isChecked());
+        f_->core().account().state().gHTTPOK = true;
+        writeTorvexKey(QStringLiteral("Public_IP_Addr"), QStringLiteral("10.1.2.3"));
+        f_->core().state().gLocalIPAddr = QStringLiteral("10.1.2.3");
+        f_->view.setText(Control::Text8, QStringLiteral("10.1.2.3"));
+        f_->core().dialUp().DisConnectDialUp();
+        QVERIFY(f_->core().state().gLocalIPAddr.isEmpty());
+        QVERIFY(f_->view.text(Control::Text8).isEmpty());
+        QCOMPARE(f_->key(QStringLiteral("Public_IP_Addr")), QString());  // the service has no address now
+        QVERIFY(!f_->view.isChecked(Control::Check12));
         QTRY_VERIFY(nmcli_->calls().contains(QStringLiteral("connection down id ISP")));
-        QTRY_VERIFY(c().txtStatus->toPlainText().startsWith(QLatin1String("Socket Disconnected\n")));
-        QVERIFY(!f_->form().dialUp().connected());
+        QTRY_VERIFY(f_->view.text(Control::txtStatus).startsWith(QLatin1String("Socket Disconnected\n")));
+        QVERIFY(!f_->core().dialUp().connected());
     }
 
     void hangUpWithoutAnAddressOnlyHangsUp()
     {
         nmcli_->setActive(QStringLiteral("ISP"), QStringLiteral("activated"));
         QVERIFY(load());
-        f_->account->httpOk = true;
-        f_->account->calls.clear();
-        f_->form().state().gLocalIPAddr.clear();
-        c().Text8->setText(QStringLiteral("kept"));
-        f_->form().dialUp().DisConnectDialUp();
-        QVERIFY(f_->account->calls.isEmpty());
-        QCOMPARE(c().Text8->text(), QStringLiteral("kept"));
-        QVERIFY(!c().Check12->isChecked());
+        f_->core().account().state().gHTTPOK = true;
+        writeTorvexKey(QStringLiteral("Public_IP_Addr"), QStringLiteral("10.1.2.3"));
+        f_->core().state().gLocalIPAddr.clear();
+        f_->view.setText(Control::Text8, QStringLiteral("kept"));
+        f_->core().dialUp().DisConnectDialUp();
+        QCOMPARE(f_->key(QStringLiteral("Public_IP_Addr")), QStringLiteral("10.1.2.3"));
+        QCOMPARE(f_->view.text(Control::Text8), QStringLiteral("kept"));
+        QVERIFY(!f_->view.isChecked(Control::Check12));
         QTRY_VERIFY(nmcli_->calls().contains(QStringLiteral("connection down id ISP")));
     }
 
@@ -182,11 +181,11 @@ private Q_SLOTS:
     {
         nmcli_->setActive(QStringLiteral("Night rate"), QStringLiteral("activating"));
         QVERIFY(load());
-        c().Combo1->setCurrentIndex(2);
-        Q_EMIT c().Combo1->activated(2);
-        QCOMPARE(f_->form().state().info.DUN_Name, QStringLiteral("Night rate"));
-        QCOMPARE(f_->form().dialUp().currentEntry(), QStringLiteral("Night rate"));
-        QCOMPARE(c().Text18->text(), QStringLiteral("Connecting"));
+        f_->view.setCurrentIndex(Control::Combo1, 2);
+        f_->view.click(Control::Combo1);
+        QCOMPARE(f_->core().state().info.DUN_Name, QStringLiteral("Night rate"));
+        QCOMPARE(f_->core().dialUp().currentEntry(), QStringLiteral("Night rate"));
+        QCOMPARE(f_->view.text(Control::Text18), QStringLiteral("Connecting"));
     }
 
 private:
@@ -195,11 +194,10 @@ private:
         f_ = std::make_unique<LineWindow>(settings);
         return f_->load();
     }
-    FormControls& c() { return f_->c(); }
 
     std::unique_ptr<FakeNmcli> nmcli_;
     std::unique_ptr<LineWindow> f_;
 };
 
-QTEST_MAIN(TestDialUpConnection)
+QTEST_GUILESS_MAIN(TestDialUpConnection)
 #include "tst_dialup_connection.moc"

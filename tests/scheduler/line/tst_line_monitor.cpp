@@ -1,6 +1,7 @@
 // The ring wake-up on the real window, against a modem simulated on a
 // pseudo-terminal, with a scripted print utility that notes its runs.
 #include "scheduler/line_monitor.h"
+#include "scheduler/program_title.h"
 #include "scheduler/print_launcher.h"
 #include "scheduler/schedule_engine.h"
 #include "tests/scheduler/line/line_window.h"
@@ -25,14 +26,16 @@ namespace {
 // is emptied whenever the line is opened again).
 class LineStateLog {
 public:
-    explicit LineStateLog(QPlainTextEdit* box)
+    explicit LineStateLog(FakeView& view)
     {
-        QObject::connect(box, &QPlainTextEdit::textChanged, box, [this, box] {
-            const QString top = box->toPlainText().section(QLatin1Char('\n'), 0, 0);
-            if (!top.isEmpty() && box->toPlainText() != last_)
+        view.textSet = [this](Control control, const QString& text) {
+            if (control != Control::txtStatus)
+                return;
+            const QString top = text.section(QLatin1Char('\n'), 0, 0);
+            if (!top.isEmpty() && text != last_)
                 lines << top;
-            last_ = box->toPlainText();
-        });
+            last_ = text;
+        };
     }
     [[nodiscard]] int count(const QString& line) const { return int(lines.count(line)); }
     QStringList lines;
@@ -56,23 +59,24 @@ public:
     {
         if (!window_.load())
             return false;
-        log = std::make_unique<LineStateLog>(c().txtStatus);
+        log = std::make_unique<LineStateLog>(window_.view);
         return true;
     }
 
-    [[nodiscard]] FormControls& c() { return window_.c(); }
-    [[nodiscard]] MainForm& form() { return window_.form(); }
+    [[nodiscard]] FakeView& view() { return window_.view; }
+    [[nodiscard]] LineWindow& window() { return window_; }
+    [[nodiscard]] SchedulerCore& core() { return window_.core(); }
     [[nodiscard]] RecordingMessageBoxes& boxes() { return *window_.boxes; }
     [[nodiscard]] TelephoneLineMonitor& monitor()
     {
-        return static_cast<TelephoneLineMonitor&>(form().lineMonitor());
+        return core().lineMonitor();
     }
     [[nodiscard]] QStringList runs() const
     {
         return QString::fromLatin1(window_.env.readFile(QStringLiteral("runs.log")))
             .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     }
-    [[nodiscard]] QString box() { return c().txtStatus->toPlainText(); }
+    [[nodiscard]] QString box() { return view().text(Control::txtStatus); }
     [[nodiscard]] bool waiting() { return box().startsWith(QLatin1String("Waiting for an incoming call...\n")); }
 
     ModemSimulator modem;
@@ -106,8 +110,8 @@ private Q_SLOTS:
     {
         Scenario s;
         QVERIFY(s.load());
-        QCOMPARE(s.c().lstLines->count(), 1);
-        QCOMPARE(s.c().lstLines->item(0)->text(), QStringLiteral("TORVEX Sim 56K"));
+        QCOMPARE(s.view().entries(Control::lstLines).size(), 1);
+        QCOMPARE(s.view().entries(Control::lstLines).value(0), QStringLiteral("TORVEX Sim 56K"));
         QCOMPARE(s.box(), QStringLiteral("Waiting for an incoming call...\nLineOpen Successful\n"));
         QVERIFY(s.modem.commands().contains(QStringLiteral("ATE0Q0V1S0=0")));
         QVERIFY(s.boxes().shown.empty());
@@ -117,16 +121,16 @@ private Q_SLOTS:
     {
         Scenario s;
         QVERIFY(s.load());
-        s.form().state().countdown = 7;
+        s.core().state().countdown = 7;
         s.modem.ring();
         QTRY_COMPARE(s.log->count(QStringLiteral("  Total Wake Ups=1")), 1);
         QCOMPARE(s.runs(), QStringList{QStringLiteral("/3")});
         QCOMPARE(s.monitor().wakeUps(), 1);
         QVERIFY(!s.monitor().wakePending());
         // The countdown starts again from the cycle field.
-        QCOMPARE(s.form().state().countdown, 60);
-        QCOMPARE(s.c().Text19->text(), QStringLiteral("60"));
-        QCOMPARE(s.form().statusText(), s.form().schedule().myDateTime()
+        QCOMPARE(s.core().state().countdown, 60);
+        QCOMPARE(s.view().text(Control::Text19), QStringLiteral("60"));
+        QCOMPARE(s.window().statusText(), s.core().statusBar().myDateTime()
                                             + QStringLiteral("   Wake-Up! Retrieving TORVEXes for 4420712345@TORVEX.NET"));
         const QStringList expected{QStringLiteral("First Ring "), QStringLiteral("Wake Up!"),
                                    QStringLiteral("Line Dropped and Closed"),
@@ -146,12 +150,12 @@ private Q_SLOTS:
     {
         Scenario s;
         QVERIFY(s.load());
-        QVERIFY(QFile::remove(s.form().state().gShellPath));
+        QVERIFY(QFile::remove(s.core().state().gShellPath));
         s.modem.ring();
-        const QString notice = s.form().schedule().myDateTime()
+        const QString notice = s.core().statusBar().myDateTime()
             + QStringLiteral("  Set Up Error ! Missing TORVEX Print Utility.");
         QTRY_COMPARE(s.log->count(notice), 1);
-        QCOMPARE(s.form().statusText(), notice);
+        QCOMPARE(s.window().statusText(), notice);
         QVERIFY(s.boxes().shown.empty());
     }
 
@@ -178,12 +182,12 @@ private Q_SLOTS:
     {
         Scenario s;
         QVERIFY(s.load());
-        QVERIFY(s.c().Option2->isChecked());  // the line reopens only after the run
+        QVERIFY(s.view().isChecked(Control::Option2));  // the line reopens only after the run
         // The call comes and goes while the launcher follows a retrieval.
-        QTimer::singleShot(100, &s.form(), [&] { s.modem.ring(); });
-        s.form().launcher().shellIt(QStringLiteral("0"));
+        QTimer::singleShot(100, &s.core(), [&] { s.modem.ring(); });
+        s.core().launcher().shellIt(QStringLiteral("0"));
         QCOMPARE(s.log->count(QStringLiteral("Wake Up!")), 1);
-        QVERIFY(s.form().statusText().endsWith(
+        QVERIFY(s.window().statusText().endsWith(
             QLatin1String("Wake-Up! Retrieving TORVEXes for 4420712345@TORVEX.NET")));
         QCOMPARE(s.log->count(QStringLiteral("  Total Wake Ups=1")), 0);
         QCOMPARE(s.log->count(QStringLiteral("LineOpen Successful")), 0);  // not while the run went on
@@ -196,14 +200,14 @@ private Q_SLOTS:
     {
         Scenario s(QStringLiteral("1"));
         QVERIFY(s.load());
-        QCOMPARE(s.c().lstLines->count(), 1);  // the modems are listed all the same
+        QCOMPARE(s.view().entries(Control::lstLines).size(), 1);  // the modems are listed all the same
         QVERIFY(s.box().isEmpty());
         QVERIFY(!s.modem.commands().contains(QStringLiteral("ATE0Q0V1S0=0")));
         s.modem.ring();
         QTest::qWait(400);
         QVERIFY(s.box().isEmpty());
         QVERIFY(s.runs().isEmpty());
-        s.form().lineMonitor().LineMonitor(2);
+        s.core().lineMonitor().LineMonitor(2);
         QVERIFY(s.box().isEmpty());
     }
 
@@ -213,26 +217,26 @@ private Q_SLOTS:
     {
         Scenario none(QStringLiteral("2"), QStringLiteral("none"));
         QVERIFY(none.load());
-        QCOMPARE(none.c().lstLines->count(), 0);
+        QCOMPARE(none.view().entries(Control::lstLines).size(), 0);
         QVERIFY(none.boxes().shown.empty());
         QVERIFY(none.box().isEmpty());
 
         Scenario s;
         QVERIFY(s.load());
-        s.form().lineMonitor().LineMonitor(2);
-        s.c().lstLines->setCurrentRow(-1);
-        s.form().lineMonitor().LineMonitor(0);
+        s.core().lineMonitor().LineMonitor(2);
+        s.view().setCurrentIndex(Control::lstLines, -1);
+        s.core().lineMonitor().LineMonitor(0);
         QCOMPARE(s.boxes().texts(), QStringList{QStringLiteral("Select a line first!")});
         QCOMPARE(s.boxes().shown.front().icon, MsgIcon::Information);
-        QCOMPARE(s.boxes().shown.front().caption, MainForm::title());
+        QCOMPARE(s.boxes().shown.front().caption, programTitle());
     }
 
     void unreadableDevicesKeepTheirPlaceInTheList()
     {
         Scenario s(QStringLiteral("2"), QStringLiteral("/dev/torvex-no-modem"));
         QVERIFY(s.load());
-        QCOMPARE(s.c().lstLines->count(), 1);
-        QCOMPARE(s.c().lstLines->item(0)->text(), QStringLiteral("<<<ERROR>>> DevCaps...No Device"));
+        QCOMPARE(s.view().entries(Control::lstLines).size(), 1);
+        QCOMPARE(s.view().entries(Control::lstLines).value(0), QStringLiteral("<<<ERROR>>> DevCaps...No Device"));
         QCOMPARE(s.box(), QStringLiteral("<<LineOpen ERROR>> No Device\n"));
     }
 
@@ -250,11 +254,11 @@ private Q_SLOTS:
         QVERIFY(s.runs().isEmpty());
     }
 
-    void closingTheWindowClosesTheLine()
+    void unloadingClosesTheLine()
     {
         Scenario s;
         QVERIFY(s.load());
-        s.form().close();
+        s.core().Form_Unload();
         QCOMPARE(s.log->lines.last(), QStringLiteral("Line Dropped and Closed"));
         s.modem.ring();
         QTest::qWait(400);
@@ -262,5 +266,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestLineMonitor)
+QTEST_GUILESS_MAIN(TestLineMonitor)
 #include "tst_line_monitor.moc"

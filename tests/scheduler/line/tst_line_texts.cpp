@@ -1,9 +1,7 @@
 #include "platform/modem_line_errors.h"
 #include "scheduler/line_error_text.h"
-#include "scheduler/line_monitor_status.h"
+#include "scheduler/status_lines.h"
 
-#include <QApplication>
-#include <QPlainTextEdit>
 #include <QtTest>
 
 using namespace torvex;
@@ -44,23 +42,22 @@ private Q_SLOTS:
 
     void statusLinesComeNewestFirst()
     {
-        QPlainTextEdit box;
-        PrependStatusLine(box, QStringLiteral("LineOpen Successful"));
-        PrependStatusLine(box, QStringLiteral("Waiting for an incoming call..."));
-        QCOMPARE(box.toPlainText(), QStringLiteral("Waiting for an incoming call...\nLineOpen Successful\n"));
+        QString box = prependedStatusLine(QString(), QStringLiteral("LineOpen Successful"));
+        box = prependedStatusLine(box, QStringLiteral("Waiting for an incoming call..."));
+        QCOMPARE(box, QStringLiteral("Waiting for an incoming call...\nLineOpen Successful\n"));
     }
 
     void statusBoxKeepsItsNewestLines()
     {
-        QPlainTextEdit box;
+        QString box;
         for (int i = 1; i <= kStatusLineLimit + 5; ++i)
-            PrependStatusLine(box, QString::number(i));
-        const QStringList lines = box.toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+            box = prependedStatusLine(box, QString::number(i));
+        const QStringList lines = box.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), kStatusLineLimit);
         QCOMPARE(lines.first(), QString::number(kStatusLineLimit + 5));
         QCOMPARE(lines.last(), QStringLiteral("6"));
     }
 };
 
-QTEST_MAIN(TestLineTexts)
+QTEST_GUILESS_MAIN(TestLineTexts)
 #include "tst_line_texts.moc"

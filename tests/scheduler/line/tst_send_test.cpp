@@ -2,7 +2,7 @@
 // sends through the test SMTP server, which delivers into the Maildir that
 // Dovecot serves; the retrieval start talks to the service simulator.
 #include "common/telvane_info.h"
-#include "scheduler/main_form.h"
+#include "scheduler/program_title.h"
 #include "scheduler/system_date.h"
 #include "tests/scheduler/account/sim_process.h"
 #include "tests/scheduler/line/line_window.h"
@@ -45,7 +45,6 @@ class TestSendTest : public QObject {
     std::unique_ptr<DovecotServer> dovecot;
     std::unique_ptr<SmtpTestServer> smtp;
     std::unique_ptr<LineWindow> window;
-    MainForm* form = nullptr;
 
     void load()
     {
@@ -67,21 +66,18 @@ class TestSendTest : public QObject {
                             "[MYINFO]\nlogin=4420712345\n");
         QVERIFY(QFile::link(binDir() + QStringLiteral("/vxprintu"),
                             window->env.path(QStringLiteral("vxprintu"))));
-        QVERIFY(window->load(LineWindow::Account::Real));
-        form = &window->form();
+        QVERIFY(window->load());
         // An address outside the service's domain leaves the button as the
         // user's first pass through the pages would.
-        c().Command5->setEnabled(true);
+        window->view.setEnabled(Control::Command5, true);
     }
-
-    FormControls& c() { return form->controls(); }
 
     // The click and what the user then reads.
     QString sendTest()
     {
         RecordingMessageBoxes& boxes = *window->boxes;
         boxes.shown.clear();
-        c().Command5->click();
+        window->view.click(Control::Command5);
         return boxes.shown.empty() ? QString() : boxes.shown.back().text;
     }
 
@@ -106,7 +102,6 @@ private Q_SLOTS:
     }
     void cleanup()
     {
-        form = nullptr;
         window.reset();
         smtp.reset();
         dovecot.reset();
@@ -120,13 +115,13 @@ private Q_SLOTS:
         load();
         QCOMPARE(sendTest(), QStringLiteral("Your test message was sent to the server 127.0.0.1.\r\n"
                                             "It may not be immediately available."));
-        QCOMPARE(window->boxes->shown.back().caption, MainForm::title());
+        QCOMPARE(window->boxes->shown.back().caption, programTitle());
         QCOMPARE(readTorvexKey(QStringLiteral("test_server")), QStringLiteral("127.0.0.1"));
         // Only the box for the user; the hang-up box is unticked, not saved.
         QCOMPARE(window->boxes->shown.size(), std::size_t(1));
-        QVERIFY(!c().Check14->isChecked());
-        QVERIFY(c().Command5->isEnabled());
-        QVERIFY(c().Command4->isEnabled());
+        QVERIFY(!window->view.isChecked(Control::Check14));
+        QVERIFY(window->view.isEnabled(Control::Command5));
+        QVERIFY(window->view.isEnabled(Control::Command4));
         // The retrieval start asked the service for the member's status.
         QVERIFY(!sim->requests().filter(QStringLiteral("showdb")).isEmpty());
 
@@ -151,11 +146,11 @@ private Q_SLOTS:
         QVERIFY(smtp->start(QStringLiteral("127.0.0.1"), 0, {kAddress}));
         qputenv("TORVEX_SMTP_PORT", QByteArray::number(smtp->port()));
         load();
-        form->switchFrame(5);
+        window->view.switchFrame(5);
         QCOMPARE(sendTest(),
                  QStringLiteral("Your test message could not be sent.\r\nNo such TORVEX Address!"));
-        QCOMPARE(form->state().lastError, QStringLiteral("2"));
-        QCOMPARE(c().TabStrip1->currentIndex(), 0);
+        QCOMPARE(window->core().state().lastError, QStringLiteral("2"));
+        QCOMPARE((window->view.tab - 1), 0);
         QCOMPARE(readTorvexKey(QStringLiteral("test_server"), QStringLiteral("absent")), QString());
         QVERIFY(smtp->deliveries().isEmpty());
         // The own domain's refusal ended the test: no other server was asked.
@@ -168,10 +163,10 @@ private Q_SLOTS:
         load();
         QCOMPARE(sendTest(), QStringLiteral("Your test message could not be sent.\r\n"
                                             "Please check the entries in the 'EMail' tab and re-try."));
-        QVERIFY(!form->state().lastError.isEmpty());
-        QVERIFY(form->state().lastError != QLatin1String("2"));
-        QCOMPARE(c().TabStrip1->currentIndex(), 1);
-        QVERIFY(form->statusText().contains(QLatin1String("Next TORVEX retrieval scheduled in")));
+        QVERIFY(!window->core().state().lastError.isEmpty());
+        QVERIFY(window->core().state().lastError != QLatin1String("2"));
+        QCOMPARE((window->view.tab - 1), 1);
+        QVERIFY(window->statusText().contains(QLatin1String("Next TORVEX retrieval scheduled in")));
     }
 
     void failedApplySendsNothing()
@@ -179,12 +174,12 @@ private Q_SLOTS:
         QVERIFY(smtp->start());
         qputenv("TORVEX_SMTP_PORT", QByteArray::number(smtp->port()));
         load();
-        c().Text6->clear();
+        window->view.setText(Control::Text6, QString());
         QCOMPARE(sendTest(), QStringLiteral("Missing Regular EMail Address!"));
-        QVERIFY(c().Command5->isEnabled());
+        QVERIFY(window->view.isEnabled(Control::Command5));
         QVERIFY(smtp->commands().isEmpty());
     }
 };
 
-QTEST_MAIN(TestSendTest)
+QTEST_GUILESS_MAIN(TestSendTest)
 #include "tst_send_test.moc"

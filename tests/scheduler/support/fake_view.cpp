@@ -64,6 +64,8 @@ void FakeView::setText(Control control, const QString& text)
     Control_& k = controls_[control];
     k.before = k.text;
     k.text = text.left(k.maxLength);
+    if (textSet)
+        textSet(control, k.text);
 }
 
 void FakeView::setChecked(Control control, bool checked)

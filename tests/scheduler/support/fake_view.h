@@ -5,6 +5,8 @@
 #include <QHash>
 #include <QStringList>
 
+#include <functional>
+
 namespace torvex {
 class SchedulerCore;
 }
@@ -67,6 +69,8 @@ public:
     void setApplyIsDefault(bool isDefault) override { applyIsDefault = isDefault; }
     void setBusy(bool busy) override { busyDepth += busy ? 1 : -1; }
 
+    // Told of every text the core sets, after it is set.
+    std::function<void(Control, const QString&)> textSet;
     int tab = 1;
     Control focused = Control::Text2;
     bool applyIsDefault = true;
