@@ -20,6 +20,10 @@ QString SMTPErrorText(const SmtpContext& smtp, qint32 code)
         return QStringLiteral("Unable to connect to the server - ");
     case SMTP_TimedOut:
         return QStringLiteral("The connection timed out");
+    case SMTP_AuthRequired:
+        return QStringLiteral("The SMTP server requires a log-on - ") + smtp.gInBuffer.mid(4).trimmed();
+    case SMTP_AuthRefused:
+        return QStringLiteral("The SMTP server refused the log-on - ") + smtp.gSMTPErrorDescription;
     default:
         return smtp.gSMTPErrorDescription;
     }

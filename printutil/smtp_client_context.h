@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/mail_security.h"
+
 #include <QString>
 
 namespace torvex {
@@ -8,6 +10,7 @@ namespace torvex {
 // selection and the SMTP conversation.
 struct SmtpContext {
     QString gSMTPSendToServer;   // server of this attempt
+    MailServerAccess gSMTPAccess;  // its security, port and log-on
     QString gSMTPSenderAddr;     // envelope sender, bare
     QString gSMTPRecipAddr;      // envelope recipient, bare after selection
     QString gSMTPMessage;        // header lines, an empty line, the body; CR LF line ends
@@ -30,10 +33,16 @@ enum SmtpError : qint32 {
     SMTP_NoAddress = 5,           // the server's name has no address
     SMTP_NoConnection = 6,        // the connection could not be opened
     SMTP_TimedOut = 7,            // a wait ran out
+    SMTP_AuthRequired = 8,        // the server wants a log-on the row has not got (530)
+    SMTP_AuthRefused = 9,         // the server refused the log-on, or knows no way we log on
+    SMTP_TlsFailed = 10,          // the TLS handshake failed (certificate, drop)
+    SMTP_TlsUnavailable = 11,     // STARTTLS wanted but not offered or refused
     SMTP_Disconnected = -1,       // the server closed the connection
 };
 
-// The text for an error code, as the conversation log shows it.
+// The text for an error code, as the conversation log shows it. The
+// texts of 9, 10 and 11 name the reason the client found (in
+// gSMTPErrorDescription).
 [[nodiscard]] QString SMTPErrorText(const SmtpContext& smtp, qint32 code);
 
 // One complete SMTP conversation per call; the server selection calls it

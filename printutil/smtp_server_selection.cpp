@@ -1,6 +1,7 @@
 #include "smtp_server_selection.h"
 
 #include "header_field.h"
+#include "common/mail_security.h"
 #include "mime_decoder_names.h"
 #include "platform/profile_api.h"
 #include "print_run.h"
@@ -43,18 +44,18 @@ SmtpServerTable smtpServerTable(const TelvaneInfo& info, const QString& recipien
     if (!recipient.isEmpty()) {
         const qsizetype at = recipient.indexOf(QLatin1Char('@'));
         domain = at < 0 ? recipient : recipient.mid(at + 1);
-        const QString serviceIp = info.gVXIPAddress.trimmed();
+        const QString serviceIp = serviceAddress(info.gVXIPAddress).host;
         firstServer = domain == info.gVXDomainName && !serviceIp.isEmpty() ? serviceIp : domain;
     }
     const QString& user = info.Normal_EMail_Addr;
     return SmtpServerTable{{
         {firstServer, sender},
         {domain.isEmpty() ? QString() : QStringLiteral("mail.") + domain, sender},
-        {info.gUserSMTPServer, user},
+        {info.gUserSMTPServer, user, true},
         {info.gSMTPServer2, user},
-        {info.gUserSMTPServer, sender},
+        {info.gUserSMTPServer, sender, true},
         {info.gSMTPServer2, sender},
-        {info.gVXIPAddress.trimmed(), sender},
+        {serviceAddress(info.gVXIPAddress).host, sender},
         {info.VX_SMTP_Server, sender},
         {info.gLastResortSMTPServer, sender},
     }};
@@ -78,6 +79,7 @@ bool SendMessageFile(RunContext& ctx, SmtpContext& smtp, SmtpConversation& conve
             continue;
         smtp.gSMTPSendToServer = pair.server;
         smtp.gSMTPSenderAddr = pair.sender;
+        smtp.gSMTPAccess = pair.usersServer ? userSmtpAccess(ctx.info) : otherSmtpAccess(ctx.info);
         tried += pair.server + QStringLiteral(" + ") + pair.sender + QStringLiteral(" , ");
         conversation.SendEMail();
         if (smtp.gSMTP_Error == SMTP_OK) {

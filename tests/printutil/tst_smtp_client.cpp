@@ -1,4 +1,5 @@
 #include "platform/profile_api.h"
+#include "common/mail_security.h"
 #include "printutil/smtp_client.h"
 #include "printutil/smtp_server_selection.h"
 #include "scripted_smtp_server.h"
@@ -172,6 +173,76 @@ private Q_SLOTS:
 
         send(QStringLiteral("no-such-host.invalid"));
         QCOMPARE(smtp_.gSMTP_Error, qint32(SMTP_NoAddress));
+    }
+
+    // STARTTLS and the log-on where the server falls short: each row ends
+    // with its own code and never sends the password in the clear.
+    void secureConnectionFaults_data()
+    {
+        QTest::addColumn<QByteArray>("ehlo");
+        QTest::addColumn<QByteArray>("startTls");
+        QTest::addColumn<bool>("dropInHandshake");
+        QTest::addColumn<int>("security");
+        QTest::addColumn<QString>("user");
+        QTest::addColumn<int>("error");
+        QTest::addColumn<QString>("reason");
+        QTest::addColumn<QList<QByteArray>>("commands");
+        const QByteArray offered = "250-scripted\r\n250-AUTH PLAIN LOGIN\r\n250 STARTTLS\r\n";
+        const QByteArray plain = "250-scripted\r\n250 AUTH PLAIN LOGIN\r\n";
+        const QByteArray ehlo = "EHLO 127.0.0.3";
+        const auto required = int(MailSecurity::StartTlsRequired);
+        const auto whenOffered = int(MailSecurity::StartTlsWhenOffered);
+        QTest::newRow("offered, then refused")
+            << offered << QByteArray("454 4.7.0 TLS not available\r\n") << false << required
+            << QStringLiteral("user") << int(SMTP_TlsUnavailable)
+            << QStringLiteral("No secure connection - the server refused STARTTLS: 454 4.7.0 TLS not available")
+            << QList<QByteArray>{ehlo, "STARTTLS", "QUIT"};
+        QTest::newRow("refused when only wanted if offered")
+            << offered << QByteArray("454 4.7.0 TLS not available\r\n") << false << whenOffered << QString()
+            << int(SMTP_TlsUnavailable) << QStringLiteral("refused STARTTLS")
+            << QList<QByteArray>{ehlo, "STARTTLS", "QUIT"};
+        QTest::newRow("not offered but required")
+            << plain << QByteArray() << false << required << QStringLiteral("user") << int(SMTP_TlsUnavailable)
+            << QStringLiteral("No secure connection - the server does not offer STARTTLS")
+            << QList<QByteArray>{ehlo, "QUIT"};
+        QTest::newRow("dropped in the handshake")
+            << offered << QByteArray("220 2.0.0 Ready\r\n") << true << required << QStringLiteral("user")
+            << int(SMTP_TlsFailed)
+            << QStringLiteral("Secure connection failed - the server closed the connection during the TLS handshake")
+            << QList<QByteArray>{ehlo, "STARTTLS"};
+        QTest::newRow("log-on without TLS")
+            << plain << QByteArray() << false << int(MailSecurity::None) << QStringLiteral("user")
+            << int(SMTP_TlsUnavailable) << QStringLiteral("No secure connection - the log-on needs STARTTLS or TLS")
+            << QList<QByteArray>{ehlo, "QUIT"};
+        QTest::newRow("not offered, wanted only if offered")
+            << plain << QByteArray() << false << whenOffered << QString() << int(SMTP_OK) << QString()
+            << QList<QByteArray>{ehlo, "MAIL FROM: <a@example.org>", "RCPT TO: <b@example.org>", "DATA", "QUIT"};
+    }
+    void secureConnectionFaults()
+    {
+        QFETCH(QByteArray, ehlo);
+        QFETCH(QByteArray, startTls);
+        QFETCH(bool, dropInHandshake);
+        QFETCH(int, security);
+        QFETCH(QString, user);
+        QFETCH(int, error);
+        QFETCH(QString, reason);
+        QFETCH(QList<QByteArray>, commands);
+        ScriptedSmtpServer::Script script;
+        script.replies["EHLO"] = ehlo;
+        script.replies["STARTTLS"] = startTls;
+        if (dropInHandshake)
+            script.drop = ScriptedSmtpServer::Drop::InTlsHandshake;
+        ScriptedSmtpServer& server = serve(QStringLiteral("127.0.0.3"), script);
+        smtp_.gSMTPAccess.security = MailSecurity(security);
+        smtp_.gSMTPAccess.user = user;
+        smtp_.gSMTPAccess.password = QStringLiteral("s3cret");
+        send(QStringLiteral("127.0.0.3"));
+        QCOMPARE(smtp_.gSMTP_Error, error);
+        QCOMPARE(server.commands, commands);
+        QVERIFY2(SMTPErrorText(smtp_, smtp_.gSMTP_Error).contains(reason),
+                 qPrintable(SMTPErrorText(smtp_, smtp_.gSMTP_Error)));
+        QVERIFY(smtp_.gSMTPLog.contains(reason));
     }
 
     void dotLinesAndSmuggledCommandsStayText()
