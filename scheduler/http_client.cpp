@@ -1,6 +1,7 @@
 #include "http_client.h"
 
 #include "platform/time_scale.h"
+#include "platform/tls_trust.h"
 
 #include <QEventLoop>
 #include <QNetworkAccessManager>
@@ -55,6 +56,20 @@ namespace {
     return inet_error::CannotComplete;
 }
 
+// The number of a failed https handshake, by the first reason found.
+[[nodiscard]] qint32 handshakeErrorNumber(const QList<QSslError>& errors)
+{
+    for (const QSslError& e : errors) {
+        switch (tlsFailureKind(e)) {
+        case TlsFailureKind::Expired: return inet_error::CertificateExpired;
+        case TlsFailureKind::WrongHost: return inet_error::CertificateWrongHost;
+        case TlsFailureKind::UnknownIssuer: return inet_error::CertificateUnknownIssuer;
+        case TlsFailureKind::Other: break;
+        }
+    }
+    return inet_error::SecureChannelFailed;
+}
+
 [[nodiscard]] bool isHex(QChar c)
 {
     return (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
@@ -90,6 +105,12 @@ HttpClient::HttpClient()
 
 HttpClient::~HttpClient() = default;
 
+void HttpClient::setHttps(bool https, const QString& trustedFile)
+{
+    https_ = https;
+    trustedFile_ = trustedFile;
+}
+
 void HttpClient::GetURL(const QString& aURI)
 {
     gResponse.clear();
@@ -100,7 +121,8 @@ void HttpClient::GetURL(const QString& aURI)
         return;
     }
 
-    QUrl url(QStringLiteral("http:") + escapeStrayPercents(aURI), QUrl::TolerantMode);
+    QUrl url((https_ ? QStringLiteral("https:") : QStringLiteral("http:")) + escapeStrayPercents(aURI),
+             QUrl::TolerantMode);
     if (!url.isValid()) {
         gHTTPError = inet_error::UrlMalformed;
         return;
@@ -121,6 +143,14 @@ void HttpClient::GetURL(const QString& aURI)
     }
     request.setUrl(url);
     request.setTransferTimeout(0);  // our own timer bounds the whole request
+    const TlsTrust trust(https_ ? trustedFile_ : QString());
+    if (https_) {
+        if (trust.problem()) {
+            gHTTPError = inet_error::SecureChannelFailed;
+            return;
+        }
+        request.setSslConfiguration(trust.configuration());
+    }
 
     busy_ = true;
     QPointer<QNetworkReply> reply = manager_->get(request);
@@ -134,6 +164,16 @@ void HttpClient::GetURL(const QString& aURI)
             reply->abort();
     });
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    QList<QSslError> sslErrors;  // those no trusted certificate excuses
+    QObject::connect(reply, &QNetworkReply::sslErrors, &loop, [&](const QList<QSslError>& errors) {
+        const QList<QSslError> excused = trust.excused(errors, reply->sslConfiguration().peerCertificate());
+        for (const QSslError& e : errors) {
+            if (!excused.contains(e))
+                sslErrors.append(e);
+        }
+        if (!excused.isEmpty())
+            reply->ignoreSslErrors(excused);
+    });
     timer.start(timeoutMs_);
     if (!reply->isFinished())
         loop.exec();
@@ -147,6 +187,8 @@ void HttpClient::GetURL(const QString& aURI)
     if (!timedOut && isDocument(*reply)) {
         gResponse = QString::fromUtf8(reply->readAll());
         gHTTPError = 0;
+    } else if (!timedOut && error == QNetworkReply::SslHandshakeFailedError) {
+        gHTTPError = handshakeErrorNumber(sslErrors);
     } else {
         gHTTPError = errorNumber(error, timedOut);
     }

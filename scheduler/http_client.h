@@ -30,6 +30,11 @@ inline constexpr qint32 ConnectionReset = 35797;        // server closed before 
 inline constexpr qint32 InvalidServerResponse = 35918;
 inline constexpr qint32 RedirectFailed = 35922;
 inline constexpr qint32 ProxyUnreachable = 35931;
+// https handshakes, numbered as the system's Internet library numbers them.
+inline constexpr qint32 CertificateExpired = 12037;
+inline constexpr qint32 CertificateWrongHost = 12038;
+inline constexpr qint32 CertificateUnknownIssuer = 12045;
+inline constexpr qint32 SecureChannelFailed = 12157;
 }  // namespace inet_error
 
 // The fixed text of an error number; empty for numbers outside the table
@@ -51,11 +56,17 @@ public:
     HttpClient(const HttpClient&) = delete;
     HttpClient& operator=(const HttpClient&) = delete;
 
-    // Fetches "http:" + aURI ("//[user:password@]host[:port]/path?query").
-    // Credentials go out as basic authentication. Afterwards gResponse holds
-    // the body (also of an HTTP error page) and gHTTPError is 0, or
-    // gResponse is empty and gHTTPError holds the error number.
+    // Fetches "http:" + aURI ("//[user:password@]host[:port]/path?query"),
+    // or "https:" + aURI after setHttps(true). Credentials go out as basic
+    // authentication. Afterwards gResponse holds the body (also of an HTTP
+    // error page) and gHTTPError is 0, or gResponse is empty and gHTTPError
+    // holds the error number.
     void GetURL(const QString& aURI);
+
+    // Later requests by https, the server's certificate checked against the
+    // host, the system's CAs and trustedFile (one more certificate or CA);
+    // a certificate that does not pass ends the request, never a plain one.
+    void setHttps(bool https, const QString& trustedFile = QString());
 
     // The time-out of later requests, in milliseconds (already scaled).
     void setRequestTimeoutMs(int ms) { timeoutMs_ = ms; }
@@ -67,6 +78,8 @@ private:
     std::unique_ptr<QNetworkAccessManager> manager_;
     int timeoutMs_;
     bool busy_ = false;
+    bool https_ = false;
+    QString trustedFile_;
 };
 
 }  // namespace torvex
