@@ -1,6 +1,7 @@
 #include "field_checks.h"
 
 #include "common/char_tests.h"
+#include "common/mail_security.h"
 #include "main_form.h"
 #include "profile_session.h"
 #include "schedule_engine.h"
@@ -8,6 +9,7 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QFileInfo>
 #include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -53,11 +55,14 @@ void FieldChecks::connectFields()
     connect(c.Text9, &QLineEdit::textChanged, this, &FieldChecks::Text9_Change);
     connect(c.Text10, &QLineEdit::textChanged, this, &FieldChecks::Text10_Change);
     connect(c.Text11, &QLineEdit::textChanged, this, &FieldChecks::Text11_Change);
+    for (QLineEdit* port : {c.Text29, c.Text30, c.Text33})
+        connect(port, &QLineEdit::textChanged, this, [this, port] { portField_Change(port); });
     for (QLineEdit* field : {c.Text1, c.Text2, c.Text3, c.Text4, c.Text6, c.Text7, c.Text9,
                              c.Text10, c.Text11, c.Text12, c.Text13, c.Text14, c.Text15, c.Text16,
                              c.Text22, c.txtVXAddress, c.txtFirstName, c.txtLastName, c.txtStreet,
                              c.txtArea, c.txtBankACOwner, c.txtCCode, c.txtCountry, c.txtJobTitle,
-                             c.txtNo, c.txtState, c.txtTown, c.txtZip})
+                             c.txtNo, c.txtState, c.txtTown, c.txtZip, c.Text29, c.Text30,
+                             c.Text31, c.Text32, c.Text33, c.Text34})
         field->installEventFilter(this);
 }
 
@@ -104,7 +109,16 @@ bool FieldChecks::eventFilter(QObject* watched, QEvent* event)
         {c.txtFirstName, &FieldChecks::txtFirstName_LostFocus},
         {c.txtLastName, &FieldChecks::txtLastName_LostFocus},
         {c.txtStreet, &FieldChecks::txtStreet_LostFocus},
+        {c.Text31, &FieldChecks::Text31_LostFocus},
+        {c.Text32, &FieldChecks::Text32_LostFocus},
+        {c.Text34, &FieldChecks::Text34_LostFocus},
     };
+    if (field == c.Text29 || field == c.Text30 || field == c.Text33) {
+        inHandler_ = true;
+        portField_LostFocus(field);
+        inHandler_ = false;
+        return false;
+    }
     for (const auto& [control, handler] : handlers) {
         if (control != field)
             continue;
@@ -143,6 +157,7 @@ void FieldChecks::Text4_Change() { checkChange(form_.controls().Text4, IsPhoneCh
 void FieldChecks::Text9_Change() { checkChange(form_.controls().Text9, IsAllDigits, 4); }
 void FieldChecks::Text10_Change() { checkChange(form_.controls().Text10, IsAllDigits, 4); }
 void FieldChecks::Text11_Change() { checkChange(form_.controls().Text11, IsAllDigits, 4); }
+void FieldChecks::portField_Change(QLineEdit* field) { checkChange(field, IsAllDigits, 2); }
 
 void FieldChecks::Text1_LostFocus()
 {
@@ -210,6 +225,38 @@ void FieldChecks::Text6_LostFocus()
 void FieldChecks::Text7_LostFocus()
 {
     form_.state().info.gUserSMTPServer = form_.controls().Text7->text();
+}
+
+void FieldChecks::portField_LostFocus(QLineEdit* field)
+{
+    const FormControls& c = form_.controls();
+    if (!field->text().isEmpty() && portSetting(field->text()) == 0) {
+        form_.reportField(QStringLiteral("Invalid Entry, must be between 1 and 65535"), 2, field);
+        return;
+    }
+    TelvaneInfo& info = form_.state().info;
+    QString& setting = field == c.Text29 ? info.POP3_Port : field == c.Text30 ? info.User_SMTP_Port : info.SMTP_Port;
+    setting = field->text();
+}
+
+void FieldChecks::Text31_LostFocus()
+{
+    form_.state().info.User_SMTP_User = form_.controls().Text31->text().trimmed();
+}
+
+void FieldChecks::Text32_LostFocus()
+{
+    form_.state().info.User_SMTP_Password = form_.controls().Text32->text();
+}
+
+void FieldChecks::Text34_LostFocus()
+{
+    QLineEdit* field = form_.controls().Text34;
+    if (!field->text().isEmpty() && !QFileInfo(field->text()).isReadable()) {
+        form_.reportField(QStringLiteral("Certificate file not found!"), 2, field);
+        return;
+    }
+    form_.state().info.Trusted_Certificate_File = field->text();
 }
 
 void FieldChecks::Text9_LostFocus()

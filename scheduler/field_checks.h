@@ -28,6 +28,7 @@ public:
     void Text9_Change();
     void Text10_Change();
     void Text11_Change();
+    void portField_Change(QLineEdit* field);
 
     void Text1_LostFocus();
     void Text2_LostFocus();
@@ -48,6 +49,12 @@ public:
     void txtFirstName_LostFocus();
     void txtLastName_LostFocus();
     void txtStreet_LostFocus();
+    // The secure-connection fields of the mail page: a port is 1-65535 or
+    // empty (the standard one), the certificate file must exist.
+    void portField_LostFocus(QLineEdit* field);
+    void Text31_LostFocus();
+    void Text32_LostFocus();
+    void Text34_LostFocus();
     void addressGroup_GotFocus(QLineEdit* field);
 
 protected:

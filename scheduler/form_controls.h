@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 #include <array>
 
 class QCheckBox;
@@ -47,6 +49,16 @@ struct FormControls {
     QLineEdit* Text6 = nullptr;   // Normal_EMail_Addr
     QLineEdit* Text7 = nullptr;   // User_SMTP_Server
     QLineEdit* Text20 = nullptr;  // SMTP_Server2
+    QComboBox* Combo3 = nullptr;  // POP3_Security (item data: the setting's value)
+    QLineEdit* Text29 = nullptr;  // POP3_Port
+    QComboBox* Combo4 = nullptr;  // User_SMTP_Security
+    QLineEdit* Text30 = nullptr;  // User_SMTP_Port
+    QLineEdit* Text31 = nullptr;  // User_SMTP_User
+    QLineEdit* Text32 = nullptr;  // User_SMTP_Password
+    QComboBox* Combo5 = nullptr;  // SMTP_Security
+    QLineEdit* Text33 = nullptr;  // SMTP_Port
+    QLineEdit* Text34 = nullptr;  // Trusted_Certificate_File
+    QCheckBox* Check20 = nullptr; // VX_Use_HTTPS
 
     // Page 2 "&Internet Connection"
     QRadioButton* Option1 = nullptr;  // modem
@@ -155,6 +167,12 @@ struct ForwardingRow {
     QLineEdit* faxField;
 };
 [[nodiscard]] std::array<ForwardingRow, 3> forwardingRows(const FormControls& c);
+
+// Shows a security setting's value in its combo box; an empty or unknown
+// value shows as its meaning (none, or STARTTLS required).
+void showSecurity(QComboBox* box, const QString& value);
+// The setting's value of the entry a security combo box shows.
+[[nodiscard]] QString securityShown(const QComboBox* box);
 
 // Builds the tab strip, the nine pages, the button row and the status bar
 // into the window.

@@ -190,6 +190,16 @@ void MainForm::loadNormalRun()
     c_.Text6->setText(info.Normal_EMail_Addr);
     c_.Text7->setText(info.gUserSMTPServer);
     c_.Text20->setText(info.gSMTPServer2);
+    showSecurity(c_.Combo3, info.POP3_Security);
+    c_.Text29->setText(info.POP3_Port);
+    showSecurity(c_.Combo4, info.User_SMTP_Security);
+    c_.Text30->setText(info.User_SMTP_Port);
+    c_.Text31->setText(info.User_SMTP_User);
+    c_.Text32->setText(info.User_SMTP_Password);
+    showSecurity(c_.Combo5, info.SMTP_Security);
+    c_.Text33->setText(info.SMTP_Port);
+    c_.Text34->setText(info.Trusted_Certificate_File);
+    c_.Check20->setChecked(info.VX_Use_HTTPS);
     c_.Text9->setText(info.Cycle_Minutes);
     c_.Text10->setText(info.Start_Time);
     c_.Text11->setText(info.Stop_Time);

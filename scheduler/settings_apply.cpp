@@ -1,6 +1,7 @@
 #include "settings_apply.h"
 
 #include "common/char_tests.h"
+#include "common/mail_security.h"
 #include "connection_choice.h"
 #include "main_form.h"
 #include "platform/message_box.h"
@@ -9,6 +10,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -72,6 +74,8 @@ bool SettingsApply::runChecks()
         return false;
     }
     s.info.gUserSMTPServer = c.Text7->text();
+    if (!checkSecureConnections())
+        return false;
 
     if (!checkPrinter())
         return false;
@@ -128,6 +132,26 @@ bool SettingsApply::checkProfile()
     }
     c.Text16->setText(*name);
     form_.state().info.gTorvexProfile = *name;
+    return true;
+}
+
+bool SettingsApply::checkSecureConnections()
+{
+    const FormControls& c = form_.controls();
+    for (QLineEdit* port : {c.Text29, c.Text30, c.Text33}) {
+        if (!port->text().isEmpty() && portSetting(port->text()) == 0) {
+            form_.reportField(QStringLiteral("Invalid Entry, must be between 1 and 65535"), 2, port);
+            return false;
+        }
+    }
+    if (!c.Text31->text().trimmed().isEmpty() && c.Text32->text().isEmpty()) {
+        form_.reportField(QStringLiteral("Missing SMTP Password!"), 2, c.Text32);
+        return false;
+    }
+    if (!c.Text34->text().isEmpty() && !QFileInfo(c.Text34->text()).isReadable()) {
+        form_.reportField(QStringLiteral("Certificate file not found!"), 2, c.Text34);
+        return false;
+    }
     return true;
 }
 
@@ -188,6 +212,16 @@ void SettingsApply::copyControlsInto(AppliedSettings& applied)
     TelvaneInfo& r = applied.info;
     r.GSTN_Fax_Minutes = c.Text22->text();
     r.gSMTPServer2 = c.Text20->text();
+    r.POP3_Security = securityShown(c.Combo3);
+    r.POP3_Port = c.Text29->text();
+    r.User_SMTP_Security = securityShown(c.Combo4);
+    r.User_SMTP_Port = c.Text30->text();
+    r.User_SMTP_User = c.Text31->text().trimmed();
+    r.User_SMTP_Password = c.Text32->text();
+    r.SMTP_Security = securityShown(c.Combo5);
+    r.SMTP_Port = c.Text33->text();
+    r.Trusted_Certificate_File = c.Text34->text();
+    r.VX_Use_HTTPS = c.Check20->isChecked();
     r.Print_Full_Header = c.Check6->isChecked();
     r.Print_Error_Info = c.Check10->isChecked();
     r.Print_Simple_Header = c.Check11->isChecked();
@@ -206,8 +240,12 @@ void SettingsApply::Command2_Click()
 {
     SchedulerState& s = form_.state();
     const bool save = form_.controls().Check13->isChecked();
-    if (!save)
+    if (!save) {
         s.info.Password.clear();
+        // The SMTP log-on's password is kept like the account's.
+        s.info.User_SMTP_Password.clear();
+        writeTorvexKey(QStringLiteral("User_SMTP_Password"), QString());
+    }
     writeTorvexKey(QStringLiteral("Password"), s.info.Password);
     writeTorvexKey(QStringLiteral("Save_Pass"), save ? QStringLiteral("1") : QStringLiteral("0"));
     // Leave no modem line held open behind us.

@@ -19,6 +19,7 @@ public:
 private:
     bool runChecks();
     bool checkProfile();
+    bool checkSecureConnections();
     bool checkPrinter();
     bool buildForwarding(AppliedSettings& applied);
     void copyControlsInto(AppliedSettings& applied);

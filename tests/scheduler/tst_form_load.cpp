@@ -113,6 +113,11 @@ void TstFormLoad::normalRunFillsThePages()
     QCOMPARE(c.Text13->text(), QStringLiteral("secret1"));
     QVERIFY(c.Check13->isChecked());
     QCOMPARE(c.Text9->text(), QStringLiteral("60"));
+    QCOMPARE(c.Combo3->currentText(), QStringLiteral("None"));
+    QCOMPARE(c.Combo4->currentText(), QStringLiteral("STARTTLS required"));
+    QCOMPARE(c.Text30->text(), QStringLiteral("587"));
+    QCOMPARE(c.Text31->text(), QStringLiteral("me"));
+    QCOMPARE(c.Text32->text(), QStringLiteral("smtp-secret"));
     QCOMPARE(c.Text22->text(), QStringLiteral("15"));
     QVERIFY(c.Check3->isChecked());
     QVERIFY(c.Text9->isEnabled());

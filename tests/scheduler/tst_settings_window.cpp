@@ -64,6 +64,9 @@ void TstSettingsWindow::applyWritesTheSection()
     c.Text20->setText(QStringLiteral("backup.example.org"));
     c.Check7->setChecked(true);
     c.Check1->setChecked(true);
+    showSecurity(c.Combo3, QStringLiteral("tls"));
+    c.Text29->setText(QStringLiteral("995"));
+    c.Check20->setChecked(true);
     applyNow(f);
     QVERIFY2(f.boxes->texts().isEmpty(), qPrintable(f.boxes->texts().join(QLatin1Char('|'))));
     QVERIFY(f.form().state().settingsApplied);
@@ -80,6 +83,15 @@ void TstSettingsWindow::applyWritesTheSection()
     QCOMPARE(f.key(QStringLiteral("Firewall")), QStringLiteral("y"));
     QCOMPARE(f.key(QStringLiteral("Default_SMTP_Servers")), QString());
     QCOMPARE(f.key(QStringLiteral("forward1")), QStringLiteral(",,,"));
+    QCOMPARE(f.key(QStringLiteral("POP3_Security")), QStringLiteral("tls"));
+    QCOMPARE(f.key(QStringLiteral("POP3_Port")), QStringLiteral("995"));
+    QCOMPARE(f.key(QStringLiteral("User_SMTP_Security")), QStringLiteral("starttls-required"));
+    QCOMPARE(f.key(QStringLiteral("User_SMTP_Port")), QStringLiteral("587"));
+    QCOMPARE(f.key(QStringLiteral("User_SMTP_User")), QStringLiteral("me"));
+    QCOMPARE(f.key(QStringLiteral("User_SMTP_Password")), QStringLiteral("smtp-secret"));
+    QCOMPARE(f.key(QStringLiteral("SMTP_Security")), QStringLiteral("none"));
+    QCOMPARE(f.key(QStringLiteral("SMTP_Port")), QString());
+    QCOMPARE(f.key(QStringLiteral("VX_Use_HTTPS")), QStringLiteral("y"));
     QCOMPARE(f.form().state().gRegularFaxInterval, 20);
     QVERIFY(f.account->calls.contains(QStringLiteral("SavePublicIPAddress")));
     QVERIFY(f.account->calls.contains(QStringLiteral("ShowUserProfile(true)")));
@@ -123,6 +135,9 @@ void TstSettingsWindow::applyReportsChecksInOrderWritingNothing()
     c.Check16->setChecked(true);
     c.Option3->setChecked(true);
     c.Text24->setText(QStringLiteral("4930123"));
+    c.Text33->setText(QStringLiteral("70000"));
+    c.Text32->clear();
+    c.Text34->setText(QStringLiteral("/no/such/ca.pem"));
 
     struct Step {
         QString message;
@@ -144,6 +159,11 @@ void TstSettingsWindow::applyReportsChecksInOrderWritingNothing()
          [&] { c.Text6->setText(QStringLiteral("me@example.org")); }},
         {QStringLiteral("Missing SMTP Server!"), 1, c.Text7,
          [&] { c.Text7->setText(QStringLiteral("smtp.example.org")); }},
+        {QStringLiteral("Invalid Entry, must be between 1 and 65535"), 1, c.Text33,
+         [&] { c.Text33->setText(QStringLiteral("25")); }},
+        {QStringLiteral("Missing SMTP Password!"), 1, c.Text32,
+         [&] { c.Text32->setText(QStringLiteral("smtp-secret")); }},
+        {QStringLiteral("Certificate file not found!"), 1, c.Text34, [&] { c.Text34->clear(); }},
         {printerQuestion, 4, c.Combo2, [&] { c.Combo2->addItem(QStringLiteral("TORVEX PDF")); }},
         {QStringLiteral("Please provide a Dial-Up Connection Name"), 2, c.Combo1,
          [&] { c.Combo1->addItem(QStringLiteral("My ISP")); }},
@@ -295,6 +315,9 @@ void TstSettingsWindow::exitWithAndWithoutSavedPassword()
         QCOMPARE(f.key(QStringLiteral("Password")), QString());
         QCOMPARE(f.key(QStringLiteral("Save_Pass")), QStringLiteral("0"));
         QVERIFY(!f.iniText().contains("secret1"));
+        // The SMTP log-on's password goes the same way.
+        QCOMPARE(f.key(QStringLiteral("User_SMTP_Password")), QString());
+        QVERIFY(!f.iniText().contains("smtp-secret"));
     }
 }
 
