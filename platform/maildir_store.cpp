@@ -1,5 +1,6 @@
 #include "maildir_store.h"
 
+#include "durable_file.h"
 #include "maildir_folder_name.h"
 
 #include <QDir>
@@ -49,15 +50,6 @@ qint64 deliveryTimeOf(const QString& baseName)
     while (digits < baseName.size() && baseName.at(digits).isDigit())
         ++digits;
     return digits == 0 ? 0 : baseName.left(digits).toLongLong();
-}
-
-void syncDirectory(const QString& path)
-{
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
 }
 
 // rename() that never replaces an existing file. Where the file system
@@ -244,15 +236,25 @@ QString newMaildirUniqueName()
         .arg(host);
 }
 
-std::optional<QString> deliverToMaildir(const MaildirFolder& folder, const QByteArray& content)
+std::optional<QString> deliverToMaildir(const MaildirFolder& folder, const QByteArray& content,
+                                        const QString& wantedName)
 {
     if (!folder.exists())
         return std::nullopt;
-    const QString baseName = newMaildirUniqueName();
+    if (!wantedName.isEmpty()) {
+        if (wantedName.contains(QLatin1Char('/')) || wantedName.contains(QLatin1Char(':'))
+            || wantedName.startsWith(QLatin1Char('.')))
+            return std::nullopt;
+        if (folder.find(wantedName))
+            return wantedName;
+    }
+    const QString baseName = wantedName.isEmpty() ? newMaildirUniqueName() : wantedName;
     const QString tmpPath = folder.path() + QLatin1Char('/') + kTmp + QLatin1Char('/') + baseName;
     {
         QFile file(tmpPath);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        // A named delivery cut short left its tmp/ file: it is written anew.
+        const QIODevice::OpenMode mode = wantedName.isEmpty() ? QIODevice::NewOnly : QIODevice::Truncate;
+        if (!file.open(QIODevice::WriteOnly | mode))
             return std::nullopt;
         const bool written = file.write(content) == content.size() && file.flush()
             && ::fsync(file.handle()) == 0;

@@ -62,8 +62,10 @@ private:
 
 // Delivers a message into new/ of the folder: written into tmp/, flushed to
 // disk, then renamed into place, so a reader never sees a partial file.
-// Returns the message's base name.
-std::optional<QString> deliverToMaildir(const MaildirFolder& folder, const QByteArray& content);
+// Returns the message's base name. With a baseName given the delivery is
+// done once: a message of that name already in the folder is kept as it is.
+std::optional<QString> deliverToMaildir(const MaildirFolder& folder, const QByteArray& content,
+                                        const QString& baseName = QString());
 
 // Moves one message by a single rename(), so at every moment it lies in
 // exactly one of the two folders; an existing file is never replaced. The

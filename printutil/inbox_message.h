@@ -24,6 +24,10 @@ struct NewInboxMessage {
     QStringList recipients;  // display names, e.g. "SMTP:user@torvex.net" (primary)
     std::vector<Attachment> attachments;
     QString messageClass;    // empty for plain mail; a regular fax says so here
+    // The name the Inbox stores the message under, chosen before it is
+    // stored: when the Inbox already holds a message of that name it is not
+    // stored twice. Empty: a fresh name.
+    QString deliveryName;
 
 };
 

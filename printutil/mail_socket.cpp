@@ -7,13 +7,11 @@
 #include <QHostAddress>
 #include <QHostInfo>
 
+#include <limits>
 #include <utility>
 
 namespace torvex {
 namespace {
-
-// A server that never ends its line must not grow the reply without bound.
-constexpr qsizetype kMaxReply = 64 * 1024;
 
 bool isHostName(const QString& host)
 {
@@ -78,6 +76,8 @@ MailSocket::MailSocket(QObject* parent)
     connect(&socket_, &QSslSocket::sslErrors, this, &MailSocket::onSslErrors);
     connect(&socket_, &QSslSocket::encrypted, this, [this] { handshaking_ = false; });
     connect(&timer_, &QTimer::timeout, this, [this] { tick = true; });
+    deadline_.setSingleShot(true);
+    connect(&deadline_, &QTimer::timeout, this, [this] { expired_ = true; });
 }
 
 MailSocket::~MailSocket()
@@ -100,9 +100,22 @@ void MailSocket::InitMailSocket(MailService)
     lastDataLength = 0;
     reading = false;
     tick = false;
+    overlongReply = false;
     replyOpen_ = false;
     handshaking_ = false;
     sslErrors_.clear();
+    deadline_.stop();
+    expired_ = false;
+}
+
+void MailSocket::setSessionDeadline(qint64 ms)
+{
+    if (ms < 0) {
+        deadline_.stop();
+        return;
+    }
+    const qint64 scaled = qint64(double(ms) / timeScale());
+    deadline_.start(int(qBound(qint64(1), scaled, qint64(std::numeric_limits<int>::max()))));
 }
 
 bool MailSocket::ResolveHost(const QString& host, MailService)
@@ -184,6 +197,8 @@ bool MailSocket::waitTicks(const std::function<bool()>& done)
         tick = false;
         if (pumpUntil([&] { return done() || error != MailError::None; }))
             return false;
+        if (expired_)
+            break;
         --count;
     } while (count > 0);
     error = MailError::TimedOut;
@@ -254,7 +269,16 @@ void MailSocket::onReadyRead()
         PortIn += data;
     else
         PortIn = data;
-    if (replyComplete_(PortIn) || PortIn.size() >= kMaxReply) {
+    if (!replyComplete_(PortIn) && PortIn.size() >= kMaxReply) {
+        // A server that never ends its line must not grow the reply
+        // without bound: that is no reply.
+        overlongReply = true;
+        error = MailError::Disconnected;
+        errorDescription = QStringLiteral("Reply without a line end");
+        replyOpen_ = false;
+        return;
+    }
+    if (replyComplete_(PortIn)) {
         replyOpen_ = false;
         gSocketState = SocketState::DataReceived;
         Q_EMIT replyReceived(PortIn);
@@ -320,7 +344,7 @@ void MailSocket::restartTimer()
 bool MailSocket::pumpUntil(const std::function<bool()>& done)
 {
     while (!done()) {
-        if (tick)
+        if (tick || expired_)
             return false;
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }

@@ -96,6 +96,12 @@ public:
     // Reads what the socket holds (used while `reading` is set).
     QByteArray readAvailable();
 
+    // A time bound for the whole conversation, in unscaled milliseconds
+    // from now (below 0: none). Once it passes, every wait ends at once as
+    // timed out (error = 7) and sessionExpired() holds.
+    void setSessionDeadline(qint64 ms);
+    [[nodiscard]] bool sessionExpired() const { return expired_; }
+
     // Closes the connection without notifying the dialogue; deletions a
     // POP3 server was asked for are dropped unless QUIT was accepted.
     void closeConnection();
@@ -107,6 +113,10 @@ public:
     // end; SMTP can ask for the last line of a multi-line reply.
     void setReplyComplete(std::function<bool(const QByteArray&)> complete);
 
+    // The longest reply the socket collects; a longer one without its line
+    // end makes overlongReply true and error -1.
+    static constexpr qsizetype kMaxReply = 64 * 1024;
+
     qint16 gSocketState = SocketState::DataReceived;
     qint32 error = MailError::None;  // the dialogue's gPOP_Error / gSMTP_Error
     QString errorDescription;
@@ -114,6 +124,7 @@ public:
     qint64 lastDataLength = 0;       // length reported by the last read event
     bool reading = false;            // data is left in the socket for the reader
     bool tick = false;               // gPOPTick / the SMTP wait flag
+    bool overlongReply = false;      // the server sent a line longer than kMaxReply
     QString hostAddress;
     int timeoutTicks = 2;            // gTimoutMinutes
     int tickIntervalMs = 60000;      // POPTimer / gMailTimerInterval, before scaling
@@ -143,6 +154,8 @@ private:
     QString peerName_;             // the host name certificates are checked against
     QList<QSslError> sslErrors_;   // of the handshake under way
     bool handshaking_ = false;
+    QTimer deadline_;
+    bool expired_ = false;
     std::function<bool(const QByteArray&)> replyComplete_;
     bool replyOpen_ = false;  // PortIn holds the start of a reply still arriving
     bool closing_ = false;

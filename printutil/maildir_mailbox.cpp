@@ -270,7 +270,8 @@ bool MaildirMailboxSystem::addToInbox(const NewInboxMessage& message)
 {
     if (!session_)
         return false;
-    return deliverToMaildir(MaildirFolder(session_->maildir, {}), composeInboxFile(message)).has_value();
+    return deliverToMaildir(MaildirFolder(session_->maildir, {}), composeInboxFile(message), message.deliveryName)
+        .has_value();
 }
 
 }  // namespace torvex

@@ -428,11 +428,13 @@ void MimeDecoder::finish()
     message_.recipients = QStringList{QStringLiteral("SMTP:") + torvexAddr_};
 }
 
-bool DecodeIntoInbox(MimeDecoder& decoder, const QString& path, InboxWriter& inbox)
+bool DecodeIntoInbox(MimeDecoder& decoder, const QString& path, InboxWriter& inbox,
+                     const QString& deliveryName)
 {
-    const std::optional<NewInboxMessage> message = decoder.decodeFile(path);
+    std::optional<NewInboxMessage> message = decoder.decodeFile(path);
     if (!message)
         return false;
+    message->deliveryName = deliveryName;
     const bool stored = inbox.addToInbox(*message);
     for (const NewInboxMessage::Attachment& attachment : message->attachments)
         QFile::remove(attachment.sourcePath);

@@ -93,7 +93,9 @@ private:
 };
 
 // Decodes one raw file into the inbox and removes the decoded attachment
-// files again; true when the inbox stored the message.
-bool DecodeIntoInbox(MimeDecoder& decoder, const QString& path, InboxWriter& inbox);
+// files again; true when the inbox stored the message (or already held it
+// under deliveryName).
+bool DecodeIntoInbox(MimeDecoder& decoder, const QString& path, InboxWriter& inbox,
+                     const QString& deliveryName = QString());
 
 }  // namespace torvex

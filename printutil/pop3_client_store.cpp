@@ -1,5 +1,11 @@
 #include "pop3_client_store.h"
 
+#include "pop3_uidl_record.h"
+
+#include "platform/durable_file.h"
+
+#include <QFileInfo>
+
 #include <unistd.h>
 
 namespace torvex {
@@ -8,6 +14,7 @@ namespace {
 // A partial line longer than this is written out rather than held.
 constexpr qsizetype kHeldLine = 4096;
 constexpr qsizetype kLongestStatusLine = 4096;
+constexpr qint64 kSlackBytes = 64 * 1024;
 const QByteArray kCrLf("\r\n");
 
 }  // namespace
@@ -17,19 +24,26 @@ QString partialMarkerFor(const QString& path)
     return path + QStringLiteral(".partial");
 }
 
-RetrievedMessageFile::RetrievedMessageFile(const QString& path) : path_(path), file_(path)
+qint64 retrievalLimit(qint64 announced, qint64 maxBytes)
 {
-    QFile marker(partialMarkerFor(path));
-    const bool marked = marker.open(QIODevice::WriteOnly);
-    marker.close();
+    return qMin(maxBytes, 2 * announced + kSlackBytes);
+}
+
+RetrievedMessageFile::RetrievedMessageFile(const QString& path, const QByteArray& uid, qint64 maxBytes)
+    : path_(path), uid_(uid), file_(path), maxBytes_(maxBytes)
+{
+    const bool marked = writeDurably(partialMarkerFor(path), uid);
     QFile::remove(path);
     failed_ = !marked || !file_.open(QIODevice::WriteOnly | QIODevice::Truncate);
 }
 
 RetrievedMessageFile::~RetrievedMessageFile()
 {
-    // What arrived stays in the file; the marker keeps it from being decoded.
     file_.close();
+    if (!committed_) {
+        QFile::remove(path_);
+        QFile::remove(partialMarkerFor(path_));
+    }
 }
 
 RetrievedMessageFile::Progress RetrievedMessageFile::feed(QByteArrayView data)
@@ -43,7 +57,12 @@ RetrievedMessageFile::Progress RetrievedMessageFile::feed(QByteArrayView data)
         const Progress status = takeStatusLine();
         if (status != Progress::More || !statusSeen_)
             return status;
+        received_ = pending_.size();
+    } else {
+        received_ += data.size();
     }
+    if (received_ > limit_)
+        return Progress::Oversized;
     qsizetype from = 0;
     for (;;) {
         const qsizetype lineEnd = pending_.indexOf(kCrLf, from);
@@ -95,7 +114,10 @@ RetrievedMessageFile::Progress RetrievedMessageFile::takeStatusLine()
         if (c < '0' || c > '9')
             break;
         size_ = size_ * 10 + (c - '0');
+        if (size_ > maxBytes_)
+            return Progress::Oversized;
     }
+    limit_ = retrievalLimit(size_, maxBytes_);
     writeLine(status);
     writeLine(kCrLf);
     pending_.remove(0, lineEnd + 2);
@@ -109,13 +131,21 @@ void RetrievedMessageFile::writeLine(QByteArrayView line)
         failed_ = true;
 }
 
-bool RetrievedMessageFile::commit()
+bool RetrievedMessageFile::commit(UidlRecord* record)
 {
     if (!complete_ || failed_ || !file_.flush())
         return false;
     const bool synced = ::fsync(file_.handle()) == 0;
     file_.close();
-    return synced && QFile::remove(partialMarkerFor(path_));
+    if (!synced)
+        return false;
+    // Without its id on record the message is still stored whole; it is
+    // then only fetched again when the session ends before QUIT.
+    if (record && !uid_.isEmpty())
+        (void)record->add(uid_);
+    committed_ = QFile::remove(partialMarkerFor(path_));
+    syncDirectory(QFileInfo(path_).absolutePath());
+    return committed_;
 }
 
 }  // namespace torvex
