@@ -15,6 +15,14 @@ QString requestValue(const QString& text)
     return value;
 }
 
+QString passwordValue(const QString& password)
+{
+    QStringList parts = password.split(QLatin1Char('\''));
+    for (QString& part : parts)
+        part = part.isEmpty() ? QString() : requestValue(part);
+    return parts.join(QLatin1String("%27"));
+}
+
 QString storedProfileText(const QString& stored)
 {
     // Shown as stored, a value would be escaped once more on every save.

@@ -18,7 +18,8 @@ public:
           view_(form),
           ctx_{form.state(), state_, view_, form.boxes(),
                [&form] { return form.schedule().myDateTime(); },
-               [&form] { return form.clock().now().date(); }},
+               [&form] { return form.clock().now().date(); },
+               [&form] { form.accountRegistered(); }},
           account_(ctx_)
     {
     }

@@ -92,6 +92,11 @@ void AccountProtocol::ensureServerAddress()
     ctx_.sched.gLocalIPAddr = local;
 }
 
+HttpCredentials AccountProtocol::credentials() const
+{
+    return {ctx_.sched.gLogin, ctx_.info().Password};
+}
+
 void AccountProtocol::SaveAccountInfo(int flag, bool flgHTTPMessageBox)
 {
     AccountState& st = ctx_.state;
@@ -143,8 +148,8 @@ void AccountProtocol::SaveAccountInfo(int flag, bool flgHTTPMessageBox)
     const QString& password = ctx_.info().Password;
     if (password.isEmpty())
         requireField(QStringLiteral("Text13"), "Password", 1);
-    params.push_back({QStringLiteral("password1"), password, true});
-    params.push_back({QStringLiteral("password2"), password, true});
+    params.push_back({QStringLiteral("password1"), passwordValue(password), true});
+    params.push_back({QStringLiteral("password2"), passwordValue(password), true});
     profileField("txtStreet", "street", "Street Address");
     profileField("txtTown", "town", "Town");
     const QString state = view.text(QStringLiteral("txtState"));
@@ -180,13 +185,13 @@ void AccountProtocol::SaveAccountInfo(int flag, bool flgHTTPMessageBox)
     }
 
     QString action;
-    QString credentials;
+    HttpCredentials sent;
     QString maskedCredentials;
     if (flag == 1) {
         action = QStringLiteral("adduser");
     } else if (flag == 2) {
         action = QStringLiteral("changeuser");
-        credentials = ctx_.sched.gLogin + QLatin1Char(':') + password + QLatin1Char('@');
+        sent = credentials();
         maskedCredentials = ctx_.sched.gLogin + QLatin1Char(':') + QString::fromLatin1(kPasswordMask) + QLatin1Char('@');
     }
 
@@ -214,8 +219,8 @@ void AccountProtocol::SaveAccountInfo(int flag, bool flgHTTPMessageBox)
 
     ensureServerAddress();
     const QString target = webServer() + QStringLiteral("/bbs?action=") + action;
-    st.gURL = QStringLiteral("//") + credentials + target + joinParams(params, false);
-    HTTPEnquiry(flgHTTPMessageBox, st.gURL);
+    st.gURL = QStringLiteral("//") + target + joinParams(params, false);
+    HTTPEnquiry(flgHTTPMessageBox, st.gURL, sent);
 
     if (!st.gHTTPOK) {
         // The address did not reach the service: the next report must not
@@ -231,7 +236,7 @@ void AccountProtocol::SaveAccountInfo(int flag, bool flgHTTPMessageBox)
     }
 }
 
-void AccountProtocol::HTTPEnquiry(bool flg, const QString& aURI)
+void AccountProtocol::HTTPEnquiry(bool flg, const QString& aURI, const HttpCredentials& credentials)
 {
     AccountView& view = ctx_.view;
     const QString savedStatus = view.statusText();
@@ -243,7 +248,7 @@ void AccountProtocol::HTTPEnquiry(bool flg, const QString& aURI)
     ctx_.state.gHTTPOK = false;
     http_.gHTTPError = 0;
     http_.setHttps(usesHttps(), ctx_.info().Trusted_Certificate_File);
-    http_.GetURL(aURI);
+    http_.GetURL(aURI, credentials);
 
     if (http_.gHTTPError != 0) {
         const QString text = GetInetErrorMessage(http_.gHTTPError);
@@ -261,9 +266,11 @@ void AccountProtocol::HTTPEnquiry(bool flg, const QString& aURI)
     QString replyBody = GetReply2(QStringLiteral("p"), pos, response, pos);
 
     if (replyTitle.isEmpty() && replyHdr.isEmpty() && replyBody.isEmpty()) {
-        showReply(QStringLiteral("The server could not be contacted or it may have returned an "
-                                 "invalid or unrecognised response!"),
-                  title());
+        const QString text = QStringLiteral("The server could not be contacted or it may have "
+                                            "returned an invalid or unrecognised response!");
+        // The status bar must not stay on "Contacting": it says what happened.
+        view.setStatusText(ctx_.myDateTime() + QLatin1Char(' ') + text);
+        showReply(text, title());
         http_.gHTTPError = -1;
         return;
     }
@@ -287,6 +294,8 @@ void AccountProtocol::HTTPEnquiry(bool flg, const QString& aURI)
         writeTorvexKey(QStringLiteral("Profile_Last_Change"), today);
         ctx_.info().gACDateStamp = today;
         ctx_.info().gUserProfileStamp = today;
+        if (ctx_.accountRegistered)
+            ctx_.accountRegistered();
     } else if (contains(replyTitle, "adduser_fail")) {
         QString advice;
         if (contains(replyBody, "already used")) {
@@ -327,9 +336,9 @@ void AccountProtocol::HTTPEnquiry(bool flg, const QString& aURI)
 bool AccountProtocol::getUserInfo(const QString& Login)
 {
     ensureServerAddress();
-    ctx_.state.gURL = QStringLiteral("//") + ctx_.sched.gLogin + QLatin1Char(':') + ctx_.info().Password
-        + QLatin1Char('@') + webServer() + QStringLiteral("/bbs?action=showdb&what=users&name=") + Login;
-    HTTPEnquiry(false, ctx_.state.gURL);
+    ctx_.state.gURL = QStringLiteral("//") + webServer()
+        + QStringLiteral("/bbs?action=showdb&what=users&name=") + Login;
+    HTTPEnquiry(false, ctx_.state.gURL, credentials());
     if (http_.gHTTPError == -1) {
         ctx_.boxes.show(QStringLiteral("The server is unavailable!") + kCrLf
                             + QStringLiteral("Please try again later."),

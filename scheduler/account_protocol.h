@@ -8,6 +8,7 @@ namespace torvex {
 
 class HttpClient;
 class IpLookup;
+struct HttpCredentials;
 
 // What [HTTP] Request keeps in place of the account password.
 inline constexpr auto kPasswordMask = "********";
@@ -28,7 +29,7 @@ public:
 
     // Sends one request and acts on the reply's title; sets gHTTPOK, and
     // gHTTPError to -1 for a reply with nothing recognisable in it.
-    void HTTPEnquiry(bool flg, const QString& aURI);
+    void HTTPEnquiry(bool flg, const QString& aURI, const HttpCredentials& credentials);
 
     // Fetches the user record of Login; true when the server accepted.
     [[nodiscard]] bool getUserInfo(const QString& Login);
@@ -48,6 +49,7 @@ private:
     // scheme; by https with no address, the service's domain, so the
     // certificate is checked against the name.
     [[nodiscard]] QString webServer() const;
+    [[nodiscard]] HttpCredentials credentials() const;
     void showReply(const QString& text, const QString& caption) const;
 
     AccountContext& ctx_;

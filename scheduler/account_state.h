@@ -14,7 +14,7 @@ namespace torvex {
 // The account protocol's own share of the program-wide state; the rest
 // (login, domain, local address, account file) is the scheduler's.
 struct AccountState {
-    QString gURL;           // the last request, without the "http:" scheme
+    QString gURL;           // the last request, without the "http:" scheme and the credentials
     bool gHTTPOK = false;   // the last enquiry was accepted
     QString gPublicIPAddr;  // the address put into the last account request
 };
@@ -32,6 +32,8 @@ struct AccountContext {
     std::function<QString()> myDateTime;
     // Today's date (fixed in tests).
     std::function<QDate()> today;
+    // The service accepted a new account: retrievals may start now.
+    std::function<void()> accountRegistered;
 
     [[nodiscard]] TelvaneInfo& info() { return sched.info; }
 };

@@ -14,7 +14,7 @@ bool IsConnection(MainForm& form)
     const FormControls& c = form.controls();
     if (c.Option1->isChecked() || c.Option2->isChecked())
         return true;
-    form.alert(QStringLiteral("Please select 'Modem' or 'Network'."));
+    form.reportField(QStringLiteral("Please select 'Modem' or 'Network'."), 3, nullptr);
     return false;
 }
 

@@ -99,6 +99,9 @@ bool MainForm::Form_Load()
         loadFirstRun();
     else
         loadNormalRun();
+    // What the member status allows, from the start: without an account
+    // (status empty or "-") forwarding and relay are off, as for a base member.
+    account_->ResetGroupFunctions();
 
     // 12: captions.
     setWindowTitle(title());
@@ -140,9 +143,10 @@ void MainForm::loadPrinters()
             || name.contains(QLatin1String("Rendering"), Qt::CaseInsensitive))
             continue;
         c_.Combo2->addItem(name);
-        if (name == chosen)
-            c_.Combo2->setCurrentIndex(c_.Combo2->count() - 1);
     }
+    // The list would show its first entry; only the saved printer is chosen,
+    // so that Apply can ask for one when none is.
+    c_.Combo2->setCurrentIndex(c_.Combo2->findText(chosen, Qt::MatchExactly));
 }
 
 void MainForm::loadFirstRun()
@@ -174,8 +178,7 @@ void MainForm::loadFirstRun()
 void MainForm::loadNormalRun()
 {
     TelvaneInfo& info = state_.info;
-    c_.Timer1->setInterval(scaledMs(60000));
-    c_.Timer1->start();
+    startScheduleTick();
 
     if (info.Cycle_Minutes.isEmpty())
         info.Cycle_Minutes = QStringLiteral("0");

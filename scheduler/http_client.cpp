@@ -4,57 +4,18 @@
 #include "platform/tls_trust.h"
 
 #include <QEventLoop>
-#include <QNetworkAccessManager>
 #include <QNetworkProxy>
-#include <QNetworkReply>
-#include <QNetworkRequest>
-#include <QPointer>
+#include <QSslSocket>
 #include <QTimer>
 #include <QUrl>
+
+#include <optional>
 
 namespace torvex {
 namespace {
 
-// A complete reply is a document whatever its HTTP status: the service's
-// error pages are read like any other reply. Errors of the connection or of
-// the protocol are not.
-[[nodiscard]] bool isDocument(const QNetworkReply& reply)
-{
-    using E = QNetworkReply::NetworkError;
-    const E error = reply.error();
-    if (error == E::NoError)
-        return true;
-    const bool statusError = (error >= E::ContentAccessDenied && error <= E::UnknownContentError)
-        || (error >= E::InternalServerError && error <= E::UnknownServerError);
-    return statusError && reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
-}
-
-[[nodiscard]] qint32 errorNumber(QNetworkReply::NetworkError error, bool timedOut)
-{
-    using E = QNetworkReply::NetworkError;
-    if (timedOut)
-        return inet_error::RequestTimedOut;
-    switch (error) {
-    case E::ConnectionRefusedError: return inet_error::CannotConnect;
-    case E::RemoteHostClosedError: return inet_error::ConnectionReset;
-    case E::HostNotFoundError: return inet_error::NameNotResolved;
-    case E::TimeoutError: return inet_error::Timeout;
-    case E::OperationCanceledError: return inet_error::OperationCancelled;
-    case E::TemporaryNetworkFailureError:
-    case E::NetworkSessionFailedError: return inet_error::Disconnected;
-    case E::TooManyRedirectsError:
-    case E::InsecureRedirectError: return inet_error::RedirectFailed;
-    case E::ProtocolUnknownError: return inet_error::UnrecognizedScheme;
-    case E::ProtocolInvalidOperationError: return inet_error::ProtocolNotSupported;
-    case E::ProtocolFailure: return inet_error::InvalidServerResponse;
-    default: break;
-    }
-    if (error >= E::ProxyConnectionRefusedError && error <= E::UnknownProxyError)
-        return inet_error::ProxyUnreachable;
-    if (error >= E::ContentAccessDenied)
-        return inet_error::CannotRetrieve;
-    return inet_error::CannotComplete;
-}
+constexpr quint16 kHttpPort = 80;
+constexpr quint16 kHttpsPort = 443;
 
 // The number of a failed https handshake, by the first reason found.
 [[nodiscard]] qint32 handshakeErrorNumber(const QList<QSslError>& errors)
@@ -77,33 +38,139 @@ namespace {
         || (c >= QLatin1Char('a') && c <= QLatin1Char('f'));
 }
 
-// A "%" that starts no escape (the account requests send "%" as "%%")
-// becomes "%25". Left to QUrl, one such "%" makes it encode every other
-// escape of the request once more.
+// The account requests send "%" as "%%" for the service to unescape; on
+// the wire each of the pair, and any "%" that starts no escape, becomes
+// "%25". Left as they are, "%%41" would arrive as "%A", and one stray "%"
+// makes QUrl encode every other escape of the request once more.
 [[nodiscard]] QString escapeStrayPercents(const QString& text)
 {
     QString out;
     out.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
-        const bool startsEscape = i + 2 < text.size() && isHex(text[i + 1]) && isHex(text[i + 2]);
-        if (text[i] == QLatin1Char('%') && !startsEscape)
-            out += QLatin1String("%25");
-        else
+        if (text[i] != QLatin1Char('%')) {
             out += text[i];
+        } else if (i + 1 < text.size() && text[i + 1] == QLatin1Char('%')) {
+            out += QLatin1String("%25%25");
+            ++i;
+        } else if (i + 2 < text.size() && isHex(text[i + 1]) && isHex(text[i + 2])) {
+            out += text[i];
+        } else {
+            out += QLatin1String("%25");
+        }
     }
     return out;
 }
 
-}  // namespace
-
-HttpClient::HttpClient()
-    : manager_(std::make_unique<QNetworkAccessManager>()), timeoutMs_(scaledMs(kRequestTimeoutMs))
+[[nodiscard]] QByteArray requestText(const QUrl& url, quint16 defaultPort, const HttpCredentials& credentials)
 {
-    // The service is reached directly, as the transfer control did by default.
-    manager_->setProxy(QNetworkProxy::NoProxy);
+    QByteArray target = url.toEncoded(QUrl::RemoveScheme | QUrl::RemoveAuthority | QUrl::RemoveFragment);
+    if (target.isEmpty())
+        target = "/";
+    QByteArray host = url.host(QUrl::FullyEncoded).toLatin1();
+    if (host.contains(':'))
+        host = '[' + host + ']';
+    if (url.port(defaultPort) != defaultPort)
+        host += ':' + QByteArray::number(url.port());
+    // HTTP/1.0: the reply ends with the connection and is never chunked.
+    QByteArray text = "GET " + target + " HTTP/1.0\r\nHost: " + host + "\r\n";
+    if (!credentials.isEmpty())
+        text += "Authorization: Basic "
+            + (credentials.user.toUtf8() + ':' + credentials.password.toUtf8()).toBase64() + "\r\n";
+    text += "Accept: */*\r\nConnection: close\r\n\r\n";
+    return text;
 }
 
-HttpClient::~HttpClient() = default;
+// One reply as it arrives: complete once its head is in and its body has
+// the announced length, or the connection has ended.
+class Reply {
+public:
+    void append(const QByteArray& bytes) { data_ += bytes; }
+    [[nodiscard]] bool tooLarge() const { return data_.size() > kMaxReplyBytes; }
+    [[nodiscard]] bool isEmpty() const { return data_.isEmpty(); }
+
+    // The body once the announced length is in; nothing before that, or
+    // when the reply does not say how long it is.
+    [[nodiscard]] bool hasAnnouncedBody() const
+    {
+        const qsizetype end = headEnd();
+        if (end < 0)
+            return false;
+        const std::optional<qsizetype> length = contentLength(end);
+        return length && data_.size() - end >= *length;
+    }
+
+    // The body of a reply the server ended: 0 and the body, or the error.
+    [[nodiscard]] std::pair<qint32, QByteArray> endedBody() const
+    {
+        const qsizetype end = headEnd();
+        if (end < 0)
+            return {data_.isEmpty() ? inet_error::ConnectionReset : inet_error::InvalidServerResponse, {}};
+        if (!statusLineValid())
+            return {inet_error::InvalidServerResponse, {}};
+        QByteArray body = data_.mid(end);
+        if (const std::optional<qsizetype> length = contentLength(end)) {
+            if (body.size() < *length)
+                return {inet_error::ConnectionReset, {}};
+            body.truncate(*length);
+        }
+        return {0, body};
+    }
+
+private:
+    [[nodiscard]] qsizetype headEnd() const
+    {
+        const qsizetype at = data_.indexOf("\r\n\r\n");
+        return at < 0 ? at : at + 4;
+    }
+
+    [[nodiscard]] bool statusLineValid() const
+    {
+        const QList<QByteArray> words = data_.left(data_.indexOf("\r\n")).split(' ');
+        if (words.size() < 2 || !words[0].startsWith("HTTP/1.") || words[1].size() != 3)
+            return false;
+        bool number = false;
+        words[1].toInt(&number);
+        return number;
+    }
+
+    [[nodiscard]] std::optional<qsizetype> contentLength(qsizetype headEnd) const
+    {
+        for (const QByteArray& line : data_.left(headEnd).split('\n')) {
+            const qsizetype colon = line.indexOf(':');
+            if (colon < 0 || line.left(colon).trimmed().compare("Content-Length", Qt::CaseInsensitive) != 0)
+                continue;
+            bool ok = false;
+            const qsizetype length = line.mid(colon + 1).trimmed().toLongLong(&ok);
+            return ok && length >= 0 ? std::optional<qsizetype>(length) : std::nullopt;
+        }
+        return std::nullopt;
+    }
+
+    QByteArray data_;
+};
+
+[[nodiscard]] qint32 errorNumber(QAbstractSocket::SocketError error)
+{
+    using E = QAbstractSocket::SocketError;
+    switch (error) {
+    case E::ConnectionRefusedError: return inet_error::CannotConnect;
+    case E::RemoteHostClosedError: return inet_error::ConnectionReset;
+    case E::HostNotFoundError: return inet_error::NameNotResolved;
+    case E::SocketTimeoutError: return inet_error::Timeout;
+    case E::NetworkError: return inet_error::Disconnected;
+    case E::ProxyConnectionRefusedError:
+    case E::ProxyConnectionClosedError:
+    case E::ProxyConnectionTimeoutError:
+    case E::ProxyNotFoundError:
+    case E::ProxyProtocolError:
+    case E::ProxyAuthenticationRequiredError: return inet_error::ProxyUnreachable;
+    default: return inet_error::CannotComplete;
+    }
+}
+
+}  // namespace
+
+HttpClient::HttpClient() : timeoutMs_(scaledMs(kRequestTimeoutMs)) {}
 
 void HttpClient::setHttps(bool https, const QString& trustedFile)
 {
@@ -111,7 +178,7 @@ void HttpClient::setHttps(bool https, const QString& trustedFile)
     trustedFile_ = trustedFile;
 }
 
-void HttpClient::GetURL(const QString& aURI)
+void HttpClient::GetURL(const QString& aURI, const HttpCredentials& credentials)
 {
     gResponse.clear();
     if (busy_) {
@@ -121,8 +188,8 @@ void HttpClient::GetURL(const QString& aURI)
         return;
     }
 
-    QUrl url((https_ ? QStringLiteral("https:") : QStringLiteral("http:")) + escapeStrayPercents(aURI),
-             QUrl::TolerantMode);
+    const QUrl url((https_ ? QStringLiteral("https:") : QStringLiteral("http:")) + escapeStrayPercents(aURI),
+                   QUrl::TolerantMode);
     if (!url.isValid()) {
         gHTTPError = inet_error::UrlMalformed;
         return;
@@ -132,67 +199,82 @@ void HttpClient::GetURL(const QString& aURI)
         return;
     }
 
-    QNetworkRequest request;
-    if (!url.userInfo().isEmpty()) {
-        // Sent with the first request rather than after a challenge, so the
-        // server sees the account's credentials exactly once per request.
-        const QByteArray pair = url.userName(QUrl::FullyDecoded).toUtf8() + ':'
-            + url.password(QUrl::FullyDecoded).toUtf8();
-        request.setRawHeader("Authorization", "Basic " + pair.toBase64());
-        url.setUserInfo(QString());
-    }
-    request.setUrl(url);
-    request.setTransferTimeout(0);  // our own timer bounds the whole request
     const TlsTrust trust(https_ ? trustedFile_ : QString());
-    if (https_) {
-        if (trust.problem()) {
-            gHTTPError = inet_error::SecureChannelFailed;
-            return;
-        }
-        request.setSslConfiguration(trust.configuration());
+    if (https_ && trust.problem()) {
+        gHTTPError = inet_error::SecureChannelFailed;
+        return;
     }
+    const quint16 defaultPort = https_ ? kHttpsPort : kHttpPort;
 
     busy_ = true;
-    QPointer<QNetworkReply> reply = manager_->get(request);
-    bool timedOut = false;
+    QSslSocket socket;
+    // The service is reached directly, as the transfer control did by default.
+    socket.setProxy(QNetworkProxy::NoProxy);
+    Reply reply;
+    std::optional<qint32> failure;
     QEventLoop loop;
+    bool ended = false;
+    const auto end = [&] {
+        ended = true;
+        loop.quit();
+    };
     QTimer timer;
     timer.setSingleShot(true);
     QObject::connect(&timer, &QTimer::timeout, &loop, [&] {
-        timedOut = true;
-        if (reply)
-            reply->abort();
+        failure = inet_error::RequestTimedOut;
+        end();
     });
-    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    // By https the request waits for the handshake to pass.
+    QObject::connect(&socket, https_ ? &QSslSocket::encrypted : &QTcpSocket::connected, &loop,
+                     [&] { socket.write(requestText(url, defaultPort, credentials)); });
     QList<QSslError> sslErrors;  // those no trusted certificate excuses
-    QObject::connect(reply, &QNetworkReply::sslErrors, &loop, [&](const QList<QSslError>& errors) {
-        const QList<QSslError> excused = trust.excused(errors, reply->sslConfiguration().peerCertificate());
+    QObject::connect(&socket, &QSslSocket::sslErrors, &loop, [&](const QList<QSslError>& errors) {
+        const QList<QSslError> excused = trust.excused(errors, socket.peerCertificate());
         for (const QSslError& e : errors) {
             if (!excused.contains(e))
                 sslErrors.append(e);
         }
         if (!excused.isEmpty())
-            reply->ignoreSslErrors(excused);
+            socket.ignoreSslErrors(excused);
+    });
+    QObject::connect(&socket, &QTcpSocket::readyRead, &loop, [&] {
+        reply.append(socket.readAll());
+        if (reply.tooLarge())
+            failure = inet_error::InvalidServerResponse;
+        if (failure || reply.hasAnnouncedBody())
+            end();
+    });
+    QObject::connect(&socket, &QTcpSocket::disconnected, &loop, end);
+    QObject::connect(&socket, &QTcpSocket::errorOccurred, &loop, [&](QAbstractSocket::SocketError error) {
+        // The server ending the connection ends the reply; what arrived
+        // decides whether that was a whole one.
+        if (error == QAbstractSocket::SslHandshakeFailedError)
+            failure = handshakeErrorNumber(sslErrors);
+        else if (error != QAbstractSocket::RemoteHostClosedError || reply.isEmpty())
+            failure = errorNumber(error);
+        end();
     });
     timer.start(timeoutMs_);
-    if (!reply->isFinished())
+    if (https_) {
+        socket.setSslConfiguration(trust.configuration());
+        socket.connectToHostEncrypted(url.host(), quint16(url.port(defaultPort)));
+    } else {
+        socket.connectToHost(url.host(), quint16(url.port(defaultPort)));
+    }
+    if (!ended)
         loop.exec();
+    reply.append(socket.readAll());
+    socket.abort();
     busy_ = false;
 
-    if (!reply) {
-        gHTTPError = inet_error::CannotComplete;
+    if (failure) {
+        gHTTPError = *failure;
         return;
     }
-    const QNetworkReply::NetworkError error = reply->error();
-    if (!timedOut && isDocument(*reply)) {
-        gResponse = QString::fromUtf8(reply->readAll());
-        gHTTPError = 0;
-    } else if (!timedOut && error == QNetworkReply::SslHandshakeFailedError) {
-        gHTTPError = handshakeErrorNumber(sslErrors);
-    } else {
-        gHTTPError = errorNumber(error, timedOut);
-    }
-    reply->deleteLater();
+    const auto [error, body] = reply.endedBody();
+    gHTTPError = error;
+    if (error == 0)
+        gResponse = QString::fromUtf8(body);
 }
 
 }  // namespace torvex

@@ -3,10 +3,6 @@
 #include <QString>
 #include <QtGlobal>
 
-#include <memory>
-
-class QNetworkAccessManager;
-
 namespace torvex {
 
 // Error numbers GetURL reports, from the transfer error table (the texts are
@@ -45,27 +41,39 @@ inline constexpr qint32 SecureChannelFailed = 12157;
 // control's own default, scaled like every other wait.
 inline constexpr int kRequestTimeoutMs = 60000;
 
+// The account's login and password for a request, sent as basic
+// authentication; never part of the URL text, where a "#", "@" or ":" in
+// the password would end the address.
+struct HttpCredentials {
+    QString user;
+    QString password;
+    [[nodiscard]] bool isEmpty() const { return user.isEmpty() && password.isEmpty(); }
+};
+
+// Replies larger than this are not the service's pages.
+inline constexpr qsizetype kMaxReplyBytes = 1024 * 1024;
+
 // The scheduler's web requests: one plain GET per call whose whole body is
-// wanted as text. The call waits in a local event loop, so the window keeps
-// repainting and its timers keep ticking, and it never waits longer than the
-// request time-out.
+// wanted as text, on a connection of its own that is closed afterwards. The
+// call waits in a local event loop, so the window keeps repainting and its
+// timers keep ticking, and it never waits longer than the request time-out.
+// A request goes out once: a connection that drops after it was sent is an
+// error, never a silent second request (the service may already have acted
+// on the first).
 class HttpClient {
 public:
     HttpClient();
-    ~HttpClient();
-    HttpClient(const HttpClient&) = delete;
-    HttpClient& operator=(const HttpClient&) = delete;
 
-    // Fetches "http:" + aURI ("//[user:password@]host[:port]/path?query"),
-    // or "https:" + aURI after setHttps(true). Credentials go out as basic
-    // authentication. Afterwards gResponse holds the body (also of an HTTP
-    // error page) and gHTTPError is 0, or gResponse is empty and gHTTPError
-    // holds the error number.
-    void GetURL(const QString& aURI);
+    // Fetches "http:" + aURI ("//host[:port]/path?query"), or "https:" +
+    // aURI after setHttps(true). Afterwards gResponse holds the body (also
+    // of an HTTP error page) and gHTTPError is 0, or gResponse is empty and
+    // gHTTPError holds the error number.
+    void GetURL(const QString& aURI, const HttpCredentials& credentials = {});
 
     // Later requests by https, the server's certificate checked against the
     // host, the system's CAs and trustedFile (one more certificate or CA);
-    // a certificate that does not pass ends the request, never a plain one.
+    // a certificate that does not pass ends the request before anything
+    // is sent, never a plain one.
     void setHttps(bool https, const QString& trustedFile = QString());
 
     // The time-out of later requests, in milliseconds (already scaled).
@@ -75,7 +83,6 @@ public:
     qint32 gHTTPError = 0;
 
 private:
-    std::unique_ptr<QNetworkAccessManager> manager_;
     int timeoutMs_;
     bool busy_ = false;
     bool https_ = false;

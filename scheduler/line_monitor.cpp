@@ -88,6 +88,9 @@ void TelephoneLineMonitor::LineMonitor(int index)
         return;
     FormControls& c = form_.controls();
     if (index == 0) {
+        // No modem configured or found: nothing to watch, nothing to say.
+        if (c.lstLines->count() == 0)
+            return;
         if (c.lstLines->currentRow() < 0) {
             form_.boxes().show(QStringLiteral("Select a line first!"), MainForm::title(),
                                MsgButtons::Ok, MsgIcon::Information);
@@ -177,6 +180,8 @@ void TelephoneLineMonitor::callOver()
 void TelephoneLineMonitor::Tapiline1_LineCallback(qint32 hDevice, qint32 dwMessage, qint32,
                                                 qint32 dwParam1, qint32, qint32 dwParam3)
 {
+    // A ring's retrieval runs with nobody there.
+    const AttendanceScope unattended = form_.attendance(true);
     if (dwMessage == ModemLine::LINE_CALLSTATE && dwParam1 == ModemLine::LINECALLSTATE_OFFERING) {
         line_.handles.call = hDevice;
         ringsOfCall_ = 0;

@@ -1,14 +1,17 @@
 #include "main_form.h"
 
 #include "field_checks.h"
+#include "line_monitor_status.h"
 #include "page_handlers.h"
 #include "platform/message_box.h"
+#include "platform/time_scale.h"
 #include "print_launcher.h"
 #include "schedule_engine.h"
 #include "send_test.h"
 #include "settings_apply.h"
 
 #include <QApplication>
+#include <QFrame>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -17,6 +20,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcutEvent>
 #include <QStackedLayout>
 #include <QTabBar>
 #include <QTimer>
@@ -28,6 +32,8 @@ MainForm::MainForm(FormEnvironment env, QWidget* parent) : QWidget(parent), env_
     setObjectName(QStringLiteral("frmSchdlr"));
     setWindowTitle(title());
     buildFormControls(*this, c_);
+    boxes_ = std::make_unique<UnattendedBoxes>(*env_.boxes, state_.unattended,
+                                               [this](const QString& text) { notice(text); });
 
     schedule_ = std::make_unique<ScheduleEngine>(*this);
     launcher_ = std::make_unique<PrintLauncher>(*this);
@@ -55,18 +61,23 @@ void MainForm::connectControls()
     connect(c_.Timer2, &QTimer::timeout, this, [this] { launcher_->Timer2_Timer(); });
     connect(c_.Timer3, &QTimer::timeout, this, [this] { schedule_->Timer3_Timer(); });
 
-    connect(c_.Command1, &QPushButton::clicked, this, [this] { settings_->Command1_Click(); });
-    connect(c_.Command2, &QPushButton::clicked, this, [this] { settings_->Command2_Click(); });
-    connect(c_.Command3, &QPushButton::clicked, this, [this] { handlers_->Command3_Click(); });
-    connect(c_.Command4, &QPushButton::clicked, this, [this] { launcher_->Command4_Click(); });
-    connect(c_.Command5, &QPushButton::clicked, this, [this] { Command5_Click(*this); });
-    connect(c_.Command6, &QPushButton::clicked, this, [this] { account_->Command6_Click(); });
-    connect(c_.Command8, &QPushButton::clicked, this, [this] { handlers_->Command8_Click(); });
+    // What a user clicks is attended, also inside the wait of a scheduled run.
+    const auto clicked = [this](QPushButton* button, auto handler) {
+        connect(button, &QPushButton::clicked, this, [this, handler] {
+            const AttendanceScope user = attendance(false);
+            handler();
+        });
+    };
+    clicked(c_.Command1, [this] { settings_->Command1_Click(); });
+    clicked(c_.Command2, [this] { settings_->Command2_Click(); });
+    clicked(c_.Command3, [this] { handlers_->Command3_Click(); });
+    clicked(c_.Command4, [this] { launcher_->Command4_Click(); });
+    clicked(c_.Command5, [this] { Command5_Click(*this); });
+    clicked(c_.Command6, [this] { account_->Command6_Click(); });
+    clicked(c_.Command8, [this] { handlers_->Command8_Click(); });
     for (int i = 0; i < 4; ++i)
-        connect(c_.Command9[i], &QPushButton::clicked, this,
-                [this, i] { handlers_->Command9_Click(i); });
-    connect(c_.errorsignal, &QPushButton::clicked, this,
-            [this] { launcher_->errorsignal_Click(); });
+        clicked(c_.Command9[i], [this, i] { handlers_->Command9_Click(i); });
+    clicked(c_.errorsignal, [this] { launcher_->errorsignal_Click(); });
 
     // A check box's click handler runs whenever its value changes, and an
     // option button's whenever it becomes selected, also when the program
@@ -89,6 +100,10 @@ void MainForm::connectControls()
     });
     connect(c_.Combo1, &QComboBox::activated, this, [this] { handlers_->Combo1_Click(); });
     c_.Frame15->installEventFilter(this);
+    for (QWidget* w : {static_cast<QWidget*>(c_.TabStrip1), static_cast<QWidget*>(c_.Command1),
+                       static_cast<QWidget*>(c_.Command2), static_cast<QWidget*>(c_.Command4),
+                       static_cast<QWidget*>(c_.Command5)})
+        w->installEventFilter(this);
 
     fields_->connectFields();
 }
@@ -138,7 +153,31 @@ void MainForm::alert(const QString& message)
 void MainForm::reportField(const QString& message, int page, QWidget* field)
 {
     alert(message);
-    focusField(page, field);
+    if (!state_.unattended)
+        focusField(page, field);
+}
+
+void MainForm::accountRegistered()
+{
+    c_.Command4->setEnabled(true);
+    // A first run starts no schedule; the new account needs one.
+    if (!c_.Timer1->isActive())
+        startScheduleTick();
+    schedule_->ResetCountdown();
+}
+
+void MainForm::startScheduleTick()
+{
+    c_.Timer1->setInterval(scaledMs(60000));
+    c_.Timer1->start();
+}
+
+void MainForm::notice(const QString& text)
+{
+    const QString line = schedule_->myDateTime() + QStringLiteral("  ")
+        + QString(text).replace(QLatin1String("\r\n"), QLatin1String(" "));
+    setStatusText(line);
+    PrependStatusLine(*c_.txtStatus, line);
 }
 
 void MainForm::setApplyIsDefault(bool isDefault)
@@ -166,9 +205,34 @@ void MainForm::keyPressEvent(QKeyEvent* event)
     QWidget::keyPressEvent(event);
 }
 
+bool MainForm::shortcutToField(const QKeySequence& key)
+{
+    std::vector<QWidget*> fields;
+    for (QLabel* label : c_.Frame17[std::size_t(state_.currentPage)]->findChildren<QLabel*>()) {
+        QWidget* field = label->buddy();
+        if (field && label->isVisible() && field->isVisible() && field->isEnabled()
+            && QKeySequence::mnemonic(label->text()) == key)
+            fields.push_back(field);
+    }
+    if (fields.empty())
+        return false;
+    // Captions sharing the letter take turns, in page order.
+    auto at = std::find(fields.begin(), fields.end(), QApplication::focusWidget());
+    QWidget* next = at == fields.end() || ++at == fields.end() ? fields.front() : *at;
+    next->setFocus(Qt::ShortcutFocusReason);
+    return true;
+}
+
 bool MainForm::eventFilter(QObject* watched, QEvent* event)
 {
+    // An Alt letter that a caption of the visible page shares with a tab or
+    // a button reaches the caption's field; Qt would let them take turns,
+    // and a press would switch the page as often as it reached the field.
+    if (event->type() == QEvent::Shortcut
+        && shortcutToField(static_cast<QShortcutEvent*>(event)->key()))
+        return true;
     if (watched == c_.Frame15 && event->type() == QEvent::MouseButtonDblClick) {
+        const AttendanceScope user = attendance(false);
         handlers_->Frame15_DblClick();
         return true;
     }

@@ -3,7 +3,9 @@
 #include "form_controls.h"
 #include "form_environment.h"
 #include "scheduler_state.h"
+#include "unattended_boxes.h"
 
+#include <QKeySequence>
 #include <QWidget>
 
 #include <memory>
@@ -31,7 +33,8 @@ public:
 
     [[nodiscard]] FormControls& controls() { return c_; }
     [[nodiscard]] SchedulerState& state() { return state_; }
-    [[nodiscard]] MessageBoxes& boxes() { return *env_.boxes; }
+    // The boxes of the environment, quiet while a run is unattended.
+    [[nodiscard]] MessageBoxes& boxes() { return *boxes_; }
     [[nodiscard]] const Clock& clock() const { return *env_.clock; }
     [[nodiscard]] FormEnvironment& environment() { return env_; }
 
@@ -57,7 +60,8 @@ public:
     [[nodiscard]] QString statusText() const;
 
     // Beep, the message (OK, program title), then page n to the front and
-    // the focus into field.
+    // the focus into field (not while unattended: nobody is looking, and
+    // whoever is works on undisturbed).
     void reportField(const QString& message, int page, QWidget* field);
     // Page n to the front (when it is not), then the focus into field.
     void focusField(int page, QWidget* field);
@@ -69,6 +73,21 @@ public:
 
     // Brings the window forward when a second start asks for it.
     void bringForward();
+
+    // A new account was registered: "&Get TORVEXes NOW" and the schedule
+    // work from now on, without a restart.
+    void accountRegistered();
+
+    // A message of an unattended run: on the status bar and, kept, at the
+    // top of the Line State box.
+    void notice(const QString& text);
+    // While the returned scope lives, the window's messages are notices
+    // (unattended) or boxes (attended: a user's click, also inside the wait
+    // of an unattended run).
+    [[nodiscard]] AttendanceScope attendance(bool unattended)
+    {
+        return AttendanceScope(state_.unattended, unattended);
+    }
 
 protected:
     void closeEvent(QCloseEvent* event) override;  // Form_Unload
@@ -82,9 +101,14 @@ private:
     void loadFirstRun();
     void splitTorvexAddress();
     void loadDialUpAndNetwork();
+    void startScheduleTick();  // Timer1, every 60 s
+    // Focuses the field whose caption on the visible page has this Alt
+    // shortcut; false when none has.
+    bool shortcutToField(const QKeySequence& key);
 
     FormEnvironment env_;
     SchedulerState state_;
+    std::unique_ptr<UnattendedBoxes> boxes_;
     FormControls c_;
     bool applyIsDefault_ = true;
 

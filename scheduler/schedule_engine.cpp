@@ -31,6 +31,8 @@ void ScheduleEngine::Timer1_Timer()
 {
     FormControls& c = form_.controls();
     SchedulerState& s = form_.state();
+    // Nobody need be there: what would stop the run in a box is a notice.
+    const AttendanceScope unattended = form_.attendance(true);
 
     if (s.countdown > 0)
         --s.countdown;
@@ -111,9 +113,10 @@ void ScheduleEngine::ResetStatusBar()
         return;
     if (!c.errorsignal->isHidden()) {
         form_.boxes().beep();
-        form_.setStatusText(myDateTime()
-                            + QStringLiteral(" Unable to contact the server ! Please check the "
-                                             "connection."));
+        // The error as the print utility wrote it: most are not about the
+        // connection, and a fixed "Unable to contact the server" would send
+        // the user looking in the wrong place.
+        form_.setStatusText(myDateTime() + QLatin1Char(' ') + form_.state().lastError);
         return;
     }
     const QString m = c.Text19->text();

@@ -23,6 +23,9 @@ struct SchedulerState {
     qint32 countdown = 0;  // minutes until the next scheduled retrieval
 
     bool flgLoading = false;  // the window is being loaded: most handlers do nothing
+    // A retrieval nobody asked for runs (the schedule's or a ring's): its
+    // messages go to the status bar and the Line State box, not to boxes.
+    bool unattended = false;
     bool gflgSendIPAddressUpdate = false;
     QString gLocalIPAddr;
 

@@ -118,6 +118,12 @@ bool SettingsApply::checkProfile()
 {
     FormControls& c = form_.controls();
     FormEnvironment& env = form_.environment();
+    const bool choose = c.Text16->text().trimmed().isEmpty();
+    if (choose && form_.state().unattended) {
+        // The chooser would wait for someone to pick a profile.
+        form_.reportField(QStringLiteral("Could not find MS Exchange profile!"), 1, c.Text16);
+        return false;
+    }
     if (c.Text16->text().isEmpty())
         c.Text16->setText(ChooseProfile(form_.boxes(), MainForm::title(), *env.profileChooser,
                                         &form_));
@@ -159,7 +165,12 @@ bool SettingsApply::checkPrinter()
 {
     FormControls& c = form_.controls();
     SchedulerState& s = form_.state();
-    if (c.Combo2->currentText().isEmpty() && !s.printerQuestionAnswered) {
+    if (c.Combo2->currentText().isEmpty() && s.unattended) {
+        // Retrieve without printing this time; the question waits for the
+        // user's own Apply.
+        form_.notice(QStringLiteral("TORVEXes will be retrieved but will not be printed until "
+                                    "you specify a printer."));
+    } else if (c.Combo2->currentText().isEmpty() && !s.printerQuestionAnswered) {
         form_.boxes().beep();
         const MsgAnswer answer = form_.boxes().show(
             QStringLiteral("To automatically print TORVEXes you need to specify a printer.\r\n"
@@ -183,7 +194,8 @@ bool SettingsApply::buildForwarding(AppliedSettings& applied)
     for (const ForwardingRow& row : forwardingRows(form_.controls())) {
         QString kind;
         QString destination;
-        if (row.box->isChecked()) {
+        // A row the member status does not offer forwards nothing.
+        if (row.box->isChecked() && row.box->isEnabled()) {
             if (row.addressOption->isChecked() && !row.addressField->text().isEmpty()) {
                 kind = QStringLiteral("1");
                 destination = row.addressField->text();

@@ -1,5 +1,7 @@
 #include "service_sim_bbs.h"
 
+#include "common/http_escape.h"
+
 #include <QDate>
 #include <QJsonObject>
 #include <QUrl>
@@ -201,9 +203,13 @@ Reply errorPage(int status, const QByteArray& reason, const QString& text)
     return reply;
 }
 
-Reply bbsReply(const QMap<QString, QString>& query, const std::optional<Credentials>& credentials,
+Reply bbsReply(QMap<QString, QString> query, const std::optional<Credentials>& credentials,
                const AccountStore& store)
 {
+    // Values come escaped as the scheduler's profile values are ("%%" for
+    // "%"); the service takes them back to what the user typed.
+    for (QString& value : query)
+        value = HttpToTabs(value);
     const QString action = query.value(QStringLiteral("action"));
     if (action == QLatin1String("adduser"))
         return addUser(query, store);

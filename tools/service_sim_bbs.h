@@ -37,8 +37,9 @@ struct Credentials {
 
 // The service's /bbs answers: adduser registers, changeuser updates (basic
 // authentication), showdb returns the user record with its Groups
-// (basic authentication).
-[[nodiscard]] Reply bbsReply(const QMap<QString, QString>& query,
+// (basic authentication). Each value of the query is unescaped as the
+// scheduler escapes it (HttpToTabs) before it is used or stored.
+[[nodiscard]] Reply bbsReply(QMap<QString, QString> query,
                              const std::optional<Credentials>& credentials,
                              const AccountStore& store);
 

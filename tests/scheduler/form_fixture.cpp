@@ -60,11 +60,12 @@ bool FormFixture::load(const QDateTime& now)
     e.printerNames = [this] { return printers; };
     e.printerSetup = [](QWidget*) {};
     e.endProgram = [this] { ++endCalls; };
-    e.makeAccount = [this](MainForm&) {
-        auto recording = std::make_unique<RecordingAccount>();
-        account = recording.get();
-        return std::unique_ptr<AccountHooks>(std::move(recording));
-    };
+    if (!realAccount)
+        e.makeAccount = [this](MainForm&) {
+            auto recording = std::make_unique<RecordingAccount>();
+            account = recording.get();
+            return std::unique_ptr<AccountHooks>(std::move(recording));
+        };
     e.makeDialUp = [](MainForm&) { return std::unique_ptr<DialUpHooks>(std::make_unique<NoDialUp>()); };
     e.makeLineMonitor = [this](MainForm&) {
         auto recording = std::make_unique<RecordingLineMonitor>();

@@ -127,7 +127,8 @@ public:
     std::shared_ptr<FixedClock> clock;
     std::shared_ptr<RecordingShell> shell = std::make_shared<RecordingShell>();
     std::shared_ptr<ScriptedChooser> chooser = std::make_shared<ScriptedChooser>();
-    RecordingAccount* account = nullptr;  // owned by the window
+    bool realAccount = false;  // the window's own account code instead of a recording
+    RecordingAccount* account = nullptr;  // owned by the window; null with the real account
     RecordingLineMonitor* line = nullptr;  // owned by the window
     QStringList printers{QStringLiteral("Office_Laser"), QStringLiteral("Fax"),
                          QStringLiteral("TORVEX PDF")};

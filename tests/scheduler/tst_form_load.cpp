@@ -7,6 +7,7 @@
 #include "scheduler/system_date.h"
 #include "platform/profile_api.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -257,6 +258,27 @@ void TstFormLoad::tabStripSwitchesPages()
     f.form().state().flgLoading = true;
     c.TabStrip1->setCurrentIndex(0);
     QCOMPARE(f.form().state().currentPage, 7);
+    f.form().state().flgLoading = false;
+
+    // The visible page's captions win the Alt letters they share with tabs
+    // and buttons; the other letters switch pages.
+    f.form().switchFrame(2);
+    f.form().switchFrame(1);
+    f.showActive();
+    const std::pair<Qt::Key, QWidget*> presses[] = {
+        {Qt::Key_A, c.txtVXAddress}, {Qt::Key_A, c.txtVXAddress}, {Qt::Key_P, c.Text13},
+        {Qt::Key_R, c.Text14},       {Qt::Key_C, c.Text2},        {Qt::Key_D, c.Text3},
+    };
+    for (const auto& [key, field] : presses) {
+        QTest::keyClick(QApplication::focusWidget(), key, Qt::AltModifier);
+        QCOMPARE(f.form().state().currentPage, 0);
+        QCOMPARE(QApplication::focusWidget(), field);
+    }
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_M, Qt::AltModifier);
+    QCOMPARE(f.form().state().currentPage, 1);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_C, Qt::AltModifier);
+    QCOMPARE(f.form().state().currentPage, 1);
+    QCOMPARE(QApplication::focusWidget(), c.Text6);
 }
 
 void TstFormLoad::centring()

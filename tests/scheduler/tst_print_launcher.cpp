@@ -150,10 +150,10 @@ void TstPrintLauncher::reportedErrorShowsTheErrorSign()
     QCOMPARE(f.form().statusText(), error);
     QCOMPARE(f.form().windowTitle(), MainForm::title() + QStringLiteral(" Halted !"));
 
-    // While the error stands, the status bar says so.
+    // While the error stands, the status bar says what it is, with a beep.
     f.form().schedule().ResetStatusBar();
-    QVERIFY(f.form().statusText().endsWith(
-        QStringLiteral(" Unable to contact the server ! Please check the connection.")));
+    QCOMPARE(f.form().statusText(), f.form().schedule().myDateTime() + QLatin1Char(' ') + error);
+    QCOMPARE(f.boxes->beeps, 1);
 
     f.c().errorsignal->click();
     QCOMPARE(f.boxes->texts().last(),
@@ -262,7 +262,10 @@ void TstPrintLauncher::getTorvexesNowAppliesThenRuns()
     installScript(f, "echo \"$1\" >> \"$TORVEX_HOME/launches.log\"\n");
     QVERIFY(f.load());
     StatusWatch watch(f.form());
+    // No printer saved, none chosen: asked, "No", and the run goes ahead.
+    f.boxes->answers = {MsgAnswer::No};
     f.c().Command4->click();
+    QCOMPARE(f.boxes->texts().size(), 2);
     QVERIFY(f.form().state().settingsApplied);
     QTRY_COMPARE(QString::fromUtf8(f.env.readFile(QStringLiteral("launches.log"))),
                  QStringLiteral("/0\n"));
@@ -271,6 +274,7 @@ void TstPrintLauncher::getTorvexesNowAppliesThenRuns()
     QVERIFY(f.c().Command4->isEnabled());
 
     // A failed Apply runs nothing and gives the button back.
+    f.boxes->shown.clear();
     f.c().Text7->clear();
     f.c().Command4->click();
     QCOMPARE(f.boxes->texts(), QStringList{QStringLiteral("Missing SMTP Server!")});

@@ -1,6 +1,8 @@
 // "&Apply Settings", "E&xit" and the page handlers, driven through the real
 // widgets.
 #include "form_fixture.h"
+#include "platform/printer_list.h"
+#include "tests/support/cups_server.h"
 #include "scheduler/page_handlers.h"
 #include "scheduler/settings_apply.h"
 
@@ -29,8 +31,10 @@ private Q_SLOTS:
     void applyWithoutConnectionOptionStopsSilently();
     void cancelledProfileChooserEndsApplySilently();
     void profileNameComesBackAsWrittenOnDisk();
+    void printerQuestionAnsweredNoIsNotAskedAgain_data();
     void printerQuestionAnsweredNoIsNotAskedAgain();
-    void forwardingLists();
+    void forwardingFollowsTheMemberStatus_data();
+    void forwardingFollowsTheMemberStatus();
     void exitWithAndWithoutSavedPassword();
     void scheduleCheckBoxEnablesItsFields();
     void modemOptionNeedsADialUpEntry();
@@ -212,9 +216,11 @@ void TstSettingsWindow::applyWithoutConnectionOptionStopsSilently()
     c.Option2->group()->setExclusive(false);
     c.Option2->setChecked(false);
     c.txtVXAddress->clear();  // would be the next message
+    f.form().switchFrame(9);
     const QByteArray before = f.iniText();
     applyNow(f);
     QCOMPARE(f.boxes->texts(), QStringList{QStringLiteral("Please select 'Modem' or 'Network'.")});
+    QCOMPARE(f.form().state().currentPage, 2);  // the connection page, where the choice is made
     QVERIFY(!f.form().state().settingsApplied);
     QCOMPARE(f.iniText(), before);
 }
@@ -255,11 +261,37 @@ void TstSettingsWindow::profileNameComesBackAsWrittenOnDisk()
     QCOMPARE(f.key(QStringLiteral("Torvex_Profile")), QStringLiteral("Inbox"));
 }
 
+void TstSettingsWindow::printerQuestionAnsweredNoIsNotAskedAgain_data()
+{
+    QTest::addColumn<bool>("cups");
+    QTest::newRow("no printer") << false;
+    QTest::newRow("CUPS queues, none saved") << true;
+}
+
 void TstSettingsWindow::printerQuestionAnsweredNoIsNotAskedAgain()
 {
-    FormFixture f;
-    f.printers.clear();
+    QFETCH(bool, cups);
+    QMap<QString, QString> settings = registeredSettings();
+    settings.remove(QStringLiteral("Printer_Type"));
+    FormFixture f(settings);
+    CupsServer server;
+    if (!cups) {
+        f.printers.clear();
+    } else {
+        if (!CupsServer::available())
+            QSKIP("cupsd is not installed (tools/debian-packages.txt lists cups)");
+        QVERIFY2(server.start(), qPrintable(server.log()));
+        for (const char* queue : {"Office_Laser", "Hall_Inkjet"})
+            QVERIFY2(server.addFileQueue(QString::fromLatin1(queue), f.env.path(QString::fromLatin1(queue))),
+                     qPrintable(server.log()));
+        qputenv("CUPS_SERVER", server.address().toUtf8());
+        f.printers = systemPrinterNames();
+    }
     QVERIFY(f.load());
+    if (cups) {
+        QCOMPARE(f.c().Combo2->count(), 3);  // the two queues and the PDF printer, none chosen
+        QCOMPARE(f.c().Combo2->currentIndex(), -1);
+    }
     f.showActive();
     f.boxes->answers = {MsgAnswer::No};
     applyNow(f);
@@ -276,12 +308,45 @@ void TstSettingsWindow::printerQuestionAnsweredNoIsNotAskedAgain()
     QVERIFY(f.form().state().settingsApplied);
 }
 
-void TstSettingsWindow::forwardingLists()
+void TstSettingsWindow::forwardingFollowsTheMemberStatus_data()
 {
-    FormFixture f;
+    QTest::addColumn<QString>("status");  // null: a first run
+    QTest::addColumn<bool>("forwarding");
+    QTest::addColumn<bool>("relay");
+    QTest::newRow("member") << "2" << true << false;
+    QTest::newRow("relay") << "3" << true << true;
+    QTest::newRow("base") << "1" << false << false;
+    QTest::newRow("no account yet") << "-" << false << false;
+    QTest::newRow("first run") << QString() << false << false;
+}
+
+void TstSettingsWindow::forwardingFollowsTheMemberStatus()
+{
+    QFETCH(QString, status);
+    QFETCH(bool, forwarding);
+    QFETCH(bool, relay);
+    QMap<QString, QString> settings;
+    if (!status.isNull()) {
+        settings = registeredSettings();
+        settings.insert(QStringLiteral("Use_Defaults"), status);
+        settings.insert(QStringLiteral("forward1"), QStringLiteral("1,,,"));
+        settings.insert(QStringLiteral("forward2"), QStringLiteral("old@example.org,,,"));
+    }
+    FormFixture f(settings);
+    f.realAccount = true;
     QVERIFY(f.load());
-    f.showActive();
     FormControls& c = f.c();
+    for (QWidget* w : {static_cast<QWidget*>(c.Check16), static_cast<QWidget*>(c.Check18),
+                       static_cast<QWidget*>(c.Option8), static_cast<QWidget*>(c.Text28)})
+        QCOMPARE(w->isEnabled(), forwarding);
+    QCOMPARE(c.Check15->isEnabled(), relay);
+    QCOMPARE(c.Option9->isEnabled(), relay);
+    if (status.isNull())
+        return;
+
+    f.showActive();
+    QVERIFY(c.Option3->isChecked());  // the saved row is shown as saved
+    c.Check16->setChecked(false);
     c.Check16->setChecked(true);
     QVERIFY(c.Option3->isChecked());  // ticking a row selects its address option
     c.Text23->setText(QStringLiteral("fwd@example.org"));
@@ -290,9 +355,9 @@ void TstSettingsWindow::forwardingLists()
     c.Text28->setText(QStringLiteral("4930123"));
     applyNow(f);
     QVERIFY(f.form().state().settingsApplied);
-    QCOMPARE(f.key(QStringLiteral("forward1")), QStringLiteral("1,,2,"));
-    QCOMPARE(f.key(QStringLiteral("forward2")), QStringLiteral("fwd@example.org,,4930123,"));
-
+    QCOMPARE(f.key(QStringLiteral("forward1")), forwarding ? QStringLiteral("1,,2,") : QStringLiteral(",,,"));
+    QCOMPARE(f.key(QStringLiteral("forward2")),
+             forwarding ? QStringLiteral("fwd@example.org,,4930123,") : QStringLiteral(",,,"));
 }
 
 void TstSettingsWindow::exitWithAndWithoutSavedPassword()

@@ -86,7 +86,7 @@ struct AccountFixture {
     RecordingMessageBoxes boxes;
     QDate today{2026, 12, 7};
     AccountContext ctx{sched, state, view, boxes,
-                       [] { return QString::fromLatin1(kStatusPrefix); }, [this] { return today; }};
+                       [] { return QString::fromLatin1(kStatusPrefix); }, [this] { return today; }, {}};
     ServiceAccount account{ctx};
 };
 

@@ -90,7 +90,8 @@ private Q_SLOTS:
     {
         f->account.protocol.SaveAccountInfo(2, true);
         const QString target = QStringLiteral("/bbs?action=changeuser") + profileQuery();
-        QCOMPARE(f->state.gURL, QStringLiteral("//5551234:s3cret@") + f->sim.address() + target);
+        // The credentials go with the request, not in its address.
+        QCOMPARE(f->state.gURL, QStringLiteral("//") + f->sim.address() + target);
         QCOMPARE(f->lastRequest(), target + QStringLiteral(" user=5551234"));
         QVERIFY(f->state.gHTTPOK);
         QCOMPARE(f->boxes.texts(),
@@ -121,13 +122,12 @@ private Q_SLOTS:
         f->view.setText(QStringLiteral("txtStreet"), QStringLiteral("Flat #3 & Co+, 50% off"));
         f->account.protocol.SaveAccountInfo(2, false);
         QVERIFY(f->state.gHTTPOK);
-        // "%" travels as the escaped "%%", for the service to unescape.
-        QVERIFY2(f->sim.accounts().contains("\"street\": \"Flat #3 & Co+, 50%% off\""), f->sim.accounts().constData());
+        QVERIFY2(f->sim.accounts().contains("\"street\": \"Flat #3 & Co+, 50% off\""), f->sim.accounts().constData());
         QVERIFY(f->sim.accounts().contains("\"country\": \"UK\""));
         QVERIFY(f->sim.accounts().contains("\"fax\": \" \""));
 
         test::FakeAccountView loaded;
-        AccountContext ctx{f->sched, f->state, loaded, f->boxes, f->ctx.myDateTime, f->ctx.today};
+        AccountContext ctx{f->sched, f->state, loaded, f->boxes, f->ctx.myDateTime, f->ctx.today, {}};
         AccountProfile(ctx).LoadAccountInfo();
         QCOMPARE(loaded.text(QStringLiteral("txtStreet")), QStringLiteral("Flat #3 & Co+, 50% off"));
         QCOMPARE(loaded.text(QStringLiteral("txtState")), QString());
@@ -267,7 +267,7 @@ private Q_SLOTS:
         QFETCH(QString, message);
         f->state.gHTTPOK = true;
         QVERIFY(f->sim.setNextReply(reply));
-        f->account.protocol.HTTPEnquiry(true, QStringLiteral("//") + f->sim.address() + QStringLiteral("/bbs?action=x"));
+        f->account.protocol.HTTPEnquiry(true, QStringLiteral("//") + f->sim.address() + QStringLiteral("/bbs?action=x"), {});
         QCOMPARE(f->state.gHTTPOK, accepted);
         QCOMPARE(f->account.protocol.gHTTPError(), 0);
         QCOMPARE(f->boxes.texts(), message.isEmpty() ? QStringList() : QStringList{message});
@@ -276,7 +276,7 @@ private Q_SLOTS:
         // Without messages nothing is shown, and the outcome is the same.
         f->boxes.shown.clear();
         QVERIFY(f->sim.setNextReply(reply));
-        f->account.protocol.HTTPEnquiry(false, QStringLiteral("//") + f->sim.address() + QStringLiteral("/bbs?action=x"));
+        f->account.protocol.HTTPEnquiry(false, QStringLiteral("//") + f->sim.address() + QStringLiteral("/bbs?action=x"), {});
         QCOMPARE(f->state.gHTTPOK, accepted);
         QVERIFY(f->boxes.shown.empty());
     }
@@ -324,6 +324,8 @@ private Q_SLOTS:
                                        "The server could not be contacted or it may have returned an invalid or "
                                        "unrecognised response!")});
         QCOMPARE(f->boxes.shown[0].caption, kTitle);
+        // The status bar says so too, instead of staying on "Contacting".
+        QCOMPARE(f->view.status, QString::fromLatin1(AccountFixture::kStatusPrefix) + QLatin1Char(' ') + f->boxes.texts().front());
         QVERIFY(f->accountKey(QStringLiteral("HTTP"), QStringLiteral("Request")).startsWith(QLatin1String("//5551234:********@")));
     }
 
@@ -366,7 +368,7 @@ private Q_SLOTS:
         f->sched.gDomain = f->info.gVXDomainName;
         f->sched.gLocalIPAddr = QStringLiteral("0");
         f->account.protocol.SaveAccountInfo(2, false);
-        QVERIFY(f->state.gURL.startsWith(QLatin1String("//5551234:s3cret@/bbs?action=changeuser")));
+        QVERIFY(f->state.gURL.startsWith(QLatin1String("///bbs?action=changeuser")));
         QCOMPARE(f->account.protocol.gHTTPError(), 35755);  // no remote computer
         QCOMPARE(f->sched.gLocalIPAddr, QStringLiteral("0"));
 
@@ -382,7 +384,7 @@ private Q_SLOTS:
     {
         f->sim.writeAccounts(R"({"5551234": {"password": "s3cret", "groups": "Members, Relay"}})");
         QVERIFY(f->account.protocol.getUserInfo(QStringLiteral("5551234")));
-        QCOMPARE(f->state.gURL, QStringLiteral("//5551234:s3cret@") + f->sim.address()
+        QCOMPARE(f->state.gURL, QStringLiteral("//") + f->sim.address()
                                     + QStringLiteral("/bbs?action=showdb&what=users&name=5551234"));
         QCOMPARE(f->account.protocol.getUserItem(QStringLiteral("groups")), QStringLiteral("Members, Relay"));
         QCOMPARE(f->account.protocol.getUserItem(QStringLiteral("Login")), QStringLiteral("5551234"));
@@ -438,7 +440,7 @@ private Q_SLOTS:
             f->info.VX_Use_HTTPS = true;
         f->account.protocol.SaveAccountInfo(2, true);
         const QString target = QStringLiteral("/bbs?action=changeuser") + profileQuery();
-        QCOMPARE(f->state.gURL, QStringLiteral("//5551234:s3cret@") + f->sim.address() + target);
+        QCOMPARE(f->state.gURL, QStringLiteral("//") + f->sim.address() + target);
         if (expired) {
             QVERIFY(!f->state.gHTTPOK);
             QCOMPARE(f->boxes.texts(), QStringList{"Error 12037" + kCrLf + "The server's certificate has expired."});

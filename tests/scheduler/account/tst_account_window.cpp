@@ -1,6 +1,8 @@
 #include "scheduler/clock.h"
+#include "scheduler/field_checks.h"
 #include "scheduler/main_form.h"
 #include "scheduler/print_launcher.h"
+#include "scheduler/schedule_engine.h"
 #include "scheduler/startup.h"
 #include "scheduler/system_date.h"
 #include "common/telvane_info.h"
@@ -12,11 +14,17 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QDir>
+#include <QFile>
 #include <QGroupBox>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 #include <QtTest>
 
 #include <memory>
@@ -40,14 +48,28 @@ class TestAccountWindow : public QObject {
     std::unique_ptr<MainForm> form;
 
     // A registered Relay member whose last status check lies daysAgo back.
-    void writeSettings(int daysAgo, bool registered = true)
+    void writeSettings(int daysAgo, bool registered = true,
+                       const QString& password = QStringLiteral("s3cret"))
     {
-        QByteArray ini = "[TORVEX]\nTorvex_Addr=5551234@torvex.net\nPassword=s3cret\nUse_Defaults=3\n"
-                         "Modem_Connect=n\nNormal_EMail_Addr=john@example.com\n";
+        QByteArray ini = "[TORVEX]\nTorvex_Addr=5551234@torvex.net\nUse_Defaults=3\n"
+                         "Modem_Connect=n\nNormal_EMail_Addr=john@example.com\nprint_exe=fakeprint\n"
+                         "general_timout=0\n";
         if (registered)
             ini += "Account_Date_Stamp=" + formatSystemDate(kToday.addDays(-400)).toUtf8() + "\n";
         ini += "Profile_Last_Change=" + formatSystemDate(kToday.addDays(-daysAgo)).toUtf8() + "\n";
         env->writeFile(env->iniPath(), ini);
+        writeTorvexKey(QStringLiteral("Password"), password);
+    }
+
+    // The password the service keeps for the account.
+    [[nodiscard]] QString storedPassword() const
+    {
+        return QJsonDocument::fromJson(sim->accounts())
+            .object()
+            .value(QLatin1String("5551234"))
+            .toObject()
+            .value(QLatin1String("password"))
+            .toString();
     }
 
     void load()
@@ -83,6 +105,15 @@ class TestAccountWindow : public QObject {
         return button;
     }
 
+    // A print utility that notes its runs.
+    void installUtility() const
+    {
+        env->writeFile(QStringLiteral("fakeprint"), "#!/bin/sh\necho \"$1\" >> \"$TORVEX_HOME/runs.log\"\n");
+        QFile::setPermissions(env->path(QStringLiteral("fakeprint")),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    [[nodiscard]] QString runs() const { return QString::fromLatin1(env->readFile(QStringLiteral("runs.log"))); }
+
     [[nodiscard]] QStringList actions() const
     {
         QStringList out;
@@ -92,6 +123,9 @@ class TestAccountWindow : public QObject {
     }
 
 private Q_SLOTS:
+    // A followed run is five polls of 100 ms.
+    void initTestCase() { qputenv("TORVEX_TIME_SCALE", "100"); }
+
     void init()
     {
         env = std::make_unique<test::TestEnv>();
@@ -166,6 +200,7 @@ private Q_SLOTS:
 
     void aRetrievalChecksTheStatusAfterThirtyDaysThenReports()
     {
+        installUtility();
         writeSettings(30);
         load();
         form->launcher().shellIt(QStringLiteral("0"));
@@ -173,11 +208,36 @@ private Q_SLOTS:
 
         cleanup();
         init();
+        installUtility();
         writeSettings(31);
         load();
         form->launcher().shellIt(QStringLiteral("0"));
         QCOMPARE(actions(), (QStringList{QStringLiteral("showdb"), QStringLiteral("changeuser")}));
         QCOMPARE(widget<QLabel>("Label50")->text(), QStringLiteral(" Brisko+Relay "));
+    }
+
+    // The schedule's retrieval with the password not saved: the address
+    // report cannot go out and says so where a user finds it later, and
+    // the retrieval runs; no box waits for anyone.
+    void aScheduledRetrievalWaitsOnNoBox()
+    {
+        installUtility();
+        writeSettings(30, true, QString());
+        for (const auto& [key, value] : {std::pair{"Save_Pass", "0"}, {"Torvex_Profile", "Torvex"},
+                                         {"User_SMTP_Server", "smtp.example.org"}, {"Printer_Type", "TORVEX PDF"},
+                                         {"Activate_Scheduler", "y"}, {"Cycle_Minutes", "1"},
+                                         {"Start_Time", "0"}, {"Stop_Time", "24"}})
+            writeTorvexKey(QString::fromLatin1(key), QString::fromLatin1(value));
+        QDir().mkpath(env->path(QStringLiteral("profiles/Torvex/cur")));
+        load();
+        form->schedule().Timer1_Timer();
+        QTRY_COMPARE(runs(), QStringLiteral("/0\n"));
+        QVERIFY2(boxes->shown.empty(), qPrintable(boxes->texts().join(QLatin1Char('|'))));
+        QVERIFY(sim->requests().isEmpty());
+        const QString lineState = widget<QPlainTextEdit>("txtStatus")->toPlainText();
+        QVERIFY2(lineState.contains(form->schedule().myDateTime() + QStringLiteral("  Missing Password, please retry!")),
+                 qPrintable(lineState));
+        QCOMPARE(form->state().currentPage, 0);
     }
 
     void theAccountButtonUpdatesTheAccount()
@@ -195,11 +255,31 @@ private Q_SLOTS:
         QCOMPARE(readTorvexKey(QStringLiteral("Public_IP_Addr")), form->state().gLocalIPAddr);
     }
 
+    void theAccountButtonRegistersANewAccount_data()
+    {
+        QTest::addColumn<bool>("firstRun");
+        QTest::newRow("unregistered") << false;
+        QTest::newRow("first run") << true;
+    }
+
+    // Registered, the user can retrieve at once: "&Get TORVEXes NOW" and the
+    // schedule work without a restart, also after a first start.
     void theAccountButtonRegistersANewAccount()
     {
+        QFETCH(bool, firstRun);
         writeSettings(1, false);
+        if (firstRun)
+            env->writeFile(env->iniPath(), "[TORVEX]\nPassword=s3cret\n");
         sim->writeAccounts("{}");
         load();
+        if (firstRun) {
+            boxes->shown.clear();  // the help question
+            widget<QLineEdit>("txtVXAddress")->setText(QStringLiteral("5551234@torvex.net"));
+            form->fields().txtVXAddress_LostFocus();
+        }
+        auto* command4 = widget<QPushButton>("Command4");
+        QVERIFY(!command4->isEnabled());
+        QCOMPARE(widget<QTimer>("Timer1")->isActive(), !firstRun);
         widget<QRadioButton>("Option2")->setChecked(true);
         auto* button = accountButton();
         QCOMPARE(button->text(), QStringLiteral("&Set Up Address"));
@@ -210,6 +290,8 @@ private Q_SLOTS:
         QCOMPARE(button->text(), QStringLiteral("Update Profile"));
         QVERIFY(!widget<QLineEdit>("txtFirstName")->isEnabled());
         QVERIFY(widget<QPushButton>("Command5")->isEnabled());
+        QVERIFY(command4->isEnabled());
+        QVERIFY(widget<QTimer>("Timer1")->isActive());
         QCOMPARE(readTorvexKey(QStringLiteral("Account_Date_Stamp")), formatSystemDate(kToday));
         QVERIFY(sim->accounts().contains("\"street\": \"1 High St\""));
     }
@@ -231,6 +313,44 @@ private Q_SLOTS:
         QCOMPARE(boxes->texts(), QStringList{QStringLiteral("Please select 'Modem' or 'Network'.")});
     }
 
+    void anyPasswordReachesTheService_data()
+    {
+        QTest::addColumn<QString>("password");
+        for (const char* password : {"ab#cd1", "ab&cd=1", "p@ss:w/rd", "x%41yz1", "plus+1 2", "it's%%"})
+            QTest::newRow(password) << QString::fromLatin1(password);
+    }
+
+    // Registered, updated and asked for its groups: the service takes the
+    // password as typed every time, and support never reads it.
+    void anyPasswordReachesTheService()
+    {
+        QFETCH(QString, password);
+        writeSettings(1, false, password);
+        sim->writeAccounts("{}");
+        load();
+        widget<QRadioButton>("Option2")->setChecked(true);
+        QTest::mouseClick(accountButton(), Qt::LeftButton);
+        QCOMPARE(boxes->texts(), QStringList{QStringLiteral("Welcome to TORVEX\r\nYour TORVEX account 5551234 has been set up.")});
+        QCOMPARE(storedPassword(), password);
+
+        boxes->shown.clear();
+        QTest::mouseClick(accountButton(), Qt::LeftButton);
+        QCOMPARE(boxes->texts(),
+                 QStringList{QStringLiteral("Your TORVEX User Profile has been successfully changed on the TORVEX Server!")});
+        QCOMPARE(storedPassword(), password);
+        QVERIFY(form->account().CheckMemberStatus());
+        QCOMPARE(form->state().info.gMemberStatus, QStringLiteral("2"));
+        QCOMPARE(actions(), (QStringList{QStringLiteral("adduser"), QStringLiteral("changeuser"), QStringLiteral("showdb")}));
+
+        QVERIFY(sim->setMode(QStringLiteral("error")));
+        QTest::mouseClick(accountButton(), Qt::LeftButton);
+        const QString kept = IniFile(env->path(QStringLiteral("account.ini")))
+                                 .read(QStringLiteral("HTTP"), QStringLiteral("Request"), QString());
+        QVERIFY2(kept.startsWith(QLatin1String("//5551234:********@")), qPrintable(kept));
+        QVERIFY(kept.contains(QLatin1String("&password1=********&password2=********&")));
+        QVERIFY(!kept.contains(password));
+    }
+
     void aFailedRequestShowsItsErrorOnTheStatusBar()
     {
         writeSettings(1);
@@ -239,6 +359,7 @@ private Q_SLOTS:
         QVERIFY(sim->setMode(QStringLiteral("drop")));
         QTest::mouseClick(accountButton(), Qt::LeftButton);
         QCOMPARE(boxes->texts(), QStringList{QStringLiteral("Error 35797\r\nConnection reset.")});
+        QCOMPARE(sim->requests().size(), 1);  // one click, one request
         QVERIFY(form->statusText().endsWith(QLatin1String(" Connection reset.")));
         QVERIFY(form->statusText().startsWith(QLatin1String("Date : ")));
         const QString kept = IniFile(env->path(QStringLiteral("account.ini")))
