@@ -48,7 +48,9 @@ FileWriteError replaceFileContent(const QString& path, QByteArrayView content)
     mode_t mode = 0600;
     struct stat existing {};
     if (::stat(targetName.constData(), &existing) == 0) {
-        if (::access(targetName.constData(), W_OK) != 0)
+        // Read-only for its owner counts even for one who could write it
+        // anyway (root), as a read-only file does on Windows.
+        if ((existing.st_mode & S_IWUSR) == 0 || ::access(targetName.constData(), W_OK) != 0)
             return FileWriteError::ReadOnly;
         mode = existing.st_mode & 07777;
     }

@@ -33,17 +33,20 @@ public:
 
     [[nodiscard]] int pageCount() const override { return count_; }
 
-    [[nodiscard]] QImage page(int index, QString* error) override
+    [[nodiscard]] QImage page(int index, ImageError* error) override
     {
         QImageReader reader(path_);
-        reader.setAllocationLimit(int(kMaxImagePixels * 4 / (1024 * 1024)));
+        reader.setAllocationLimit(int(kMaxPageBytes / (1024 * 1024)));
         if (index > 0 && !reader.jumpToImage(index)) {
-            *error = QStringLiteral("No such page");
+            error->text = QStringLiteral("No such page");
             return {};
         }
+        const QSize size = reader.size();
+        if (size.isValid() && refusePage(size.width(), size.height(), 32, error))
+            return {};
         QImage image = reader.read();
         if (image.isNull())
-            *error = reader.errorString();
+            error->text = reader.errorString();
         return image;
     }
 
@@ -52,38 +55,75 @@ private:
     int count_ = 1;
 };
 
-}  // namespace
-
-std::unique_ptr<ImagePages> openImagePages(const QString& path, QString* error)
+std::unique_ptr<ImagePages> openReader(const QString& path, ImageError* error)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        *error = file.errorString();
+        error->text = file.errorString();
         return nullptr;
     }
     const QByteArray head = file.read(16);
     file.close();
     if (head.isEmpty()) {
-        *error = QStringLiteral("The image file is empty");
+        error->text = QStringLiteral("The image file is empty");
         return nullptr;
     }
     if (looksLikeTiff(head))
-        return openTiffPages(path, error);
+        return openTiffPages(path, &error->text);
     if (looksLikeDcx(head) || looksLikePcx(head))
-        return openPcxPages(path, error);
+        return openPcxPages(path, &error->text);
     if (path.endsWith(QStringLiteral(".AWD"), Qt::CaseInsensitive) || looksLikeCompoundDocument(head)) {
-        *error = QStringLiteral("AWD documents cannot be loaded");
+        error->text = QStringLiteral("AWD documents cannot be loaded");
         return nullptr;
     }
     QImageReader reader(path);
     if (!reader.canRead()) {
-        *error = QStringLiteral("Unknown or damaged image file");
+        error->text = QStringLiteral("Unknown or damaged image file");
         return nullptr;
     }
     return std::make_unique<QtImagePages>(path);
 }
 
-int checkImageLoadable(const QString& path, QString* error)
+}  // namespace
+
+ImageLimit pageLimit(qint64 width, qint64 height, int bitsPerPixel)
+{
+    if (width * height > kMaxPagePixels)
+        return ImageLimit::PagePixels;
+    if ((width * qMax(1, bitsPerPixel) + 7) / 8 * height > kMaxPageBytes)
+        return ImageLimit::PageBytes;
+    return ImageLimit::None;
+}
+
+bool refusePage(qint64 width, qint64 height, int bitsPerPixel, ImageError* error)
+{
+    error->limit = pageLimit(width, height, bitsPerPixel);
+    switch (error->limit) {
+    case ImageLimit::None:
+        return false;
+    case ImageLimit::PagePixels:
+        error->text = QStringLiteral("A page of more than %1 million pixels").arg(kMaxPagePixels / 1'000'000);
+        return true;
+    case ImageLimit::PageBytes:
+    case ImageLimit::Pages:
+        break;
+    }
+    error->text = QStringLiteral("A page of more than %1 MB in memory").arg(kMaxPageBytes / (1024 * 1024));
+    return true;
+}
+
+std::unique_ptr<ImagePages> openImagePages(const QString& path, ImageError* error)
+{
+    std::unique_ptr<ImagePages> pages = openReader(path, error);
+    if (pages && pages->pageCount() > kMaxFaxPages) {
+        error->limit = ImageLimit::Pages;
+        error->text = QStringLiteral("More than %1 pages").arg(kMaxFaxPages);
+        return nullptr;
+    }
+    return pages;
+}
+
+int checkImageLoadable(const QString& path, ImageError* error)
 {
     const std::unique_ptr<ImagePages> pages = openImagePages(path, error);
     if (!pages)

@@ -1,8 +1,13 @@
 #include "ini_file.h"
 
+#include "durable_file.h"
+#include "time_scale.h"
+
 #include <QDir>
 #include <QFile>
+#include <QDeadlineTimer>
 #include <QFileInfo>
+#include <QThread>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -14,6 +19,8 @@
 
 namespace torvex {
 namespace {
+
+constexpr int kLockWaitMs = 5000;
 
 // Where one key sits in the file's bytes.
 struct KeyLocation {
@@ -119,15 +126,24 @@ struct KeyLocation {
     return file.readAll();
 }
 
-// Holds an exclusive flock on "<file>.lock" for its lifetime.
+// Holds an exclusive flock on "<file>.lock" for its lifetime, waiting for
+// it a few seconds at most: a writer that hangs holding it must not hang
+// every other writer.
 class FileLock {
 public:
     explicit FileLock(const QString& path)
         : fd_(::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600))
     {
-        if (fd_ >= 0) {
-            while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+        if (fd_ < 0)
+            return;
+        QDeadlineTimer wait(scaledMs(kLockWaitMs));
+        while (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+            if ((errno != EWOULDBLOCK && errno != EINTR) || wait.hasExpired()) {
+                ::close(fd_);
+                fd_ = -1;
+                return;
             }
+            QThread::msleep(1);
         }
     }
     ~FileLock()
@@ -144,30 +160,20 @@ private:
     int fd_;
 };
 
-[[nodiscard]] bool replaceFile(const QString& path, const QByteArray& content)
+// The file a path names, through a symbolic link: the lock and the new
+// content belong to the target.
+QString resolvedPath(const QString& path)
 {
-    const QByteArray target = QFile::encodeName(path);
-    const QByteArray temp = target + ".tmp." + QByteArray::number(::getpid());
-    const int fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return false;
-    qsizetype done = 0;
-    bool ok = true;
-    while (ok && done < content.size()) {
-        const ssize_t n = ::write(fd, content.constData() + done, size_t(content.size() - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        ok = n > 0;
-        if (ok)
-            done += n;
-    }
-    ok = ok && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    if (ok)
-        ok = ::rename(temp.constData(), target.constData()) == 0;
-    if (!ok)
-        ::unlink(temp.constData());
-    return ok;
+    const QFileInfo info(path);
+    if (!info.isSymLink())
+        return path;
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? info.symLinkTarget() : canonical;
+}
+
+void reportWriteFailure(const QString& path, const QString& key, const char* why)
+{
+    qWarning("%s: %s not written: %s", qPrintable(path), qPrintable(key), why);
 }
 
 }  // namespace
@@ -188,14 +194,18 @@ QString IniFile::read(const QString& section, const QString& key,
 
 bool IniFile::write(const QString& section, const QString& key, const QString& value) const
 {
-    const QFileInfo info(path_);
-    if (!QDir().mkpath(info.absolutePath()))
+    const QString target = resolvedPath(path_);
+    if (!QDir().mkpath(QFileInfo(target).absolutePath())) {
+        reportWriteFailure(path_, key, "its folder cannot be made");
         return false;
-    const FileLock lock(path_ + QStringLiteral(".lock"));
-    if (!lock.held())
+    }
+    const FileLock lock(target + QStringLiteral(".lock"));
+    if (!lock.held()) {
+        reportWriteFailure(path_, key, "another writer holds the lock");
         return false;
+    }
 
-    QByteArray data = readAll(path_).value_or(QByteArray());
+    QByteArray data = readAll(target).value_or(QByteArray());
     const QByteArray sectionName = section.toUtf8().trimmed();
     const QByteArray keyName = key.toUtf8().trimmed();
     const QByteArray line = keyName + '=' + escape(value) + '\n';
@@ -212,7 +222,17 @@ bool IniFile::write(const QString& section, const QString& key, const QString& v
             data += '\n';
         data += '[' + sectionName + "]\n" + line;
     }
-    return replaceFile(path_, data);
+    switch (replaceFileContent(target, data)) {
+    case FileWriteError::None:
+        return true;
+    case FileWriteError::ReadOnly:
+        reportWriteFailure(path_, key, "the file is read-only");
+        return false;
+    case FileWriteError::CannotWrite:
+        break;
+    }
+    reportWriteFailure(path_, key, "the file cannot be written");
+    return false;
 }
 
 }  // namespace torvex

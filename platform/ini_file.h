@@ -12,7 +12,10 @@ namespace torvex {
 // Every write replaces one key whole under an exclusive lock on a companion
 // lock file and lands by rename(), so two processes writing different keys at
 // once lose neither, and a reader never sees a half-written file. Lines the
-// parser does not understand are kept byte for byte.
+// parser does not understand are kept byte for byte. The lock is waited for
+// a few seconds at most; a file that is a symbolic link is written through
+// to its target, which keeps its mode; a read-only file is not rewritten.
+// A write that fails says why on standard error.
 //
 // Values may hold CR, LF and backslash; they are stored as "\r", "\n" and
 // "\\" so that a value stays on its one line.

@@ -2,6 +2,7 @@
 
 #include "durable_file.h"
 #include "maildir_folder_name.h"
+#include "private_files.h"
 
 #include <QDir>
 #include <QFile>
@@ -125,9 +126,10 @@ bool MaildirFolder::exists() const
 bool MaildirFolder::create() const
 {
     const QString base = path() + QLatin1Char('/');
-    QDir dir;
-    for (const QString& sub : {kTmp, kNew, kCur})
-        dir.mkpath(base + sub);
+    for (const QString& sub : {kTmp, kNew, kCur}) {
+        if (!QFileInfo(base + sub).isDir())
+            makePrivateFolder(base + sub);
+    }
     if (!isRoot()) {
         QFile mark(base + QStringLiteral("maildirfolder"));
         if (!mark.exists() && mark.open(QIODevice::WriteOnly))

@@ -27,9 +27,9 @@ void putLe16(QByteArray& data, int at, quint16 value)
     qToLittleEndian(value, reinterpret_cast<uchar*>(data.data()) + at);
 }
 
-QImage failed(QString* error, const QString& text)
+QImage failed(ImageError* error, const QString& text)
 {
-    *error = text;
+    error->text = text;
     return {};
 }
 
@@ -42,7 +42,7 @@ public:
 
     [[nodiscard]] int pageCount() const override { return int(pages_.size()); }
 
-    [[nodiscard]] QImage page(int index, QString* error) override
+    [[nodiscard]] QImage page(int index, ImageError* error) override
     {
         if (index < 0 || index >= pageCount())
             return failed(error, QStringLiteral("No such page"));
@@ -67,7 +67,7 @@ bool looksLikePcx(const QByteArray& head)
     return head.size() >= 4 && uchar(head.at(0)) == 0x0A && uchar(head.at(2)) == 1;
 }
 
-QImage decodePcx(const QByteArray& data, QString* error)
+QImage decodePcx(const QByteArray& data, ImageError* error)
 {
     if (data.size() < kHeaderSize || !looksLikePcx(data))
         return failed(error, QStringLiteral("Not a PCX image"));
@@ -84,9 +84,10 @@ QImage decodePcx(const QByteArray& data, QString* error)
     const bool rgb = bits == 8 && planes == 3;
     if (!(mono || ega || indexed || rgb))
         return failed(error, QStringLiteral("Unsupported PCX format"));
-    if (width <= 0 || height <= 0 || qint64(width) * height > kMaxImagePixels
-        || bytesPerLine * 8 < width * bits)
+    if (width <= 0 || height <= 0 || bytesPerLine * 8 < width * bits)
         return failed(error, QStringLiteral("PCX image has an unusable size"));
+    if (refusePage(width, height, mono ? 1 : ega || indexed ? 8 : 32, error))
+        return {};
 
     QImage image(width, height, mono ? QImage::Format_Mono : ega || indexed ? QImage::Format_Indexed8
                                                                             : QImage::Format_RGB32);

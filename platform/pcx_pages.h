@@ -14,7 +14,7 @@ namespace torvex {
 
 // One PCX image decoded from its bytes (exposed for the sample maker's
 // round trip and the tests).
-[[nodiscard]] QImage decodePcx(const QByteArray& data, QString* error);
+[[nodiscard]] QImage decodePcx(const QByteArray& data, ImageError* error);
 // A 1-bit PCX of the image (black where the image is dark), run-length
 // encoded, with the image's resolution.
 [[nodiscard]] QByteArray encodeMonoPcx(const QImage& image);

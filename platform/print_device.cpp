@@ -1,6 +1,7 @@
 #include "print_device.h"
 
 #include "printer_list.h"
+#include "private_files.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -221,7 +222,7 @@ void removeUnfinishedPrintouts(const QString& folder)
 QString reservePrintoutFile(const QString& folder)
 {
     static int sequence = 0;
-    if (!QDir().mkpath(folder))
+    if (!makePrivateFolder(folder))
         return {};
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     for (int attempt = 0; attempt < 10000; ++attempt) {

@@ -19,9 +19,9 @@ QString GetProfileStringA(const QString& section, const QString& key, const QStr
     return GetPrivateProfileStringA(section, key, defaultValue, userIniPath());
 }
 
-void WriteProfileStringA(const QString& section, const QString& key, const QString& value)
+bool WriteProfileStringA(const QString& section, const QString& key, const QString& value)
 {
-    WritePrivateProfileStringA(section, key, value, userIniPath());
+    return WritePrivateProfileStringA(section, key, value, userIniPath());
 }
 
 QString GetPrivateProfileStringA(const QString& section, const QString& key,
@@ -30,11 +30,10 @@ QString GetPrivateProfileStringA(const QString& section, const QString& key,
     return IniFile(fileName).read(section, key, defaultValue).left(kProfileValueLimit);
 }
 
-void WritePrivateProfileStringA(const QString& section, const QString& key, const QString& value,
+bool WritePrivateProfileStringA(const QString& section, const QString& key, const QString& value,
                                 const QString& fileName)
 {
-    // Callers never look at the outcome of a write.
-    (void)IniFile(fileName).write(section, key, value);
+    return IniFile(fileName).write(section, key, value);
 }
 
 }  // namespace torvex

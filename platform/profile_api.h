@@ -16,12 +16,14 @@ inline constexpr int kProfileValueLimit = 254;
 
 [[nodiscard]] QString GetProfileStringA(const QString& section, const QString& key,
                                         const QString& defaultValue);
-void WriteProfileStringA(const QString& section, const QString& key, const QString& value);
+// Writes return false when the key could not be stored (as the Windows
+// functions return FALSE): the file is read-only, or its lock stayed taken.
+bool WriteProfileStringA(const QString& section, const QString& key, const QString& value);
 
 [[nodiscard]] QString GetPrivateProfileStringA(const QString& section, const QString& key,
                                                const QString& defaultValue,
                                                const QString& fileName);
-void WritePrivateProfileStringA(const QString& section, const QString& key,
+bool WritePrivateProfileStringA(const QString& section, const QString& key,
                                 const QString& value, const QString& fileName);
 
 }  // namespace torvex

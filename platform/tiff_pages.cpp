@@ -66,7 +66,7 @@ public:
 
     [[nodiscard]] int pageCount() const override { return count_; }
 
-    [[nodiscard]] QImage page(int index, QString* error) override
+    [[nodiscard]] QImage page(int index, ImageError* error) override
     {
         lastError_.clear();
         TIFF* tif = tif_.get();
@@ -82,12 +82,13 @@ public:
         TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &bits);
         TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &samples);
         TIFFGetFieldDefaulted(tif, TIFFTAG_PHOTOMETRIC, &photometric);
-        if (width == 0 || height == 0 || qint64(width) * qint64(height) > kMaxImagePixels)
+        if (width == 0 || height == 0)
             return fail(error, QStringLiteral("TIFF page %1 has an unusable size").arg(index + 1));
+        const bool bilevel = bits == 1 && samples == 1 && !TIFFIsTiled(tif);
+        if (refusePage(width, height, bilevel ? 1 : 32, error))
+            return {};
 
-        QImage image = bits == 1 && samples == 1 && !TIFFIsTiled(tif)
-            ? readBilevel(width, height, photometric)
-            : readRgba(width, height);
+        QImage image = bilevel ? readBilevel(width, height, photometric) : readRgba(width, height);
         // libtiff's fax decoders report bad code words and go on; a page
         // with errors is damaged all the same.
         if (image.isNull() || !lastError_.isEmpty())
@@ -100,9 +101,9 @@ public:
 private:
     TiffPages() = default;
 
-    QImage fail(QString* error, const QString& text) const
+    QImage fail(ImageError* error, const QString& text) const
     {
-        *error = text;
+        error->text = text;
         return {};
     }
 
@@ -129,16 +130,15 @@ private:
     QImage readRgba(uint32_t width, uint32_t height)
     {
         QImage image(int(width), int(height), QImage::Format_RGBA8888);
-        if (image.isNull())
+        if (image.isNull() || image.bytesPerLine() != qsizetype(width) * 4)
             return {};
         // libtiff packs each pixel as A B G R from the high byte down, which
-        // is R G B A in memory on the little-endian hosts we run on.
+        // is R G B A in memory on the little-endian hosts we run on; its
+        // raster is the image's own memory, so the page is held once.
         static_assert(Q_BYTE_ORDER == Q_LITTLE_ENDIAN);
-        std::vector<uint32_t> raster(size_t(width) * height);
-        if (!TIFFReadRGBAImageOriented(tif_.get(), width, height, raster.data(), ORIENTATION_TOPLEFT, 0))
+        auto* raster = reinterpret_cast<uint32_t*>(image.bits());
+        if (!TIFFReadRGBAImageOriented(tif_.get(), width, height, raster, ORIENTATION_TOPLEFT, 0))
             return {};
-        for (uint32_t row = 0; row < height; ++row)
-            std::memcpy(image.scanLine(int(row)), raster.data() + size_t(row) * width, size_t(width) * 4);
         return image;
     }
 

@@ -12,6 +12,13 @@ inline constexpr auto kFileProcessed = "File Processed";
 inline constexpr auto kPossiblePrinterError = "Not Printed, Possible Printer Error";
 inline constexpr auto kCouldNotOpen = "Could not Open File.";
 inline constexpr auto kSentToPrinter = "Sent to Printer";
+// What passed one of the limits of a TORVEX: never printed, and the
+// TORVEX is filed as unprintable.
+inline constexpr auto kTooManyPages = "Not Printed, more than 500 pages";
+inline constexpr auto kPageTooLarge = "Not Printed, a page of more than 60 million pixels";
+inline constexpr auto kPageTooHeavy = "Not Printed, a page of more than 100 MB";
+inline constexpr auto kTooManyFiles = "Not Printed, more than 100 files in one TORVEX";
+inline constexpr auto kTextTooLong = "Not Printed, more than 500 text pages";
 
 // Tab, the attachment's upper-case name, tab, the outcome, CR LF.
 [[nodiscard]] QString statusLine(const QString& name, const char* outcome);

@@ -8,6 +8,7 @@
 #include "platform/app_paths.h"
 #include "platform/message_box.h"
 #include "platform/printer_list.h"
+#include "platform/private_files.h"
 #include "platform/single_instance.h"
 
 #include <QApplication>
@@ -16,6 +17,7 @@
 
 int main(int argc, char* argv[])
 {
+    torvex::keepCreatedFilesPrivate();
     // Without a display the utility still prints (to CUPS or PDF) and
     // reports its one message box on standard error.
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")

@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QSaveFile>
 
+#include <utility>
+
 namespace torvex {
 namespace {
 
@@ -57,12 +59,36 @@ bool MdnReceiptSender::SendMDN(const ReceiptRequest& request)
     smtp_.gSMTPMessage = ComposeMDN(ctx_, smtp_, request, QDateTime::currentDateTime(), fileName);
     if (smtp_.gSMTPSenderAddr.isEmpty())
         smtp_.gSMTPSenderAddr = ctx_.info.Torvex_Addr;
-    if (!SendMessageFile(ctx_, smtp_, conversation_, QStringLiteral("MDN+") + request.disposition))
-        return false;
-    if (ctx_.info.Save_MDNs)
-        SaveMDNCopy(ctx_, fileName);
-    QFile::remove(ctx_.folders.out + fileName);
-    return true;
+    OutFileSettlement settlement(ctx_, smtp_, fileName);
+    return settlement.sent(SendMessageFile(ctx_, smtp_, conversation_, QStringLiteral("MDN+") + request.disposition));
+}
+
+OutFileSettlement::OutFileSettlement(const RunContext& ctx, SmtpContext& smtp, QString fileName)
+    : ctx_(ctx), smtp_(smtp), fileName_(std::move(fileName))
+{
+    smtp_.onAccepted = [this] { settle(); };
+}
+
+OutFileSettlement::~OutFileSettlement()
+{
+    smtp_.onAccepted = nullptr;
+}
+
+bool OutFileSettlement::sent(bool sent)
+{
+    if (sent)
+        settle();
+    return sent;
+}
+
+void OutFileSettlement::settle()
+{
+    if (settled_)
+        return;
+    settled_ = true;
+    if (ctx_.info.Save_MDNs && fileName_.right(3).toUpper() == QLatin1String("MDN"))
+        SaveMDNCopy(ctx_, fileName_);
+    QFile::remove(ctx_.folders.out + fileName_);
 }
 
 }  // namespace torvex

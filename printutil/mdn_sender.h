@@ -21,6 +21,29 @@ namespace torvex {
 // Copies Out/fileName to MDNs/fileName, replacing an older copy.
 void SaveMDNCopy(const RunContext& ctx, const QString& fileName);
 
+// Deletes a mail file of the out folder the moment a server takes it (its
+// "250", before QUIT), keeping a copy of a receipt when Save_MDNs is on, so
+// a run ended after that does not send it again. Armed for one send.
+class OutFileSettlement {
+public:
+    OutFileSettlement(const RunContext& ctx, SmtpContext& smtp, QString fileName);
+    ~OutFileSettlement();
+    OutFileSettlement(const OutFileSettlement&) = delete;
+    OutFileSettlement& operator=(const OutFileSettlement&) = delete;
+
+    // The outcome of the send: settles what was sent and not settled yet
+    // (a send reported as done without a "250" seen). Returns `sent`.
+    bool sent(bool sent);
+
+private:
+    void settle();
+
+    const RunContext& ctx_;
+    SmtpContext& smtp_;
+    QString fileName_;
+    bool settled_ = false;
+};
+
 // The receipts of a run: each is stored in the out folder first and
 // deleted from it only once a server took it, so a receipt that cannot be
 // sent now goes out with a later run.

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 
+#include <map>
 #include <vector>
 
 namespace torvex {
@@ -93,6 +94,8 @@ struct MessageHandler::Message {
     QString vcardText;
     std::vector<GoodFaxFile> goodFaxFiles;
     std::vector<int> badFaxFiles;
+    std::map<int, const char*> refusals;  // attachment -> the limit it passed
+    bool tooLong = false;                 // a text passed the page limit
     int tiffCount = 0;
     int lastTiff = -1;  // index into goodFaxFiles
     QString statusLines;
@@ -197,6 +200,11 @@ void MessageHandler::collectAttachments(Message& m)
             m.badFaxFiles.push_back(a);
             continue;
         }
+        if (int(m.goodFaxFiles.size()) >= kMaxPrintedFiles) {
+            m.badFaxFiles.push_back(a);
+            m.refusals[a] = kTooManyFiles;
+            continue;
+        }
         const QString fileType = normalisedFileType(type);
         const QString path = ctx_.folders.temp + numberedFileName(a, fileType);
         (void)m.item->WriteAttachmentToFile(a, path);
@@ -211,6 +219,12 @@ void MessageHandler::collectAttachments(Message& m)
         if (!accepted) {
             QFile::remove(path);
             m.badFaxFiles.push_back(a);
+            if (printer_.gImageLimit == ImageLimit::Pages)
+                m.refusals[a] = kTooManyPages;
+            else if (printer_.gImageLimit == ImageLimit::PagePixels)
+                m.refusals[a] = kPageTooLarge;
+            else if (printer_.gImageLimit == ImageLimit::PageBytes)
+                m.refusals[a] = kPageTooHeavy;
             continue;
         }
         m.goodFaxFiles.push_back({a, fileType, fileType == QStringLiteral("TXT"), name.toUpper()});
@@ -287,9 +301,11 @@ MessageOutcome MessageHandler::handleTorvex(Message& m, const MessagePass& pass)
 
     for (const GoodFaxFile& file : m.goodFaxFiles)
         m.statusLines += statusLine(file.name, kValidFormat);
-    for (int a : m.badFaxFiles)
+    for (int a : m.badFaxFiles) {
+        const auto refusal = m.refusals.find(a);
         m.statusLines += statusLine(m.popOrigin ? m.item->AttachmentName(a) : m.item->AttachmentSource(a),
-                                    kInvalidFormat);
+                                    refusal != m.refusals.end() ? refusal->second : kInvalidFormat);
+    }
 
     if (!printHeaderPart(m))
         return MessageOutcome::FatalPrinterError;
@@ -299,7 +315,7 @@ MessageOutcome MessageHandler::handleTorvex(Message& m, const MessagePass& pass)
     bool printed = false;
     if (m.failed) {
         ++counters_.torvexesUnprintable;
-    } else if (m.badFaxFiles.empty()) {
+    } else if (m.badFaxFiles.empty() && !m.tooLong) {
         printed = true;
         ++counters_.torvexesPrinted;
         // Test mode leaves the Inbox exactly as it was, unread marks too.
@@ -333,7 +349,7 @@ bool MessageHandler::printHeaderPart(Message& m)
     const bool printableText = TestAllBlanks(m.text);
     if (!info.Print_Simple_Header && !info.Print_Full_Header) {
         if (printableText)
-            return printBlock(block + kCrLf + m.text);
+            return printHeaderBlock(m, block + kCrLf + m.text, block);
         if (m.goodFaxFiles.empty())
             return printBlock(block + kCrLf + QStringLiteral("No Printable Content"));
         return true;
@@ -341,10 +357,27 @@ bool MessageHandler::printHeaderPart(Message& m)
     const QString text = printableText ? m.text : QStringLiteral("No Printable PlainText Message");
     const QString threeEmptyLines = kCrLf + kCrLf + kCrLf;
     if (!info.Print_Simple_Header)
-        return printBlock(threeEmptyLines + m.fullHeader + kCrLf + m.statusLines + kCrLf + kCrLf + text);
-    if (info.Print_Full_Header && !printBlock(threeEmptyLines + m.fullHeader))
+        return printHeaderBlock(m, threeEmptyLines + m.fullHeader + kCrLf + m.statusLines + kCrLf + kCrLf + text,
+                                block);
+    if (info.Print_Full_Header && !printHeaderBlock(m, threeEmptyLines + m.fullHeader, block))
         return false;
-    return printBlock(block + kCrLf + text);
+    return printHeaderBlock(m, block + kCrLf + text, block);
+}
+
+bool MessageHandler::printHeaderBlock(Message& m, const QString& text, const QString& block)
+{
+    int pageNo = 0;
+    switch (printer_.printText(text, false, {}, pageNo)) {
+    case PagePrinter::TextOutcome::Printed:
+        return true;
+    case PagePrinter::TextOutcome::PrinterFailed:
+        return false;
+    case PagePrinter::TextOutcome::TooLong:
+        break;
+    }
+    m.tooLong = true;
+    m.statusLines += statusLine(QStringLiteral("MESSAGE TEXT"), kTextTooLong);
+    return printBlock(block + kCrLf + statusLine(QStringLiteral("MESSAGE TEXT"), kTextTooLong));
 }
 
 MessageOutcome MessageHandler::printFiles(Message& m)
@@ -371,9 +404,20 @@ MessageOutcome MessageHandler::printFiles(Message& m)
             continue;
         }
         int pageNo = 0;
-        if (!printer_.PrintBlockOfText(text, true, m.timeSent, m.timeReceived, m.sender, pageNo))
+        switch (printer_.printText(text, true, {m.timeSent, m.timeReceived, m.sender}, pageNo)) {
+        case PagePrinter::TextOutcome::Printed:
+            m.statusLines += statusLine(file.name, kSentToPrinter);
+            break;
+        case PagePrinter::TextOutcome::PrinterFailed:
             return MessageOutcome::FatalPrinterError;
-        m.statusLines += statusLine(file.name, kSentToPrinter);
+        case PagePrinter::TextOutcome::TooLong:
+            // Its place in the printout says why it is missing.
+            m.statusLines += statusLine(file.name, kTextTooLong);
+            m.tooLong = true;
+            if (!printBlock(statusLine(file.name, kTextTooLong)))
+                return MessageOutcome::FatalPrinterError;
+            break;
+        }
     }
     return MessageOutcome::Handled;
 }

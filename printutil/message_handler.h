@@ -32,6 +32,9 @@ struct MessagePass {
 
 enum class MessageOutcome { Handled, FatalPrinterError };
 
+// Files printed of one TORVEX at most; the rest are listed as not printed.
+inline constexpr int kMaxPrintedFiles = 100;
+
 // One message of the Inbox: recognised as a regular fax, a receipt, a
 // capabilities request or a TORVEX; printed with its header block, text
 // and files; counted; put on the move list; and confirmed to its sender.
@@ -51,6 +54,9 @@ private:
     MessageOutcome printFiles(Message& m);
     void sendReceipt(const Message& m, const QString& disposition, const QString& recipient);
     bool printBlock(const QString& text);
+    // printBlock for the header part: a message text too long to print
+    // leaves the header block with a line saying so.
+    bool printHeaderBlock(Message& m, const QString& text, const QString& block);
 
     RunContext& ctx_;
     PagePrinter& printer_;

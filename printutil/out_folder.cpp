@@ -12,13 +12,10 @@ void FlushOutFolder(RunContext& ctx, SmtpContext& smtp, SmtpConversation& conver
 {
     const QStringList files = QDir(ctx.folders.out).entryList(QDir::Files, QDir::NoSort);
     for (const QString& name : files) {
-        const QString type = name.right(3).toUpper().trimmed();
-        const QString path = ctx.folders.out + name;
-        if (!SendOutFile(ctx, smtp, conversation, path))
-            continue;
-        if (type == QLatin1String("MDN") && ctx.info.Save_MDNs)
-            SaveMDNCopy(ctx, name);
-        QFile::remove(path);
+        // Deleted (and a receipt copied) the moment a server takes it; a
+        // file no server took stays for a later run.
+        OutFileSettlement settlement(ctx, smtp, name);
+        (void)settlement.sent(SendOutFile(ctx, smtp, conversation, ctx.folders.out + name));
     }
 }
 

@@ -33,9 +33,10 @@ PagePrinter::PagePrinter(PrintDevice& device) : device_(device) {}
 void PagePrinter::LoadImageFile(const QString& filename)
 {
     currentImage_ = filename;
-    QString error;
+    ImageError error;
     gflgFileOK = checkImageLoadable(filename, &error) > 0;
-    gPrintErrMsg = gflgFileOK ? QString() : error;
+    gPrintErrMsg = gflgFileOK ? QString() : error.text;
+    gImageLimit = gflgFileOK ? ImageLimit::None : error.limit;
 }
 
 void PagePrinter::PrintNow(const QString& filename)
@@ -47,10 +48,10 @@ void PagePrinter::PrintNow(const QString& filename)
 long PagePrinter::Printout1()
 {
     gPrintErrMsg.clear();
-    QString error;
+    ImageError error;
     const std::unique_ptr<ImagePages> pages = openImagePages(currentImage_, &error);
     if (!pages) {
-        gPrintErrMsg = error;
+        gPrintErrMsg = error.text;
         return 0;
     }
     gfaxPageCount = QString::number(pages->pageCount());
@@ -79,19 +80,28 @@ long PagePrinter::Printout1()
 bool PagePrinter::PrintBlockOfText(const QString& text, bool flgPageHdr, const QString& Sent,
                                    const QString& Received, const QString& Sender, int& pageNo)
 {
+    return printText(text, flgPageHdr, {Sent, Received, Sender}, pageNo) != TextOutcome::PrinterFailed;
+}
+
+PagePrinter::TextOutcome PagePrinter::printText(const QString& text, bool flgPageHdr,
+                                                const PageHeaderFields& header, int& pageNo)
+{
     const TextPageStyle style{fontSizeSetting(), positiveSetting(QStringLiteral("chrs_per_line"), 110),
                               positiveSetting(QStringLiteral("lines_per_page"), 80)};
     pageNo = 1;
     const TextBlockLayout layout =
-        layoutTextBlock(text, flgPageHdr, {Sent, Received, Sender}, style.charsPerLine, style.linesPerPage);
+        layoutTextBlock(text, flgPageHdr, header, style.charsPerLine, style.linesPerPage);
+    // Nothing of a text too long for any real fax goes on paper.
+    if (layout.tooLong)
+        return TextOutcome::TooLong;
     if (!device_.beginJob(QStringLiteral("TORVEX Print")))
-        return false;
+        return TextOutcome::PrinterFailed;
     bool ok = true;
     for (const QStringList& page : layout.pages) {
         ok = device_.printTextPage(page, style) && ok;
         ++pageNo;
     }
-    return device_.endJob() && ok;
+    return device_.endJob() && ok ? TextOutcome::Printed : TextOutcome::PrinterFailed;
 }
 
 void PagePrinter::waitForTimer1(int intervalMs)

@@ -2,6 +2,7 @@
 
 #include "text_layout.h"
 
+#include "platform/image_pages.h"
 #include "platform/print_device.h"
 
 #include <QString>
@@ -28,11 +29,17 @@ public:
     bool PrintBlockOfText(const QString& text, bool flgPageHdr, const QString& Sent,
                           const QString& Received, const QString& Sender, int& pageNo);
 
+    enum class TextOutcome { Printed, PrinterFailed, TooLong };
+    // PrintBlockOfText telling a text longer than kMaxTextPages pages (not
+    // printed at all) from a printer that failed.
+    TextOutcome printText(const QString& text, bool flgPageHdr, const PageHeaderFields& header, int& pageNo);
+
     // The print window's timer: one tick of intervalMs, waited for with the
     // event loop running.
     static void waitForTimer1(int intervalMs);
 
     bool gflgFileOK = false;
+    ImageLimit gImageLimit = ImageLimit::None;  // the limit the last image refused passed
     bool gflgPrintImage = false;
     QString gPrintErrMsg;
     QString gfaxPageCount = QStringLiteral("0");

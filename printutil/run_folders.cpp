@@ -1,5 +1,7 @@
 #include "run_folders.h"
 
+#include "platform/private_files.h"
+
 #include <QDir>
 #include <QFile>
 
@@ -15,12 +17,12 @@ RunFolders runFoldersIn(const QString& programFolder)
 
 void prepareRunFolders(const RunFolders& folders, bool saveMdns)
 {
-    QDir dir;
-    dir.mkpath(folders.temp);
-    dir.mkpath(folders.in);
-    dir.mkpath(folders.out);
+    // They hold faxes and receipts: the user's alone.
+    makePrivateFolder(folders.temp);
+    makePrivateFolder(folders.in);
+    makePrivateFolder(folders.out);
     if (saveMdns)
-        dir.mkpath(folders.mdns);
+        makePrivateFolder(folders.mdns);
     deleteFilesIn(folders.temp);
 }
 

@@ -80,6 +80,8 @@ void SmtpClient::SendEMail()
     SMTPSocket.tickIntervalMs = smtp_.gMailTimerInterval;
     SMTPSocket.PortIn.clear();
     error() = SMTP_OK;
+    smtp_.gDataOutcome = SmtpContext::DataOutcome::NotSent;
+    smtp_.gSenderRefused = false;
     qint32 remembered = SMTP_OK;
     QByteArray refusal;
     QString refusedStep;
@@ -188,10 +190,14 @@ void SmtpClient::SMTP_Process()
         }
         break;
     case SMTP_MAIL:
-        if (replied("250 "))
+        if (replied("250 ")) {
             writeCommand(QStringLiteral("RCPT TO: <") + smtp_.gSMTPRecipAddr + QLatin1Char('>'));
-        else
-            refuse(asksForLogOn(SMTPSocket.PortIn) ? SMTP_AuthRequired : SMTP_ServiceUnavailable);
+        } else if (asksForLogOn(SMTPSocket.PortIn)) {
+            refuse(SMTP_AuthRequired);  // no other sender changes that
+        } else {
+            smtp_.gSenderRefused = true;
+            refuse(SMTP_ServiceUnavailable);
+        }
         break;
     case SMTP_RCPT:
         if (replied("250 "))
@@ -207,8 +213,12 @@ void SmtpClient::SMTP_Process()
         break;
     case SMTP_QUIT:
         if (replied("250 ")) {
+            smtp_.gDataOutcome = SmtpContext::DataOutcome::Accepted;
+            if (smtp_.onAccepted)
+                smtp_.onAccepted();
             writeCommand(QStringLiteral("QUIT"));
         } else {
+            smtp_.gDataOutcome = SmtpContext::DataOutcome::NotSent;  // refused outright
             error() = SMTP_MessageRefused;
             SMTP_State = SMTP_Idle;
         }
@@ -358,6 +368,8 @@ void SmtpClient::SendMessageText()
         if (!SMTPWriteBlock(chunk))
             return;
     }
+    // From here on, until its reply, the server may have the message.
+    smtp_.gDataOutcome = SmtpContext::DataOutcome::Unanswered;
     SMTP_State = SMTP_Idle;
 }
 

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <functional>
+
 namespace torvex {
 
 // What one message's sending shares between the composers, the server
@@ -21,6 +23,18 @@ struct SmtpContext {
     QString gSMTPLog;            // one line per conversation of the current message
     int gMailTimerInterval = 60000;
     bool gTestMode = false;
+
+    // How far the last conversation got with the message itself.
+    enum class DataOutcome {
+        NotSent,      // never sent whole, or refused in so many words
+        Unanswered,   // sent whole, its reply never came: it may have arrived
+        Accepted,     // the server took it ("250" to the data)
+    };
+    DataOutcome gDataOutcome = DataOutcome::NotSent;
+    bool gSenderRefused = false;  // MAIL FROM was refused: another sender may do
+    // Called the moment a server takes the message, before QUIT, so that a
+    // stored copy waiting to be sent can go at once.
+    std::function<void()> onAccepted;
 };
 
 // gSMTP_Error values; anything else is the number of a socket error.

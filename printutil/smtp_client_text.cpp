@@ -12,6 +12,10 @@ QString oneLine(const QString& value)
             atBreak = true;
             continue;
         }
+        // Received text may carry terminal controls (ESC, BEL, ...); only
+        // the tab, which headers allow as a blank, is kept.
+        if ((c.unicode() < 0x20 && c != QLatin1Char('\t')) || c.unicode() == 0x7f)
+            continue;
         if (atBreak && c != QLatin1Char(' ') && c != QLatin1Char('\t'))
             result += QLatin1Char(' ');
         atBreak = false;

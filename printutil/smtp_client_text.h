@@ -19,7 +19,8 @@ inline constexpr int kSmtpChunkSize = 256;
 // A value that goes into a header line or an SMTP command, on one line:
 // every CR and LF is dropped, and where a line break was not followed by a
 // blank a blank takes its place, so a folded value unfolds and a value
-// smuggling "\r\nBcc: ..." stays inside its own line.
+// smuggling "\r\nBcc: ..." stays inside its own line. The other control
+// characters but the tab (ESC, BEL, NUL, DEL, ...) are dropped.
 [[nodiscard]] QString oneLine(const QString& value);
 
 // The message with kEndOfData appended unless it already ends with it.

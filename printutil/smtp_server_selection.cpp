@@ -1,6 +1,7 @@
 #include "smtp_server_selection.h"
 
 #include "header_field.h"
+#include "mail_socket.h"
 #include "common/mail_security.h"
 #include "mime_decoder_names.h"
 #include "platform/profile_api.h"
@@ -9,6 +10,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 
 namespace torvex {
 namespace {
@@ -73,19 +75,38 @@ bool SendMessageFile(RunContext& ctx, SmtpContext& smtp, SmtpConversation& conve
 
     QString tried;
     bool sent = false;
+    // The rows name some hosts several times: a host is tried once, unless
+    // it refused only the sender, which another row may give it.
+    QSet<QString> hostsDone;
+    QSet<QString> pairsTried;
     for (int row = 0; row < kSmtpServerRows; ++row) {
         const SmtpServerRow& pair = table[std::size_t(row)];
         if (pair.server.isEmpty() || pair.sender.isEmpty())
             continue;
+        const MailServerAccess access = pair.usersServer ? userSmtpAccess(ctx.info) : otherSmtpAccess(ctx.info);
+        // A host on another port (the user's submission port) is another server.
+        const QString host = pair.server.trimmed().toLower() + QLatin1Char(':')
+            + QString::number(mailPort(MailService::SMTP, access));
+        const QString hostAndSender = host + QLatin1Char('\n') + pair.sender;
+        if (hostsDone.contains(host) || pairsTried.contains(hostAndSender))
+            continue;
+        pairsTried.insert(hostAndSender);
         smtp.gSMTPSendToServer = pair.server;
         smtp.gSMTPSenderAddr = pair.sender;
-        smtp.gSMTPAccess = pair.usersServer ? userSmtpAccess(ctx.info) : otherSmtpAccess(ctx.info);
+        smtp.gSMTPAccess = access;
         tried += pair.server + QStringLiteral(" + ") + pair.sender + QStringLiteral(" , ");
         conversation.SendEMail();
-        if (smtp.gSMTP_Error == SMTP_OK) {
+        // Taken, even when the goodbye after it went wrong.
+        if (smtp.gSMTP_Error == SMTP_OK || smtp.gDataOutcome == SmtpContext::DataOutcome::Accepted) {
             sent = true;
             break;
         }
+        // Sent whole but never answered: the server may have it, so no
+        // other server gets a second copy now; a stored copy goes again later.
+        if (smtp.gDataOutcome == SmtpContext::DataOutcome::Unanswered)
+            break;
+        if (!smtp.gSenderRefused)
+            hostsDone.insert(host);
         // The first row is the recipient's own domain (or the service): when
         // it does not know the address, no other server will deliver it.
         if (smtp.gTestMode && row == 0 && smtp.gSMTP_Error == SMTP_RecipientRefused)

@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QRegularExpression>
 
 namespace torvex {
 namespace {
@@ -16,31 +15,15 @@ bool isLineControl(QChar c)
         || c == kFormFeed;
 }
 
-// Takes the next line (up to and including its LF) off the text; a last
-// line without LF gets one.
-QString takeLine(QString& text)
+// Where LoadArray1 cuts: after the last blank within the first width
+// characters; without one, hard at width, so wrapping always makes progress.
+qsizetype wrapPoint(QStringView line, int width)
 {
-    const qsizetype lf = text.indexOf(QLatin1Char('\n'));
-    QString line;
-    if (lf < 0) {
-        line = text + QLatin1Char('\n');
-        text.clear();
-    } else {
-        line = text.left(lf + 1);
-        text.remove(0, lf + 1);
-    }
-    return line;
-}
-
-// The page's buffer as printed lines: split at the line end each entry
-// ends in (CR LF, or a lone LF a mixed text left).
-QStringList bufferLines(const QString& buffer)
-{
-    static const QRegularExpression lineEnd(QStringLiteral("\r?\n"));
-    QStringList lines = buffer.split(lineEnd);
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
-    return lines;
+    const qsizetype limit = qMin<qsizetype>(width, line.size());
+    qsizetype p = limit;
+    while (p > 0 && line.at(p - 1) != QLatin1Char(' '))
+        --p;
+    return p == 0 ? limit : p;
 }
 
 }  // namespace
@@ -67,12 +50,7 @@ bool TestAllBlanks(const QString& text)
 
 QString LoadArray1(const QString& line, int width, QString& rest)
 {
-    const qsizetype limit = qMin<qsizetype>(width, line.size());
-    qsizetype p = limit;
-    while (p > 0 && line.at(p - 1) != QLatin1Char(' '))
-        --p;
-    if (p == 0)
-        p = limit;  // no blank to break at: cut hard
+    const qsizetype p = wrapPoint(line, width);
     rest = line.mid(p);
     return line.left(p) + kCrLf;
 }
@@ -93,55 +71,105 @@ QString pageHeaderLine(const PageHeaderFields& fields, int pageNumber)
         + QString::number(pageNumber);
 }
 
-TextBlockLayout layoutTextBlock(QString text, bool flgPageHdr, const PageHeaderFields& header,
+TextBlockLayout layoutTextBlock(const QString& text, bool flgPageHdr, const PageHeaderFields& header,
                                 int charsPerLine, int linesPerPage)
 {
+    // One pass over the text by index: nothing is copied or searched twice,
+    // so the time grows with the text's length alone.
     const int width = qMax(1, charsPerLine);
     const int pageLength = qMax(1, linesPerPage);
     const bool lfMode = !text.contains(kCrLf) && text.contains(QLatin1Char('\n'));
+    const qsizetype n = text.size();
+    // Where the last blank-free and the last printable character stand, so
+    // "does the rest hold a printable character" costs nothing.
+    qsizetype lastNonSpace = -1;
+    qsizetype lastPrintable = -1;
+    for (qsizetype i = n - 1; i >= 0 && (lastNonSpace < 0 || lastPrintable < 0); --i) {
+        if (lastNonSpace < 0 && text.at(i) != QLatin1Char(' '))
+            lastNonSpace = i;
+        if (lastPrintable < 0 && !isLineControl(text.at(i)))
+            lastPrintable = i;
+    }
+    // A last line without LF gets one; a cut inside it keeps that LF in
+    // the rest, so the rest is never all blanks.
+    bool insideLastLine = false;
+    const auto restPrintable = [&](qsizetype p) {
+        if (p >= n || (!insideLastLine && lastNonSpace < p))
+            return false;
+        return lastPrintable >= p;
+    };
     TextBlockLayout layout;
+    const qsizetype maxLines = qsizetype(kMaxTextPages) * pageLength;
+    qsizetype linesLaidOut = 0;
+    const auto addLine = [&](QStringList& page, qsizetype from, qsizetype to, bool wholeLine) {
+        QString line = QLatin1Char('\t') + text.mid(from, to - from);
+        if (wholeLine && line.endsWith(QLatin1Char('\r')))
+            line.chop(1);  // the CR of its CR LF
+        page << line;
+        return ++linesLaidOut <= maxLines;
+    };
+
+    qsizetype p = 0;
     int pageNumber = 1;
     for (;;) {
-        QString buffer;
+        QStringList page;
         if (flgPageHdr)
-            buffer += pageHeaderLine(header, pageNumber) + kCrLf + kCrLf;
+            page << pageHeaderLine(header, pageNumber) << QString();
         int counted = 0;
         bool pageFull = false;
-        while (!text.isEmpty() && !pageFull) {
+        while (p < n && !pageFull) {
             QCoreApplication::processEvents();
-            QString line = takeLine(text);
+            const qsizetype lf = text.indexOf(QLatin1Char('\n'), p);
+            const qsizetype contentEnd = lf < 0 ? n : lf;  // the line without its LF
+            const qsizetype next = lf < 0 ? n : lf + 1;
             if (lfMode) {
-                line.chop(1);
-                buffer += QLatin1Char('\t') + line + kCrLf;
+                if (!addLine(page, p, contentEnd, true)) {
+                    layout.tooLong = true;
+                    return layout;
+                }
+                p = next;
             } else {
                 for (;;) {
-                    if (line.size() - 1 <= width) {
-                        buffer += QLatin1Char('\t') + line;
+                    const qsizetype length = contentEnd - p + 1;  // with its LF
+                    if (length - 1 <= width) {
+                        if (!addLine(page, p, contentEnd, true)) {
+                            layout.tooLong = true;
+                            return layout;
+                        }
                         ++counted;
+                        p = next;
+                        insideLastLine = false;
                         break;
                     }
-                    QString rest;
-                    buffer += QLatin1Char('\t') + LoadArray1(line, width, rest);
+                    const qsizetype cut = wrapPoint(QStringView(text).mid(p, contentEnd - p), width);
+                    if (!addLine(page, p, p + cut, false)) {
+                        layout.tooLong = true;
+                        return layout;
+                    }
                     ++counted;
-                    line = rest;
+                    p += cut;
+                    insideLastLine = lf < 0;
                     if (counted >= pageLength) {
-                        text.prepend(line);
                         pageFull = true;
                         break;
                     }
                 }
             }
-            if (text.startsWith(kFormFeed)) {
-                text.remove(0, 1);
+            if (p < n && text.at(p) == kFormFeed) {
+                ++p;
                 pageFull = true;
             } else if (!lfMode && counted >= pageLength) {
                 pageFull = true;
             }
         }
-        layout.pages.push_back(bufferLines(buffer));
+        layout.pages.push_back(page);
         ++pageNumber;
-        if (!TestAllBlanks(text))
+        if (!restPrintable(p))
             break;
+        if (int(layout.pages.size()) >= kMaxTextPages) {
+            layout.tooLong = true;
+            break;
+        }
     }
     return layout;
 }

@@ -25,11 +25,18 @@ namespace torvex {
 // be opened.
 [[nodiscard]] bool LoadFile2(const QString& path, QString& text);
 
+// Pages one text block may take, far above any real fax; a longer block
+// is not printed at all.
+inline constexpr int kMaxTextPages = 500;
+
 // What one call of PrintBlockOfText puts on paper: its pages, each a list of
 // lines as printed (a tab before every text line; with the page-header flag,
 // the page header line and an empty line first).
 struct TextBlockLayout {
     std::vector<QStringList> pages;
+    // More than kMaxTextPages pages, or as many pages' lines on fewer
+    // pages: the layout stopped there.
+    bool tooLong = false;
 };
 
 struct PageHeaderFields {
@@ -44,8 +51,9 @@ struct PageHeaderFields {
 // Lays a text block out in pages of at most linesPerPage lines of at most
 // charsPerLine characters: lines break at LF, long lines are word-wrapped,
 // a form feed at the start of a line ends the page, and a text with LF but
-// no CR LF is in LF mode (lines end in LF, pages are not limited).
-[[nodiscard]] TextBlockLayout layoutTextBlock(QString text, bool flgPageHdr,
+// no CR LF is in LF mode (lines end in LF, pages are not limited). Takes
+// time in proportion to the text's length.
+[[nodiscard]] TextBlockLayout layoutTextBlock(const QString& text, bool flgPageHdr,
                                               const PageHeaderFields& header, int charsPerLine,
                                               int linesPerPage);
 

@@ -6,7 +6,6 @@
 #include "page_handlers.h"
 #include "platform/app_paths.h"
 #include "platform/message_box.h"
-#include "platform/time_scale.h"
 #include "print_launcher.h"
 #include "schedule_engine.h"
 
@@ -21,7 +20,6 @@
 #include <QRadioButton>
 #include <QStackedLayout>
 #include <QTabBar>
-#include <QTimer>
 
 namespace torvex {
 namespace {

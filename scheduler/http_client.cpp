@@ -264,6 +264,7 @@ void HttpClient::GetURL(const QString& aURI, const HttpCredentials& credentials)
     if (!ended)
         loop.exec();
     reply.append(socket.readAll());
+    socket.disconnect();  // nothing of the closing may reach the finished wait
     socket.abort();
     busy_ = false;
 

@@ -1,5 +1,6 @@
 #include "main_form.h"
 #include "platform/app_paths.h"
+#include "platform/private_files.h"
 #include "platform/single_instance.h"
 #include "startup.h"
 
@@ -7,6 +8,7 @@
 
 int main(int argc, char* argv[])
 {
+    torvex::keepCreatedFilesPrivate();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vxschedule"));
 

@@ -11,10 +11,10 @@
 #include "settings_apply.h"
 
 #include <QApplication>
-#include <QFrame>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFrame>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>

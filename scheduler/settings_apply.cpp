@@ -165,25 +165,26 @@ bool SettingsApply::checkPrinter()
 {
     FormControls& c = form_.controls();
     SchedulerState& s = form_.state();
-    if (c.Combo2->currentText().isEmpty() && s.unattended) {
-        // Retrieve without printing this time; the question waits for the
-        // user's own Apply.
-        form_.notice(QStringLiteral("TORVEXes will be retrieved but will not be printed until "
-                                    "you specify a printer."));
-    } else if (c.Combo2->currentText().isEmpty() && !s.printerQuestionAnswered) {
-        form_.boxes().beep();
-        const MsgAnswer answer = form_.boxes().show(
-            QStringLiteral("To automatically print TORVEXes you need to specify a printer.\r\n"
-                           "Would you like to do it now?"),
-            MainForm::title(), MsgButtons::YesNo, MsgIcon::Question);
-        if (answer == MsgAnswer::Yes) {
-            form_.focusField(5, c.Combo2);
-            return false;
+    const QString retrievedUnprinted = QStringLiteral(
+        "TORVEXes will be retrieved but will not be printed until you specify a printer.");
+    if (c.Combo2->currentText().isEmpty() && !s.printerQuestionAnswered) {
+        if (s.unattended) {
+            // Nobody to answer: retrieve without printing this time, and
+            // leave the question to the user's own Apply.
+            form_.notice(retrievedUnprinted);
+        } else {
+            form_.boxes().beep();
+            const MsgAnswer answer = form_.boxes().show(
+                QStringLiteral("To automatically print TORVEXes you need to specify a printer.\r\n"
+                               "Would you like to do it now?"),
+                MainForm::title(), MsgButtons::YesNo, MsgIcon::Question);
+            if (answer == MsgAnswer::Yes) {
+                form_.focusField(5, c.Combo2);
+                return false;
+            }
+            s.printerQuestionAnswered = true;
+            form_.boxes().show(retrievedUnprinted, MainForm::title(), MsgButtons::Ok, MsgIcon::None);
         }
-        s.printerQuestionAnswered = true;
-        form_.boxes().show(QStringLiteral("TORVEXes will be retrieved but will not be printed "
-                                          "until you specify a printer."),
-                           MainForm::title(), MsgButtons::Ok, MsgIcon::None);
     }
     s.info.gprinterName = c.Combo2->currentText();
     return true;

@@ -7,6 +7,8 @@
 
 #include <tiffio.h>
 
+#include <vector>
+
 namespace torvex::tools {
 namespace {
 
@@ -108,6 +110,30 @@ bool writeSampleFaxDcx(const QString& path, const SampleFaxOptions& options)
         pages << encodeMonoPcx(renderSampleFaxPage(options, p));
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(encodeDcx(pages)) > 0;
+}
+
+bool writeBlankTiff(const QString& path, int pages, int width, int height, bool rgb)
+{
+    TIFF* tif = TIFFOpen(QFile::encodeName(path).constData(), "w");
+    if (!tif)
+        return false;
+    std::vector<uchar> row(size_t(rgb ? width * 3 : (width + 7) / 8), 0);
+    bool ok = true;
+    for (int p = 0; p < pages && ok; ++p) {
+        TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, uint32_t(width));
+        TIFFSetField(tif, TIFFTAG_IMAGELENGTH, uint32_t(height));
+        TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, uint16_t(rgb ? 8 : 1));
+        TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, uint16_t(rgb ? 3 : 1));
+        TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, uint16_t(rgb ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISWHITE));
+        TIFFSetField(tif, TIFFTAG_COMPRESSION, uint16_t(rgb ? COMPRESSION_ADOBE_DEFLATE : COMPRESSION_CCITTFAX4));
+        TIFFSetField(tif, TIFFTAG_PLANARCONFIG, uint16_t(PLANARCONFIG_CONTIG));
+        TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, uint32_t(height));
+        for (int y = 0; y < height && ok; ++y)
+            ok = TIFFWriteScanline(tif, row.data(), uint32_t(y), 0) >= 0;
+        ok = ok && TIFFWriteDirectory(tif);
+    }
+    TIFFClose(tif);
+    return ok;
 }
 
 }  // namespace torvex::tools

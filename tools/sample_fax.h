@@ -25,4 +25,8 @@ bool writeSampleFaxTiff(const QString& path, const SampleFaxOptions& options, Fa
 // The same pages as a DCX file (PCX pages).
 bool writeSampleFaxDcx(const QString& path, const SampleFaxOptions& options);
 
+// A TIFF of blank pages of any size, one bit per pixel (Group 4) or RGB
+// (deflated), so even a huge page costs little disk: for the limits.
+bool writeBlankTiff(const QString& path, int pages, int width, int height, bool rgb);
+
 }  // namespace torvex::tools

@@ -2,10 +2,16 @@
 #include "platform/profile_api.h"
 #include "tests/support/test_env.h"
 
+#include <QElapsedTimer>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QtTest>
 
 #include <memory>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 using torvex::IniFile;
 using namespace torvex::test;
@@ -97,14 +103,61 @@ private Q_SLOTS:
         QCOMPARE(file.read(QStringLiteral("TORVEX"), QStringLiteral("Key"), QString()), QStringLiteral("ok"));
     }
 
-    void unwritableFileKeepsItsContent()
+    // How a write treats the file it finds: through a link to its target,
+    // keeping the mode; a read-only file, a lock another writer keeps and a
+    // lock that cannot be taken leave the content as it was.
+    void writesRespectTheFileTheyFind_data()
     {
-        env_->writeFile(env_->iniPath(), "[TORVEX]\nA=1\n");
-        // A folder where the lock file would go makes every write fail.
-        QDir().mkpath(env_->iniPath() + QStringLiteral(".lock"));
-        const IniFile file(env_->iniPath());
-        QVERIFY(!file.write(QStringLiteral("TORVEX"), QStringLiteral("A"), QStringLiteral("2")));
-        QCOMPARE(file.read(QStringLiteral("TORVEX"), QStringLiteral("A"), QString()), QStringLiteral("1"));
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("written");
+        QTest::newRow("symbolic link") << QStringLiteral("link") << true;
+        QTest::newRow("own mode") << QStringLiteral("mode") << true;
+        QTest::newRow("read-only") << QStringLiteral("read-only") << false;
+        QTest::newRow("lock held") << QStringLiteral("held") << false;
+        QTest::newRow("lock impossible") << QStringLiteral("no lock") << false;
+    }
+
+    void writesRespectTheFileTheyFind()
+    {
+        QFETCH(QString, how);
+        QFETCH(bool, written);
+        qputenv("TORVEX_TIME_SCALE", "50");  // the lock is waited for 100 ms
+        const QString target = env_->path(QStringLiteral("real.ini"));
+        env_->writeFile(target, "[TORVEX]\nA=1\n");
+        QString path = target;
+        QFile::Permissions mode = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
+        if (how == QLatin1String("link")) {
+            path = env_->path(QStringLiteral("link.ini"));
+            QVERIFY(QFile::link(target, path));
+        } else if (how == QLatin1String("read-only")) {
+            mode = QFile::ReadOwner;
+        }
+        QVERIFY(QFile::setPermissions(target, mode));
+        const int lockFd = how == QLatin1String("held")
+            ? ::open(QFile::encodeName(target + QStringLiteral(".lock")).constData(), O_RDWR | O_CREAT, 0600)
+            : -1;
+        if (lockFd >= 0)
+            QCOMPARE(::flock(lockFd, LOCK_EX), 0);
+        if (how == QLatin1String("no lock"))
+            QVERIFY(QDir().mkpath(target + QStringLiteral(".lock")));
+
+        const IniFile file(path);
+        if (!written)
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("A not written")));
+        QElapsedTimer took;
+        took.start();
+        QCOMPARE(file.write(QStringLiteral("TORVEX"), QStringLiteral("A"), QStringLiteral("2")), written);
+        QVERIFY(took.elapsed() < 3000);
+        if (lockFd >= 0)
+            ::close(lockFd);
+        QCOMPARE(IniFile(target).read(QStringLiteral("TORVEX"), QStringLiteral("A"), QString()),
+                 written ? QStringLiteral("2") : QStringLiteral("1"));
+        const QFile::Permissions modeBits = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup
+            | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+        QCOMPARE(QFile::permissions(target) & modeBits, mode);
+        if (how == QLatin1String("link"))
+            QVERIFY(QFileInfo(path).isSymLink());
+        qunsetenv("TORVEX_TIME_SCALE");
     }
 
     // Two processes write different keys of one file at the same moment; a

@@ -83,6 +83,8 @@ void ScriptedSmtpServer::onReadyRead(QTcpSocket* socket)
                     socket->abort();
                     return;
                 }
+                if (script_.drop == Drop::SilentAfterMessage)
+                    return;
                 socket->write(script_.afterMessage);
             } else {
                 currentMessage_ += line + "\r\n";

@@ -17,7 +17,7 @@ class ScriptedSmtpServer : public QObject {
     Q_OBJECT
 
 public:
-    enum class Drop { Never, OnDataCommand, AfterMessage, InTlsHandshake };
+    enum class Drop { Never, OnDataCommand, AfterMessage, SilentAfterMessage, InTlsHandshake };
 
     struct Script {
         QList<QByteArray> greeting{QByteArrayLiteral("220 scripted ready\r\n")};  // sent piece by piece

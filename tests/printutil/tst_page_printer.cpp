@@ -20,6 +20,9 @@
 using namespace torvex;
 using namespace torvex::tools;
 
+Q_DECLARE_METATYPE(ImageLimit)
+
+
 class TestPagePrinter : public QObject {
     Q_OBJECT
 
@@ -45,9 +48,9 @@ private Q_SLOTS:
         options.pages = 3;
         options.fine = fine;
         QVERIFY(writeSampleFaxTiff(path, options, FaxCompression(compression)));
-        QString error;
+        ImageError error;
         auto pages = openImagePages(path, &error);
-        QVERIFY2(pages, qPrintable(error));
+        QVERIFY2(pages, qPrintable(error.text));
         QCOMPARE(pages->pageCount(), 3);
         const QImage expected = renderSampleFaxPage(options, 2);
         const QImage page = pages->page(1, &error);
@@ -68,9 +71,9 @@ private Q_SLOTS:
         options.pages = 2;
         options.fine = false;
         QVERIFY(writeSampleFaxDcx(path, options));
-        QString error;
+        ImageError error;
         auto pages = openImagePages(path, &error);
-        QVERIFY2(pages, qPrintable(error));
+        QVERIFY2(pages, qPrintable(error.text));
         QCOMPARE(pages->pageCount(), 2);
         const QImage page = pages->page(1, &error);
         QCOMPARE(page.convertToFormat(QImage::Format_RGB32),
@@ -86,9 +89,9 @@ private Q_SLOTS:
         const QByteArray pcx = encodeMonoPcx(small);
         QCOMPARE(decodePcx(pcx, &error).convertToFormat(QImage::Format_RGB32),
                  small.convertToFormat(QImage::Format_RGB32));
-        QString truncatedError;
+        ImageError truncatedError;
         QVERIFY(decodePcx(pcx.left(pcx.size() - 3), &truncatedError).isNull());
-        QVERIFY(!truncatedError.isEmpty());
+        QVERIFY(!truncatedError.text.isEmpty());
     }
 
     void otherFormatsThroughQt()
@@ -98,7 +101,7 @@ private Q_SLOTS:
         for (const char* format : {"jpg", "bmp"}) {
             const QString path = env_->path(QStringLiteral("p.") + QLatin1String(format));
             QVERIFY(picture.save(path, format));
-            QString error;
+            ImageError error;
             QCOMPARE(checkImageLoadable(path, &error), 1);
         }
     }
@@ -118,9 +121,40 @@ private Q_SLOTS:
         QFETCH(QByteArray, content);
         QFETCH(QString, name);
         env_->writeFile(name, content);
-        QString error;
+        ImageError error;
         QCOMPARE(checkImageLoadable(env_->path(name), &error), 0);
-        QVERIFY(!error.isEmpty());
+        QVERIFY(!error.text.isEmpty());
+    }
+
+    // Files past the limits are refused before their pages are decoded.
+    void filesPastTheLimitsAreRefused_data()
+    {
+        QTest::addColumn<int>("pages");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        QTest::addColumn<int>("samples");  // 1: one bit per pixel, 3: RGB
+        QTest::addColumn<ImageLimit>("limit");
+        QTest::newRow("pages") << kMaxFaxPages + 1 << 16 << 16 << 1 << ImageLimit::Pages;
+        QTest::newRow("pixels") << 1 << 8000 << 8000 << 1 << ImageLimit::PagePixels;
+        QTest::newRow("memory") << 1 << 5200 << 5200 << 3 << ImageLimit::PageBytes;
+        QTest::newRow("within") << kMaxFaxPages << 16 << 16 << 1 << ImageLimit::None;
+    }
+    void filesPastTheLimitsAreRefused()
+    {
+        QFETCH(int, pages);
+        QFETCH(int, width);
+        QFETCH(int, height);
+        QFETCH(int, samples);
+        QFETCH(ImageLimit, limit);
+        const QString path = env_->path(QStringLiteral("limit.tif"));
+        QVERIFY(writeBlankTiff(path, pages, width, height, samples == 3));
+        ImageError error;
+        QCOMPARE(checkImageLoadable(path, &error), limit == ImageLimit::None ? pages : 0);
+        QCOMPARE(error.limit, limit);
+        RecordingPrintDevice device;
+        PagePrinter printer(device);
+        printer.LoadImageFile(path);
+        QCOMPARE(printer.gImageLimit, limit);
     }
 
     void truncatedAndCorruptTiffsAreNotLoadable()
@@ -128,7 +162,7 @@ private Q_SLOTS:
         const QString path = env_->path(QStringLiteral("fax.tif"));
         QVERIFY(writeSampleFaxTiff(path, {}, FaxCompression::Group4));
         const QByteArray whole = env_->readFile(path);
-        QString error;
+        ImageError error;
         QCOMPARE(checkImageLoadable(path, &error), 3);
         for (const double keep : {0.1, 0.5, 0.9, 0.99}) {
             env_->writeFile(QStringLiteral("cut.tif"), whole.left(qsizetype(whole.size() * keep)));

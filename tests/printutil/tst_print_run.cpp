@@ -7,6 +7,8 @@
 #include "platform/print_device.h"
 #include "printutil/maildir_mailbox.h"
 #include "printutil/message_handler.h"
+#include "printutil/text_layout.h"
+#include "platform/image_pages.h"
 #include "printutil/print_run.h"
 #include "tests/support/test_env.h"
 #include "tools/sample_fax.h"
@@ -411,6 +413,52 @@ private Q_SLOTS:
                      qPrintable(name));
         QCOMPARE(readTorvexKey(QStringLiteral("session")), QStringLiteral("1,5,0,0"));
         QCOMPARE(readTorvexKey(QStringLiteral("last_error")), QString());
+    }
+
+    // What passes a limit is not printed: the TORVEX is filed as
+    // unprintable, and its header block and receipt say why.
+    void limitsMakeATorvexUnprintable_data()
+    {
+        QTest::addColumn<QString>("what");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("pages") << QStringLiteral("pages") << QStringLiteral("\tFAX.TIF;\tNot Printed, more than 500 pages\r\n");
+        QTest::newRow("text pages") << QStringLiteral("text") << QStringLiteral("\tLONG.TXT\tNot Printed, more than 500 text pages\r\n");
+        QTest::newRow("message text") << QStringLiteral("body") << QStringLiteral("\tMESSAGE TEXT\tNot Printed, more than 500 text pages\r\n");
+        QTest::newRow("files") << QStringLiteral("files") << QStringLiteral("\tN101.TXT;\tNot Printed, more than 100 files in one TORVEX\r\n");
+    }
+    void limitsMakeATorvexUnprintable()
+    {
+        QFETCH(QString, what);
+        QFETCH(QString, line);
+        SampleTorvex sample = torvex(QStringLiteral("too much"), {});
+        if (what == QLatin1String("pages")) {
+            const QString path = env_->path(QStringLiteral("work/long.tif"));
+            QVERIFY(writeBlankTiff(path, kMaxFaxPages + 1, 16, 16, false));
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            sample.attachments.push_back({QStringLiteral("fax.tif;"), file.readAll()});
+        } else if (what == QLatin1String("text")) {
+            sample.attachments.push_back({QStringLiteral("long.txt;"), QByteArray(8'000'000, 'x')});
+        } else if (what == QLatin1String("body")) {
+            sample.body = QString(8'000'000, QLatin1Char('y'));
+        } else {
+            for (int n = 1; n <= kMaxPrintedFiles + 1; ++n)
+                sample.attachments.push_back({QStringLiteral("n%1.txt;").arg(n), "note\r\n"});
+        }
+        add(sample);
+        QCOMPARE(run(QStringLiteral("/6")), RunExit::Finished);
+        QCOMPARE(readTorvexKey(QStringLiteral("session")), QStringLiteral("0,1,0,0"));
+        QCOMPARE(subjectsIn({QStringLiteral("TORVEXes"), QStringLiteral("Unprintable")}), QStringList{QStringLiteral("too much")});
+        QVERIFY(int(device_->jobs.size()) <= 1 + kMaxPrintedFiles);
+        QCOMPARE(int(receipts_->requests.size()), 1);
+        QCOMPARE(receipts_->requests[0].disposition, QStringLiteral("Failed"));
+        QVERIFY2(receipts_->requests[0].report.contains(line), qPrintable(receipts_->requests[0].report.left(300)));
+        QString printed;
+        for (const auto& job : device_->jobs) {
+            for (const auto& page : job.pages)
+                printed += page.lines.join(QLatin1Char('\n'));
+        }
+        QVERIFY2(printed.contains(line.trimmed().section(QLatin1Char('\t'), -1)), qPrintable(printed.left(500)));
     }
 
     void vcardIsPrintedInTheHeaderAndSpiffIgnored()

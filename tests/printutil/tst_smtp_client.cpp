@@ -292,6 +292,51 @@ private Q_SLOTS:
         QCOMPARE(smtp_.gSMTPSendToServer, QStringLiteral("127.0.0.6"));
     }
 
+    // Once the message went out whole, its final reply decides: taken (even
+    // when the goodbye is lost) or refused in words, the next server may
+    // try; no reply at all, and the message may have arrived, so no second
+    // server gets a copy now.
+    void finalReplyDecidesWhetherAnotherServerTries_data()
+    {
+        QTest::addColumn<int>("drop");
+        QTest::addColumn<QByteArray>("afterMessage");
+        QTest::addColumn<bool>("quitAnswered");
+        QTest::addColumn<bool>("sent");
+        QTest::addColumn<int>("atSecond");
+        QTest::newRow("taken, goodbye lost") << int(ScriptedSmtpServer::Drop::Never) << QByteArray("250 queued\r\n")
+                                             << false << true << 0;
+        QTest::newRow("refused") << int(ScriptedSmtpServer::Drop::Never) << QByteArray("554 no\r\n") << true
+                                 << true << 1;
+        QTest::newRow("no reply, silence") << int(ScriptedSmtpServer::Drop::SilentAfterMessage) << QByteArray()
+                                           << true << false << 0;
+        QTest::newRow("no reply, dropped") << int(ScriptedSmtpServer::Drop::AfterMessage) << QByteArray() << true
+                                           << false << 0;
+    }
+    void finalReplyDecidesWhetherAnotherServerTries()
+    {
+        QFETCH(int, drop);
+        QFETCH(QByteArray, afterMessage);
+        QFETCH(bool, quitAnswered);
+        QFETCH(bool, sent);
+        QFETCH(int, atSecond);
+        ScriptedSmtpServer::Script first;
+        first.drop = ScriptedSmtpServer::Drop(drop);
+        first.afterMessage = afterMessage;
+        if (!quitAnswered)
+            first.replies["QUIT"] = QByteArray();
+        ScriptedSmtpServer& one = serve(QStringLiteral("127.0.0.4"), first);
+        ScriptedSmtpServer& two = serve(QStringLiteral("127.0.0.6"), {});
+        ctx_.info.gLastResortSMTPServer = QStringLiteral("127.0.0.6");
+        smtp_.gSMTPRecipAddr = QStringLiteral("sender@127.0.0.4");
+        int accepted = 0;
+        smtp_.onAccepted = [&accepted] { ++accepted; };
+        QCOMPARE(SendMessageFile(ctx_, smtp_, *client_, QStringLiteral("MDN+Processed")), sent);
+        smtp_.onAccepted = nullptr;
+        QCOMPARE(one.messages.size(), 1);
+        QCOMPARE(int(two.messages.size()), atSecond);
+        QCOMPARE(accepted, sent ? 1 : 0);
+    }
+
 private:
     ScriptedSmtpServer& serve(const QString& address, ScriptedSmtpServer::Script script)
     {

@@ -32,6 +32,9 @@ public:
                             smtp_.gSMTPMessage});
         const auto it = outcome.find(smtp_.gSMTPSendToServer);
         smtp_.gSMTP_Error = it == outcome.end() ? SMTP_NoConnection : it->second;
+        smtp_.gSenderRefused = refuseSenders && it == outcome.end();
+        if (smtp_.gSenderRefused)
+            smtp_.gSMTP_Error = SMTP_ServiceUnavailable;
         smtp_.gSMTPLog += smtp_.gSMTPSendToServer + QStringLiteral(", ");
     }
 
@@ -44,6 +47,7 @@ public:
     }
 
     std::map<QString, qint32> outcome;  // server -> gSMTP_Error; others cannot be reached
+    bool refuseSenders = false;         // ... or refuse the sender instead
     std::vector<Attempt> attempts;
     int inits = 0;
 
@@ -118,8 +122,32 @@ private Q_SLOTS:
                  QStringLiteral("unreachable.example, mail.unreachable.example, last.example.net, "));
     }
 
-    void allNineRowsInOrder()
+    // A host named by several rows is tried once, unless it refused only
+    // the sender, which a later row gives it another.
+    void rowsInOrderEachHostOnce_data()
     {
+        QTest::addColumn<bool>("refuseSenders");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("senders refused") << true
+                                         << QStringList({"10.1.2.3|user@torvex.net", "mail.b.example|user@torvex.net",
+                                                         "smtp.home.example|me@home.example",
+                                                         "smtp2.home.example|me@home.example",
+                                                         "smtp.home.example|user@torvex.net",
+                                                         "smtp2.home.example|user@torvex.net",
+                                                         "smtp.torvex.net|user@torvex.net", "torvex.org|user@torvex.net"});
+        QTest::newRow("hosts unreachable") << false
+                                           << QStringList({"10.1.2.3|user@torvex.net", "mail.b.example|user@torvex.net",
+                                                           "smtp.home.example|me@home.example",
+                                                           "smtp2.home.example|me@home.example",
+                                                           "smtp.torvex.net|user@torvex.net", "torvex.org|user@torvex.net"});
+    }
+    void rowsInOrderEachHostOnce()
+    {
+        QFETCH(bool, refuseSenders);
+        QFETCH(QStringList, expected);
+        conversation_->refuseSenders = refuseSenders;
+        // The recipient is at the service: its address is rows 1 and 7.
+        ctx_.info.gVXDomainName = QStringLiteral("b.example");
         ctx_.info.Normal_EMail_Addr = QStringLiteral("me@home.example");
         ctx_.info.gUserSMTPServer = QStringLiteral("smtp.home.example");
         ctx_.info.gSMTPServer2 = QStringLiteral("smtp2.home.example");
@@ -132,12 +160,7 @@ private Q_SLOTS:
         QStringList pairs;
         for (const auto& a : conversation_->attempts)
             pairs << a.server + QLatin1Char('|') + a.sender;
-        QCOMPARE(pairs, QStringList({"b.example|user@torvex.net", "mail.b.example|user@torvex.net",
-                                     "smtp.home.example|me@home.example",
-                                     "smtp2.home.example|me@home.example",
-                                     "smtp.home.example|user@torvex.net",
-                                     "smtp2.home.example|user@torvex.net", "10.1.2.3|user@torvex.net",
-                                     "smtp.torvex.net|user@torvex.net", "torvex.org|user@torvex.net"}));
+        QCOMPARE(pairs, expected);
         // The sender of the last row tried stays.
         QCOMPARE(smtp_.gSMTPSenderAddr, QStringLiteral("user@torvex.net"));
     }

@@ -20,6 +20,7 @@ private Q_SLOTS:
         QTest::newRow("bare lf") << "Hello\nRCPT TO:<x@example.org>" << "Hello RCPT TO:<x@example.org>";
         QTest::newRow("bare cr") << "a\rb" << "a b";
         QTest::newRow("trailing break") << "a\r\n" << "a";
+        QTest::newRow("terminal controls") << "Fax\x1b[2J\a from\x7f office\x01" << "Fax[2J from office";
     }
     void oneLineKeepsValuesOnTheirLine()
     {

@@ -115,6 +115,26 @@ private Q_SLOTS:
         QCOMPARE(int(layoutTextBlock(QString(), false, kHeader, 110, 80).pages.size()), 1);
     }
 
+    // However the text is made, the layout stops past the page limit, in
+    // time that grows with the text (an 8 MB line once took a minute).
+    void textsPastThePageLimitStop_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("tooLong");
+        QTest::newRow("one 8 MB line") << QString(8'000'000, QLatin1Char('x')) << true;
+        QTest::newRow("a page per form feed") << (QStringLiteral("x\r\n") + QChar(12)).repeated(kMaxTextPages + 1) << true;
+        QTest::newRow("LF lines on one page") << QStringLiteral("x\n").repeated(kMaxTextPages * 80 + 1) << true;
+        QTest::newRow("at the limit") << QStringLiteral("x\r\n").repeated(kMaxTextPages * 80) << false;
+    }
+    void textsPastThePageLimitStop()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, tooLong);
+        const TextBlockLayout layout = layoutTextBlock(text, true, kHeader, 110, 80);
+        QCOMPARE(layout.tooLong, tooLong);
+        QVERIFY(int(layout.pages.size()) <= kMaxTextPages);
+    }
+
     void loadFile2ReadsEveryByte()
     {
         test::TestEnv env;

@@ -21,6 +21,7 @@ class TstScheduleEngine : public QObject {
 private Q_SLOTS:
     void initTestCase();
     void dailyWindow();
+    void cycleOfOneStartsARunEveryTick_data();
     void cycleOfOneStartsARunEveryTick();
     void countdownAtZeroOutsideHoursWaitsForTheWindow();
     void regularFaxesRideOnTheCountdown();
@@ -88,11 +89,21 @@ void TstScheduleEngine::dailyWindow()
     QVERIFY(!engine.IsTime());
 }
 
+void TstScheduleEngine::cycleOfOneStartsARunEveryTick_data()
+{
+    QTest::addColumn<QString>("printer");
+    QTest::newRow("printer saved") << "Office_Laser";
+    QTest::newRow("no printer") << "";
+}
+
 void TstScheduleEngine::cycleOfOneStartsARunEveryTick()
 {
+    QFETCH(QString, printer);
     FormFixture f(settingsWith({{"Cycle_Minutes", "1"}}));
+    writeTorvexKey(QStringLiteral("Printer_Type"), printer);
     installRecordingUtility(f);
     QVERIFY(f.load());
+    f.c().Timer1->stop();  // only the ticks of the test
     QCOMPARE(f.form().state().countdown, 1);
     for (int tick = 1; tick <= 3; ++tick) {
         f.form().schedule().Timer1_Timer();
@@ -102,6 +113,16 @@ void TstScheduleEngine::cycleOfOneStartsARunEveryTick()
     QCOMPARE(launches(f), (QStringList{QStringLiteral("/0"), QStringLiteral("/0"),
                                        QStringLiteral("/0")}));
     QVERIFY(f.boxes->texts().isEmpty());
+    if (!printer.isEmpty())
+        return;
+    // Without a printer nobody was asked: the runs retrieve unprinted, say
+    // so, and the question waits for the user's own Apply.
+    QVERIFY(f.c().txtStatus->toPlainText().startsWith(
+        f.form().schedule().myDateTime()
+        + QStringLiteral("  TORVEXes will be retrieved but will not be printed until you specify a printer.")));
+    f.boxes->answers = {MsgAnswer::No};
+    f.c().Command1->click();
+    QCOMPARE(f.boxes->texts().size(), 2);
 }
 
 void TstScheduleEngine::countdownAtZeroOutsideHoursWaitsForTheWindow()
@@ -109,6 +130,7 @@ void TstScheduleEngine::countdownAtZeroOutsideHoursWaitsForTheWindow()
     FormFixture f(settingsWith({{"Cycle_Minutes", "5"}, {"Start_Time", "8"}, {"Stop_Time", "17"}}));
     installRecordingUtility(f);
     QVERIFY(f.load(at(12, 18, 29)));
+    f.c().Timer1->stop();  // only the ticks of the test
     f.form().state().countdown = 1;
     f.clock->set(at(12, 18, 30));
     f.form().schedule().Timer1_Timer();
@@ -136,6 +158,7 @@ void TstScheduleEngine::regularFaxesRideOnTheCountdown()
                                 {"Print_Normal_Fax", "y"}, {"Normal_Fax_Profile", "Torvex"}}));
     installRecordingUtility(f);
     QVERIFY(f.load());
+    f.c().Timer1->stop();  // only the ticks of the test
     QVERIFY(f.c().Check8->isChecked());
     for (int tick = 1; tick <= 60; ++tick)
         f.form().schedule().Timer1_Timer();
@@ -175,6 +198,7 @@ void TstScheduleEngine::briskoFolderOnlyForBriskoMembersWithFiles()
             f.env.writeFile(QStringLiteral("brisko/fax.tif"), "II*");
         writeTorvexKey(QStringLiteral("brisko_path"), folder);
         QVERIFY(f.load());
+        f.c().Timer1->stop();  // only the ticks of the test
         f.form().schedule().Timer1_Timer();
         if (k.expected) {
             QTRY_COMPARE(launches(f), QStringList{QStringLiteral("/6")});

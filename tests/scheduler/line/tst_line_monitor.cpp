@@ -140,6 +140,21 @@ private Q_SLOTS:
         QCOMPARE(s.runs().size(), 2);
     }
 
+    // The ring's retrieval cannot start: it says so in the status bar and
+    // the Line State box, and no box waits for anyone.
+    void aWakeUpWaitsOnNoBox()
+    {
+        Scenario s;
+        QVERIFY(s.load());
+        QVERIFY(QFile::remove(s.form().state().gShellPath));
+        s.modem.ring();
+        const QString notice = s.form().schedule().myDateTime()
+            + QStringLiteral("  Set Up Error ! Missing TORVEX Print Utility.");
+        QTRY_COMPARE(s.log->count(notice), 1);
+        QCOMPARE(s.form().statusText(), notice);
+        QVERIFY(s.boxes().shown.empty());
+    }
+
     void threeRingsAreAFaxCall()
     {
         Scenario s;
