@@ -78,6 +78,9 @@ void WidgetAccountView::setVisible(const QString& control, bool visible)
 
 void WidgetAccountView::setFocus(const QString& control)
 {
+    // While unattended nobody is looking, and whoever is works on undisturbed.
+    if (form_.state().unattended)
+        return;
     if (QWidget* w = find(control))
         w->setFocus();
 }
@@ -99,7 +102,8 @@ int WidgetAccountView::currentTab() const
 
 void WidgetAccountView::switchFrame(int tab)
 {
-    form_.switchFrame(tab);
+    if (!form_.state().unattended)
+        form_.switchFrame(tab);
 }
 
 void WidgetAccountView::setBusy(bool busy)

@@ -1,6 +1,8 @@
 #include "scheduler/http_client.h"
 #include "tests/scheduler/account/sim_process.h"
 
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QtTest>
 
 using namespace torvex;
@@ -126,6 +128,40 @@ private Q_SLOTS:
         QVERIFY(http.gResponse.isEmpty());
         // The service may have acted on it: it is not sent a second time.
         QCOMPARE(sim.requests().size(), 1);
+    }
+
+    // Replies no web server sends, from a server scripted here: each is an
+    // error, never a document.
+    void brokenReplies_data()
+    {
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<int>("error");
+        QTest::newRow("not HTTP") << QByteArray("SSH-2.0-OpenSSH\r\n\r\n") << int(inet_error::InvalidServerResponse);
+        QTest::newRow("head cut off") << QByteArray("HTTP/1.1 200 OK\r\nContent-") << int(inet_error::InvalidServerResponse);
+        QTest::newRow("body cut off") << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n<title>")
+                                      << int(inet_error::ConnectionReset);
+        QTest::newRow("endless") << "HTTP/1.0 200 OK\r\n\r\n" + QByteArray(kMaxReplyBytes + 1, 'x')
+                                 << int(inet_error::InvalidServerResponse);
+    }
+
+    void brokenReplies()
+    {
+        QFETCH(QByteArray, reply);
+        QFETCH(int, error);
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        connect(&server, &QTcpServer::newConnection, this, [&] {
+            QTcpSocket* socket = server.nextPendingConnection();
+            connect(socket, &QTcpSocket::readyRead, socket, [socket, reply] {
+                socket->readAll();
+                socket->write(reply);
+                socket->disconnectFromHost();
+            });
+        });
+        HttpClient http;
+        http.GetURL(QStringLiteral("//127.0.0.1:%1/bbs?action=showdb").arg(server.serverPort()));
+        QCOMPARE(http.gHTTPError, error);
+        QVERIFY(http.gResponse.isEmpty());
     }
 
     void aRefusedPortCannotConnect()
