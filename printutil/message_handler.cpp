@@ -6,6 +6,7 @@
 #include "smtp_server_selection.h"
 #include "text_layout.h"
 
+#include "platform/mail_header.h"
 #include "platform/mail_text.h"
 
 #include <QDir>
@@ -143,7 +144,9 @@ MessageOutcome MessageHandler::handle(MailFolder& inbox, int index, const Messag
     m.subject = m.item->Subject();
     if (m.subject == QStringLiteral("Internet Orbit FAX"))
         m.subject = QStringLiteral("telvane100 Fax Message");
-    m.sender = m.popOrigin ? GetHeaderField(m.fullHeader, QStringLiteral("From:")) : m.item->SenderAddress();
+    // Shown as people read it: display name whole, encoded words decoded.
+    m.sender = m.popOrigin ? decodeHeaderText(GetHeaderField(m.fullHeader, QStringLiteral("From:")).toUtf8())
+                           : m.item->SenderAddress();
     m.text = m.popOrigin ? withoutEndOfData(m.item->Text()) : m.item->Text();
     m.timeSent = printedDate(m.item->TimeSent());
     m.timeReceived = printedDate(m.item->TimeReceived());

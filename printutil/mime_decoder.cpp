@@ -109,16 +109,18 @@ std::optional<NewInboxMessage> MimeDecoder::decodeFile(const QString& path)
     const QString encoding = GetHeaderField(headerText_, QStringLiteral("Content-Transfer-Encoding:"));
     const bool multipart = !top.children.empty();
     bool text = false;
+    // A multipart that could not be split, or a file without its encoding,
+    // arrives whole as a corrupted TORVEX.
     if (!multipart && (mainType.startsWith(QLatin1String("multipart/"))
                        || (mainType == QLatin1String("application/octet-stream") && trimBlanks(encoding).isEmpty()))) {
         missingBoundary(input, top.bodyStart, dataEnd);
     } else {
+        // A long single-part text is printed as the text file it is.
+        const bool longText = !multipart && input.size() > kLongestPlainText;
         for (const MimeContentItem& item : mimeContent(structure)) {
             const MimePart& part = structure.parts[size_t(item.part)];
             if (item.role == MimeRole::Skipped)
                 continue;
-            // A long single-part text is printed as the text file it is.
-            const bool longText = !multipart && input.size() > kLongestPlainText;
             if (item.role == MimeRole::Text && !longText && appendText(input, part, item.html)) {
                 text = true;
                 continue;
