@@ -7,12 +7,11 @@
 // killed while printing may come out twice, never not at all), filed once,
 // and confirmed by exactly one receipt; and every file is private.
 #include "common/telvane_info.h"
-#include "platform/maildir_message.h"
 #include "platform/profile_api.h"
 #include "printutil/maildir_mailbox.h"
 #include "printutil/move_list.h"
 #include "tests/support/dovecot_server.h"
-#include "tests/support/pdf_reader.h"
+#include "tests/support/delivery_ledger.h"
 #include "tests/support/smtp_test_server.h"
 #include "tests/support/test_env.h"
 #include "tools/sample_fax.h"
@@ -20,7 +19,6 @@
 #include "tools/sample_mail.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QPointer>
 #include <QProcess>
@@ -51,6 +49,14 @@ QString token(int n)
 QString subject(int n)
 {
     return QStringLiteral("Kill fax %1").arg(n, 3, 10, QLatin1Char('0'));
+}
+
+QStringList tokens()
+{
+    QStringList all;
+    for (int n = 1; n <= kTorvexes; ++n)
+        all << token(n);
+    return all;
 }
 
 // A TCP relay between the print utility and a real server. Armed, it stops
@@ -125,18 +131,6 @@ private:
     Match holdServer_;
     bool held_ = false;
 };
-
-// The message files of one Maildir folder (new/ and cur/).
-QStringList messageFiles(const QString& folder)
-{
-    QStringList files;
-    for (const char* sub : {"/new", "/cur"}) {
-        const QDir dir(folder + QLatin1String(sub));
-        for (const QString& name : dir.entryList(QDir::Files))
-            files << dir.filePath(name);
-    }
-    return files;
-}
 
 // Waits for the condition without sleeping past it: the moments a kill
 // aims at last milliseconds.
@@ -262,7 +256,7 @@ bool TestInterruptedRun::killWhen(const std::function<bool()>& moment, const cha
     popRelay_->passEverything();
     smtpRelay_->passEverything();
     qInfo("killed %s: %d printouts, %d in the Inbox, %d in In/, %d receipts delivered", what, printouts(),
-          int(messageFiles(profile()).size()), fileCount(home(QStringLiteral("In")), {QStringLiteral("*.TXT")}),
+          int(test::maildirMessageFiles(profile()).size()), fileCount(home(QStringLiteral("In")), {QStringLiteral("*.TXT")}),
           int(smtp_->deliveries().size()));
     return reached;
 }
@@ -279,7 +273,7 @@ void TestInterruptedRun::everyTorvexOnceWhereverARunIsKilled()
     QCOMPARE(fileCount(home(QStringLiteral("In")), {QStringLiteral("*.TXT")}), 10);
 
     // While the next run decodes those ten into the Inbox.
-    QVERIFY(killWhen([&] { return messageFiles(profile()).size() >= 3; }, "while decoding"));
+    QVERIFY(killWhen([&] { return test::maildirMessageFiles(profile()).size() >= 3; }, "while decoding"));
 
     // While printing: the header of a TORVEX out, its fax not yet.
     QVERIFY(killWhen([&] { return printouts() >= 5; }, "while printing"));
@@ -306,20 +300,15 @@ void TestInterruptedRun::everyTorvexOnceWhereverARunIsKilled()
 
 void TestInterruptedRun::checkPrintouts()
 {
-    const QDir dir(home(QStringLiteral("Printouts")));
-    QMap<int, int> printed;
-    for (const QString& name : dir.entryList({QStringLiteral("*.pdf")}, QDir::Files)) {
-        const std::optional<QString> text = test::pdfText(dir.filePath(name));
-        QVERIFY2(text.has_value(), qPrintable(name));
-        for (int n = 1; n <= kTorvexes; ++n)
-            printed[n] += int(text->count(token(n)));
-    }
+    const auto counts = test::tokenCountsInPrintouts(home(QStringLiteral("Printouts")), tokens());
+    QVERIFY(counts.has_value());
     // Once; the TORVEX whose run was killed between its print jobs and its
     // record may come out twice.
     int twice = 0;
     for (int n = 1; n <= kTorvexes; ++n) {
-        QVERIFY2(printed[n] == 1 || printed[n] == 2, qPrintable(QStringLiteral("%1 printed %2 times").arg(n).arg(printed[n])));
-        twice += printed[n] == 2 ? 1 : 0;
+        const int printed = counts->value(token(n));
+        QVERIFY2(printed == 1 || printed == 2, qPrintable(QStringLiteral("%1 printed %2 times").arg(n).arg(printed)));
+        twice += printed == 2 ? 1 : 0;
     }
     QVERIFY2(twice <= 1, qPrintable(QString::number(twice)));
 }
@@ -327,36 +316,22 @@ void TestInterruptedRun::checkPrintouts()
 void TestInterruptedRun::checkFolders()
 {
     QVERIFY(pop_->messages().isEmpty());
-    QCOMPARE(messageFiles(profile()), QStringList());
+    QCOMPARE(test::maildirMessageFiles(profile()), QStringList());
     QVERIFY(!QFileInfo::exists(profile(QStringLiteral("pending-moves"))));
     QCOMPARE(QDir(home(QStringLiteral("In"))).entryList(QDir::Files), QStringList());
     QCOMPARE(QDir(home(QStringLiteral("Out"))).entryList(QDir::Files), QStringList());
     // Every TORVEX lies in TORVEXes/Printed once, and nowhere else.
-    QMap<int, int> copies;
-    QDirIterator folders(profile(), QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
-    while (folders.hasNext()) {
-        const QString path = folders.next();
-        const bool printed = QFileInfo(path).fileName() == QLatin1String(".TORVEXes.Printed");
-        for (const QString& file : messageFiles(path)) {
-            const auto mail = MailFile::read(file);
-            QVERIFY2(mail.has_value(), qPrintable(file));
-            QVERIFY2(printed, qPrintable(file));
-            for (int n = 1; n <= kTorvexes; ++n)
-                copies[n] += mail->text().contains(token(n)) ? 1 : 0;
-        }
-    }
+    const QMap<QString, QStringList> where = test::foldersHolding(profile(), tokens());
     for (int n = 1; n <= kTorvexes; ++n)
-        QVERIFY2(copies[n] == 1, qPrintable(QStringLiteral("%1 filed %2 times").arg(n).arg(copies[n])));
+        QCOMPARE(where.value(token(n)), QStringList{QStringLiteral(".TORVEXes.Printed")});
+    QCOMPARE(int(test::maildirMessageFiles(profile(QStringLiteral(".TORVEXes.Printed"))).size()), kTorvexes);
 }
 
 void TestInterruptedRun::checkReceipts()
 {
     const QList<SmtpTestServer::Delivery> deliveries = smtp_->deliveries();
     for (int n = 1; n <= kTorvexes; ++n) {
-        const QByteArray line = "Subject: RE: " + subject(n).toUtf8() + " From: ";
-        int count = 0;
-        for (const SmtpTestServer::Delivery& delivery : deliveries)
-            count += delivery.content.contains(line) ? 1 : 0;
+        const int count = test::receiptsFor(deliveries, subject(n));
         QVERIFY2(count == 1, qPrintable(QStringLiteral("receipt of %1 arrived %2 times").arg(n).arg(count)));
     }
     QCOMPARE(int(deliveries.size()), kTorvexes);
@@ -370,7 +345,7 @@ void TestInterruptedRun::checkPrivacy()
                                   profile(QStringLiteral(".TORVEXes.Printed")),
                                   profile(QStringLiteral(".TORVEXes.Printed/cur"))})
         QVERIFY2(mode(folder) == QFile::Permissions(0x0700), qPrintable(folder));
-    QStringList files = messageFiles(profile(QStringLiteral(".TORVEXes.Printed")));
+    QStringList files = test::maildirMessageFiles(profile(QStringLiteral(".TORVEXes.Printed")));
     const QDir printouts(home(QStringLiteral("Printouts")));
     files << printouts.filePath(printouts.entryList(QDir::Files).value(0)) << home(QStringLiteral("In.uidl"));
     for (const QString& file : files)
