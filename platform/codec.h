@@ -4,6 +4,8 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <variant>
+
 namespace torvex {
 
 // Streaming decoders for the content transfer encodings of mail parts.
@@ -60,6 +62,19 @@ private:
 
     State state_ = State::BeforeBegin;
     QByteArray line_;  // the start of the current line; the rest is not needed
+};
+
+// The decoder a Content-Transfer-Encoding names: Base64, quoted-printable
+// or uuencode (its several names); any other encoding ("7bit", "8bit",
+// "binary", none) passes the bytes through as they are.
+class TransferDecoder {
+public:
+    explicit TransferDecoder(QByteArrayView encoding);
+    void decode(QByteArrayView input, QByteArray& output);
+    void finish(QByteArray& output);
+
+private:
+    std::variant<std::monostate, Base64Decoder, QuotedPrintableDecoder, UudecodeDecoder> decoder_;
 };
 
 // The codec entry points the MIME decoder calls, each decoding a source

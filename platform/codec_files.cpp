@@ -35,6 +35,39 @@ bool decodeFile(Decoder& decoder, const QString& source, const QString& target)
 
 }  // namespace
 
+TransferDecoder::TransferDecoder(QByteArrayView encoding)
+{
+    const QByteArray name = encoding.trimmed().toByteArray().toLower();
+    if (name == "base64")
+        decoder_ = Base64Decoder();
+    else if (name == "quoted-printable")
+        decoder_ = QuotedPrintableDecoder();
+    else if (name == "x-uuencode" || name == "uuencode" || name == "x-uue" || name == "uucode")
+        decoder_ = UudecodeDecoder();
+}
+
+void TransferDecoder::decode(QByteArrayView input, QByteArray& output)
+{
+    std::visit(
+        [&](auto& decoder) {
+            if constexpr (std::is_same_v<std::decay_t<decltype(decoder)>, std::monostate>)
+                output.append(input);
+            else
+                decoder.decode(input, output);
+        },
+        decoder_);
+}
+
+void TransferDecoder::finish(QByteArray& output)
+{
+    std::visit(
+        [&](auto& decoder) {
+            if constexpr (!std::is_same_v<std::decay_t<decltype(decoder)>, std::monostate>)
+                decoder.finish(output);
+        },
+        decoder_);
+}
+
 bool DecodeFileA(const QString& source, const QString& target)
 {
     UudecodeDecoder uu;

@@ -1,132 +1,93 @@
 #include "maildir_message.h"
 
-#include <QFile>
+#include "mail_text.h"
+#include "mime_content.h"
 
 namespace torvex {
 namespace {
 
-bool isNamed(const MimeEntity& part)
-{
-    return !part.dispositionParam("filename").isEmpty() || !part.contentTypeParam("name").isEmpty();
-}
+// As much header as is ever printed; the rest stays in the file. Text parts
+// beyond the text's size are presented as text files instead, never cut.
+constexpr qint64 kMaxHeader = 1024 * 1024;
+constexpr qsizetype kMaxText = 8 * 1024 * 1024;
 
-QString fileNameOf(const MimeEntity& part)
-{
-    QString name = part.dispositionParam("filename");
-    if (name.isEmpty())
-        name = part.contentTypeParam("name");
-    if (name.isEmpty()) {
-        const QByteArray type = part.mimeType();
-        name = QStringLiteral("UNKNOWN.")
-            + QString::fromLatin1(type.mid(type.indexOf('/') + 1).left(3)).toUpper();
-    }
-    return name;
-}
+const QString kCrLf = QStringLiteral("\r\n");
 
 }  // namespace
 
-QString withCrLf(const QString& text)
-{
-    QString out;
-    out.reserve(text.size() + text.size() / 32);
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c == QLatin1Char('\r')) {
-            out += QStringLiteral("\r\n");
-            if (i + 1 < text.size() && text.at(i + 1) == QLatin1Char('\n'))
-                ++i;
-        } else if (c == QLatin1Char('\n')) {
-            out += QStringLiteral("\r\n");
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
-
-MailFile::MailFile(const QByteArray& data) : top_(parseMimeEntity(data))
-{
-    std::vector<int> path;
-    collectParts(top_, path);
-}
-
 std::optional<MailFile> MailFile::read(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    auto file = std::make_shared<QFile>(path);
+    if (!file->open(QIODevice::ReadOnly))
         return std::nullopt;
-    return MailFile(file.readAll());
-}
+    MailFile mail;
+    mail.file_ = file;
+    mail.structure_ = parseMimeStructure(*file);
+    QByteArray header;
+    (void)readInputRange(*file, 0, qMin(mail.structure_.parts.front().bodyStart, kMaxHeader),
+                         [&](QByteArrayView piece) {
+                             header.append(piece);
+                             return true;
+                         });
+    mail.headerText_ = withCrLf(mailText(header));
 
-void MailFile::collectParts(const MimeEntity& entity, std::vector<int>& path)
-{
-    if (!entity.parts.empty()) {
-        for (int i = 0; i < int(entity.parts.size()); ++i) {
-            path.push_back(i);
-            collectParts(entity.parts[size_t(i)], path);
-            path.pop_back();
+    qsizetype textBytes = 0;
+    for (const MimeContentItem& item : mimeContent(mail.structure_)) {
+        const MimePart& part = mail.structure_.parts[size_t(item.part)];
+        if (item.role == MimeRole::Skipped)
+            continue;
+        if (item.role == MimeRole::Text) {
+            const qsizetype room = kMaxText - textBytes;
+            const QByteArray bytes = partBodyBytes(*file, part, room + 1);
+            if (bytes.size() <= room && !isBinaryData(bytes)) {
+                textBytes += bytes.size();
+                QString text = decodeCharset(bytes, part.header.parameter("Content-Type", "charset").toLatin1());
+                if (item.html)
+                    text = htmlToText(text);
+                // Text parts add up, each on lines of its own.
+                if (!mail.text_.isEmpty() && !mail.text_.endsWith(kCrLf))
+                    mail.text_ += kCrLf;
+                mail.text_ += withCrLf(text);
+                continue;
+            }
         }
-        return;
+        // Binary data that calls itself text is a file, never text to
+        // print; so is a text too large to hold.
+        const QString source = item.role == MimeRole::File ? item.fileName : QStringLiteral("UNKNOWN.TXT");
+        const QByteArray stored = part.header.field(kAttachmentNameField);
+        mail.attachments_.push_back({stored.isEmpty() ? source : decodeHeaderText(stored), source, item.part});
     }
-    if (entity.mimeType().startsWith("multipart/"))
-        return;  // a multipart without parts holds nothing to show
-    const bool inlineText = entity.mimeType().startsWith("text/") && !isNamed(entity)
-        && entity.disposition() != "attachment";
-    if (inlineText && entity.mimeType() == "text/plain" && !textPart_) {
-        textPart_ = path;
-        return;
-    }
-    if (inlineText && entity.mimeType() != "text/plain")
-        return;  // another rendering of the text (HTML and the like)
-    const QString source = fileNameOf(entity);
-    const QByteArray storedName = entity.field(kAttachmentNameField);
-    attachments_.push_back({storedName.isEmpty() ? source : decodeHeaderText(storedName), source, path});
-}
-
-const MimeEntity& MailFile::entityAt(const std::vector<int>& path) const
-{
-    const MimeEntity* entity = &top_;
-    for (int index : path)
-        entity = &entity->parts[size_t(index)];
-    return *entity;
+    return mail;
 }
 
 QString MailFile::messageClass() const
 {
-    const QString type = decodeHeaderText(top_.field(kMessageClassField)).trimmed();
+    const QString type = decodeHeaderText(header().field(kMessageClassField)).trimmed();
     return type.isEmpty() ? QString::fromLatin1(kDefaultMessageClass) : type;
-}
-
-QString MailFile::text() const
-{
-    if (!textPart_)
-        return {};
-    const MimeEntity& part = entityAt(*textPart_);
-    return withCrLf(decodeCharset(part.decodedBody(), part.contentTypeParam("charset").toLatin1()));
 }
 
 QString MailFile::subject() const
 {
-    return decodeHeaderText(top_.field("Subject"));
+    return decodeHeaderText(header().field("Subject"));
 }
 
 QString MailFile::senderAddress() const
 {
-    return addressOf(decodeHeaderText(top_.field("From")));
+    return addressOf(decodeHeaderText(header().field("From")));
 }
 
 QDateTime MailFile::timeSent() const
 {
-    return parseMailDate(QString::fromLatin1(top_.field("Date")));
+    return parseMailDate(QString::fromLatin1(header().field("Date")));
 }
 
 QDateTime MailFile::timeReceived() const
 {
-    const QByteArray stored = top_.field(kTimeReceivedField);
+    const QByteArray stored = header().field(kTimeReceivedField);
     if (!stored.isEmpty())
         return parseMailDate(QString::fromLatin1(stored));
     // The newest Received: line (the first) ends in the time of arrival.
-    const QByteArray received = top_.field("Received");
+    const QByteArray received = header().field("Received");
     const qsizetype semi = received.lastIndexOf(';');
     return semi < 0 ? QDateTime() : parseMailDate(QString::fromLatin1(received.mid(semi + 1)));
 }
@@ -134,13 +95,13 @@ QDateTime MailFile::timeReceived() const
 QStringList MailFile::recipientNames() const
 {
     QStringList names;
-    const QList<QByteArray> stored = top_.allFields(kRecipientField);
+    const QList<QByteArray> stored = header().allFields(kRecipientField);
     for (const QByteArray& name : stored)
         names << decodeHeaderText(name).trimmed();
     if (!names.isEmpty())
         return names;
     for (const char* field : {"To", "Cc"}) {
-        const QList<QByteArray> values = top_.allFields(field);
+        const QList<QByteArray> values = header().allFields(field);
         for (const QByteArray& value : values) {
             const QStringList mailboxes = splitAddressList(QString::fromLatin1(value));
             for (const QString& mailbox : mailboxes)
@@ -148,11 +109,6 @@ QStringList MailFile::recipientNames() const
         }
     }
     return names;
-}
-
-QString MailFile::headerText() const
-{
-    return withCrLf(decodeCharset(top_.headerText, QByteArray()));
 }
 
 QString MailFile::attachmentName(int index) const
@@ -165,11 +121,18 @@ QString MailFile::attachmentSource(int index) const
     return index >= 0 && index < attachmentCount() ? attachments_[size_t(index)].source : QString();
 }
 
-QByteArray MailFile::attachmentContent(int index) const
+bool MailFile::writeAttachment(int index, const QString& target) const
 {
     if (index < 0 || index >= attachmentCount())
-        return {};
-    return entityAt(attachments_[size_t(index)].path).decodedBody();
+        return false;
+    QFile out(target);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    const MimePart& part = structure_.parts[size_t(attachments_[size_t(index)].part)];
+    const bool read = readPartBody(*file_, part, [&](QByteArrayView decoded) {
+        return out.write(decoded.constData(), decoded.size()) == decoded.size();
+    });
+    return read && out.flush();
 }
 
 }  // namespace torvex

@@ -1,11 +1,13 @@
 #pragma once
 
-#include "maildir_mime.h"
+#include "mime_parser.h"
 
 #include <QDateTime>
+#include <QFile>
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -20,15 +22,19 @@ inline constexpr auto kAttachmentNameField = "X-Torvex-Attachment-Name";  // in 
 inline constexpr auto kDefaultMessageClass = "IPM.Note";
 
 // A stored message file as the mailbox presents it: the message class, the
-// text, the people and times, the header and the attached files.
+// text, the people and times, the header and the attached files. Only its
+// structure, header and text are held; attached files are decoded from the
+// file when they are written out, so a message of any size is read in
+// bounded memory. The file stays open, so the message may be renamed (read
+// mark, filing) while it is read.
 class MailFile {
 public:
-    explicit MailFile(const QByteArray& data);
     [[nodiscard]] static std::optional<MailFile> read(const QString& path);
 
     [[nodiscard]] QString messageClass() const;
-    // The first inline plain-text part, with CR LF line ends.
-    [[nodiscard]] QString text() const;
+    // The text parts, with CR LF line ends (HTML shown as plain text where
+    // the message has no plain rendering).
+    [[nodiscard]] const QString& text() const { return text_; }
     [[nodiscard]] QString subject() const;
     [[nodiscard]] QString senderAddress() const;
     [[nodiscard]] QDateTime timeSent() const;
@@ -36,28 +42,28 @@ public:
     [[nodiscard]] QDateTime timeReceived() const;
     [[nodiscard]] QStringList recipientNames() const;
     // The header as stored, with CR LF line ends and its closing empty line.
-    [[nodiscard]] QString headerText() const;
+    [[nodiscard]] const QString& headerText() const { return headerText_; }
 
     [[nodiscard]] int attachmentCount() const { return int(attachments_.size()); }
     [[nodiscard]] QString attachmentName(int index) const;    // 0-based
     [[nodiscard]] QString attachmentSource(int index) const;  // the file name it came with
-    [[nodiscard]] QByteArray attachmentContent(int index) const;
+    // Writes the attachment's decoded content into target (replaced);
+    // false when it could not.
+    bool writeAttachment(int index, const QString& target) const;
 
 private:
     struct Attachment {
         QString name;
         QString source;
-        std::vector<int> path;  // indexes from the top entity down to the part
+        int part = 0;
     };
-    [[nodiscard]] const MimeEntity& entityAt(const std::vector<int>& path) const;
-    void collectParts(const MimeEntity& entity, std::vector<int>& path);
+    [[nodiscard]] const MailHeader& header() const { return structure_.parts.front().header; }
 
-    MimeEntity top_;
-    std::optional<std::vector<int>> textPart_;
+    std::shared_ptr<QFile> file_;
+    MimeStructure structure_;
+    QString headerText_;
+    QString text_;
     std::vector<Attachment> attachments_;
 };
-
-// Lone LF (and lone CR) line ends made CR LF.
-[[nodiscard]] QString withCrLf(const QString& text);
 
 }  // namespace torvex

@@ -241,6 +241,13 @@ QString newMaildirUniqueName()
 std::optional<QString> deliverToMaildir(const MaildirFolder& folder, const QByteArray& content,
                                         const QString& wantedName)
 {
+    return deliverToMaildir(
+        folder, [&content](QIODevice& file) { return file.write(content) == content.size(); }, wantedName);
+}
+
+std::optional<QString> deliverToMaildir(const MaildirFolder& folder, const std::function<bool(QIODevice&)>& write,
+                                        const QString& wantedName)
+{
     if (!folder.exists())
         return std::nullopt;
     if (!wantedName.isEmpty()) {
@@ -258,8 +265,7 @@ std::optional<QString> deliverToMaildir(const MaildirFolder& folder, const QByte
         const QIODevice::OpenMode mode = wantedName.isEmpty() ? QIODevice::NewOnly : QIODevice::Truncate;
         if (!file.open(QIODevice::WriteOnly | mode))
             return std::nullopt;
-        const bool written = file.write(content) == content.size() && file.flush()
-            && ::fsync(file.handle()) == 0;
+        const bool written = write(file) && file.flush() && ::fsync(file.handle()) == 0;
         file.close();
         if (!written) {
             QFile::remove(tmpPath);

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QByteArray>
+#include <QIODevice>
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -65,6 +67,11 @@ private:
 // Returns the message's base name. With a baseName given the delivery is
 // done once: a message of that name already in the folder is kept as it is.
 std::optional<QString> deliverToMaildir(const MaildirFolder& folder, const QByteArray& content,
+                                        const QString& baseName = QString());
+// The same for a message written piece by piece: write fills the file and
+// says whether it could.
+std::optional<QString> deliverToMaildir(const MaildirFolder& folder,
+                                        const std::function<bool(QIODevice&)>& write,
                                         const QString& baseName = QString());
 
 // Moves one message by a single rename(), so at every moment it lies in

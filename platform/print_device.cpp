@@ -106,11 +106,15 @@ public:
         const double margin = kTextMarginInches * printer_->resolution();
         const QRectF area = printer_->paperRect(QPrinter::DevicePixel).adjusted(margin, margin, -margin, -margin);
         const double lineHeight = metrics.lineSpacing();
-        const double neededWidth = (style.charsPerLine + kTabColumns) * metrics.averageCharWidth();
-        const double neededHeight = (style.linesPerPage + 2) * lineHeight;
-        const double scale = std::min({1.0, area.width() / neededWidth, area.height() / neededHeight});
-
         const double tabWidth = kTabColumns * metrics.averageCharWidth();
+        // Capitals and digits are wider than the average character the
+        // layout's width counts in: the widest line as drawn must fit too.
+        double widest = (style.charsPerLine + kTabColumns) * metrics.averageCharWidth();
+        for (const QString& line : lines)
+            widest = std::max(widest, drawLine(line, metrics, tabWidth, 0, false));
+        const double neededHeight = (style.linesPerPage + 2) * lineHeight;
+        const double scale = std::min({1.0, area.width() / widest, area.height() / neededHeight});
+
         const double usableHeight = area.height() / scale;
         double y = 0;
         painter_->save();
@@ -124,17 +128,7 @@ public:
                 }
                 y = 0;
             }
-            // Tabs move to the next stop, as a typewriter's do.
-            double x = 0;
-            const QStringList pieces = printable(line).split(QLatin1Char('\t'));
-            for (qsizetype i = 0; i < pieces.size(); ++i) {
-                if (i > 0)
-                    x = (std::floor(x / tabWidth) + 1) * tabWidth;
-                if (!pieces[i].isEmpty()) {
-                    painter_->drawText(QPointF(x, y + metrics.ascent()), pieces[i]);
-                    x += metrics.horizontalAdvance(pieces[i]);
-                }
-            }
+            (void)drawLine(line, metrics, tabWidth, y + metrics.ascent(), true);
             y += lineHeight;
         }
         painter_->restore();
@@ -174,6 +168,24 @@ public:
     [[nodiscard]] QString errorString() const override { return error_; }
 
 private:
+    // The width of one line as drawn, drawing it at that baseline when
+    // asked. Tabs move to the next stop, as a typewriter's do.
+    double drawLine(const QString& line, const QFontMetricsF& metrics, double tabWidth, double baseline, bool draw)
+    {
+        double x = 0;
+        const QStringList pieces = printable(line).split(QLatin1Char('\t'));
+        for (qsizetype i = 0; i < pieces.size(); ++i) {
+            if (i > 0)
+                x = (std::floor(x / tabWidth) + 1) * tabWidth;
+            if (!pieces[i].isEmpty()) {
+                if (draw)
+                    painter_->drawText(QPointF(x, baseline), pieces[i]);
+                x += metrics.horizontalAdvance(pieces[i]);
+            }
+        }
+        return x;
+    }
+
     bool nextSheet()
     {
         if (firstSheet_) {

@@ -44,7 +44,9 @@ public:
         TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
         TIFFOpenOptionsSetErrorHandlerExtR(options, collectError, &pages->lastError_);
         TIFFOpenOptionsSetWarningHandlerExtR(options, ignoreWarning, nullptr);
-        pages->tif_.reset(TIFFOpenExt(QFile::encodeName(path).constData(), "r", options));
+        // "m": read, not memory-mapped: every page of a mapped file read
+        // through would stay in the run's memory.
+        pages->tif_.reset(TIFFOpenExt(QFile::encodeName(path).constData(), "rm", options));
         TIFFOpenOptionsFree(options);
         if (!pages->tif_) {
             *error = pages->lastError_.isEmpty() ? QStringLiteral("Not a TIFF file") : pages->lastError_;

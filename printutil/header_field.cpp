@@ -37,15 +37,26 @@ QString GetHeaderField(const QString& text, const QString& fieldName)
         return {};
 
     const QString value = trimBlanks(text.mid(at + fieldName.size()));
-    const qsizetype cr = value.indexOf(QLatin1Char('\r'));
-    if (cr < 0)
+    qsizetype lineEnd = value.indexOf(QLatin1Char('\r'));
+    if (lineEnd < 0)
         return {};
-    if (cr + 2 < value.size() && value.at(cr + 2) == QLatin1Char('\t')) {
-        const qsizetype next = value.indexOf(QLatin1String("\r\n"), cr + 3);
-        if (next >= 0)
-            return value.left(cr) + value.mid(cr + 3, next - (cr + 3));
+    QString joined = value.left(lineEnd);
+    // Every folded continuation line belongs to the field (mail programs
+    // fold long Content-Type and address fields over several lines): one
+    // folded with a tab is joined without the tab, one folded with a blank
+    // keeps its blank.
+    while (lineEnd + 2 < value.size() && value.at(lineEnd + 1) == QLatin1Char('\n')) {
+        const QChar first = value.at(lineEnd + 2);
+        if (first != QLatin1Char('\t') && first != QLatin1Char(' '))
+            break;
+        const qsizetype next = value.indexOf(QLatin1String("\r\n"), lineEnd + 3);
+        if (next < 0)
+            break;
+        const qsizetype from = first == QLatin1Char('\t') ? lineEnd + 3 : lineEnd + 2;
+        joined += value.mid(from, next - from);
+        lineEnd = next;
     }
-    return value.left(cr);
+    return joined;
 }
 
 QString Parse(const QString& text, const QString& delimiter, QString& rest)

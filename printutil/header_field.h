@@ -10,8 +10,9 @@ namespace torvex {
 // The value of a header field. fieldName holds the colon and, where the
 // caller wants one, the trailing space ("From:", "Subject: "). The name is
 // matched without regard to case and only at the start of the text or
-// directly after CR, LF or tab. One folded continuation line (CR LF tab) is
-// joined. Empty when the field is missing or its line has no line end.
+// directly after CR, LF or tab. Folded continuation lines are joined: one
+// that starts with a tab without the tab, one that starts with a blank with
+// it. Empty when the field is missing or its line has no line end.
 [[nodiscard]] QString GetHeaderField(const QString& text, const QString& fieldName);
 
 // The text before the first delimiter; rest receives the text after it.

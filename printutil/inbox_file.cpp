@@ -1,8 +1,8 @@
 #include "inbox_file.h"
 
 #include "platform/codec.h"
+#include "platform/mail_header.h"
 #include "platform/maildir_message.h"
-#include "platform/maildir_mime.h"
 
 #include <QFile>
 #include <QMimeDatabase>
@@ -55,15 +55,27 @@ QByteArray mimeTypeFor(const QString& attachmentName)
                                                : QByteArrayLiteral("application/octet-stream");
 }
 
-QByteArray readWhole(const QString& path)
+// Base64 lines of the file, written as they are encoded: whole lines of
+// 57 bytes each, read a block of lines at a time.
+bool writeBase64File(const QString& path, QIODevice& out)
 {
+    constexpr qint64 kBlock = 57 * 1024;
     QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    if (!file.open(QIODevice::ReadOnly))
+        return true;  // kept, empty
+    QByteArray block(kBlock, Qt::Uninitialized);
+    qint64 got = 0;
+    while ((got = file.read(block.data(), kBlock)) > 0) {
+        const QByteArray lines = EncodeBase64Lines(QByteArray::fromRawData(block.constData(), got));
+        if (out.write(lines) != lines.size())
+            return false;
+    }
+    return got == 0;
 }
 
 }  // namespace
 
-QByteArray composeInboxFile(const NewInboxMessage& message)
+bool writeInboxFile(const NewInboxMessage& message, QIODevice& file)
 {
     const QByteArray boundary = "=_torvex_" + QUuid::createUuid().toByteArray(QUuid::Id128);
     QByteArray out;
@@ -96,17 +108,20 @@ QByteArray composeInboxFile(const NewInboxMessage& message)
     out += "Content-Type: text/plain; charset=utf-8" + kCrLf;
     out += "Content-Transfer-Encoding: base64" + kCrLf + kCrLf;
     out += EncodeBase64Lines(message.text.toUtf8());
+    if (file.write(out) != out.size())
+        return false;
 
     for (const NewInboxMessage::Attachment& attachment : message.attachments) {
-        out += kCrLf + "--" + boundary + kCrLf;
-        out += "Content-Type: " + mimeTypeFor(attachment.name) + kCrLf;
-        out += "Content-Disposition: attachment; " + fileNameParam(attachment.name) + kCrLf;
-        out += QByteArray(kAttachmentNameField) + ": " + encodeHeaderText(attachment.name) + kCrLf;
-        out += "Content-Transfer-Encoding: base64" + kCrLf + kCrLf;
-        out += EncodeBase64Lines(readWhole(attachment.sourcePath));
+        QByteArray head = kCrLf + "--" + boundary + kCrLf;
+        head += "Content-Type: " + mimeTypeFor(attachment.name) + kCrLf;
+        head += "Content-Disposition: attachment; " + fileNameParam(attachment.name) + kCrLf;
+        head += QByteArray(kAttachmentNameField) + ": " + encodeHeaderText(attachment.name) + kCrLf;
+        head += "Content-Transfer-Encoding: base64" + kCrLf + kCrLf;
+        if (file.write(head) != head.size() || !writeBase64File(attachment.sourcePath, file))
+            return false;
     }
-    out += kCrLf + "--" + boundary + "--" + kCrLf;
-    return out;
+    const QByteArray end = kCrLf + "--" + boundary + "--" + kCrLf;
+    return file.write(end) == end.size();
 }
 
 }  // namespace torvex

@@ -13,15 +13,6 @@
 namespace torvex {
 namespace {
 
-bool isHostName(const QString& host)
-{
-    for (const QChar c : host) {
-        if (c.unicode() > u'9')
-            return true;
-    }
-    return false;
-}
-
 QString firstAddress(const QList<QHostAddress>& addresses)
 {
     // The connection is made over IPv4 where the name has such an address.
@@ -30,6 +21,47 @@ QString firstAddress(const QList<QHostAddress>& addresses)
             return address.toString();
     }
     return addresses.isEmpty() ? QString() : addresses.first().toString();
+}
+
+// A text of digits and dots is a dotted quad (four decimal numbers of 0 to
+// 255) or no host at all: the resolver would also take "5551234" or "127.1"
+// for addresses, so a telephone number would reach some Internet host.
+QString dottedQuadAddress(const QString& host)
+{
+    const QStringList numbers = host.split(QLatin1Char('.'));
+    if (numbers.size() != 4)
+        return {};
+    quint32 address = 0;
+    for (const QString& number : numbers) {
+        bool ok = false;
+        const int value = number.toInt(&ok);
+        if (number.isEmpty() || number.size() > 3 || !ok || value > 255)
+            return {};
+        address = address << 8 | quint32(value);
+    }
+    return QHostAddress(address).toString();
+}
+
+bool onlyDigitsAndDots(const QString& host)
+{
+    for (const QChar c : host) {
+        if (c != QLatin1Char('.') && (c < QLatin1Char('0') || c > QLatin1Char('9')))
+            return false;
+    }
+    return true;
+}
+
+// The address a host text names: a dotted quad or an IPv6 address as it
+// stands, a name through the resolver; any other numeric form ("0x7f000001")
+// names none.
+QString addressOfHost(const QString& host)
+{
+    if (onlyDigitsAndDots(host))
+        return dottedQuadAddress(host);
+    QHostAddress literal;
+    if (literal.setAddress(host))
+        return literal.protocol() == QAbstractSocket::IPv6Protocol ? literal.toString() : QString();
+    return firstAddress(QHostInfo::fromName(host).addresses());
 }
 
 }  // namespace
@@ -124,13 +156,8 @@ bool MailSocket::ResolveHost(const QString& host, MailService)
     hostAddress.clear();
     const QString wanted = host.trimmed();
     peerName_ = wanted;
-    if (isHostName(wanted)) {
-        hostAddress = firstAddress(QHostInfo::fromName(wanted).addresses());
-    } else {
-        QHostAddress address;
-        if (address.setAddress(wanted))
-            hostAddress = address.toString();
-    }
+    if (!wanted.isEmpty())
+        hostAddress = addressOfHost(wanted);
     if (hostAddress.isEmpty())
         return false;
     gSocketState = SocketState::DataReceived;

@@ -60,9 +60,11 @@ public:
     // resets the state, the error and the reply.
     void InitMailSocket(MailService service);
 
-    // A host with any character above '9' is a name and is looked up (this
-    // blocks, as host look-ups may); otherwise it is a dotted address. On
-    // success hostAddress holds the address and gSocketState becomes 10.
+    // A dotted address of four numbers (or an IPv6 address) is taken as it
+    // is; any other numeric text (a telephone number such as "5551234") is
+    // no host; the rest are names and are looked up (this blocks, as host
+    // look-ups may). On success hostAddress holds the address and
+    // gSocketState becomes 10.
     bool ResolveHost(const QString& host, MailService service);
 
     // The certificates trusted besides the system's CA store, for the

@@ -75,13 +75,7 @@ public:
     }
     bool WriteAttachmentToFile(int index, const QString& path) const override
     {
-        if (index < 1 || index > file_.attachmentCount())
-            return false;
-        QFile out(path);
-        if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            return false;
-        const QByteArray content = file_.attachmentContent(index - 1);
-        return out.write(content) == content.size();
+        return file_.writeAttachment(index - 1, path);
     }
 
     bool markRead() override
@@ -270,7 +264,9 @@ bool MaildirMailboxSystem::addToInbox(const NewInboxMessage& message)
 {
     if (!session_)
         return false;
-    return deliverToMaildir(MaildirFolder(session_->maildir, {}), composeInboxFile(message), message.deliveryName)
+    return deliverToMaildir(
+               MaildirFolder(session_->maildir, {}),
+               [&message](QIODevice& file) { return writeInboxFile(message, file); }, message.deliveryName)
         .has_value();
 }
 

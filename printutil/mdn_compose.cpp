@@ -1,6 +1,7 @@
 #include "mdn_compose.h"
 
 #include "common/service_defaults.h"
+#include "platform/mail_header.h"
 #include "smtp_client_text.h"
 
 #include <QLocale>
@@ -42,7 +43,7 @@ QString timeStamp(const QDateTime& when)
 }
 
 QString composeMdnText(const ReceiptRequest& request, const QString& recipient,
-                       const QString& torvexAddr, const QDateTime& now)
+                       const QString& torvexAddr, const QDateTime& now, const QDateTime& named)
 {
     const QString b = receiptBoundary();
     const QString addr = oneLine(torvexAddr);
@@ -59,11 +60,12 @@ QString composeMdnText(const ReceiptRequest& request, const QString& recipient,
     t += line(QStringLiteral("Date:") + messageDateText(now));
     t += line(QStringLiteral("X-VX-PageCount:") + pageCount);
     t += line(QStringLiteral("X-VX-Original-Id: "));
-    t += line(QStringLiteral("Message-Id: MDN.") + timeStamp(now) + QLatin1Char('.') + addr);
-    if (capsRequest)
-        t += line(QStringLiteral("Subject: RE: ") + subject);
-    else
-        t += line(QStringLiteral("Subject: RE: ") + subject + QStringLiteral(" : TORVEX confirmation."));
+    t += line(QStringLiteral("Message-Id: MDN.") + timeStamp(named) + QLatin1Char('.') + addr);
+    // A subject in another script goes out as RFC 2047 words, as mail
+    // headers must.
+    const QString reply = QStringLiteral("RE: ") + subject
+        + (capsRequest ? QString() : QStringLiteral(" : TORVEX confirmation."));
+    t += line(QStringLiteral("Subject: ") + QString::fromLatin1(encodeHeaderText(reply)));
     t += line(QStringLiteral("MIME-Version: 1.0"));
     if (request.faxTo.isEmpty())
         t += line(QStringLiteral("Content-Type: multipart/report; report-type=disposition-notification;"));

@@ -18,10 +18,12 @@ inline constexpr auto kReceiptUserAgentVersion = "0.8.2";
 
 // The receipt text, ending with the SMTP end-of-data line. recipient is
 // gSMTPRecipAddr, torvexAddr the user's Torvex_Addr, now the moment of
-// composing. Values taken from the received message are put on one line
-// each, so none of them can add header lines.
+// composing (its Date), named the second its Message-Id carries (that of
+// its file name, unique to this receipt). Values taken from the received
+// message are put on one line each, so none of them can add header lines.
 [[nodiscard]] QString composeMdnText(const ReceiptRequest& request, const QString& recipient,
-                                     const QString& torvexAddr, const QDateTime& now);
+                                     const QString& torvexAddr, const QDateTime& now,
+                                     const QDateTime& named);
 
 // "mm/dd/yyyy hh:mm:ss AMPM", the date form of the composed messages.
 [[nodiscard]] QString messageDateText(const QDateTime& when);

@@ -18,16 +18,21 @@ const QString kMdnSuffix = QStringLiteral(".MDN");
 }  // namespace
 
 QString ComposeMDN(const RunContext& ctx, const SmtpContext& smtp, const ReceiptRequest& request,
-                   const QDateTime& now, QString& fileName)
+                   const QDateTime& now, QString& fileName, QDateTime& lastNamed)
 {
-    const QString text = composeMdnText(request, smtp.gSMTPRecipAddr, ctx.info.Torvex_Addr, now);
-
-    QDateTime named = now;
-    fileName = timeStamp(named) + kMdnSuffix;
-    while (QFile::exists(ctx.folders.out + fileName)) {
+    // Receipts sent at once would share a second: each takes the next one
+    // free, and its Message-Id follows its file name, so receiving systems
+    // see distinct messages and the receipts folder keeps every copy.
+    QDateTime named = lastNamed.isValid() && lastNamed >= now ? lastNamed.addSecs(1) : now;
+    const auto taken = [&](const QString& name) {
+        return QFile::exists(ctx.folders.out + name) || QFile::exists(ctx.folders.mdns + name);
+    };
+    while (taken(timeStamp(named) + kMdnSuffix))
         named = named.addSecs(1);
-        fileName = timeStamp(named) + kMdnSuffix;
-    }
+    fileName = timeStamp(named) + kMdnSuffix;
+    lastNamed = named;
+    const QString text = composeMdnText(request, smtp.gSMTPRecipAddr, ctx.info.Torvex_Addr, now, named);
+
     QSaveFile file(ctx.folders.out + fileName);
     if (file.open(QIODevice::WriteOnly)) {
         file.write(mailBytes(text + QStringLiteral("\r\n")));
@@ -56,7 +61,7 @@ bool MdnReceiptSender::SendMDN(const ReceiptRequest& request)
 {
     smtp_.gSMTPRecipAddr = request.recipient;
     QString fileName;
-    smtp_.gSMTPMessage = ComposeMDN(ctx_, smtp_, request, QDateTime::currentDateTime(), fileName);
+    smtp_.gSMTPMessage = ComposeMDN(ctx_, smtp_, request, QDateTime::currentDateTime(), fileName, lastNamed_);
     if (smtp_.gSMTPSenderAddr.isEmpty())
         smtp_.gSMTPSenderAddr = ctx_.info.Torvex_Addr;
     OutFileSettlement settlement(ctx_, smtp_, fileName);

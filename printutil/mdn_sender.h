@@ -12,11 +12,13 @@ namespace torvex {
 
 // Composes the receipt for request to smtp.gSMTPRecipAddr and stores it in
 // the out folder; fileName receives the name it was stored under
-// ("yyyymmddhhnnss.MDN"). A receipt still waiting there is never replaced:
-// when the name of this second is taken, the next free second names it.
+// ("yyyymmddhhnnss.MDN"). Every receipt gets a name and a Message-Id of its
+// own: the first second from now on, and after lastNamed (the second that
+// named the run's previous receipt, updated here), whose name neither the
+// out folder nor the receipts folder holds.
 [[nodiscard]] QString ComposeMDN(const RunContext& ctx, const SmtpContext& smtp,
                                  const ReceiptRequest& request, const QDateTime& now,
-                                 QString& fileName);
+                                 QString& fileName, QDateTime& lastNamed);
 
 // Copies Out/fileName to MDNs/fileName, replacing an older copy.
 void SaveMDNCopy(const RunContext& ctx, const QString& fileName);
@@ -59,6 +61,7 @@ private:
     RunContext& ctx_;
     SmtpContext& smtp_;
     SmtpConversation& conversation_;
+    QDateTime lastNamed_;
 };
 
 }  // namespace torvex

@@ -3,7 +3,11 @@
 #include "header_block.h"
 #include "header_field.h"
 #include "run_folders.h"
+#include "smtp_server_selection.h"
 #include "text_layout.h"
+
+#include "platform/mail_header.h"
+#include "platform/mail_text.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,6 +19,7 @@ namespace torvex {
 namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
+constexpr qint64 kMessageBoundMs = 30 * 60 * 1000;
 
 bool containsNoCase(const QString& text, const QString& part)
 {
@@ -29,7 +34,7 @@ struct GoodFaxFile {
     QString name;        // upper case
 };
 
-// Step 11: a property that holds a header ("From: " with a CR after it,
+// A property that holds a header ("From: " with a CR after it,
 // or "Subject: " with an LF after it), else property 31.
 QString headerFromFields(const MailMessage& message)
 {
@@ -58,18 +63,15 @@ bool isAdmittedType(const TelvaneInfo& info, const QString& type)
 
 QString withoutEndOfData(const QString& text)
 {
-    qsizetype at = text.size();
-    while (at > 0) {
-        const qsizetype dot = text.lastIndexOf(QLatin1Char('.'), at - 1);
-        if (dot < 0)
-            break;
-        const bool atLineStart = dot == 0 || (dot >= 2 && text.mid(dot - 2, 2) == kCrLf);
-        const bool aloneOnLine = dot + 1 == text.size() || text.mid(dot + 1, 2) == kCrLf;
-        if (atLineStart && aloneOnLine)
-            return text.left(dot);
-        at = dot;
-    }
-    return text;
+    // Only the text's very last line can be the end-of-data line: a text
+    // part of a multipart message ends in a blank, after the sender's lines.
+    qsizetype dot = text.size() - 1;
+    if (text.endsWith(kCrLf))
+        dot -= 2;
+    if (dot < 0 || text.at(dot) != QLatin1Char('.'))
+        return text;
+    const bool atLineStart = dot == 0 || (dot >= 2 && QStringView(text).sliced(dot - 2, 2) == kCrLf);
+    return atLineStart ? text.left(dot) : text;
 }
 
 // The per-message values, cleared for every message.
@@ -100,6 +102,8 @@ struct MessageHandler::Message {
     int lastTiff = -1;  // index into goodFaxFiles
     QString statusLines;
     bool failed = false;
+    int filePages = 0;  // pages this message's files were printed on
+    int textPages = 0;  // pages of its header part
 };
 
 MessageHandler::MessageHandler(RunContext& ctx, PagePrinter& printer, ReceiptSender& receipts,
@@ -110,6 +114,8 @@ MessageHandler::MessageHandler(RunContext& ctx, PagePrinter& printer, ReceiptSen
 
 MessageOutcome MessageHandler::handle(MailFolder& inbox, int index, const MessagePass& pass)
 {
+    // Printing one TORVEX within the limits; its receipt sets its own bound.
+    ctx_.expectDoneWithin(kMessageBoundMs);
     Message m;
     m.item = inbox.Message(index);
     if (!m.item)
@@ -130,11 +136,17 @@ MessageOutcome MessageHandler::handle(MailFolder& inbox, int index, const Messag
             m.fullHeader.truncate(empty + 4);
         m.item->setText(body);
         m.popOrigin = true;
+    } else {
+        // Mail another program delivered into the Inbox: its text is the
+        // body, so the header comes from the message's header property.
+        m.fullHeader.clear();
     }
     m.subject = m.item->Subject();
     if (m.subject == QStringLiteral("Internet Orbit FAX"))
         m.subject = QStringLiteral("telvane100 Fax Message");
-    m.sender = m.popOrigin ? GetHeaderField(m.fullHeader, QStringLiteral("From:")) : m.item->SenderAddress();
+    // Shown as people read it: display name whole, encoded words decoded.
+    m.sender = m.popOrigin ? decodeHeaderText(GetHeaderField(m.fullHeader, QStringLiteral("From:")).toUtf8())
+                           : m.item->SenderAddress();
     m.text = m.popOrigin ? withoutEndOfData(m.item->Text()) : m.item->Text();
     m.timeSent = printedDate(m.item->TimeSent());
     m.timeReceived = printedDate(m.item->TimeReceived());
@@ -210,7 +222,9 @@ void MessageHandler::collectAttachments(Message& m)
         (void)m.item->WriteAttachmentToFile(a, path);
         bool accepted = true;
         if (fileType == QStringLiteral("TXT")) {
-            if (m.popOrigin && contentCode == QStringLiteral("quoted-printable"))
+            // Binary data called .txt (or a nameless part) is no text: it
+            // never goes to the printer as text.
+            if ((m.popOrigin && contentCode == QStringLiteral("quoted-printable")) || isBinaryFile(path))
                 accepted = false;
         } else {
             printer_.LoadImageFile(path);
@@ -257,7 +271,9 @@ MessageOutcome MessageHandler::handleTorvex(Message& m, const MessagePass& pass)
     m.dateField = GetHeaderField(m.fullHeader, QStringLiteral("Date:"));
     m.contentType = GetHeaderField(m.fullHeader, QStringLiteral("Content-Type:"));
 
-    if (containsNoCase(m.contentType, QStringLiteral("report-type=disposition-notification"))) {
+    // The parameter may be quoted, as mail libraries write it.
+    if (containsNoCase(QString(m.contentType).remove(QLatin1Char('"')),
+                       QStringLiteral("report-type=disposition-notification"))) {
         moves_.add(pass.folders.deletedItems, m.item->ID());
         return MessageOutcome::Handled;
     }
@@ -351,7 +367,7 @@ bool MessageHandler::printHeaderPart(Message& m)
         if (printableText)
             return printHeaderBlock(m, block + kCrLf + m.text, block);
         if (m.goodFaxFiles.empty())
-            return printBlock(block + kCrLf + QStringLiteral("No Printable Content"));
+            return printBlock(block + kCrLf + QStringLiteral("No Printable Content"), &m.textPages);
         return true;
     }
     const QString text = printableText ? m.text : QStringLiteral("No Printable PlainText Message");
@@ -369,6 +385,7 @@ bool MessageHandler::printHeaderBlock(Message& m, const QString& text, const QSt
     int pageNo = 0;
     switch (printer_.printText(text, false, {}, pageNo)) {
     case PagePrinter::TextOutcome::Printed:
+        m.textPages += pageNo - 1;
         return true;
     case PagePrinter::TextOutcome::PrinterFailed:
         return false;
@@ -377,7 +394,7 @@ bool MessageHandler::printHeaderBlock(Message& m, const QString& text, const QSt
     }
     m.tooLong = true;
     m.statusLines += statusLine(QStringLiteral("MESSAGE TEXT"), kTextTooLong);
-    return printBlock(block + kCrLf + statusLine(QStringLiteral("MESSAGE TEXT"), kTextTooLong));
+    return printBlock(block + kCrLf + statusLine(QStringLiteral("MESSAGE TEXT"), kTextTooLong), &m.textPages);
 }
 
 MessageOutcome MessageHandler::printFiles(Message& m)
@@ -387,6 +404,7 @@ MessageOutcome MessageHandler::printFiles(Message& m)
         if (!file.isText) {
             printer_.PrintNow(path);
             if (printer_.gflgPrintImage) {
+                m.filePages += printer_.gfaxPageCount.toInt();
                 m.statusLines += statusLine(file.name, kFileProcessed);
                 continue;
             }
@@ -406,6 +424,7 @@ MessageOutcome MessageHandler::printFiles(Message& m)
         int pageNo = 0;
         switch (printer_.printText(text, true, {m.timeSent, m.timeReceived, m.sender}, pageNo)) {
         case PagePrinter::TextOutcome::Printed:
+            m.filePages += pageNo - 1;
             m.statusLines += statusLine(file.name, kSentToPrinter);
             break;
         case PagePrinter::TextOutcome::PrinterFailed:
@@ -424,6 +443,10 @@ MessageOutcome MessageHandler::printFiles(Message& m)
 
 void MessageHandler::sendReceipt(const Message& m, const QString& disposition, const QString& recipient)
 {
+    // A receipt to nobody could never leave the out folder: it would wait
+    // there for ever and make every later run report an error.
+    if (bareAddress(recipient).trimmed().isEmpty())
+        return;
     ReceiptRequest request;
     request.disposition = disposition;
     if (disposition == QStringLiteral("Failed")) {
@@ -438,14 +461,19 @@ void MessageHandler::sendReceipt(const Message& m, const QString& disposition, c
     request.faxTo = m.faxTo;
     request.fullHeader = m.fullHeader;
     request.statusLines = m.statusLines;
-    request.pageCount = printer_.gfaxPageCount;
+    // The pages of this message: those of its files, or, for a message
+    // without files, those its text was printed on.
+    request.pageCount = QString::number(m.goodFaxFiles.empty() ? m.textPages : m.filePages);
     (void)receipts_.SendMDN(request);
 }
 
-bool MessageHandler::printBlock(const QString& text)
+bool MessageHandler::printBlock(const QString& text, int* pages)
 {
     int pageNo = 0;
-    return printer_.PrintBlockOfText(text, false, QString(), QString(), QString(), pageNo);
+    const bool printed = printer_.PrintBlockOfText(text, false, QString(), QString(), QString(), pageNo);
+    if (pages)
+        *pages += pageNo - 1;
+    return printed;
 }
 
 }  // namespace torvex

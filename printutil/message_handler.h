@@ -53,7 +53,8 @@ private:
     [[nodiscard]] bool printHeaderPart(Message& m);
     MessageOutcome printFiles(Message& m);
     void sendReceipt(const Message& m, const QString& disposition, const QString& recipient);
-    bool printBlock(const QString& text);
+    // Adds the pages printed to *pages when given.
+    bool printBlock(const QString& text, int* pages = nullptr);
     // printBlock for the header part: a message text too long to print
     // leaves the header block with a line saying so.
     bool printHeaderBlock(Message& m, const QString& text, const QString& block);
@@ -65,9 +66,8 @@ private:
     MoveList& moves_;
 };
 
-// Step 6 for a message fetched by POP3: the text without the end-of-data
-// line that closes it (its last lone "." line) and what follows; a lone "."
-// line the sender wrote above it stays.
+// For a message fetched by POP3: the text without the end-of-data line
+// when that is its last line; a lone "." line the sender wrote stays.
 [[nodiscard]] QString withoutEndOfData(const QString& text);
 
 }  // namespace torvex

@@ -1,36 +1,24 @@
 #pragma once
 
 #include "inbox_message.h"
-#include "mime_decoder_lines.h"
 
-#include "platform/codec.h"
+#include "platform/mime_parser.h"
 
-#include <QByteArray>
 #include <QFile>
 #include <QString>
 
 #include <functional>
 #include <optional>
-#include <variant>
 
 namespace torvex {
 
 // Turns one raw message file fetched by POP3 (first line "+OK", last line
 // ".") into a new Inbox message: text, subject, sender, times, the TORVEX
-// recipient, and the file parts decoded into files of the temp folder.
+// recipient, and the files it carries decoded into files of the temp
+// folder. Multiparts are followed to any depth; the file is read piece by
+// piece, so memory stays bounded whatever its size.
 class MimeDecoder {
 public:
-    // Parser states.
-    enum class State : qint16 {
-        Preamble = 100,    // before the first boundary line
-        PartHeader = 200,  // reading the header lines of a part
-        TextPart = 300,    // collecting the lines of a text/plain part
-        PartStart = 350,   // the empty line after a part header: what is the part?
-        FileStart = 400,   // first line of a file part
-        FileBody = 500,    // further lines of a file part
-        End = 600,         // after the closing boundary
-    };
-
     // tempFolder ends in "/"; torvexAddr is Torvex_Addr.
     MimeDecoder(QString tempFolder, QString torvexAddr);
 
@@ -44,50 +32,23 @@ public:
     [[nodiscard]] std::optional<NewInboxMessage> decodeFile(const QString& path);
 
 private:
-    struct Part {
-        QString type;
-        QString contentTypeName;
-        QString dispositionName;
-        QString fileName;
-        QString encoding;
-        void clear() { *this = Part(); }
-    };
-    using TextDecoder = std::variant<std::monostate, QuotedPrintableDecoder, Base64Decoder>;
-
-    void readHeader(LineReader& reader);
-    void chooseBody(qint64 fileLength);
-    void takePiece(const LineReader::Piece& piece, bool lastLine);
-    void partHeaderLine(const QByteArray& line);
-    void partStart();
-    void fileLine(const LineReader::Piece& piece, bool lastLine);
-    void textLine(const LineReader::Piece& piece, bool lastLine);
-    void endTextPart(const QByteArray& line);
-    void attachPart();
-    void finish();
-    [[nodiscard]] bool isBoundaryLine(const LineReader::Piece& piece) const;
-    void startTextDecoder(const QString& encoding);
-    void appendBody(QByteArrayView bytes);
-    void appendText(QByteArrayView bytes, bool lineEnded);
-    void flushTextDecoder();
-    void missingBoundary();
+    void missingBoundary(QFile& input, qint64 from, qint64 to);
+    // Adds the part's decoded text to the message text; false (and nothing
+    // added) when the part holds binary data rather than text, or more text
+    // than the message text holds.
+    bool appendText(QFile& input, const MimePart& part, bool html);
+    void attachPart(QFile& input, const MimePart& part, const QString& name);
+    void attachRange(QFile& input, qint64 from, qint64 to, const QString& name);
+    [[nodiscard]] QString newAttachmentPath(const QString& name);
 
     QString temp_;
     QString torvexAddr_;
     std::function<void()> yield_;
 
     // One file's decoding.
-    QByteArray header_;
-    QByteArray body_;
     QString headerText_;
-    QString messageText_;
-    bool messageTextSet_ = false;
-    QByteArray boundary_;  // "--" + the boundary, or empty without one
-    State state_ = State::Preamble;
-    Part part_;
-    QFile partFile_;
-    TextDecoder textDecoder_;
-    bool skipRestOfLine_ = false;
-    bool finished_ = false;
+    QString bodyText_;
+    qsizetype bodyBytes_ = 0;
     int attachmentIndex_ = 0;
     NewInboxMessage message_;
 };

@@ -1,7 +1,5 @@
 #include "mime_decoder_names.h"
 
-#include <QStringDecoder>
-
 namespace torvex {
 namespace {
 
@@ -47,13 +45,5 @@ QString attachmentFileName(int index, const QString& name)
     return QStringLiteral("part%1_%2").arg(index, 3, 10, QLatin1Char('0')).arg(tail);
 }
 
-QString mailText(QByteArrayView bytes)
-{
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8(bytes);
-    if (!utf8.hasError())
-        return text;
-    return QString::fromLatin1(bytes);
-}
 
 }  // namespace torvex

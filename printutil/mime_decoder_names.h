@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QByteArrayView>
 #include <QString>
 
 namespace torvex {
@@ -14,9 +13,5 @@ namespace torvex {
 // The file a decoded attachment is written to: a plain name inside the
 // temp folder, whatever the attachment is called, unique per index.
 [[nodiscard]] QString attachmentFileName(int index, const QString& name);
-
-// Raw mail text as characters: UTF-8 where the bytes are valid UTF-8,
-// otherwise Latin-1, so no byte is ever lost.
-[[nodiscard]] QString mailText(QByteArrayView bytes);
 
 }  // namespace torvex

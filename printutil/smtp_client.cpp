@@ -1,6 +1,6 @@
 #include "smtp_client.h"
 
-#include "mime_decoder_names.h"
+#include "platform/mail_text.h"
 #include "smtp_client_text.h"
 
 #include <algorithm>

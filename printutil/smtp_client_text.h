@@ -27,7 +27,7 @@ inline constexpr int kSmtpChunkSize = 256;
 [[nodiscard]] QString withEndOfData(const QString& message);
 
 // The bytes of a text as they are stored in files and sent (UTF-8; the
-// reverse is mailText of mime_decoder_names.h).
+// reverse is mailText of platform/mail_text.h).
 [[nodiscard]] QByteArray mailBytes(const QString& text);
 
 // The DATA of a message: withEndOfData(message), every line break made

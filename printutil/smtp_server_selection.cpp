@@ -3,7 +3,7 @@
 #include "header_field.h"
 #include "mail_socket.h"
 #include "common/mail_security.h"
-#include "mime_decoder_names.h"
+#include "platform/mail_text.h"
 #include "platform/profile_api.h"
 #include "print_run.h"
 #include "smtp_client_text.h"
@@ -26,6 +26,23 @@ QString storedMessageText(const QString& fileText)
     return fileText.endsWith(stored) ? fileText.chopped(2) : fileText;
 }
 
+// The host of the service's address, which may carry the port of its web
+// server ("10.1.2.3:8080", "[::1]:8080"), without the scheme it may have
+// ("https://"): the SMTP rows that use it want only the host.
+QString serviceHost(const QString& address)
+{
+    const QString trimmed = serviceAddress(address).host;
+    if (trimmed.startsWith(QLatin1Char('['))) {
+        const qsizetype close = trimmed.indexOf(QLatin1Char(']'));
+        return close > 0 ? trimmed.mid(1, close - 1) : trimmed;
+    }
+    const qsizetype colon = trimmed.indexOf(QLatin1Char(':'));
+    // More than one colon: an IPv6 address without a port.
+    if (colon < 0 || trimmed.indexOf(QLatin1Char(':'), colon + 1) >= 0)
+        return trimmed;
+    return trimmed.left(colon);
+}
+
 }  // namespace
 
 QString bareAddress(const QString& recipient)
@@ -46,7 +63,7 @@ SmtpServerTable smtpServerTable(const TelvaneInfo& info, const QString& recipien
     if (!recipient.isEmpty()) {
         const qsizetype at = recipient.indexOf(QLatin1Char('@'));
         domain = at < 0 ? recipient : recipient.mid(at + 1);
-        const QString serviceIp = serviceAddress(info.gVXIPAddress).host;
+        const QString serviceIp = serviceHost(info.gVXIPAddress);
         firstServer = domain == info.gVXDomainName && !serviceIp.isEmpty() ? serviceIp : domain;
     }
     const QString& user = info.Normal_EMail_Addr;
@@ -57,7 +74,7 @@ SmtpServerTable smtpServerTable(const TelvaneInfo& info, const QString& recipien
         {info.gSMTPServer2, user},
         {info.gUserSMTPServer, sender, true},
         {info.gSMTPServer2, sender},
-        {serviceAddress(info.gVXIPAddress).host, sender},
+        {serviceHost(info.gVXIPAddress), sender},
         {info.VX_SMTP_Server, sender},
         {info.gLastResortSMTPServer, sender},
     }};
@@ -71,6 +88,11 @@ bool SendMessageFile(RunContext& ctx, SmtpContext& smtp, SmtpConversation& conve
 
     smtp.gMailTimerInterval = 60000;
     smtp.gSMTPLog.clear();
+    // Each row: the look-up, connection and every reply waited for at most
+    // gTimoutMinutes ticks.
+    constexpr qint64 kWaitsPerConversation = 9;
+    ctx.expectDoneWithin(kSmtpServerRows * kWaitsPerConversation * qMax(1, ctx.info.gTimoutMinutes)
+                         * qint64(smtp.gMailTimerInterval));
     conversation.InitMailSocket();
 
     QString tried;

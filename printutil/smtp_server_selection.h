@@ -30,7 +30,8 @@ using SmtpServerTable = std::array<SmtpServerRow, kSmtpServerRows>;
 // The nine (server, sender) rows for a bare recipient: its own domain (or
 // the service's IP address for the service's domain), "mail." + that domain,
 // the user's servers with the user's address, then the user's and the
-// service's servers with the sender.
+// service's servers with the sender. The service's address counts without
+// the port it may carry for its web server ("10.1.2.3:8080").
 [[nodiscard]] SmtpServerTable smtpServerTable(const TelvaneInfo& info, const QString& recipient,
                                               const QString& sender);
 

@@ -1,5 +1,7 @@
 #include "text_layout.h"
 
+#include "platform/mail_text.h"
+
 #include <QCoreApplication>
 #include <QFile>
 
@@ -60,7 +62,7 @@ bool LoadFile2(const QString& path, QString& text)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    text = QString::fromLatin1(file.readAll());
+    text = mailText(file.readAll());
     return true;
 }
 
@@ -78,7 +80,6 @@ TextBlockLayout layoutTextBlock(const QString& text, bool flgPageHdr, const Page
     // so the time grows with the text's length alone.
     const int width = qMax(1, charsPerLine);
     const int pageLength = qMax(1, linesPerPage);
-    const bool lfMode = !text.contains(kCrLf) && text.contains(QLatin1Char('\n'));
     const qsizetype n = text.size();
     // Where the last blank-free and the last printable character stand, so
     // "does the rest hold a printable character" costs nothing.
@@ -119,46 +120,40 @@ TextBlockLayout layoutTextBlock(const QString& text, bool flgPageHdr, const Page
         bool pageFull = false;
         while (p < n && !pageFull) {
             QCoreApplication::processEvents();
+            // Lines that end in a bare LF (text files from Unix) are wrapped
+            // and paged like CR LF lines, so none runs off the sheet.
             const qsizetype lf = text.indexOf(QLatin1Char('\n'), p);
             const qsizetype contentEnd = lf < 0 ? n : lf;  // the line without its LF
             const qsizetype next = lf < 0 ? n : lf + 1;
-            if (lfMode) {
-                if (!addLine(page, p, contentEnd, true)) {
-                    layout.tooLong = true;
-                    return layout;
-                }
-                p = next;
-            } else {
-                for (;;) {
-                    const qsizetype length = contentEnd - p + 1;  // with its LF
-                    if (length - 1 <= width) {
-                        if (!addLine(page, p, contentEnd, true)) {
-                            layout.tooLong = true;
-                            return layout;
-                        }
-                        ++counted;
-                        p = next;
-                        insideLastLine = false;
-                        break;
-                    }
-                    const qsizetype cut = wrapPoint(QStringView(text).mid(p, contentEnd - p), width);
-                    if (!addLine(page, p, p + cut, false)) {
+            for (;;) {
+                const qsizetype length = contentEnd - p + 1;  // with its LF
+                if (length - 1 <= width) {
+                    if (!addLine(page, p, contentEnd, true)) {
                         layout.tooLong = true;
                         return layout;
                     }
                     ++counted;
-                    p += cut;
-                    insideLastLine = lf < 0;
-                    if (counted >= pageLength) {
-                        pageFull = true;
-                        break;
-                    }
+                    p = next;
+                    insideLastLine = false;
+                    break;
+                }
+                const qsizetype cut = wrapPoint(QStringView(text).mid(p, contentEnd - p), width);
+                if (!addLine(page, p, p + cut, false)) {
+                    layout.tooLong = true;
+                    return layout;
+                }
+                ++counted;
+                p += cut;
+                insideLastLine = lf < 0;
+                if (counted >= pageLength) {
+                    pageFull = true;
+                    break;
                 }
             }
             if (p < n && text.at(p) == kFormFeed) {
                 ++p;
                 pageFull = true;
-            } else if (!lfMode && counted >= pageLength) {
+            } else if (counted >= pageLength) {
                 pageFull = true;
             }
         }

@@ -21,8 +21,8 @@ namespace torvex {
 // makes progress.
 [[nodiscard]] QString LoadArray1(const QString& line, int width, QString& rest);
 
-// Reads a whole text file (each byte one character); false when it cannot
-// be opened.
+// Reads a whole text file (UTF-8 where it is valid UTF-8, else Latin-1);
+// false when it cannot be opened.
 [[nodiscard]] bool LoadFile2(const QString& path, QString& text);
 
 // Pages one text block may take, far above any real fax; a longer block
@@ -49,10 +49,9 @@ struct PageHeaderFields {
 [[nodiscard]] QString pageHeaderLine(const PageHeaderFields& fields, int pageNumber);
 
 // Lays a text block out in pages of at most linesPerPage lines of at most
-// charsPerLine characters: lines break at LF, long lines are word-wrapped,
-// a form feed at the start of a line ends the page, and a text with LF but
-// no CR LF is in LF mode (lines end in LF, pages are not limited). Takes
-// time in proportion to the text's length.
+// charsPerLine characters: lines break at LF (with or without a CR before
+// it), long lines are word-wrapped, and a form feed at the start of a line
+// ends the page. Takes time in proportion to the text's length.
 [[nodiscard]] TextBlockLayout layoutTextBlock(const QString& text, bool flgPageHdr,
                                               const PageHeaderFields& header, int charsPerLine,
                                               int linesPerPage);

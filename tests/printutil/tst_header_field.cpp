@@ -25,8 +25,12 @@ private Q_SLOTS:
         QTest::newRow("case and blanks") << header << "From: " << "Sender One <one@example.org>";
         QTest::newRow("folded subject joined") << QStringLiteral("Subject: A\r\n\tB\r\n") << "Subject: "
                                                << "AB";
-        QTest::newRow("only one continuation") << QStringLiteral("Subject: A\r\n\tB\r\n\tC\r\n")
-                                               << "Subject: " << "AB";
+        QTest::newRow("every continuation") << QStringLiteral("Subject: A\r\n\tB\r\n\tC\r\nX: y\r\n")
+                                            << "Subject: " << "ABC";
+        QTest::newRow("folded with blanks")
+            << QStringLiteral("Content-Type: multipart/report;\r\n report-type=disposition-notification;\r\n"
+                              "  boundary=x\r\n\r\n")
+            << "Content-Type:" << "multipart/report; report-type=disposition-notification;  boundary=x";
         QTest::newRow("continuation without line end") << QStringLiteral("Subject: A\r\n\tB")
                                                        << "Subject: " << "A";
         QTest::newRow("no line end") << QStringLiteral("Subject: lonely") << "Subject: " << "";

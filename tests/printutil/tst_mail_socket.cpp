@@ -55,9 +55,13 @@ private Q_SLOTS:
         QCOMPARE(s.gSocketState, SocketState::DataReceived);
         QVERIFY(s.ResolveHost(QStringLiteral("localhost"), MailService::POP));
         QCOMPARE(s.hostAddress, QStringLiteral("127.0.0.1"));
-        // Only digits and dots: taken as an address, and this one is none.
-        QVERIFY(!s.ResolveHost(QStringLiteral("300.1.1.1"), MailService::POP));
-        QVERIFY(s.hostAddress.isEmpty());
+        // Only a dotted quad is an address; other numbers (a Fax-To telephone
+        // number taken for a domain) name no host at all.
+        for (const char* none : {"300.1.1.1", "5551234", "127.1", "0x7f000001", "1.2.3.4.5"}) {
+            QVERIFY2(!s.ResolveHost(QString::fromLatin1(none), MailService::POP), none);
+            QVERIFY(s.hostAddress.isEmpty());
+        }
+        QVERIFY(s.ResolveHost(QStringLiteral("::1"), MailService::POP));
         QVERIFY(!s.ResolveHost(QStringLiteral("no-such-host.invalid"), MailService::POP));
     }
 

@@ -138,7 +138,9 @@ private Q_SLOTS:
         message.text = QStringLiteral("Hello") + kCrLf;
         message.recipients = {QStringLiteral("SMTP:user@torvex.net")};
         message.attachments = {{QStringLiteral("fax.tif;"), env_->path(QStringLiteral("temp/fax.tif"))}};
-        env_->writeFile(QStringLiteral("mail.eml"), composeInboxFile(message));
+        QFile mail(env_->path(QStringLiteral("mail.eml")));
+        QVERIFY(mail.open(QIODevice::WriteOnly) && writeInboxFile(message, mail));
+        mail.close();
         QProcess python;
         python.start(QStringLiteral("python3"),
                      {QStringLiteral("-c"),

@@ -1,3 +1,4 @@
+#include "platform/mail_header.h"
 #include "printutil/mdn_compose.h"
 #include "printutil/test_message.h"
 
@@ -97,7 +98,7 @@ private Q_SLOTS:
                      QStringLiteral("G3Fax-Report:G3Fax-Results=00;G3Fax-Pages=3"), QString(), QString()})
             + thirdPart();
         QCOMPARE(composeMdnText(request(QStringLiteral("Processed"), true),
-                                QStringLiteral("sender@example.org"), kAddr, kNow),
+                                QStringLiteral("sender@example.org"), kAddr, kNow, kNow),
                  expected);
     }
 
@@ -112,7 +113,7 @@ private Q_SLOTS:
                      QString(), QString()})
             + thirdPart();
         QCOMPARE(composeMdnText(request(QStringLiteral("Failed"), false),
-                                QStringLiteral("sender@example.org"), kAddr, kNow),
+                                QStringLiteral("sender@example.org"), kAddr, kNow, kNow),
                  expected);
     }
 
@@ -123,7 +124,7 @@ private Q_SLOTS:
             + lines({QStringLiteral("Disposition: automatic-action/MDN-sent-automatically; "),
                      QStringLiteral("                Failed / G3Fax-report-request"), QString()});
         ReceiptRequest unprintable = request(QStringLiteral("Failed"), true);
-        QCOMPARE(composeMdnText(unprintable, QStringLiteral("sender@example.org"), kAddr, kNow),
+        QCOMPARE(composeMdnText(unprintable, QStringLiteral("sender@example.org"), kAddr, kNow, kNow),
                  start
                      + lines({QStringLiteral("G3Fax-Report:G3Fax-Results=02;G3Fax-t30frame:"
                                              "G3Fax-frame=40,373635342033323332203330;"),
@@ -131,7 +132,7 @@ private Q_SLOTS:
                      + thirdPart());
         ReceiptRequest systemError = unprintable;
         systemError.failureText = QStringLiteral("System Error");
-        QCOMPARE(composeMdnText(systemError, QStringLiteral("sender@example.org"), kAddr, kNow),
+        QCOMPARE(composeMdnText(systemError, QStringLiteral("sender@example.org"), kAddr, kNow, kNow),
                  start + QStringLiteral("G3Fax-Report:G3Fax-Results=01\r\n") + thirdPart());
     }
 
@@ -149,7 +150,7 @@ private Q_SLOTS:
                      QStringLiteral("        G3Fax-frame=80,004372"), QString(), QString()})
             + QStringLiteral("--") + kB + QStringLiteral("--\r\n\r\n.\r\n");
         QCOMPARE(composeMdnText(request(QStringLiteral("CapsRequest"), true),
-                                QStringLiteral("sender@example.org"), kAddr, kNow),
+                                QStringLiteral("sender@example.org"), kAddr, kNow, kNow),
                  expected);
     }
 
@@ -157,7 +158,7 @@ private Q_SLOTS:
     {
         ReceiptRequest r = request(QStringLiteral("Processed"), false);
         r.faxTo = QStringLiteral("fax@example.org");
-        const QString text = composeMdnText(r, QStringLiteral("sender@example.org"), kAddr, kNow);
+        const QString text = composeMdnText(r, QStringLiteral("sender@example.org"), kAddr, kNow, kNow);
         QVERIFY(text.contains(QStringLiteral("\r\nMIME-Version: 1.0\r\nContent-Type: message/fax\r\n"
                                              "     boundary = \"")
                               + kB + QStringLiteral("\"\r\n\r\n")));
@@ -173,7 +174,7 @@ private Q_SLOTS:
         r.receivedId = QStringLiteral("<id@x>\nDisposition: forged");
         r.sentDate = QStringLiteral("today\r\n\r\n.\r\nRSET");
         const QString text = composeMdnText(r, QStringLiteral("a@example.org\r\nCc: b@example.org"),
-                                            kAddr, kNow);
+                                            kAddr, kNow, kNow);
         QVERIFY(text.startsWith(QStringLiteral("To:a@example.org Cc: b@example.org\r\n")));
         QVERIFY(text.contains(QStringLiteral("\r\nSubject: RE: Hi Bcc: victim@example.org : TORVEX "
                                              "confirmation.\r\n")));
@@ -182,6 +183,17 @@ private Q_SLOTS:
         QVERIFY(!text.contains(QStringLiteral("\nBcc:")));
         QVERIFY(!text.contains(QStringLiteral("\nCc:")));
         QVERIFY(!text.contains(QStringLiteral("\nDisposition: forged")));
+    }
+
+    void subjectInAnotherScriptIsEncoded()
+    {
+        ReceiptRequest r = request(QStringLiteral("Processed"), false);
+        r.subject = QStringLiteral("Fax f\u00fcr Sie From: B\u00fcro <b@example.org>");
+        const QString text = composeMdnText(r, QStringLiteral("b@example.org"), kAddr, kNow, kNow);
+        const qsizetype at = text.indexOf(QStringLiteral("\r\nSubject: ")) + 11;
+        const QString subject = text.mid(at, text.indexOf(QStringLiteral("\r\n"), at) - at);
+        QVERIFY2(subject.startsWith(QStringLiteral("=?utf-8?B?")), qPrintable(subject));
+        QCOMPARE(decodeHeaderText(subject.toLatin1()), QStringLiteral("RE: ") + r.subject + QStringLiteral(" : TORVEX confirmation."));
     }
 
     void testMessageText()

@@ -81,8 +81,8 @@ private Q_SLOTS:
             "-- \n"
             "Sig\n");
         const NewInboxMessage m = decode(rawFile(message));
-        QCOMPARE(m.senderName, QStringLiteral("Office <sender@example.org>"));
-        QCOMPARE(m.subject, QStringLiteral("Fax page From: Office <sender@example.org>"));
+        QCOMPARE(m.senderName, QStringLiteral("Sender Office <sender@example.org>"));
+        QCOMPARE(m.subject, QStringLiteral("Fax page From: Sender Office <sender@example.org>"));
         QCOMPARE(m.timeSent, QDateTime::fromString(QStringLiteral("2003-07-01T10:52:37+02:00"), Qt::ISODate));
         QVERIFY(m.timeReceived.isValid());
         QCOMPARE(m.recipients, QStringList{QStringLiteral("SMTP:") + kAddr});
@@ -123,101 +123,133 @@ private Q_SLOTS:
         QVERIFY(!m.text.contains(QStringLiteral("Line of a long")));
     }
 
-    void multipartWithQuotedBoundary()
+    // Shapes mail programs write: what the message text holds (and must
+    // not hold), and the files it carries with their contents.
+    void mailShapes_data()
     {
+        QTest::addColumn<QByteArray>("message");
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QList<QByteArray>>("contents");  // empty: not compared
+        QTest::addColumn<QStringList>("textHas");
+        QTest::addColumn<QStringList>("textLacks");
+
         const QByteArray tiff("II*\0fake tiff bytes\xff\x00\x01", 22);
-        const QByteArray message = crlf(
-            "From: a@b\n"
-            "Content-Type: multipart/mixed; boundary=\"=_b 1\"; charset=x\n"
-            "\n"
-            "This is a multi-part message in MIME format.\n"
-            "--=_b 1\n"
-            "Content-Type: text/plain\n"
-            "\n"
-            "Cover page\n"
-            ".hidden\n"
-            "--=_b 1\n"
-            "Content-Type: image/tiff; name=\"fax.tif\"\n"
-            "Content-Transfer-Encoding: base64\n"
-            "\n") + EncodeBase64Lines(tiff) + crlf("--=_b 1--\nepilogue\n");
+        const QByteArray tiffBase64 = EncodeBase64Lines(tiff);
+        QTest::newRow("quoted boundary")
+            << crlf("From: a@b\nContent-Type: multipart/mixed; boundary=\"=_b 1\"; charset=x\n\n"
+                    "This is a multi-part message in MIME format.\n--=_b 1\nContent-Type: text/plain\n\n"
+                    "Cover page\n.hidden\n--=_b 1\nContent-Type: image/tiff; name=\"fax.tif\"\n"
+                    "Content-Transfer-Encoding: base64\n\n") + tiffBase64 + crlf("--=_b 1--\nepilogue\n")
+            << QStringList{"fax.tif;"} << QList<QByteArray>{tiff}
+            << QStringList{"\r\n\r\nCover page\r\n.hidden\r\n "} << QStringList{"epilogue", "multi-part"};
+        QTest::newRow("folded boundary, unnamed parts")
+            << crlf("Content-Type: multipart/mixed;\n\tboundary=XYZ\n\n--XYZ\nContent-Type: image/tiff\n"
+                    "Content-Transfer-Encoding: base64\n\nSUkqAA==\n--XYZ\nContent-Type: application/pdf\n\n%PDF\n--XYZ--\n")
+            << QStringList{"UNKNOWN.TIF;", "UNKNOWN.TXT;"} << QList<QByteArray>{QByteArray("II*\0", 4), "%PDF"}
+            << QStringList{"+OK "} << QStringList{"%PDF"};
+        QTest::newRow("names from either field, each part its own")
+            << crlf("Content-Type: multipart/alternative; boundary=b\n\n--b\n"
+                    "Content-Type: text/plain; name=\"note.txt\"\nContent-Transfer-Encoding: quoted-printable\n\na=3Db\n"
+                    "--b\nContent-Disposition: attachment; filename=\"other.txt\"\n"
+                    "Content-Type: text/plain; name=\"ignored.txt\"\nContent-Transfer-Encoding: quoted-printable\n\n"
+                    "second=20part\n--b\nContent-Type: image/tiff\n\nraw\n--b--\n")
+            << QStringList{"note.txt;", "other.txt;", "UNKNOWN.TIF;"} << QList<QByteArray>{"a=b", "second part", "raw"}
+            << QStringList{} << QStringList{};
+        QTest::newRow("text parts add up")
+            << crlf("Content-Type: multipart/mixed; boundary=b\n\n--b\nContent-Type: text/plain\n\nfirst\n--b\n"
+                    "Content-Type: text/plain\nContent-Transfer-Encoding: base64\n\nc2Vjb25k\n--b--\n")
+            << QStringList{} << QList<QByteArray>{} << QStringList{"\r\n\r\nfirst\r\nsecond\r\n "} << QStringList{};
+        QTest::newRow("unterminated text part")
+            << crlf("Content-Type: multipart/mixed; boundary=b\n\n--b\ncontent-type: TEXT/plain\n\ncut off\n")
+            << QStringList{} << QList<QByteArray>{} << QStringList{"cut off"} << QStringList{};
+        QTest::newRow("uuencoded")
+            << crlf("Content-Type: multipart/mixed; boundary=b\n\n--b\nContent-Type: text/plain; name=cat.txt\n"
+                    "Content-Transfer-Encoding: x-uuencode\n\nbegin 644 cat.txt\n#0V%T\n`\nend\n--b--\n")
+            << QStringList{"cat.txt;"} << QList<QByteArray>{"Cat"} << QStringList{} << QStringList{};
+        QTest::newRow("folded part header names the file")
+            << crlf("Content-Type: multipart/mixed; boundary=b\n\n--b\nContent-Type: application/octet-stream;\n"
+                    "\tname=\"fax.tif\"\nContent-Disposition: attachment;\n filename=\"fax.tif\"\n"
+                    "Content-Transfer-Encoding: base64\n\n") + tiffBase64 + crlf("--b--\n")
+            << QStringList{"fax.tif;"} << QList<QByteArray>{tiff} << QStringList{} << QStringList{};
+        QTest::newRow("RFC 2231 names")
+            << crlf("Content-Type: multipart/mixed; boundary=b\n\n--b\nContent-Type: image/tiff\n"
+                    "Content-Disposition: attachment; filename*=utf-8''Fax%20f%C3%BCr%20Sie.tif\n\nx\n"
+                    "--b\nContent-Type: image/tiff;\n name*0*=utf-8''Seite%20; name*1*=%C3%BC;\n name*2=\"ber.tif\"\n\ny\n--b--\n")
+            << QStringList{"Fax f\u00fcr Sie.tif;", "Seite \u00fcber.tif;"} << QList<QByteArray>{"x", "y"}
+            << QStringList{} << QStringList{};
+        QTest::newRow("RFC 2047 name")
+            << crlf("Content-Type: multipart/mixed; boundary=b\n\n--b\n"
+                    "Content-Type: image/tiff; name=\"=?utf-8?B?RmF4IMO8YmVyLnRpZg==?=\"\n\nz\n--b--\n")
+            << QStringList{"Fax \u00fcber.tif;"} << QList<QByteArray>{"z"} << QStringList{} << QStringList{};
+        const QByteArray alternative = crlf(
+            "--inner\nContent-Type: text/plain; charset=utf-8\nContent-Transfer-Encoding: quoted-printable\n\n"
+            "Hello plain caf=C3=A9\n--inner\nContent-Type: text/html\n\n<p>Hello <b>html</b></p>\n--inner--\n");
+        QTest::newRow("alternative inside mixed")
+            << crlf("Content-Type: multipart/mixed; boundary=outer\n\n--outer\n"
+                    "Content-Type: multipart/alternative; boundary=inner\n\n") + alternative
+                + crlf("\n--outer\nContent-Type: image/tiff; name=fax.tif\nContent-Transfer-Encoding: base64\n\n")
+                + tiffBase64 + crlf("--outer--\n")
+            << QStringList{"fax.tif;"} << QList<QByteArray>{tiff} << QStringList{"Hello plain caf\u00e9\r\n "}
+            << QStringList{"<p>", "html</b>", "text/html", "--inner"};
+        QTest::newRow("related inside alternative")
+            << crlf("Content-Type: multipart/alternative; boundary=a\n\n--a\nContent-Type: text/plain\n\nplain words\n"
+                    "--a\nContent-Type: multipart/related; boundary=r\n\n--r\nContent-Type: text/html\n\n<p>rich words</p>\n"
+                    "--r\nContent-Type: image/tiff\nContent-ID: <page1>\nContent-Transfer-Encoding: base64\n\n")
+                + tiffBase64 + crlf("--r--\n--a--\n")
+            << QStringList{"UNKNOWN.TIF;"} << QList<QByteArray>{tiff} << QStringList{"plain words"}
+            << QStringList{"rich words", "<p>"};
+        QTest::newRow("HTML only, as plain text")
+            << crlf("Content-Type: multipart/mixed; boundary=b\n\n--b\nContent-Type: text/html; charset=utf-8\n\n"
+                    "<html><head><style>p {}</style></head><body><p>Dear&nbsp;user,</p><p>caf&eacute; &amp; more</p>"
+                    "</body></html>\n--b--\n")
+            << QStringList{} << QList<QByteArray>{} << QStringList{"Dear user,\r\ncaf"} << QStringList{"<p>", "p {}"};
+        QTest::newRow("single-part image body")
+            << crlf("Content-Type: image/tiff\nContent-Transfer-Encoding: base64\n\n") + tiffBase64
+            << QStringList{"UNKNOWN.TIF;"} << QList<QByteArray>{tiff} << QStringList{} << QStringList{"SUkq"};
+        QTest::newRow("single-part named octet-stream")
+            << crlf("Content-Type: application/octet-stream; name=\"scan.tiff\"\nContent-Transfer-Encoding: base64\n\n")
+                + tiffBase64
+            << QStringList{"scan.tiff;"} << QList<QByteArray>{tiff} << QStringList{} << QStringList{};
+        QTest::newRow("binary text part is a file")
+            << crlf("Content-Type: multipart/mixed; boundary=b\n\n--b\nContent-Type: text/plain\n"
+                    "Content-Transfer-Encoding: base64\n\n") + tiffBase64 + crlf("--b--\n")
+            << QStringList{"UNKNOWN.TXT;"} << QList<QByteArray>{tiff} << QStringList{} << QStringList{"II*"};
+        QTest::newRow("charsets")
+            << crlf("Content-Type: multipart/mixed; boundary=b\n\n--b\nContent-Type: text/plain; charset=iso-8859-1\n\n"
+                    "latin caf\xe9\n--b\nContent-Type: text/plain\n\nundeclared caf\xc3\xa9\n--b--\n")
+            << QStringList{} << QList<QByteArray>{} << QStringList{"latin caf\u00e9\r\nundeclared caf\u00e9\r\n "}
+            << QStringList{};
+        QTest::newRow("sender's lone dot in a text part")
+            << crlf("Content-Type: multipart/mixed; boundary=b\n\n--b\nContent-Type: text/plain\n\nabove\n.\nbelow\n--b--\n")
+            << QStringList{} << QList<QByteArray>{} << QStringList{"above\r\n.\r\nbelow\r\n "} << QStringList{};
+        QTest::newRow("forwarded message, nested deeply")
+            << crlf("Content-Type: multipart/mixed; boundary=1\n\n--1\nContent-Type: text/plain\n\nsee below\n--1\n"
+                    "Content-Type: message/rfc822\n\nFrom: x@y\nSubject: inner\nContent-Type: multipart/mixed; boundary=2\n\n"
+                    "--2\nContent-Type: text/plain\n\ninner text\n--2\nContent-Type: multipart/mixed; boundary=3\n\n"
+                    "--3\nContent-Type: image/tiff; name=deep.tif\nContent-Transfer-Encoding: base64\n\n")
+                + tiffBase64 + crlf("--3--\n--2--\n--1--\n")
+            << QStringList{"deep.tif;"} << QList<QByteArray>{tiff} << QStringList{"see below\r\ninner text\r\n "}
+            << QStringList{"Subject: inner"};
+    }
+
+    void mailShapes()
+    {
+        QFETCH(QByteArray, message);
+        QFETCH(QStringList, names);
+        QFETCH(QList<QByteArray>, contents);
+        QFETCH(QStringList, textHas);
+        QFETCH(QStringList, textLacks);
         const NewInboxMessage m = decode(rawFile(message));
-        QVERIFY2(m.text.endsWith(QStringLiteral("\r\n\r\nCover page\r\n.hidden\r\n ")), qPrintable(m.text));
-        QCOMPARE(m.attachments.size(), size_t(1));
-        QCOMPARE(m.attachments[0].name, QStringLiteral("fax.tif;"));
-        QCOMPARE(content(0), tiff);
-    }
-
-    void foldedBoundaryAndUnnamedImage()
-    {
-        const QByteArray message = crlf(
-            "Content-Type: multipart/mixed;\n"
-            "\tboundary=XYZ\n"
-            "\n"
-            "--XYZ\n"
-            "Content-Type: image/tiff\n"
-            "Content-Transfer-Encoding: base64\n"
-            "\n"
-            "SUkqAA==\n"
-            "--XYZ\n"
-            "Content-Type: application/pdf\n"
-            "\n"
-            "%PDF\n"
-            "--XYZ--\n");
-        const NewInboxMessage m = decode(rawFile(message));
-        QCOMPARE(m.attachments.size(), size_t(2));
-        QCOMPARE(m.attachments[0].name, QStringLiteral("UNKNOWN.TIF;"));
-        QCOMPARE(content(0), QByteArray("II*\0", 4));
-        QCOMPARE(m.attachments[1].name, QStringLiteral("UNKNOWN.TXT;"));
-        QCOMPARE(content(1), QByteArray("%PDF\r\n"));
-        // No text part: the text is still the header, so the run knows where it came from.
-        QVERIFY(m.text.startsWith(QStringLiteral("+OK ")));
-    }
-
-    void quotedPrintableTextFileIsAttachedOnceDecoded()
-    {
-        const QByteArray message = crlf(
-            "Content-Type: multipart/alternative; boundary=b\n"
-            "\n"
-            "--b\n"
-            "Content-Type: text/plain; name=\"note.txt\"\n"
-            "Content-Transfer-Encoding: quoted-printable\n"
-            "\n"
-            "a=3Db\n"
-            "--b\n"
-            "Content-Disposition: attachment; filename=\"other.txt\"\n"
-            "Content-Type: text/plain; name=\"ignored.txt\"\n"
-            "Content-Transfer-Encoding: quoted-printable\n"
-            "\n"
-            "second=20part\n"
-            "--b\n"
-            "Content-Type: image/tiff\n"
-            "\n"
-            "raw\n"
-            "--b--\n");
-        const NewInboxMessage m = decode(rawFile(message));
-        QCOMPARE(m.attachments.size(), size_t(3));
-        QCOMPARE(m.attachments[0].name, QStringLiteral("note.txt;"));
-        QCOMPARE(content(0), QByteArray("a=b\r\n"));
-        // The disposition's name wins, and each part keeps its own content.
-        QCOMPARE(m.attachments[1].name, QStringLiteral("other.txt;"));
-        QCOMPARE(content(1), QByteArray("second part\r\n"));
-        // A part without a name does not inherit the one before it.
-        QCOMPARE(m.attachments[2].name, QStringLiteral("UNKNOWN.TIF;"));
-        QCOMPARE(content(2), QByteArray("raw\r\n"));
-    }
-
-    void twoTextPartsBothKept()
-    {
-        const NewInboxMessage m = decode(rawFile(crlf(
-            "Content-Type: multipart/mixed; boundary=b\n\n--b\nContent-Type: text/plain\n\nfirst\n--b\n"
-            "Content-Type: text/plain\nContent-Transfer-Encoding: base64\n\nc2Vjb25k\n--b--\n")));
-        QVERIFY2(m.text.endsWith(QStringLiteral("\r\n\r\nfirst\r\nsecond ")), qPrintable(m.text));
-    }
-
-    void unterminatedTextPartIsKept()
-    {
-        const NewInboxMessage m = decode(rawFile(crlf("Content-Type: multipart/mixed; boundary=b\n\n--b\ncontent-type: TEXT/plain\n\ncut off\n")));
-        QVERIFY2(m.text.contains(QStringLiteral("cut off")), qPrintable(m.text));
+        QStringList decodedNames;
+        for (const auto& attachment : m.attachments)
+            decodedNames << attachment.name;
+        QCOMPARE(decodedNames, names);
+        for (qsizetype i = 0; i < contents.size(); ++i)
+            QCOMPARE(content(size_t(i)), contents[i]);
+        for (const QString& wanted : textHas)
+            QVERIFY2(m.text.contains(wanted), qPrintable(m.text));
+        for (const QString& unwanted : textLacks)
+            QVERIFY2(!m.text.contains(unwanted), qPrintable(m.text));
     }
 
     void missingBoundary()
@@ -246,15 +278,6 @@ private Q_SLOTS:
         const NewInboxMessage bare = decode(rawFile(crlf("Content-Type: application/octet-stream\n\nAAAA\n")));
         QVERIFY(bare.text.contains(QStringLiteral("X-VX-Error: MISSING BOUNDARY")));
         QCOMPARE(bare.attachments.at(0).name, QStringLiteral("UNKNOWN.TXT;"));
-    }
-
-    void uuencodedPart()
-    {
-        const NewInboxMessage m = decode(rawFile(crlf(
-            "Content-Type: multipart/mixed; boundary=b\n\n--b\nContent-Type: text/plain; name=cat.txt\n"
-            "Content-Transfer-Encoding: x-uuencode\n\nbegin 644 cat.txt\n#0V%T\n`\nend\n--b--\n")));
-        QCOMPARE(m.attachments.at(0).name, QStringLiteral("cat.txt;"));
-        QCOMPARE(content(0), QByteArray("Cat"));
     }
 
     void hostileNamesStayInsideTheTempFolder_data()
@@ -337,15 +360,19 @@ private:
         return inbox_.messages.back();
     }
 
-    // For the large case: only sizes are kept, not the contents.
+    // For the large case: only sizes are kept, not the contents. The text
+    // too large for the message text is handed on whole, as a text file.
     bool DecodeIntoInboxSizes(MimeDecoder& decoder, const QString& path)
     {
         const std::optional<NewInboxMessage> m = decoder.decodeFile(path);
-        if (!m || m->attachments.size() != 1)
+        if (!m || m->attachments.size() != 2)
             return false;
-        const qint64 decoded = QFileInfo(m->attachments[0].sourcePath).size();
-        QFile::remove(m->attachments[0].sourcePath);
-        return decoded == 100LL * 1024 * 1024 / 4 * 3 && m->text.size() < 4 * 1024 * 1024;
+        const qint64 text = QFileInfo(m->attachments[0].sourcePath).size();
+        const qint64 decoded = QFileInfo(m->attachments[1].sourcePath).size();
+        for (const auto& attachment : m->attachments)
+            QFile::remove(attachment.sourcePath);
+        return text == 50LL * 1024 * 1024 && m->attachments[0].name == QLatin1String("UNKNOWN.TXT;")
+            && decoded == 100LL * 1024 * 1024 / 4 * 3 && m->text.size() < 4 * 1024 * 1024;
     }
 
     QByteArray content(size_t index) const

@@ -83,7 +83,7 @@ private Q_SLOTS:
         client.ProcessPOPFiles(inbox);
         QCOMPARE(inbox.messages.size(), size_t(2));
         const NewInboxMessage& dotted = inbox.messages[0];
-        QCOMPARE(dotted.subject, QStringLiteral("dots From: Office <sender@example.org>"));
+        QCOMPARE(dotted.subject, QStringLiteral("dots From: Sender Office <sender@example.org>"));
         QVERIFY(dotted.text.contains(QStringLiteral("\r\nabove\r\n.hidden\r\n.\r\nMAIL FROM:<x@example.org>\r\n.\r\n")));
         const NewInboxMessage& fax = inbox.messages[1];
         QCOMPARE(fax.senderName, QStringLiteral("fax@example.org"));

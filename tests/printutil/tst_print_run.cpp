@@ -118,7 +118,8 @@ private Q_SLOTS:
     {
         add(torvex(QStringLiteral("three page fax"), {{QStringLiteral("fax.tif;"), tiff_}},
                    {QStringLiteral("Disposition-Notification-To: receipts@example.org")}));
-        add(torvex(QStringLiteral("text attachment"), {{QStringLiteral("note.txt;"), "Dear user,\r\nhere is the note.\r\n"}}));
+        add(torvex(QStringLiteral("text attachment"), {{QStringLiteral("note.txt;"), "Dear user,\r\nhere is the note.\r\n"}},
+                   {QStringLiteral("Disposition-Notification-To: receipts@example.org")}));
         add(torvex(QStringLiteral("rejected type"), {{QStringLiteral("fax.tif;"), tiff_}, {QStringLiteral("letter.doc;"), "DOC"}}));
         SampleTorvex report = torvex(QStringLiteral("receipt from elsewhere"), {});
         report.contentType = QStringLiteral("multipart/report; report-type=disposition-notification; boundary=x");
@@ -176,17 +177,20 @@ private Q_SLOTS:
 
         // Receipts: flushed first, then one per TORVEX that needs one.
         QCOMPARE(receipts_->events.first(), QStringLiteral("flush"));
-        QCOMPARE(int(receipts_->requests.size()), 2);
+        QCOMPARE(int(receipts_->requests.size()), 3);
         QCOMPARE(receipts_->requests[0].disposition, QStringLiteral("Processed"));
         QCOMPARE(receipts_->requests[0].recipient, QStringLiteral("receipts@example.org"));
         QCOMPARE(receipts_->requests[0].pageCount, QStringLiteral("3"));
         QCOMPARE(receipts_->requests[0].receivedId, QStringLiteral("<sample@example.org>"));
-        QCOMPARE(receipts_->requests[1].disposition, QStringLiteral("Failed"));
-        QCOMPARE(receipts_->requests[1].failureText, QStringLiteral("Unprintable File(s)"));
-        QCOMPARE(receipts_->requests[1].recipient, QStringLiteral("Sender Office <sender@example.org>"));
-        QVERIFY(receipts_->requests[1].report.startsWith(QStringLiteral("Process report - \r\n")));
-        QVERIFY(receipts_->requests[1].report.contains(QStringLiteral("\tLETTER.DOC;\tInvalid File Format\r\n")));
-        QVERIFY(receipts_->requests[1].report.contains(QStringLiteral("\tFAX.TIF\tFile Processed\r\n")));
+        // Each receipt counts the pages of its own message.
+        QCOMPARE(receipts_->requests[1].pageCount, QStringLiteral("1"));
+        const ReceiptRequest& failed = receipts_->requests[2];
+        QCOMPARE(failed.disposition, QStringLiteral("Failed"));
+        QCOMPARE(failed.failureText, QStringLiteral("Unprintable File(s)"));
+        QCOMPARE(failed.recipient, QStringLiteral("Sender Office <sender@example.org>"));
+        QVERIFY(failed.report.startsWith(QStringLiteral("Process report - \r\n")));
+        QVERIFY(failed.report.contains(QStringLiteral("\tLETTER.DOC;\tInvalid File Format\r\n")));
+        QVERIFY(failed.report.contains(QStringLiteral("\tFAX.TIF\tFile Processed\r\n")));
 
         // A second run finds only the message for someone else.
         device_->jobs.clear();
@@ -244,22 +248,36 @@ private Q_SLOTS:
         QCOMPARE(readTorvexKey(QStringLiteral("print_status")), QStringLiteral(" Printed 0 TORVEXes + 0 Regular Faxes"));
     }
 
+    // Mail another program put into the Inbox: its fields come from its own
+    // header, as for mail fetched by POP3, however the header is folded.
     void deliverNowWhenTheProfileFetches()
     {
         settings({{"Use_Profile", "y"}});
-        const QString drop = env_->path(QStringLiteral("drop.eml"));
-        QFile file(drop);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("To: user@torvex.net\r\nFrom: a@b\r\nSubject: delivered\r\n\r\nHello\r\n");
-        file.close();
+        const QString drop = env_->path(QStringLiteral("drop"));
+        QVERIFY(QDir().mkpath(drop));
+        env_->writeFile(QStringLiteral("drop/1.x"),
+                        "To: user@torvex.net\nFrom: a@b\nSubject: delivered\nDate: Tue, 5 Mar 2024 10:20:30 +0100\n"
+                        "Message-Id: <d1@b>\nDisposition-Notification-To: Receipt Desk\n <desk@b>\n\nHello\n"
+                        "Disposition-Notification-To: not@the.body\n");
+        env_->writeFile(QStringLiteral("drop/2.x"),
+                        "To: user@torvex.net\nFrom: a@b\nSubject: receipt\nContent-Type: multipart/report;\n"
+                        " report-type=\"disposition-notification\";\n boundary=r\n\n--r\n\nprocessed\n--r--\n");
         env_->writeFile(QStringLiteral("profiles/TORVEX/profile.ini"),
-                        "[Profile]\nDeliver=cp '" + drop.toUtf8() + "' \"$MAILDIR/new/1.x\"\n");
+                        "[Profile]\nDeliver=cp '" + drop.toUtf8() + "'/* \"$MAILDIR/new/\"\n");
         QVERIFY(mailbox_->SessionLogIn(QStringLiteral("TORVEX")));
         QCOMPARE(run(QStringLiteral("/0")), RunExit::Finished);
         QCOMPARE(fetcher_->clicks, 0);
         QCOMPARE(readTorvexKey(QStringLiteral("session")), QStringLiteral("1,0,0,0"));
-        QVERIFY(device_->jobs[0].pages[0].lines.contains(QStringLiteral("\tHello")));
-        QVERIFY(device_->jobs[0].pages[0].lines.contains(QStringLiteral("\tFrom:\t\ta@b")));
+        QCOMPARE(int(device_->jobs.size()), 1);
+        const QStringList lines = device_->jobs[0].pages[0].lines;
+        QVERIFY(lines.contains(QStringLiteral("\tHello")));
+        QVERIFY(lines.contains(QStringLiteral("\tFrom:\t\ta@b")));
+        QVERIFY(lines.contains(QStringLiteral("\tSent:\t\tTue, 5 Mar 2024 10:20:30 +0100")));
+        QCOMPARE(subjectsIn({QStringLiteral("Deleted Items")}), QStringList{QStringLiteral("receipt")});
+        QCOMPARE(int(receipts_->requests.size()), 1);
+        QCOMPARE(receipts_->requests[0].recipient, QStringLiteral("Receipt Desk <desk@b>"));
+        QCOMPARE(receipts_->requests[0].receivedId, QStringLiteral("<d1@b>"));
+        QCOMPARE(receipts_->requests[0].pageCount, QStringLiteral("1"));  // its text, on one page
     }
 
     void capabilitiesRequestIsAnsweredNotPrinted()
@@ -360,6 +378,8 @@ private Q_SLOTS:
         QCOMPARE(withoutEndOfData(QStringLiteral(".\r\n")), QString());
         QCOMPARE(withoutEndOfData(QStringLiteral("a\r\n.")), QStringLiteral("a\r\n"));
         QCOMPARE(withoutEndOfData(QStringLiteral("a.\r\n..\r\nx. \r\n")), QStringLiteral("a.\r\n..\r\nx. \r\n"));
+        // A multipart message's text ends after its text parts: the sender's "." stays.
+        QCOMPARE(withoutEndOfData(QStringLiteral("a\r\n.\r\nb\r\n ")), QStringLiteral("a\r\n.\r\nb\r\n "));
     }
 
     void fatalPrinterErrorEndsTheLoopButFilesWhatWasDone()
@@ -391,7 +411,9 @@ private Q_SLOTS:
         add(torvex(QStringLiteral("noisy tiff"), {{QStringLiteral("fax.tif;"), noisy}}));
         add(torvex(QStringLiteral("empty files"), {{QStringLiteral("blank.tif;"), QByteArray()},
                                                    {QStringLiteral("blank.txt;"), QByteArray()}}));
-        add(torvex(QStringLiteral("awd"), {{QStringLiteral("fax.awd;"), QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1xx", 10)}}));
+        SampleTorvex anonymous = torvex(QStringLiteral("awd"), {{QStringLiteral("fax.awd;"), QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1xx", 10)}});
+        anonymous.from.clear();  // no one to send its receipt to
+        add(anonymous);
         // Files that are not mail at all.
         const MaildirFolder inbox(profileRoot(), {});
         QVERIFY(deliverToMaildir(inbox, QByteArray("\x00\xff\x01 garbage", 11)));
@@ -413,6 +435,10 @@ private Q_SLOTS:
                      qPrintable(name));
         QCOMPARE(readTorvexKey(QStringLiteral("session")), QStringLiteral("1,5,0,0"));
         QCOMPARE(readTorvexKey(QStringLiteral("last_error")), QString());
+        // A "Failed" receipt for each unprintable one but the one from nobody.
+        QCOMPARE(int(receipts_->requests.size()), 4);
+        for (const ReceiptRequest& request : receipts_->requests)
+            QVERIFY(!request.recipient.isEmpty());
     }
 
     // What passes a limit is not printed: the TORVEX is filed as
@@ -563,7 +589,7 @@ private:
         QStringList subjects;
         for (const MaildirEntry& entry : folder.messages()) {
             const auto file = MailFile::read(folder.filePath(entry));
-            subjects << file->subject().section(QStringLiteral(" From: "), 0, 0);
+            subjects << file->subject().section(QStringLiteral(" From:"), 0, 0);
         }
         return subjects;
     }

@@ -1,12 +1,14 @@
 // Whole runs of vxprintu onto real printers: the built-in PDF printer read
-// back with pdfinfo and pdftotext, a CUPS queue of a cupsd the test
-// starts, and a TORVEX fetched from Dovecot all the way to paper.
+// back with pdfinfo, pdfimages and pdftotext, a CUPS queue of a cupsd the
+// test starts, and Internet faxes written by real mail software, fetched
+// from Dovecot all the way to paper and receipt.
 #include "common/telvane_info.h"
 #include "platform/maildir_store.h"
 #include "printutil/maildir_mailbox.h"
 #include "tests/support/cups_server.h"
 #include "tests/support/dovecot_server.h"
 #include "tests/support/pdf_reader.h"
+#include "tests/support/smtp_test_server.h"
 #include "tests/support/test_env.h"
 #include "tools/sample_fax.h"
 #include "tools/sample_inbox.h"
@@ -106,45 +108,136 @@ private Q_SLOTS:
         QVERIFY(!QFileInfo::exists(env_->path(QStringLiteral("Printouts"))) || QDir(env_->path(QStringLiteral("Printouts"))).isEmpty());
     }
 
-    // A plain-text TORVEX from Dovecot: every line the sender wrote is
-    // printed once, dots as written, and only the end-of-data line goes.
-    void fetchedTorvexReachesPaperWhole()
+    // Internet faxes written by real mail software, fetched from Dovecot by
+    // POP3 and, again, delivered into the Inbox by another program: each
+    // prints its fax pages and only its own text, readable and whole, and
+    // its receipt tells what was printed.
+    void realMailPrintsRight_data()
     {
-        if (!test::DovecotServer::available())
-            QSKIP("dovecot is not installed (tools/debian-packages.txt lists dovecot-pop3d)");
-        test::DovecotServer dovecot;
-        QVERIFY2(dovecot.start(), qPrintable(dovecot.log()));
-        writeTorvexKey(QStringLiteral("Torvex_Addr"), dovecot.user() + QStringLiteral("@127.0.0.1"));
-        writeTorvexKey(QStringLiteral("Password"), dovecot.password());
-        dovecot.deliver("From: Sender Office <sender@127.0.0.1>\r\n"
-                        "To: torvex@127.0.0.1\r\n"
-                        "Subject: dotted lines\r\n"
-                        "Date: Tue, 5 Mar 2024 10:20:30 +0100\r\n"
-                        "\r\n"
-                        "above the dots\r\n"
-                        ".hidden\r\n"
-                        ".\r\n"
-                        "MAIL FROM:<x@example.org>\r\n"
-                        "last line\r\n");
-        const test::ProcessResult run = test::runProgram(
-            QStringLiteral("vxprintu"), {QStringLiteral("/0")}, 120000,
-            {QStringLiteral("TORVEX_POP3_PORT=%1").arg(dovecot.port()), QStringLiteral("TORVEX_TIME_SCALE=30")});
-        QVERIFY2(run.finished && run.exitCode == 0, run.err.constData());
-        QCOMPARE(readTorvexKey(QStringLiteral("session")), QStringLiteral("1,0,0,0"));
-        const QString folder = env_->path(QStringLiteral("Printouts"));
-        const QStringList pdfs = QDir(folder).entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Name);
-        QCOMPARE(pdfs.size(), 1);
-        const QString raw = test::pdfText(folder + QLatin1Char('/') + pdfs[0], test::PdfLayout::Physical).value_or(QString());
-        QStringList lines;
-        for (const QString& line : raw.split(QLatin1Char('\n')))
-            lines << line.trimmed();
-        const qsizetype above = lines.indexOf(QStringLiteral("above the dots"));
-        QVERIFY2(above > 0, qPrintable(raw));
-        QCOMPARE(lines.mid(above, 5), (QStringList{QStringLiteral("above the dots"), QStringLiteral(".hidden"),
-                                                  QStringLiteral("."), QStringLiteral("MAIL FROM:<x@example.org>"),
-                                                  QStringLiteral("last line")}));
-        QVERIFY(!raw.contains(QStringLiteral("..hidden")));
-        QTRY_VERIFY(dovecot.messages().isEmpty());
+        QTest::addColumn<QString>("shape");       // of tests/support/real_mail.py
+        QTest::addColumn<int>("faxPages");
+        QTest::addColumn<int>("textPages");       // at most
+        QTest::addColumn<bool>("printed");        // else unprintable, "Failed"
+        QTest::addColumn<int>("receiptPages");
+        QTest::addColumn<QStringList>("onPaper");
+        QTest::addColumn<QStringList>("notOnPaper");
+        const QStringList mime{QStringLiteral("Content-Type"), QStringLiteral("SUkq")};
+        const QString sender = QStringLiteral("sender@127.0.0.1");
+        QTest::newRow("email, mixed") << "mixed-base64" << 2 << 1 << true << 2
+                                      << QStringList{sender, "Please find the fax attached.", "FAX.TIF"} << mime;
+        QTest::newRow("email, folded part header")
+            << "octet-folded" << 2 << 1 << true << 2
+            << QStringList{"RECEIVED FACSIMILE PAGE ONE OF THE GATEWAY.TIF"} << mime;
+        QTest::newRow("email, RFC 2231 names")
+            << "rfc2231-names" << 4 << 1 << true << 4
+            << QStringList{"FAX F\u00dcR SIE.TIF", "EMPFANGENES TELEFAX \u00dcBER DAS GATEWAY, SEITE ZWEI VON ZWEI.TIFF"}
+            << mime;
+        QTest::newRow("email, RFC 2047 name") << "rfc2047-name" << 2 << 1 << true << 2
+                                              << QStringList{"T\u00c9L\u00c9COPIE.TIF"} << mime;
+        QTest::newRow("email, alternative in mixed")
+            << "alternative-in-mixed" << 2 << 1 << true << 2 << QStringList{"Plain cover text of the fax."}
+            << mime + QStringList{"HTML cover", "<p>", "<html"};
+        QTest::newRow("email, related") << "related" << 2 << 1 << true << 2
+                                        << QStringList{"Plain cover text of the fax."}
+                                        << mime + QStringList{"See the page", "cid:"};
+        QTest::newRow("email, single image body") << "single-image" << 2 << 0 << true << 2 << QStringList{} << mime;
+        QTest::newRow("email, charsets")
+            << "charsets" << 0 << 3 << true << 2
+            << QStringList{"Gr\u00fc\u00dfe aus K\u00f6ln", "Cover caf\u00e9 \u2013 na\u00efve",
+                           "UTF-8 note: caf\u00e9", "Latin-1 note: caf\u00e9"}
+            << QStringList{"caf\u00c3"};
+        QTest::newRow("email, lone dot") << "lone-dot" << 2 << 1 << true << 2
+                                         << QStringList{"Above the dot.", "Below the dot."} << mime;
+        QTest::newRow("email, plain dots")
+            << "plain-dots" << 0 << 1 << true << 1
+            << QStringList{"Above the dots.", ".hidden", "MAIL FROM:<x@example.org>", "Last line."}
+            << QStringList{"..hidden"};
+        QTest::newRow("email, binary called text")
+            << "binary-text" << 0 << 1 << false << 1 << QStringList{"UNKNOWN.TXT", "Invalid File Format"}
+            << QStringList{"II*"};
+        QTest::newRow("email, wide LF lines") << "long-lines" << 0 << 3 << true << 2
+                                              << QStringList{"030 WWWWWWWWWW 8888888888"} << QStringList{};
+        QTest::newRow("mutt") << "mutt" << 2 << 1 << true << 2 << QStringList{sender, "EMPF\u00c4NGER FAX.TIF"} << mime;
+        QTest::newRow("s-nail") << "s-nail" << 2 << 1 << true << 2 << QStringList{sender, "FAX.TIF"} << mime;
+        QTest::newRow("mpack") << "mpack" << 2 << 1 << true << 2
+                               << QStringList{sender, "Please find the fax attached.", "FAX.TIF"} << mime;
+    }
+
+    void realMailPrintsRight()
+    {
+        QFETCH(QString, shape);
+        QFETCH(int, faxPages);
+        QFETCH(int, textPages);
+        QFETCH(bool, printed);
+        QFETCH(int, receiptPages);
+        QFETCH(QStringList, onPaper);
+        QFETCH(QStringList, notOnPaper);
+        if (!test::DovecotServer::available() || !test::SmtpTestServer::available())
+            QSKIP("dovecot-pop3d and python3-aiosmtpd are needed (tools/debian-packages.txt)");
+        startServers();
+        const QByteArray message = realMail(shape);
+        QVERIFY(!message.isEmpty());
+        writeTorvexKey(QStringLiteral("Torvex_Addr"), dovecot_->user() + QStringLiteral("@127.0.0.1"));
+        writeTorvexKey(QStringLiteral("Password"), dovecot_->password());
+        writeTorvexKey(QStringLiteral("Confirm_Receipt"), QStringLiteral("y"));
+
+        for (const bool inInbox : {false, true}) {
+            const QString path = inInbox ? QStringLiteral("Inbox") : QStringLiteral("POP3");
+            if (inInbox) {
+                // Named as delivery agents name Maildir files: by the time of arrival.
+                const QString drop = QStringLiteral("drop/%1.M1P1.test").arg(QDateTime::currentSecsSinceEpoch());
+                env_->writeFile(drop, message);
+                env_->writeFile(QStringLiteral("profiles/TORVEX/profile.ini"),
+                                "[Profile]\nDeliver=cp '" + env_->path(drop).toUtf8() + "' \"$MAILDIR/new/\"\n");
+                writeTorvexKey(QStringLiteral("Use_Profile"), QStringLiteral("y"));
+            } else {
+                dovecot_->deliver(message);
+            }
+            const qsizetype receiptsBefore = smtp_->deliveries().size();
+            const QString folder = env_->path(QStringLiteral("Printouts"));
+            QDir(folder).removeRecursively();
+            const test::ProcessResult run = test::runProgram(
+                QStringLiteral("vxprintu"), {QStringLiteral("/0")}, 120000,
+                {QStringLiteral("TORVEX_POP3_PORT=%1").arg(dovecot_->port()),
+                 QStringLiteral("TORVEX_SMTP_PORT=%1").arg(smtp_->port()), QStringLiteral("TORVEX_TIME_SCALE=30")});
+            QVERIFY2(run.finished && run.exitCode == 0, run.err.constData());
+            QCOMPARE(readTorvexKey(QStringLiteral("session")),
+                     printed ? QStringLiteral("1,0,0,0") : QStringLiteral("0,1,0,0"));
+
+            int images = 0;
+            int texts = 0;
+            for (const QString& pdf : QDir(folder).entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Name)) {
+                const int pageImages = test::pdfImageCount(folder + QLatin1Char('/') + pdf);
+                images += pageImages;
+                texts += test::pdfPageCount(folder + QLatin1Char('/') + pdf) - pageImages;
+                // No character lies outside the printable area.
+                QVERIFY2(test::pdfTextRightMargin(folder + QLatin1Char('/') + pdf) > 14, qPrintable(path + QLatin1Char(' ') + pdf));
+            }
+            QCOMPARE(images, faxPages);
+            QVERIFY2(texts <= textPages, qPrintable(path + QStringLiteral(": %1 text pages").arg(texts)));
+            const QString paper = test::printedText(folder).simplified();
+            // The sender's name is whole; mail another program delivered shows the address.
+            if (!inInbox && paper.contains(QStringLiteral("From: ")))
+                QVERIFY2(paper.contains(QStringLiteral("From: Fax Gateway <sender@127.0.0.1>")), qPrintable(paper));
+            for (const QString& text : onPaper)
+                QVERIFY2(paper.contains(text), qPrintable(path + QStringLiteral(" lacks ") + text + QStringLiteral(": ") + paper));
+            for (const QString& text : notOnPaper)
+                QVERIFY2(!paper.contains(text), qPrintable(path + QStringLiteral(" has ") + text + QStringLiteral(": ") + paper));
+
+            const QList<test::SmtpTestServer::Delivery> receipts = smtp_->deliveries();
+            QCOMPARE(receipts.size(), receiptsBefore + 1);
+            const QByteArray& receipt = receipts.back().content;
+            QCOMPARE(receipts.back().rcptTo, QStringList{QStringLiteral("sender@127.0.0.1")});
+            QVERIFY2(receipt.contains("\r\nX-VX-PageCount:" + QByteArray::number(receiptPages) + "\r\n"), receipt.constData());
+            QVERIFY(receipt.contains(printed ? "MDN-sent-automatically; Processed" : "MDN-sent-automatically; Failed"));
+        }
+        QTRY_VERIFY(dovecot_->messages().isEmpty());
+    }
+
+    void cleanupTestCase()
+    {
+        smtp_.reset();
+        dovecot_.reset();
     }
 
 private:
@@ -204,7 +297,44 @@ private:
         QCOMPARE(countIn({QStringLiteral("Regular Faxes"), QStringLiteral("Printed")}), 1);
     }
 
+    void startServers()
+    {
+        if (!dovecot_) {
+            dovecot_ = std::make_unique<test::DovecotServer>();
+            QVERIFY2(dovecot_->start(), qPrintable(dovecot_->log()));
+            smtp_ = std::make_unique<test::SmtpTestServer>();
+            QVERIFY(smtp_->start());
+        }
+    }
+
+    // A message of that shape, written by the mail software it names, with
+    // a two-page fax.
+    QByteArray realMail(const QString& shape) const
+    {
+        const QString work = env_->path(QStringLiteral("mail"));
+        QDir().mkpath(work);
+        SampleFaxOptions options;
+        options.pages = 2;
+        options.fine = false;
+        const QString fax = work + QStringLiteral("/fax.tif");
+        const QString out = work + QStringLiteral("/message.eml");
+        QProcess python;
+        python.start(QStringLiteral("/usr/bin/python3"),
+                     {test::sourceDir() + QStringLiteral("/tests/support/real_mail.py"), shape, out,
+                      QStringLiteral("--fax"), fax, QStringLiteral("--sender"), QStringLiteral("sender@127.0.0.1"),
+                      QStringLiteral("--to"), QStringLiteral("torvex@127.0.0.1")});
+        if (!writeSampleFaxTiff(fax, options, FaxCompression::Group3) || !python.waitForFinished(60000)
+            || python.exitCode() != 0) {
+            qWarning() << python.readAllStandardError();
+            return {};
+        }
+        QFile file(out);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
     std::unique_ptr<test::TestEnv> env_;
+    std::unique_ptr<test::DovecotServer> dovecot_;
+    std::unique_ptr<test::SmtpTestServer> smtp_;
 };
 
 QTEST_MAIN(TestPrintRunPrintouts)

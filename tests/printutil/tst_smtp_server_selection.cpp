@@ -151,7 +151,7 @@ private Q_SLOTS:
         ctx_.info.Normal_EMail_Addr = QStringLiteral("me@home.example");
         ctx_.info.gUserSMTPServer = QStringLiteral("smtp.home.example");
         ctx_.info.gSMTPServer2 = QStringLiteral("smtp2.home.example");
-        ctx_.info.gVXIPAddress = QStringLiteral(" 10.1.2.3 ");
+        ctx_.info.gVXIPAddress = QStringLiteral(" 10.1.2.3:8080 ");  // the web server's port
         ctx_.info.VX_SMTP_Server = QStringLiteral("smtp.torvex.net");
         ctx_.info.gLastResortSMTPServer = QStringLiteral("torvex.org");
         smtp_.gSMTPRecipAddr = QStringLiteral("a@b.example");
@@ -178,7 +178,7 @@ private Q_SLOTS:
 
     void serviceDomainGoesToTheServiceAddress()
     {
-        ctx_.info.gVXIPAddress = QStringLiteral("10.9.8.7");
+        ctx_.info.gVXIPAddress = QStringLiteral("10.9.8.7:8080");
         conversation_->outcome[QStringLiteral("10.9.8.7")] = SMTP_OK;
         smtp_.gSMTPRecipAddr = QStringLiteral("friend@torvex.net");
         smtp_.gSMTPSenderAddr = QStringLiteral("user@torvex.net");
@@ -287,22 +287,28 @@ private Q_SLOTS:
         QCOMPARE(logValue(ctx_, QStringLiteral("SMTP_Type")), QStringLiteral("MDN+Failed_OK"));
     }
 
-    void receiptsOfOneSecondKeepTheirOwnFiles()
+    // Receipts of one second: each its own file and Message-Id, whether the
+    // one before is still waiting, was sent and kept, or is gone.
+    void receiptsOfOneSecondKeepTheirOwnNames()
     {
         ReceiptRequest r;
         r.disposition = QStringLiteral("Processed");
         r.recipient = QStringLiteral("sender@b.example");
         const QDateTime now(QDate(2024, 3, 5), QTime(14, 7, 9));
-        QString first;
-        QString second;
-        r.subject = QStringLiteral("one");
-        (void)ComposeMDN(ctx_, smtp_, r, now, first);
-        r.subject = QStringLiteral("two");
-        (void)ComposeMDN(ctx_, smtp_, r, now, second);
-        QCOMPARE(first, QStringLiteral("20240305140709.MDN"));
-        QCOMPARE(second, QStringLiteral("20240305140710.MDN"));
-        QVERIFY(env_->readFile(ctx_.folders.out + first).contains("RE: one"));
-        QVERIFY(env_->readFile(ctx_.folders.out + second).contains("RE: two"));
+        env_->writeFile(ctx_.folders.mdns + QStringLiteral("20240305140710.MDN"), "kept by an earlier run");
+        QDateTime lastNamed;
+        QStringList names;
+        for (const char* subject : {"one", "two", "three"}) {
+            r.subject = QString::fromLatin1(subject);
+            QString name;
+            const QString text = ComposeMDN(ctx_, smtp_, r, now, name, lastNamed);
+            QVERIFY(text.contains(QStringLiteral("\r\nMessage-Id: MDN.") + name.chopped(4) + QStringLiteral(".user@torvex.net\r\n")));
+            QVERIFY(env_->readFile(ctx_.folders.out + name).contains("RE: " + QByteArray(subject)));
+            names << name;
+            if (names.size() == 2)
+                QVERIFY(QFile::remove(ctx_.folders.out + name));  // sent, no copy kept
+        }
+        QCOMPARE(names, QStringList({"20240305140709.MDN", "20240305140711.MDN", "20240305140712.MDN"}));
     }
 
     void flushKeepsWhatNoServerTook()

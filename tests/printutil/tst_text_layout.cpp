@@ -67,11 +67,13 @@ private Q_SLOTS:
                  (QStringList{QStringLiteral("\txxxxxxxxxx"), QStringLiteral("\txxxxxxxxxx"), QStringLiteral("\txxxxx")}));
     }
 
-    void lfModeIsNotLimitedByPageLength()
+    // A file with bare LF line ends is wrapped and paged as CR LF text is.
+    void lfLinesWrapAndPageLikeCrLfLines()
     {
-        const TextBlockLayout layout = layoutTextBlock(QStringLiteral("a\nb\n"), false, kHeader, 110, 1);
-        QCOMPARE(int(layout.pages.size()), 1);
-        QCOMPARE(layout.pages[0], (QStringList{QStringLiteral("\ta"), QStringLiteral("\tb")}));
+        const TextBlockLayout layout = layoutTextBlock(QStringLiteral("aaaa bbbb\nc\n"), false, kHeader, 5, 2);
+        QCOMPARE(int(layout.pages.size()), 2);
+        QCOMPARE(layout.pages[0], (QStringList{QStringLiteral("\taaaa "), QStringLiteral("\tbbbb")}));
+        QCOMPARE(layout.pages[1], QStringList{QStringLiteral("\tc")});
     }
 
     void pagesEndAfterPageLengthLines()

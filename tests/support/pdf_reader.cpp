@@ -35,6 +35,34 @@ int pdfPageCount(const QString& pdf)
     return match.hasMatch() ? match.captured(1).toInt() : -1;
 }
 
+int pdfImageCount(const QString& pdf)
+{
+    // Two heading lines, then one line per image.
+    const QStringList lines = output(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf})
+                                  .value_or(QString())
+                                  .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return int(qMax<qsizetype>(0, lines.size() - 2));
+}
+
+double pdfTextRightMargin(const QString& pdf)
+{
+    static const QRegularExpression tag(QStringLiteral("<(page|word) ([^>]*)>"));
+    static const QRegularExpression width(QStringLiteral("width=\"([\\d.]+)\""));
+    static const QRegularExpression xMax(QStringLiteral("xMax=\"([\\d.-]+)\""));
+    const QString boxes = output(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")})
+                              .value_or(QString());
+    double pageWidth = 0;
+    double margin = 1e9;
+    for (auto it = tag.globalMatch(boxes); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        if (m.captured(1) == QLatin1String("page"))
+            pageWidth = width.match(m.captured(2)).captured(1).toDouble();
+        else
+            margin = qMin(margin, pageWidth - xMax.match(m.captured(2)).captured(1).toDouble());
+    }
+    return margin;
+}
+
 QString printedText(const QString& folder)
 {
     const QDir dir(folder);
