@@ -19,6 +19,7 @@ namespace torvex {
 namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
+constexpr qint64 kMessageBoundMs = 30 * 60 * 1000;
 
 bool containsNoCase(const QString& text, const QString& part)
 {
@@ -113,6 +114,8 @@ MessageHandler::MessageHandler(RunContext& ctx, PagePrinter& printer, ReceiptSen
 
 MessageOutcome MessageHandler::handle(MailFolder& inbox, int index, const MessagePass& pass)
 {
+    // Printing one TORVEX within the limits; its receipt sets its own bound.
+    ctx_.expectDoneWithin(kMessageBoundMs);
     Message m;
     m.item = inbox.Message(index);
     if (!m.item)

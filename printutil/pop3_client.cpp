@@ -256,6 +256,7 @@ void Pop3Client::boundSession(qint64 bytes)
         sessionBoundMs_ += NumberOfMessages * kMinuteMs + bytes * 1000 / kSlowestBytesPerSecond;
     const qint64 elapsed = qint64(double(session_.elapsed()) * timeScale());
     POPSocket.setSessionDeadline(qMax<qint64>(0, sessionBoundMs_ - elapsed));
+    ctx_.expectDoneWithin(qMax<qint64>(0, sessionBoundMs_ - elapsed) + kMinuteMs);
 }
 
 void Pop3Client::POP_Process()

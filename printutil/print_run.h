@@ -73,6 +73,11 @@ private:
 // The switch-table text shown when the utility is started without one.
 [[nodiscard]] QString noCommandLineText();
 
+// last_error as a later start writes it when it finds a run past its time
+// bound: "Print Error : TORVEX Print started " + date and time + " is
+// still running, past its time limit".
+[[nodiscard]] QString stillRunningText(const QDateTime& started);
+
 // The box shown when the first log-on to the TORVEX profile fails.
 [[nodiscard]] QString noTorvexProfileText();
 

@@ -86,6 +86,11 @@ bool SendMessageFile(RunContext& ctx, SmtpContext& smtp, SmtpConversation& conve
 
     smtp.gMailTimerInterval = 60000;
     smtp.gSMTPLog.clear();
+    // Each row: the look-up, connection and every reply waited for at most
+    // gTimoutMinutes ticks.
+    constexpr qint64 kWaitsPerConversation = 9;
+    ctx.expectDoneWithin(kSmtpServerRows * kWaitsPerConversation * qMax(1, ctx.info.gTimoutMinutes)
+                         * qint64(smtp.gMailTimerInterval));
     conversation.InitMailSocket();
 
     QString tried;
