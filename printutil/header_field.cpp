@@ -113,7 +113,7 @@ ContentType ParseContentType(const QString& value)
 QString GetFileExtension(const QString& fileName)
 {
     const QString name = StripChar(fileName, QLatin1Char('"'));
-    const qsizetype dot = name.indexOf(QLatin1Char('.'));
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
     return dot < 0 ? QString() : name.mid(dot + 1);
 }
 

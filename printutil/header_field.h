@@ -37,8 +37,9 @@ struct ContentType {
 
 [[nodiscard]] ContentType ParseContentType(const QString& value);
 
-// What follows the first "." of a file name, after one enclosing double
-// quote was stripped from either end; empty without a ".".
+// What follows the last "." of a file name, after one enclosing double
+// quote was stripped from either end; empty without a ".". The last dot,
+// so that "fax.2024-03-05.tif" is a TIFF file like "fax.tif".
 [[nodiscard]] QString GetFileExtension(const QString& fileName);
 
 // The text without leading and trailing blanks (only ' ', as the header
