@@ -124,6 +124,17 @@ TelvaneInfo GetTelvaneInfo()
     r.gVXIPAddress = read("VX_IP_Address");
     r.gVXDomainName = read("VX_domain_name", QString::fromLatin1(kServiceMailDomain));
 
+    r.POP3_Security = trimmed("POP3_Security");
+    r.POP3_Port = trimmed("POP3_Port");
+    r.User_SMTP_Security = trimmed("User_SMTP_Security");
+    r.User_SMTP_Port = trimmed("User_SMTP_Port");
+    r.User_SMTP_User = trimmed("User_SMTP_User");
+    r.User_SMTP_Password = trimmed("User_SMTP_Password");
+    r.SMTP_Security = trimmed("SMTP_Security");
+    r.SMTP_Port = trimmed("SMTP_Port");
+    r.Trusted_Certificate_File = trimmed("Trusted_Certificate_File");
+    r.VX_Use_HTTPS = flagB("VX_Use_HTTPS");
+
     r.print_exe = read("print_exe", QStringLiteral("vxprintu.exe"));
     r.gBriskoPath = read("brisko_path");
     r.path = read("path");
@@ -173,6 +184,16 @@ void WriteTelvaneInfo(const AppliedSettings& s, const std::function<void()>& sav
     write("Default_SMTP_Servers", QString());
     write("forward1", s.forward1);
     write("forward2", s.forward2);
+    write("POP3_Security", r.POP3_Security);
+    write("POP3_Port", r.POP3_Port);
+    write("User_SMTP_Security", r.User_SMTP_Security);
+    write("User_SMTP_Port", r.User_SMTP_Port);
+    write("User_SMTP_User", r.User_SMTP_User);
+    write("User_SMTP_Password", r.User_SMTP_Password);
+    write("SMTP_Security", r.SMTP_Security);
+    write("SMTP_Port", r.SMTP_Port);
+    write("Trusted_Certificate_File", r.Trusted_Certificate_File);
+    write("VX_Use_HTTPS", yn(r.VX_Use_HTTPS));
 }
 
 }  // namespace torvex

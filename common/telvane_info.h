@@ -71,6 +71,20 @@ struct TelvaneInfo {
     QString gVXIPAddress;
     QString gVXDomainName;
 
+    // Secure transport: per kind of server the security ("none",
+    // "starttls", "starttls-required", "tls") and the port (empty: the
+    // standard one); the user's own SMTP server may need a log-on.
+    QString POP3_Security;
+    QString POP3_Port;
+    QString User_SMTP_Security;
+    QString User_SMTP_Port;
+    QString User_SMTP_User;
+    QString User_SMTP_Password;  // kept like Password
+    QString SMTP_Security;       // every other SMTP server
+    QString SMTP_Port;
+    QString Trusted_Certificate_File;  // one more certificate or CA to trust
+    bool VX_Use_HTTPS = false;         // the service's web server by https
+
     // Program location
     QString print_exe;
     QString gBriskoPath;

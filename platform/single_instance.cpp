@@ -26,15 +26,16 @@ SingleInstance::SingleInstance(const QString& programName, QObject* parent) : QO
     QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (runtime.isEmpty())
         runtime = QDir::tempPath();
-    const QByteArray lockPath = QFile::encodeName(runtime + QStringLiteral("/torvex-") + key_
-                                                  + QStringLiteral(".lock"));
-    fd_ = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    lockPath_ = QFile::encodeName(runtime + QStringLiteral("/torvex-") + key_ + QStringLiteral(".lock"));
+    fd_ = ::open(lockPath_.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (fd_ >= 0 && ::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
         ::close(fd_);
         fd_ = -1;
     }
     if (fd_ < 0)
         return;
+    started_ = QDateTime::currentDateTime();
+    setTimeBound({});
 
     // We own the lock, so any socket left under this name is stale.
     QLocalServer::removeServer(key_);
@@ -56,6 +57,34 @@ SingleInstance::~SingleInstance()
     server_.reset();
     if (fd_ >= 0)
         ::close(fd_);
+}
+
+void SingleInstance::setTimeBound(const QDateTime& until) const
+{
+    if (fd_ < 0)
+        return;
+    const QByteArray text = "started " + QByteArray::number(started_.toSecsSinceEpoch()) + "\nuntil "
+        + QByteArray::number(until.isValid() ? until.toSecsSinceEpoch() : 0) + "\n";
+    if (::ftruncate(fd_, 0) == 0)
+        (void)!::pwrite(fd_, text.constData(), size_t(text.size()), 0);
+}
+
+SingleInstance::Bound SingleInstance::previousBound() const
+{
+    Bound bound;
+    QFile file(QFile::decodeName(lockPath_));
+    if (!file.open(QIODevice::ReadOnly))
+        return bound;
+    for (const QByteArray& line : file.read(256).split('\n')) {
+        const qint64 seconds = line.split(' ').value(1).toLongLong();
+        if (seconds <= 0)
+            continue;
+        if (line.startsWith("started "))
+            bound.started = QDateTime::fromSecsSinceEpoch(seconds);
+        else if (line.startsWith("until "))
+            bound.until = QDateTime::fromSecsSinceEpoch(seconds);
+    }
+    return bound;
 }
 
 bool SingleInstance::activatePrevious(int timeoutMs) const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QObject>
 #include <QString>
 
@@ -29,13 +30,27 @@ public:
     // True when the first instance took the request.
     bool activatePrevious(int timeoutMs = 2000) const;
 
+    // In the first instance: until when it expects to be done, for a later
+    // start to see (kept in the lock file).
+    void setTimeBound(const QDateTime& until) const;
+
+    // In a later instance: when the first one started and the time bound it
+    // last set; invalid times when it set none.
+    struct Bound {
+        QDateTime started;
+        QDateTime until;
+    };
+    [[nodiscard]] Bound previousBound() const;
+
 Q_SIGNALS:
     // In the first instance: a later start asked to be brought forward.
     void activationRequested();
 
 private:
     QString key_;
+    QByteArray lockPath_;
     int fd_ = -1;
+    QDateTime started_;
     std::unique_ptr<QLocalServer> server_;
 };
 

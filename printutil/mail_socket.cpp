@@ -66,8 +66,12 @@ QString addressOfHost(const QString& host)
 
 }  // namespace
 
-quint16 mailPort(MailService service)
+quint16 mailPort(MailService service, const MailServerAccess& access)
 {
+    if (access.port != 0)
+        return access.port;
+    if (access.security == MailSecurity::ImplicitTls)
+        return service == MailService::POP ? 995 : 465;
     const char* variable = service == MailService::POP ? "TORVEX_POP3_PORT" : "TORVEX_SMTP_PORT";
     bool ok = false;
     const quint16 port = qEnvironmentVariable(variable).toUShort(&ok);
@@ -101,6 +105,8 @@ MailSocket::MailSocket(QObject* parent)
     connect(&socket_, &QTcpSocket::bytesWritten, this, &MailSocket::onBytesWritten);
     connect(&socket_, &QTcpSocket::disconnected, this, &MailSocket::onDisconnected);
     connect(&socket_, &QTcpSocket::errorOccurred, this, &MailSocket::onError);
+    connect(&socket_, &QSslSocket::sslErrors, this, &MailSocket::onSslErrors);
+    connect(&socket_, &QSslSocket::encrypted, this, [this] { handshaking_ = false; });
     connect(&timer_, &QTimer::timeout, this, [this] { tick = true; });
     deadline_.setSingleShot(true);
     connect(&deadline_, &QTimer::timeout, this, [this] { expired_ = true; });
@@ -128,6 +134,8 @@ void MailSocket::InitMailSocket(MailService)
     tick = false;
     overlongReply = false;
     replyOpen_ = false;
+    handshaking_ = false;
+    sslErrors_.clear();
     deadline_.stop();
     expired_ = false;
 }
@@ -147,6 +155,7 @@ bool MailSocket::ResolveHost(const QString& host, MailService)
     gSocketState = SocketState::Resolving;
     hostAddress.clear();
     const QString wanted = host.trimmed();
+    peerName_ = wanted;
     if (!wanted.isEmpty())
         hostAddress = addressOfHost(wanted);
     if (hostAddress.isEmpty())
@@ -155,17 +164,51 @@ bool MailSocket::ResolveHost(const QString& host, MailService)
     return true;
 }
 
-void MailSocket::OpenMailConnection(quint16 port)
+void MailSocket::OpenMailConnection(quint16 port, bool implicitTls)
 {
     gSocketState = SocketState::Connecting;
     if (!isConnected()) {
         closing_ = false;
         replyOpen_ = false;
-        socket_.connectToHost(QHostAddress(hostAddress), port);
+        if (implicitTls) {
+            if (trust_.problem()) {
+                failTls(*trust_.problem());
+                return;
+            }
+            sslErrors_.clear();
+            handshaking_ = true;
+            socket_.setSslConfiguration(trust_.configuration());
+            socket_.connectToHostEncrypted(hostAddress, port, peerName_);
+        } else {
+            socket_.connectToHost(QHostAddress(hostAddress), port);
+        }
     }
-    // The greeting is the first data the server sends.
-    if (waitForState(SocketState::DataReceived) || gSocketState != SocketState::DataReceived)
+    // The greeting is the first data the server sends (after the handshake).
+    const bool timedOut = waitForState(SocketState::DataReceived);
+    if ((timedOut || gSocketState != SocketState::DataReceived) && error != MailError::TlsFailed)
         error = MailError::CannotConnect;
+}
+
+bool MailSocket::startTls()
+{
+    if (trust_.problem()) {
+        failTls(*trust_.problem());
+        return false;
+    }
+    if (!isConnected()) {
+        failTls(QStringLiteral("the server closed the connection"));
+        return false;
+    }
+    sslErrors_.clear();
+    handshaking_ = true;
+    replyOpen_ = false;
+    PortIn.clear();
+    socket_.setSslConfiguration(trust_.configuration());
+    socket_.setPeerVerifyName(peerName_);
+    socket_.startClientEncryption();
+    const bool timedOut = waitTicks([this] { return socket_.isEncrypted(); });
+    handshaking_ = false;
+    return !timedOut && error == MailError::None && socket_.isEncrypted();
 }
 
 bool MailSocket::waitForState(qint16 doState)
@@ -279,8 +322,12 @@ void MailSocket::onBytesWritten()
 
 void MailSocket::onDisconnected()
 {
-    if (closing_)
+    if (closing_ || error == MailError::TlsFailed)
         return;
+    if (handshaking_) {
+        failTls(QStringLiteral("the server closed the connection during the TLS handshake"));
+        return;
+    }
     error = MailError::Disconnected;
     errorDescription = QStringLiteral("Server Disconnected");
 }
@@ -288,10 +335,32 @@ void MailSocket::onDisconnected()
 void MailSocket::onError(QAbstractSocket::SocketError socketError)
 {
     // A remote close is reported by the disconnect event.
-    if (closing_ || socketError == QAbstractSocket::RemoteHostClosedError)
+    if (closing_ || socketError == QAbstractSocket::RemoteHostClosedError || error == MailError::TlsFailed)
         return;
+    if (handshaking_ || socketError == QAbstractSocket::SslHandshakeFailedError) {
+        failTls(socket_.errorString());
+        return;
+    }
     error = socketErrorNumber(socketError);
     errorDescription = socket_.errorString();
+}
+
+void MailSocket::onSslErrors(const QList<QSslError>& errors)
+{
+    const QList<QSslError> excused = trust_.excused(errors, socket_.peerCertificate());
+    for (const QSslError& e : errors) {
+        if (!excused.contains(e))
+            sslErrors_.append(e);
+    }
+    if (!excused.isEmpty())
+        socket_.ignoreSslErrors(excused);
+}
+
+void MailSocket::failTls(const QString& fallback)
+{
+    handshaking_ = false;
+    error = MailError::TlsFailed;
+    errorDescription = QStringLiteral("Secure connection failed - ") + tlsFailureReason(sslErrors_, fallback);
 }
 
 void MailSocket::restartTimer()

@@ -2,11 +2,16 @@
 
 #include <QByteArray>
 #include <QObject>
+#include <QSslError>
+#include <QSslSocket>
 #include <QString>
-#include <QTcpSocket>
 #include <QTimer>
 
+#include "common/mail_security.h"
+#include "platform/tls_trust.h"
+
 #include <functional>
+#include <utility>
 
 namespace torvex {
 
@@ -29,13 +34,16 @@ inline constexpr qint32 None = 0;
 inline constexpr qint32 Disconnected = -1;    // the server closed the connection
 inline constexpr qint32 CannotConnect = 6;
 inline constexpr qint32 TimedOut = 7;
+inline constexpr qint32 TlsFailed = 10;       // the TLS handshake failed (errorDescription says why)
+inline constexpr qint32 TlsUnavailable = 11;  // STARTTLS / STLS asked for but not to be had
 }  // namespace MailError
 
 enum class MailService { POP, SMTP };
 
-// The port a service is reached on: POP3 110, SMTP 25, or TORVEX_POP3_PORT /
-// TORVEX_SMTP_PORT when set.
-[[nodiscard]] quint16 mailPort(MailService service);
+// The port a service is reached on: the one the settings name; else for
+// TLS from the first byte POP3 995 and SMTP 465; else POP3 110, SMTP 25,
+// or TORVEX_POP3_PORT / TORVEX_SMTP_PORT when set.
+[[nodiscard]] quint16 mailPort(MailService service, const MailServerAccess& access = {});
 
 // One mail connection on the Qt event loop, with the events of the socket
 // control the dialogues were written for. Every wait processes events
@@ -59,9 +67,22 @@ public:
     // gSocketState becomes 10.
     bool ResolveHost(const QString& host, MailService service);
 
+    // The certificates trusted besides the system's CA store, for the
+    // connections that use TLS.
+    void setTrust(TlsTrust trust) { trust_ = std::move(trust); }
+
     // Connects to hostAddress and waits for the server's greeting; when the
     // connection cannot be opened or no greeting comes in time, error = 6.
-    void OpenMailConnection(quint16 port);
+    // With implicitTls the connection is encrypted from its first byte: a
+    // failed handshake gives error = 10.
+    void OpenMailConnection(quint16 port, bool implicitTls = false);
+
+    // STARTTLS / STLS: the TLS handshake over the open connection. The
+    // server's certificate must be valid for the host ResolveHost was
+    // given. False with error = 10 (errorDescription names the reason) or
+    // 7 (time-out); nothing is sent in the clear afterwards either way.
+    bool startTls();
+    [[nodiscard]] bool isEncrypted() const { return socket_.isEncrypted(); }
 
     // POPTimout / SMTPTimout: waits until gSocketState equals doState or the
     // error is set (false), or timeoutTicks ticks passed (error = 7, true).
@@ -88,7 +109,6 @@ public:
     void closeConnection();
 
     [[nodiscard]] bool isConnected() const;
-    [[nodiscard]] QTcpSocket& socket() { return socket_; }
 
     // Decides when the text collected in PortIn is a whole reply (then
     // gSocketState becomes 10). By default a reply ends with its first line
@@ -120,6 +140,9 @@ private:
     void onBytesWritten();
     void onDisconnected();
     void onError(QAbstractSocket::SocketError socketError);
+    void onSslErrors(const QList<QSslError>& errors);
+    // The handshake failed: error = 10 with the reason.
+    void failTls(const QString& fallback);
     void restartTimer();
     // Waits until done() holds (false) or timeoutTicks ticks passed
     // (error = 7, true); the dialogue's error ends the wait as well.
@@ -127,8 +150,12 @@ private:
     // Processes events until done() holds; false when a tick came first.
     bool pumpUntil(const std::function<bool()>& done);
 
-    QTcpSocket socket_;
+    QSslSocket socket_;
     QTimer timer_;
+    TlsTrust trust_;
+    QString peerName_;             // the host name certificates are checked against
+    QList<QSslError> sslErrors_;   // of the handshake under way
+    bool handshaking_ = false;
     QTimer deadline_;
     bool expired_ = false;
     std::function<bool(const QByteArray&)> replyComplete_;

@@ -11,7 +11,13 @@
 #include "platform/private_files.h"
 #include "platform/single_instance.h"
 
+#include "common/telvane_info.h"
+#include "platform/time_scale.h"
+
 #include <QApplication>
+#include <QDateTime>
+
+#include <climits>
 
 #include <cstdlib>
 
@@ -28,8 +34,14 @@ int main(int argc, char* argv[])
 
     const QString programFolder = torvex::prepareProgramFolder();
     const torvex::SingleInstance instance(QStringLiteral("vxprintu"));
-    if (instance.isPreviousInstance())
+    if (instance.isPreviousInstance()) {
+        // Nothing is written while a run goes on, unless it is past its
+        // own time bound: then the schedule says why nothing prints.
+        const torvex::SingleInstance::Bound bound = instance.previousBound();
+        if (bound.until.isValid() && bound.until < QDateTime::currentDateTime())
+            torvex::writeTorvexKey(QStringLiteral("last_error"), torvex::stillRunningText(bound.started));
         return EXIT_SUCCESS;
+    }
 
     // The whole command line is the switch.
     const QStringList args = QApplication::arguments().mid(1);
@@ -37,6 +49,9 @@ int main(int argc, char* argv[])
 
     torvex::RunContext ctx;
     ctx.programFolder = programFolder;
+    ctx.timeBound = [&instance](qint64 ms) {
+        instance.setTimeBound(QDateTime::currentDateTime().addMSecs(torvex::scaledMs(int(qMin<qint64>(ms, INT_MAX)))));
+    };
     const auto boxes = torvex::makeMessageBoxes();
     torvex::MaildirMailboxSystem mailbox(ctx.programFolder);
     torvex::Pop3Client fetcher(ctx);

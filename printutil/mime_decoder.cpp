@@ -23,9 +23,6 @@ constexpr qsizetype kMaxBody = 8 * 1024 * 1024;
 constexpr qint64 kLongestPlainText = 30000;
 constexpr int kPiecesPerYield = 64;
 
-const QString kCrLf = QStringLiteral("\r\n");
-const QString kCrLfCrLf = QStringLiteral("\r\n\r\n");
-
 // Where the POP3 end-of-data line (the file's last line, ".") starts; the
 // file's size when it has none.
 qint64 endOfData(QFile& input)
@@ -109,16 +106,18 @@ std::optional<NewInboxMessage> MimeDecoder::decodeFile(const QString& path)
     const QString encoding = GetHeaderField(headerText_, QStringLiteral("Content-Transfer-Encoding:"));
     const bool multipart = !top.children.empty();
     bool text = false;
+    // A multipart that could not be split, or a file without its encoding,
+    // arrives whole as a corrupted TORVEX.
     if (!multipart && (mainType.startsWith(QLatin1String("multipart/"))
                        || (mainType == QLatin1String("application/octet-stream") && trimBlanks(encoding).isEmpty()))) {
         missingBoundary(input, top.bodyStart, dataEnd);
     } else {
+        // A long single-part text is printed as the text file it is.
+        const bool longText = !multipart && input.size() > kLongestPlainText;
         for (const MimeContentItem& item : mimeContent(structure)) {
             const MimePart& part = structure.parts[size_t(item.part)];
             if (item.role == MimeRole::Skipped)
                 continue;
-            // A long single-part text is printed as the text file it is.
-            const bool longText = !multipart && input.size() > kLongestPlainText;
             if (item.role == MimeRole::Text && !longText && appendText(input, part, item.html)) {
                 text = true;
                 continue;
@@ -129,7 +128,7 @@ std::optional<NewInboxMessage> MimeDecoder::decodeFile(const QString& path)
         }
     }
 
-    QString messageText = headerText_ + kCrLfCrLf + bodyText_;
+    QString messageText = headerText_ + kCrLf + kCrLf + bodyText_;
     if (multipart && text)
         messageText += QLatin1Char(' ');
     else if (!multipart && text && endLine)

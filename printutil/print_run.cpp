@@ -1,5 +1,8 @@
 #include "print_run.h"
 
+#include "header_block.h"
+
+#include "platform/mail_text.h"
 #include "platform/message_box.h"
 #include "platform/printer_list.h"
 #include "platform/time_scale.h"
@@ -12,7 +15,9 @@
 namespace torvex {
 namespace {
 
-const QString kCrLf = QStringLiteral("\r\n");
+// The time bound of a phase without one of its own (start-up, a delivery
+// command, the moves): the delivery command's own limit and some.
+constexpr qint64 kPhaseBoundMs = 15 * 60 * 1000;
 
 void pumpMessages(int times)
 {
@@ -27,6 +32,12 @@ QString noCommandLineText()
     return QStringLiteral("TORVEX Print must be started by TORVEX Scheduler") + kCrLf
         + QStringLiteral("Please start the scheduler and choose -") + kCrLf
         + QStringLiteral("'Get TORVEXes Now'");
+}
+
+QString stillRunningText(const QDateTime& started)
+{
+    return QStringLiteral("Print Error : TORVEX Print started ") + printedDate(started)
+        + QStringLiteral(" is still running, past its time limit");
 }
 
 QString noTorvexProfileText()
@@ -51,6 +62,7 @@ RunExit PrintRun::Main(const QString& commandLine)
     writeTorvexKey(QStringLiteral("last_error"), QString());
     ctx_.gLastError.clear();
     ctx_.info = GetTelvaneInfo();
+    ctx_.expectDoneWithin(kPhaseBoundMs);
     writeTorvexKey(QStringLiteral("VXPrint"), QStringLiteral("running"));
     ctx_.info.path = ctx_.programFolder;
     ctx_.folders = runFoldersIn(ctx_.programFolder);
@@ -150,6 +162,7 @@ void PrintRun::torvexPasses()
             ctx_.gPOPServer = at < 0 ? QString() : address.mid(at + 1);
 
             if (flgDeliverNow_) {
+                ctx_.expectDoneWithin(kPhaseBoundMs);
                 SetPrintStatus(QStringLiteral("Connecting to ") + ctx_.gPOPServer.toUpper());
                 if (!ctx_.info.Use_Profile) {
                     env_.fetcher.CHECKMAIL_Click();
@@ -167,7 +180,9 @@ void PrintRun::torvexPasses()
         if (kind_ != RunKind::WakeUpRetrieve || probes < 1)
             return;
         SetPrintStatus(QStringLiteral("Check for Torvex-FAXes ") + QString::number(probes));
-        PagePrinter::waitForTimer1(scaledMs(ctx_.info.gWakeInterval > 0 ? ctx_.info.gWakeInterval : 30000));
+        const int wait = ctx_.info.gWakeInterval > 0 ? ctx_.info.gWakeInterval : 30000;
+        ctx_.expectDoneWithin(wait + kPhaseBoundMs);
+        PagePrinter::waitForTimer1(scaledMs(wait));
         --probes;
     }
 }
@@ -238,6 +253,7 @@ bool PrintRun::processInbox(bool regularFaxPass, int newMessages)
             break;
         }
     }
+    ctx_.expectDoneWithin(kPhaseBoundMs);
     if (!testMode_)
         moves.execute(env_.mailbox);
     return true;
@@ -257,6 +273,7 @@ void PrintRun::regularSteps()
         if (!loggedOn) {
             SetPrintStatus(QStringLiteral("Unable to retrieve email for Profile ") + info.Regular_Mail_Profile);
         } else if (flgDeliverNow_) {
+            ctx_.expectDoneWithin(kPhaseBoundMs);
             SetPrintStatus(QStringLiteral("Retrieving email for Profile ") + info.Regular_Mail_Profile);
             env_.mailbox.DeliverNow();
             const bool haveInbox = env_.mailbox.Inbox() != nullptr;

@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include <functional>
+
 namespace torvex {
 
 // Program-wide state of one print run, shared by the run driver and the
@@ -14,10 +16,18 @@ struct RunContext {
     TelvaneInfo info;
     RunFolders folders;
     QString gLastError;
-    bool loggingSwitch = true;  // the mail transport always logs to [log]
     QString gLogin;             // Torvex_Addr before its first "@"
     QString gPOPServer;         // Torvex_Addr after its first "@"
     QString programFolder;
+    // Tells later starts until when the run expects to be done: each phase
+    // sets it from its own bound (unscaled milliseconds from now).
+    std::function<void(qint64 ms)> timeBound;
+
+    void expectDoneWithin(qint64 ms) const
+    {
+        if (timeBound)
+            timeBound(ms);
+    }
 
     [[nodiscard]] QString accountFilePath() const
     {

@@ -3,6 +3,8 @@
 #include "platform/mail_text.h"
 #include "smtp_client_text.h"
 
+#include <algorithm>
+
 namespace torvex {
 namespace {
 
@@ -15,6 +17,48 @@ bool isCompleteReply(const QByteArray& data)
     const QByteArray text = data.left(data.size() - 1);
     const QByteArray lastLine = text.mid(text.lastIndexOf('\n') + 1);
     return lastLine.size() < 4 || lastLine.at(3) != '-';
+}
+
+// The keyword lines of an EHLO answer ("250-STARTTLS", "250 AUTH PLAIN
+// LOGIN", the old "250-AUTH=LOGIN"), upper-cased, without their codes.
+QList<QByteArray> ehloLines(const QByteArray& reply)
+{
+    QList<QByteArray> lines;
+    for (const QByteArray& line : reply.split('\n')) {
+        QByteArray text = line.mid(4).trimmed().toUpper();
+        if (!text.isEmpty())
+            lines.append(text.replace('=', ' '));
+    }
+    return lines;
+}
+
+bool offers(const QList<QByteArray>& lines, const QByteArray& keyword)
+{
+    return std::any_of(lines.begin(), lines.end(), [&](const QByteArray& line) {
+        return line == keyword || line.startsWith(keyword + ' ');
+    });
+}
+
+// The SASL mechanisms an EHLO answer names after AUTH.
+QList<QByteArray> authMechanisms(const QList<QByteArray>& lines)
+{
+    QList<QByteArray> mechanisms;
+    for (const QByteArray& line : lines) {
+        if (line.startsWith("AUTH "))
+            mechanisms += line.mid(5).simplified().split(' ');
+    }
+    return mechanisms;
+}
+
+// A 530 answer: the server takes no mail without a log-on.
+bool asksForLogOn(const QByteArray& reply)
+{
+    return reply.startsWith("530");
+}
+
+bool isStartTls(MailSecurity security)
+{
+    return security == MailSecurity::StartTlsWhenOffered || security == MailSecurity::StartTlsRequired;
 }
 
 }  // namespace
@@ -30,30 +74,32 @@ void SmtpClient::InitMailSocket()
     SMTPSocket.setReplyComplete(&isCompleteReply);
 }
 
-void SmtpClient::SendEMail()
+SmtpResult SmtpClient::SendEMail()
 {
     SMTPSocket.timeoutTicks = ctx_.info.gTimoutMinutes;
     SMTPSocket.tickIntervalMs = smtp_.gMailTimerInterval;
     SMTPSocket.PortIn.clear();
     error() = SMTP_OK;
-    smtp_.gDataOutcome = SmtpContext::DataOutcome::NotSent;
-    smtp_.gSenderRefused = false;
+    result_ = {};
     qint32 remembered = SMTP_OK;
     QByteArray refusal;
     QString refusedStep;
+    QString refusalDescription;
 
-    const auto finish = [this, &remembered, &refusal, &refusedStep] {
+    const auto finish = [&] {
         // Past the greeting a refusal is the outcome: its code, its reply
         // and its step are what the log reports, whatever the QUIT got.
         if (remembered != SMTP_OK) {
             error() = remembered;
             smtp_.gSMTPStateName = refusedStep;
+            SMTPSocket.errorDescription = refusalDescription;
         }
-        smtp_.gInBuffer = mailText(remembered != SMTP_OK ? refusal : SMTPSocket.PortIn);
-        smtp_.gSMTP_Error = error();
-        smtp_.gSMTPErrorDescription = SMTPSocket.errorDescription;
+        result_.gInBuffer = mailText(remembered != SMTP_OK ? refusal : SMTPSocket.PortIn);
+        result_.gSMTP_Error = error();
+        result_.gSMTPErrorDescription = SMTPSocket.errorDescription;
         appendLogLine();
         SMTPDisconnect();
+        return result_;
     };
 
     // Past the greeting a refusal is answered with QUIT; false when the
@@ -62,6 +108,7 @@ void SmtpClient::SendEMail()
         remembered = error();
         refusal = SMTPSocket.PortIn;
         refusedStep = smtp_.gSMTPStateName;
+        refusalDescription = SMTPSocket.errorDescription;
         // With the error still set the socket would neither send the QUIT
         // nor wait for its reply; it is put back at the end.
         error() = SMTP_OK;
@@ -80,7 +127,9 @@ void SmtpClient::SendEMail()
         }
         if (error() == SMTP_OK)
             continue;
-        if (step == SMTP_CallHost || step == SMTP_OpenConnection)
+        // A failed or stalled handshake leaves nothing to say QUIT over.
+        if (step == SMTP_CallHost || step == SMTP_OpenConnection || error() == SMTP_TlsFailed
+            || error() == SMTP_TimedOut)
             return finish();
         if (!quitAfterRefusal())
             return finish();
@@ -105,7 +154,7 @@ void SmtpClient::SendEMail()
     SMTP_State = SMTP_CONFIRM_QUIT;
     smtp_.gSMTPStateName = smtpStepName(SMTP_CONFIRM_QUIT);
     SMTP_Process();
-    finish();
+    return finish();
 }
 
 void SmtpClient::SMTP_Process()
@@ -123,21 +172,30 @@ void SmtpClient::SMTP_Process()
         break;
     case SMTP_OpenConnection:
         if (replied("220 "))
-            writeCommand(QStringLiteral("HELO ") + smtp_.gSMTPSendToServer);
+            writeCommand((extended() ? QStringLiteral("EHLO ") : QStringLiteral("HELO "))
+                         + smtp_.gSMTPSendToServer);
         else
             refuse(SMTP_ServiceUnavailable);
         break;
     case SMTP_HELO:
-        if (replied("250 "))
+        if (!replied("250 ")) {
+            refuse(asksForLogOn(SMTPSocket.PortIn) ? SMTP_AuthRequired : SMTP_ServiceUnavailable);
+        } else if (const qint32 code = extended() ? secureAndLogOn() : SMTP_OK; code == SMTP_OK) {
             writeCommand(QStringLiteral("MAIL FROM: <") + smtp_.gSMTPSenderAddr + QLatin1Char('>'));
-        else
-            refuse(SMTP_ServiceUnavailable);
+        } else if (code == SMTP_TlsFailed || code == SMTP_TimedOut || code == SMTP_Disconnected) {
+            error() = code;
+            SMTP_State = SMTP_Idle;
+        } else {
+            refuse(code);
+        }
         break;
     case SMTP_MAIL:
         if (replied("250 ")) {
             writeCommand(QStringLiteral("RCPT TO: <") + smtp_.gSMTPRecipAddr + QLatin1Char('>'));
+        } else if (asksForLogOn(SMTPSocket.PortIn)) {
+            refuse(SMTP_AuthRequired);  // no other sender changes that
         } else {
-            smtp_.gSenderRefused = true;
+            result_.senderRefused = true;
             refuse(SMTP_ServiceUnavailable);
         }
         break;
@@ -145,7 +203,7 @@ void SmtpClient::SMTP_Process()
         if (replied("250 "))
             writeCommand(QStringLiteral("DATA"));
         else
-            refuse(SMTP_RecipientRefused);
+            refuse(asksForLogOn(SMTPSocket.PortIn) ? SMTP_AuthRequired : SMTP_RecipientRefused);
         break;
     case SMTP_DATA:
         if (replied("354 "))
@@ -155,12 +213,12 @@ void SmtpClient::SMTP_Process()
         break;
     case SMTP_QUIT:
         if (replied("250 ")) {
-            smtp_.gDataOutcome = SmtpContext::DataOutcome::Accepted;
+            result_.dataOutcome = SmtpResult::DataOutcome::Accepted;
             if (smtp_.onAccepted)
                 smtp_.onAccepted();
             writeCommand(QStringLiteral("QUIT"));
         } else {
-            smtp_.gDataOutcome = SmtpContext::DataOutcome::NotSent;  // refused outright
+            result_.dataOutcome = SmtpResult::DataOutcome::NotSent;  // refused outright
             error() = SMTP_MessageRefused;
             SMTP_State = SMTP_Idle;
         }
@@ -193,9 +251,88 @@ void SmtpClient::callHost()
         return;
     }
     (void)SMTPTimout(SocketState::DataReceived);
-    SMTPSocket.OpenMailConnection(mailPort(MailService::SMTP));
+    const MailServerAccess& access = smtp_.gSMTPAccess;
+    SMTPSocket.setTrust(TlsTrust(access.trustedCertificateFile));
+    SMTPSocket.OpenMailConnection(mailPort(MailService::SMTP, access),
+                                  access.security == MailSecurity::ImplicitTls);
     if (error() == SMTP_OK)
         SMTP_State = SMTP_Idle;
+}
+
+bool SmtpClient::extended() const
+{
+    return isStartTls(smtp_.gSMTPAccess.security) || !smtp_.gSMTPAccess.user.isEmpty();
+}
+
+bool SmtpClient::exchange(const QString& command, const char* code)
+{
+    if (!writeCommand(command))
+        return false;
+    SMTPSocket.gSocketState = SocketState::AwaitingReply;
+    if (SMTPTimout(SocketState::DataReceived))
+        return false;
+    return error() == SMTP_OK && replied(code);
+}
+
+qint32 SmtpClient::secureAndLogOn()
+{
+    const MailServerAccess& access = smtp_.gSMTPAccess;
+    ehlo_ = SMTPSocket.PortIn;
+    const auto unavailable = [this](const QString& reason) {
+        SMTPSocket.errorDescription = QStringLiteral("No secure connection - ") + reason;
+        return qint32(SMTP_TlsUnavailable);
+    };
+
+    if (isStartTls(access.security) && !SMTPSocket.isEncrypted()) {
+        if (offers(ehloLines(ehlo_), "STARTTLS")) {
+            if (!exchange(QStringLiteral("STARTTLS"), "220 ")) {
+                if (error() != SMTP_OK)
+                    return error();
+                return unavailable(QStringLiteral("the server refused STARTTLS: ")
+                                   + oneLine(mailText(SMTPSocket.PortIn)).trimmed());
+            }
+            if (!SMTPSocket.startTls())
+                return error();
+            // What the server said before the handshake no longer counts.
+            if (!exchange(QStringLiteral("EHLO ") + smtp_.gSMTPSendToServer, "250 "))
+                return error() != SMTP_OK ? error() : qint32(SMTP_ServiceUnavailable);
+            ehlo_ = SMTPSocket.PortIn;
+        } else if (access.security == MailSecurity::StartTlsRequired) {
+            return unavailable(QStringLiteral("the server does not offer STARTTLS"));
+        }
+    }
+    if (access.user.isEmpty())
+        return SMTP_OK;
+    // The password never goes out in the clear.
+    if (!SMTPSocket.isEncrypted())
+        return unavailable(QStringLiteral("the log-on needs STARTTLS or TLS"));
+    const QList<QByteArray> mechanisms = authMechanisms(ehloLines(ehlo_));
+    // A server that names no way to log on may take the mail without one.
+    return mechanisms.isEmpty() ? qint32(SMTP_OK) : logOn(mechanisms);
+}
+
+qint32 SmtpClient::logOn(const QList<QByteArray>& mechanisms)
+{
+    const MailServerAccess& access = smtp_.gSMTPAccess;
+    const QByteArray user = access.user.toUtf8();
+    const QByteArray password = access.password.toUtf8();
+    const auto b64 = [](const QByteArray& text) { return QString::fromLatin1(text.toBase64()); };
+    bool accepted = false;
+    if (mechanisms.contains("PLAIN")) {
+        accepted = exchange(QStringLiteral("AUTH PLAIN ") + b64('\0' + user + '\0' + password), "235 ");
+    } else if (mechanisms.contains("LOGIN")) {
+        accepted = exchange(QStringLiteral("AUTH LOGIN"), "334 ") && exchange(b64(user), "334 ")
+            && exchange(b64(password), "235 ");
+    } else {
+        SMTPSocket.errorDescription = QStringLiteral("it offers neither AUTH PLAIN nor AUTH LOGIN");
+        return SMTP_AuthRefused;
+    }
+    if (accepted)
+        return SMTP_OK;
+    if (error() != SMTP_OK)
+        return error();
+    SMTPSocket.errorDescription = oneLine(mailText(SMTPSocket.PortIn.mid(4))).trimmed();
+    return SMTP_AuthRefused;
 }
 
 bool SmtpClient::writeCommand(const QString& command)
@@ -232,7 +369,7 @@ void SmtpClient::SendMessageText()
             return;
     }
     // From here on, until its reply, the server may have the message.
-    smtp_.gDataOutcome = SmtpContext::DataOutcome::Unanswered;
+    result_.dataOutcome = SmtpResult::DataOutcome::Unanswered;
     SMTP_State = SMTP_Idle;
 }
 
@@ -250,8 +387,8 @@ bool SmtpClient::replied(const char* code) const
 void SmtpClient::appendLogLine()
 {
     smtp_.gSMTPLog += smtp_.gSMTPStateName + QStringLiteral(" + ")
-        + SMTPErrorText(smtp_, smtp_.gSMTP_Error) + QStringLiteral(" + ")
-        + oneLine(smtp_.gInBuffer).trimmed() + QStringLiteral(", ");
+        + SMTPErrorText(result_) + QStringLiteral(" + ")
+        + oneLine(result_.gInBuffer).trimmed() + QStringLiteral(", ");
 }
 
 }  // namespace torvex

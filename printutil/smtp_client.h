@@ -5,6 +5,7 @@
 #include "smtp_client_context.h"
 
 #include <QByteArray>
+#include <QList>
 
 namespace torvex {
 
@@ -16,11 +17,20 @@ public:
     SmtpClient(const RunContext& ctx, SmtpContext& smtp);
 
     void InitMailSocket() override;
-    void SendEMail() override;
+    SmtpResult SendEMail() override;
 
 private:
     void SMTP_Process();
     void callHost();
+    // After the server's answer to EHLO: STARTTLS and the log-on this
+    // server's row asks for. SMTP_OK, or the code the row fails with.
+    [[nodiscard]] qint32 secureAndLogOn();
+    [[nodiscard]] qint32 logOn(const QList<QByteArray>& mechanisms);
+    // Writes a command and waits for its reply; true when the reply holds
+    // `code`. On false, error() is set when the connection failed.
+    [[nodiscard]] bool exchange(const QString& command, const char* code);
+    // EHLO instead of HELO: the row wants STARTTLS or a log-on.
+    [[nodiscard]] bool extended() const;
     // Writes a command followed by CR LF.
     bool writeCommand(const QString& command);
     [[nodiscard]] bool SMTPTimout(qint16 doState);
@@ -37,6 +47,8 @@ private:
     MailSocket SMTPSocket;
     quint16 SMTP_State = SMTP_Idle;
     QByteArray command_;  // the last command with its CR LF
+    QByteArray ehlo_;     // the server's answer to the last EHLO
+    SmtpResult result_;   // of the conversation under way
 };
 
 }  // namespace torvex

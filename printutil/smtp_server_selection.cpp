@@ -1,6 +1,8 @@
 #include "smtp_server_selection.h"
 
 #include "header_field.h"
+#include "mail_socket.h"
+#include "common/mail_security.h"
 #include "platform/mail_text.h"
 #include "platform/profile_api.h"
 #include "print_run.h"
@@ -25,11 +27,11 @@ QString storedMessageText(const QString& fileText)
 }
 
 // The host of the service's address, which may carry the port of its web
-// server ("10.1.2.3:8080", "[::1]:8080"): the SMTP rows that use it want
-// only the host.
+// server ("10.1.2.3:8080", "[::1]:8080"), without the scheme it may have
+// ("https://"): the SMTP rows that use it want only the host.
 QString serviceHost(const QString& address)
 {
-    const QString trimmed = address.trimmed();
+    const QString trimmed = serviceAddress(address).host;
     if (trimmed.startsWith(QLatin1Char('['))) {
         const qsizetype close = trimmed.indexOf(QLatin1Char(']'));
         return close > 0 ? trimmed.mid(1, close - 1) : trimmed;
@@ -68,9 +70,9 @@ SmtpServerTable smtpServerTable(const TelvaneInfo& info, const QString& recipien
     return SmtpServerTable{{
         {firstServer, sender},
         {domain.isEmpty() ? QString() : QStringLiteral("mail.") + domain, sender},
-        {info.gUserSMTPServer, user},
+        {info.gUserSMTPServer, user, true},
         {info.gSMTPServer2, user},
-        {info.gUserSMTPServer, sender},
+        {info.gUserSMTPServer, sender, true},
         {info.gSMTPServer2, sender},
         {serviceHost(info.gVXIPAddress), sender},
         {info.VX_SMTP_Server, sender},
@@ -86,9 +88,15 @@ bool SendMessageFile(RunContext& ctx, SmtpContext& smtp, SmtpConversation& conve
 
     smtp.gMailTimerInterval = 60000;
     smtp.gSMTPLog.clear();
+    // Each row: the look-up, connection and every reply waited for at most
+    // gTimoutMinutes ticks.
+    constexpr qint64 kWaitsPerConversation = 9;
+    ctx.expectDoneWithin(kSmtpServerRows * kWaitsPerConversation * qMax(1, ctx.info.gTimoutMinutes)
+                         * qint64(smtp.gMailTimerInterval));
     conversation.InitMailSocket();
 
     QString tried;
+    SmtpResult result;
     bool sent = false;
     // The rows name some hosts several times: a host is tried once, unless
     // it refused only the sender, which another row may give it.
@@ -98,43 +106,44 @@ bool SendMessageFile(RunContext& ctx, SmtpContext& smtp, SmtpConversation& conve
         const SmtpServerRow& pair = table[std::size_t(row)];
         if (pair.server.isEmpty() || pair.sender.isEmpty())
             continue;
-        const QString host = pair.server.trimmed().toLower();
+        const MailServerAccess access = pair.usersServer ? userSmtpAccess(ctx.info) : otherSmtpAccess(ctx.info);
+        // A host on another port (the user's submission port) is another server.
+        const QString host = pair.server.trimmed().toLower() + QLatin1Char(':')
+            + QString::number(mailPort(MailService::SMTP, access));
         const QString hostAndSender = host + QLatin1Char('\n') + pair.sender;
         if (hostsDone.contains(host) || pairsTried.contains(hostAndSender))
             continue;
         pairsTried.insert(hostAndSender);
         smtp.gSMTPSendToServer = pair.server;
         smtp.gSMTPSenderAddr = pair.sender;
+        smtp.gSMTPAccess = access;
         tried += pair.server + QStringLiteral(" + ") + pair.sender + QStringLiteral(" , ");
-        conversation.SendEMail();
-        // Taken, even when the goodbye after it went wrong.
-        if (smtp.gSMTP_Error == SMTP_OK || smtp.gDataOutcome == SmtpContext::DataOutcome::Accepted) {
+        result = conversation.SendEMail();
+        if (result.taken()) {
             sent = true;
             break;
         }
         // Sent whole but never answered: the server may have it, so no
         // other server gets a second copy now; a stored copy goes again later.
-        if (smtp.gDataOutcome == SmtpContext::DataOutcome::Unanswered)
+        if (result.dataOutcome == SmtpResult::DataOutcome::Unanswered)
             break;
-        if (!smtp.gSenderRefused)
+        if (!result.senderRefused)
             hostsDone.insert(host);
         // The first row is the recipient's own domain (or the service): when
         // it does not know the address, no other server will deliver it.
-        if (smtp.gTestMode && row == 0 && smtp.gSMTP_Error == SMTP_RecipientRefused)
+        if (smtp.gTestMode && row == 0 && result.gSMTP_Error == SMTP_RecipientRefused)
             break;
     }
     if (!sent)
-        ctx.gLastError = QString::number(smtp.gSMTP_Error);
+        ctx.gLastError = QString::number(result.gSMTP_Error);
 
-    if (ctx.loggingSwitch) {
-        const QString file = ctx.accountFilePath();
-        WritePrivateProfileStringA(kLogSection, QStringLiteral("Version"),
-                                   QString::fromLatin1(kPrintUtilityTitleWindow), file);
-        WritePrivateProfileStringA(kLogSection, QStringLiteral("SMTP_Type"),
-                                   tag + (sent ? QStringLiteral("_OK") : QStringLiteral("_NOT_OK")), file);
-        WritePrivateProfileStringA(kLogSection, QStringLiteral("SMTP_Servers"), tried, file);
-        WritePrivateProfileStringA(kLogSection, QStringLiteral("SMTP_State"), smtp.gSMTPLog, file);
-    }
+    const QString file = ctx.accountFilePath();
+    WritePrivateProfileStringA(kLogSection, QStringLiteral("Version"),
+                               QString::fromLatin1(kPrintUtilityTitleWindow), file);
+    WritePrivateProfileStringA(kLogSection, QStringLiteral("SMTP_Type"),
+                               tag + (sent ? QStringLiteral("_OK") : QStringLiteral("_NOT_OK")), file);
+    WritePrivateProfileStringA(kLogSection, QStringLiteral("SMTP_Servers"), tried, file);
+    WritePrivateProfileStringA(kLogSection, QStringLiteral("SMTP_State"), smtp.gSMTPLog, file);
     return sent;
 }
 

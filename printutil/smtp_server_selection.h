@@ -11,10 +11,12 @@
 namespace torvex {
 
 // One row of the server list: the server to call and the envelope sender
-// to give it.
+// to give it; the user's own server is called with the user's security,
+// port and log-on, every other with the other servers' security and port.
 struct SmtpServerRow {
     QString server;
     QString sender;
+    bool usersServer = false;
 };
 
 inline constexpr int kSmtpServerRows = 9;

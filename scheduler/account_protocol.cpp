@@ -8,6 +8,7 @@
 #include "system_date.h"
 
 #include "common/char_tests.h"
+#include "common/mail_security.h"
 #include "common/service_defaults.h"
 #include "platform/profile_api.h"
 
@@ -55,9 +56,20 @@ void AccountProtocol::showReply(const QString& text, const QString& caption) con
     ctx_.boxes.show(text, caption, MsgButtons::Ok, MsgIcon::None);
 }
 
+bool AccountProtocol::usesHttps() const
+{
+    return ctx_.info().VX_Use_HTTPS || serviceAddress(ctx_.info().gVXIPAddress).https;
+}
+
+QString AccountProtocol::webServer() const
+{
+    const QString host = serviceAddress(ctx_.info().gVXIPAddress).host;
+    return host.isEmpty() && usesHttps() ? ctx_.info().gVXDomainName : host;
+}
+
 void AccountProtocol::ensureServerAddress()
 {
-    if (!ctx_.info().gVXIPAddress.isEmpty())
+    if (!ctx_.info().gVXIPAddress.isEmpty() || usesHttps())
         return;
     // The look-up is about the server; the PC's address chosen for the
     // report must survive it, or a different one would be saved as sent.
@@ -189,7 +201,7 @@ void AccountProtocol::SaveAccountInfo(int flag, bool flgHTTPMessageBox)
     params.push_back({QStringLiteral("bank_owner"), jobTitle});
 
     ensureServerAddress();
-    const QString target = ctx_.info().gVXIPAddress + QStringLiteral("/bbs?action=") + action;
+    const QString target = webServer() + QStringLiteral("/bbs?action=") + action;
     st.gURL = QStringLiteral("//") + target + joinParams(params, false);
     HTTPEnquiry(flgHTTPMessageBox, st.gURL, sent);
 
@@ -217,6 +229,7 @@ void AccountProtocol::HTTPEnquiry(bool flg, const QString& aURI, const HttpCrede
     // Only a reply that accepts the request sets the flag again, so a
     // failure after an earlier success is never taken for a success.
     ctx_.state.gHTTPOK = false;
+    http_.setHttps(usesHttps(), ctx_.info().Trusted_Certificate_File);
     reply_ = http_.GetURL(aURI, credentials);
 
     if (reply_.gHTTPError != 0) {
@@ -305,7 +318,7 @@ void AccountProtocol::HTTPEnquiry(bool flg, const QString& aURI, const HttpCrede
 bool AccountProtocol::getUserInfo(const QString& Login)
 {
     ensureServerAddress();
-    ctx_.state.gURL = QStringLiteral("//") + ctx_.info().gVXIPAddress
+    ctx_.state.gURL = QStringLiteral("//") + webServer()
         + QStringLiteral("/bbs?action=showdb&what=users&name=") + Login;
     HTTPEnquiry(false, ctx_.state.gURL, credentials());
     if (reply_.gHTTPError == -1) {

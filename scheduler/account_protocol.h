@@ -42,6 +42,13 @@ public:
 
 private:
     void ensureServerAddress();
+    // The service's web server reached by https: the address asks for it
+    // ("https://...") or VX_Use_HTTPS does.
+    [[nodiscard]] bool usesHttps() const;
+    // The server as the request names it: VX_IP_Address without its
+    // scheme; by https with no address, the service's domain, so the
+    // certificate is checked against the name.
+    [[nodiscard]] QString webServer() const;
     [[nodiscard]] HttpCredentials credentials() const;
     void showReply(const QString& text, const QString& caption) const;
 

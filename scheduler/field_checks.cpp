@@ -1,6 +1,7 @@
 #include "field_checks.h"
 
 #include "common/char_tests.h"
+#include "common/mail_security.h"
 #include "platform/message_box.h"
 #include "profile_session.h"
 #include "program_title.h"
@@ -8,6 +9,7 @@
 #include "scheduler_state.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QHash>
 
 namespace torvex {
@@ -29,6 +31,9 @@ void FieldChecks::changed(Control field)
     case Control::Text9:
     case Control::Text10:
     case Control::Text11: return checkChange(field, IsAllDigits, 4);
+    case Control::Text29:
+    case Control::Text30:
+    case Control::Text33: return checkChange(field, IsAllDigits, 2);
     default: return;
     }
 }
@@ -67,6 +72,12 @@ void FieldChecks::left(Control field)
         {Control::Text4, &FieldChecks::Text4_LostFocus},
         {Control::Text6, &FieldChecks::Text6_LostFocus},
         {Control::Text7, &FieldChecks::Text7_LostFocus},
+        {Control::Text29, &FieldChecks::Text29_LostFocus},
+        {Control::Text30, &FieldChecks::Text30_LostFocus},
+        {Control::Text31, &FieldChecks::Text31_LostFocus},
+        {Control::Text32, &FieldChecks::Text32_LostFocus},
+        {Control::Text33, &FieldChecks::Text33_LostFocus},
+        {Control::Text34, &FieldChecks::Text34_LostFocus},
         {Control::Text9, &FieldChecks::Text9_LostFocus},
         {Control::Text10, &FieldChecks::Text10_LostFocus},
         {Control::Text11, &FieldChecks::Text11_LostFocus},
@@ -187,6 +198,40 @@ void FieldChecks::Text6_LostFocus()
 void FieldChecks::Text7_LostFocus()
 {
     state_.info.gUserSMTPServer = view_.text(Control::Text7);
+}
+
+void FieldChecks::portField_LostFocus(Control field, QString& setting)
+{
+    const QString text = view_.text(field);
+    if (!text.isEmpty() && portSetting(text) == 0) {
+        Q_EMIT fieldRejected(2, field, QStringLiteral("Invalid Entry, must be between 1 and 65535"));
+        return;
+    }
+    setting = text;
+}
+
+void FieldChecks::Text29_LostFocus() { portField_LostFocus(Control::Text29, state_.info.POP3_Port); }
+void FieldChecks::Text30_LostFocus() { portField_LostFocus(Control::Text30, state_.info.User_SMTP_Port); }
+void FieldChecks::Text33_LostFocus() { portField_LostFocus(Control::Text33, state_.info.SMTP_Port); }
+
+void FieldChecks::Text31_LostFocus()
+{
+    state_.info.User_SMTP_User = view_.text(Control::Text31).trimmed();
+}
+
+void FieldChecks::Text32_LostFocus()
+{
+    state_.info.User_SMTP_Password = view_.text(Control::Text32);
+}
+
+void FieldChecks::Text34_LostFocus()
+{
+    const QString file = view_.text(Control::Text34);
+    if (!file.isEmpty() && !QFileInfo(file).isReadable()) {
+        Q_EMIT fieldRejected(2, Control::Text34, QStringLiteral("Certificate file not found!"));
+        return;
+    }
+    state_.info.Trusted_Certificate_File = file;
 }
 
 void FieldChecks::Text9_LostFocus()

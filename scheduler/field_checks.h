@@ -51,6 +51,14 @@ public:
     void txtFirstName_LostFocus();
     void txtLastName_LostFocus();
     void txtStreet_LostFocus();
+    // The secure-connection fields of the mail page: a port is 1-65535 or
+    // empty (the standard one), the certificate file must exist.
+    void Text29_LostFocus();
+    void Text30_LostFocus();
+    void Text31_LostFocus();
+    void Text32_LostFocus();
+    void Text33_LostFocus();
+    void Text34_LostFocus();
 
 Q_SIGNALS:
     // A bad value: message, then tab `page` to the front and the focus into field.
@@ -65,6 +73,7 @@ private:
     // Tab `page` to the front, unless it is, and the focus into field.
     void showField(int page, Control field);
     void dropLeadingZeros(Control field);
+    void portField_LostFocus(Control field, QString& setting);
 
     SchedulerView& view_;
     SchedulerState& state_;

@@ -1,5 +1,7 @@
 #include "form_controls.h"
 
+#include "common/mail_security.h"
+
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -151,6 +153,67 @@ QWidget* addressPage(FormControls& c)
     return w;
 }
 
+// The choices in MailSecurity's order: the core reads and sets the index.
+QComboBox* securityBox(const char* name)
+{
+    auto* box = named(new QComboBox, name);
+    const std::pair<const char*, MailSecurity> entries[] = {
+        {"None", MailSecurity::None},
+        {"STARTTLS when offered", MailSecurity::StartTlsWhenOffered},
+        {"STARTTLS required", MailSecurity::StartTlsRequired},
+        {"TLS (ports 995, 465)", MailSecurity::ImplicitTls},
+    };
+    for (const auto& [caption, security] : entries)
+        box->insertItem(int(security), QString::fromLatin1(caption));
+    return box;
+}
+
+QLineEdit* portField(const char* name)
+{
+    QLineEdit* field = edit(name);
+    field->setMaxLength(5);
+    field->setMaximumWidth(70);
+    field->setPlaceholderText(QStringLiteral("standard"));
+    return field;
+}
+
+// How the mailbox and the mail servers are reached: security and port per
+// kind of server, the SMTP log-on, the trusted certificate, https.
+QGroupBox* securityGroup(FormControls& c)
+{
+    c.Combo3 = securityBox("Combo3");
+    c.Text29 = portField("Text29");
+    c.Combo4 = securityBox("Combo4");
+    c.Text30 = portField("Text30");
+    c.Text31 = edit("Text31");
+    c.Text32 = edit("Text32");
+    c.Text32->setEchoMode(QLineEdit::Password);
+    c.Combo5 = securityBox("Combo5");
+    c.Text33 = portField("Text33");
+    c.Text34 = edit("Text34");
+    c.Check20 = check("Check20", QStringLiteral("Reach the TORVEX web server by https"));
+
+    auto* form = new QGridLayout;
+    const auto row = [&](int at, const QString& caption, QComboBox* box, QLineEdit* port) {
+        form->addWidget(labelFor(caption, box), at, 0);
+        form->addWidget(box, at, 1);
+        form->addWidget(labelFor(QStringLiteral("Port"), port), at, 2);
+        form->addWidget(port, at, 3);
+    };
+    row(0, QStringLiteral("TORVEX mail&box (POP3)"), c.Combo3, c.Text29);
+    row(1, QStringLiteral("Your SMTP ser&ver"), c.Combo4, c.Text30);
+    form->addWidget(labelFor(QStringLiteral("SMTP &log-on name"), c.Text31), 2, 0);
+    form->addWidget(c.Text31, 2, 1);
+    form->addWidget(labelFor(QStringLiteral("Pass&word"), c.Text32), 3, 0);
+    form->addWidget(c.Text32, 3, 1);
+    row(4, QStringLiteral("&Other SMTP servers"), c.Combo5, c.Text33);
+    form->addWidget(labelFor(QStringLiteral("Trusted certificat&e file"), c.Text34), 5, 0);
+    form->addWidget(c.Text34, 5, 1, 1, 3);
+    form->addWidget(c.Check20, 6, 0, 1, 4);
+    form->setColumnStretch(1, 1);
+    return group(QStringLiteral("Secure connections"), form);
+}
+
 QWidget* mailPage(FormControls& c)
 {
     c.Text6 = edit("Text6");
@@ -167,6 +230,7 @@ QWidget* mailPage(FormControls& c)
                     3, 1);
     auto* page = new QVBoxLayout;
     page->addWidget(group(QStringLiteral("Your regular Email Information"), form));
+    page->addWidget(securityGroup(c));
     page->addStretch();
     auto* w = new QWidget;
     w->setLayout(page);

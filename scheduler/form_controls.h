@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 #include <array>
 
 class QCheckBox;
@@ -46,6 +48,16 @@ struct FormControls {
     QLineEdit* Text6 = nullptr;   // Normal_EMail_Addr
     QLineEdit* Text7 = nullptr;   // User_SMTP_Server
     QLineEdit* Text20 = nullptr;  // SMTP_Server2
+    QComboBox* Combo3 = nullptr;  // POP3_Security
+    QLineEdit* Text29 = nullptr;  // POP3_Port
+    QComboBox* Combo4 = nullptr;  // User_SMTP_Security
+    QLineEdit* Text30 = nullptr;  // User_SMTP_Port
+    QLineEdit* Text31 = nullptr;  // User_SMTP_User
+    QLineEdit* Text32 = nullptr;  // User_SMTP_Password
+    QComboBox* Combo5 = nullptr;  // SMTP_Security
+    QLineEdit* Text33 = nullptr;  // SMTP_Port
+    QLineEdit* Text34 = nullptr;  // Trusted_Certificate_File
+    QCheckBox* Check20 = nullptr; // VX_Use_HTTPS
 
     // Page 2 "&Internet Connection"
     QRadioButton* Option1 = nullptr;  // modem

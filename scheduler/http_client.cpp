@@ -1,10 +1,11 @@
 #include "http_client.h"
 
 #include "platform/time_scale.h"
+#include "platform/tls_trust.h"
 
 #include <QEventLoop>
 #include <QNetworkProxy>
-#include <QTcpSocket>
+#include <QSslSocket>
 #include <QTimer>
 #include <QUrl>
 
@@ -14,6 +15,21 @@ namespace torvex {
 namespace {
 
 constexpr quint16 kHttpPort = 80;
+constexpr quint16 kHttpsPort = 443;
+
+// The number of a failed https handshake, by the first reason found.
+[[nodiscard]] qint32 handshakeErrorNumber(const QList<QSslError>& errors)
+{
+    for (const QSslError& e : errors) {
+        switch (tlsFailureKind(e)) {
+        case TlsFailureKind::Expired: return inet_error::CertificateExpired;
+        case TlsFailureKind::WrongHost: return inet_error::CertificateWrongHost;
+        case TlsFailureKind::UnknownIssuer: return inet_error::CertificateUnknownIssuer;
+        case TlsFailureKind::Other: break;
+        }
+    }
+    return inet_error::SecureChannelFailed;
+}
 
 [[nodiscard]] bool isHex(QChar c)
 {
@@ -45,7 +61,7 @@ constexpr quint16 kHttpPort = 80;
     return out;
 }
 
-[[nodiscard]] QByteArray requestText(const QUrl& url, const HttpCredentials& credentials)
+[[nodiscard]] QByteArray requestText(const QUrl& url, quint16 defaultPort, const HttpCredentials& credentials)
 {
     QByteArray target = url.toEncoded(QUrl::RemoveScheme | QUrl::RemoveAuthority | QUrl::RemoveFragment);
     if (target.isEmpty())
@@ -53,7 +69,7 @@ constexpr quint16 kHttpPort = 80;
     QByteArray host = url.host(QUrl::FullyEncoded).toLatin1();
     if (host.contains(':'))
         host = '[' + host + ']';
-    if (url.port(kHttpPort) != kHttpPort)
+    if (url.port(defaultPort) != defaultPort)
         host += ':' + QByteArray::number(url.port());
     // HTTP/1.0: the reply ends with the connection and is never chunked.
     QByteArray text = "GET " + target + " HTTP/1.0\r\nHost: " + host + "\r\n";
@@ -156,6 +172,12 @@ private:
 
 HttpClient::HttpClient() : timeoutMs_(scaledMs(kRequestTimeoutMs)) {}
 
+void HttpClient::setHttps(bool https, const QString& trustedFile)
+{
+    https_ = https;
+    trustedFile_ = trustedFile;
+}
+
 HttpResult HttpClient::GetURL(const QString& aURI, const HttpCredentials& credentials)
 {
     // Another request may be waiting further down the stack (a timer fired
@@ -163,14 +185,20 @@ HttpResult HttpClient::GetURL(const QString& aURI, const HttpCredentials& creden
     if (busy_)
         return {{}, inet_error::StillExecuting};
 
-    const QUrl url(QStringLiteral("http:") + escapeStrayPercents(aURI), QUrl::TolerantMode);
+    const QUrl url((https_ ? QStringLiteral("https:") : QStringLiteral("http:")) + escapeStrayPercents(aURI),
+                   QUrl::TolerantMode);
     if (!url.isValid())
         return {{}, inet_error::UrlMalformed};
     if (url.host().isEmpty())
         return {{}, inet_error::NoRemoteComputer};
 
+    const TlsTrust trust(https_ ? trustedFile_ : QString());
+    if (https_ && trust.problem())
+        return {{}, inet_error::SecureChannelFailed};
+    const quint16 defaultPort = https_ ? kHttpsPort : kHttpPort;
+
     busy_ = true;
-    QTcpSocket socket;
+    QSslSocket socket;
     // The service is reached directly, as the transfer control did by default.
     socket.setProxy(QNetworkProxy::NoProxy);
     Reply reply;
@@ -187,8 +215,19 @@ HttpResult HttpClient::GetURL(const QString& aURI, const HttpCredentials& creden
         failure = inet_error::RequestTimedOut;
         end();
     });
-    QObject::connect(&socket, &QTcpSocket::connected, &loop,
-                     [&] { socket.write(requestText(url, credentials)); });
+    // By https the request waits for the handshake to pass.
+    QObject::connect(&socket, https_ ? &QSslSocket::encrypted : &QTcpSocket::connected, &loop,
+                     [&] { socket.write(requestText(url, defaultPort, credentials)); });
+    QList<QSslError> sslErrors;  // those no trusted certificate excuses
+    QObject::connect(&socket, &QSslSocket::sslErrors, &loop, [&](const QList<QSslError>& errors) {
+        const QList<QSslError> excused = trust.excused(errors, socket.peerCertificate());
+        for (const QSslError& e : errors) {
+            if (!excused.contains(e))
+                sslErrors.append(e);
+        }
+        if (!excused.isEmpty())
+            socket.ignoreSslErrors(excused);
+    });
     QObject::connect(&socket, &QTcpSocket::readyRead, &loop, [&] {
         reply.append(socket.readAll());
         if (reply.tooLarge())
@@ -200,12 +239,19 @@ HttpResult HttpClient::GetURL(const QString& aURI, const HttpCredentials& creden
     QObject::connect(&socket, &QTcpSocket::errorOccurred, &loop, [&](QAbstractSocket::SocketError error) {
         // The server ending the connection ends the reply; what arrived
         // decides whether that was a whole one.
-        if (error != QAbstractSocket::RemoteHostClosedError || reply.isEmpty())
+        if (error == QAbstractSocket::SslHandshakeFailedError)
+            failure = handshakeErrorNumber(sslErrors);
+        else if (error != QAbstractSocket::RemoteHostClosedError || reply.isEmpty())
             failure = errorNumber(error);
         end();
     });
     timer.start(timeoutMs_);
-    socket.connectToHost(url.host(), quint16(url.port(kHttpPort)));
+    if (https_) {
+        socket.setSslConfiguration(trust.configuration());
+        socket.connectToHostEncrypted(url.host(), quint16(url.port(defaultPort)));
+    } else {
+        socket.connectToHost(url.host(), quint16(url.port(defaultPort)));
+    }
     if (!ended)
         loop.exec();
     reply.append(socket.readAll());

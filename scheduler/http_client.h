@@ -41,8 +41,15 @@ class HttpClient {
 public:
     HttpClient();
 
-    // Fetches "http:" + aURI ("//host[:port]/path?query").
+    // Fetches "http:" + aURI ("//host[:port]/path?query"), or "https:" +
+    // aURI after setHttps(true).
     [[nodiscard]] HttpResult GetURL(const QString& aURI, const HttpCredentials& credentials = {});
+
+    // Later requests by https, the server's certificate checked against the
+    // host, the system's CAs and trustedFile (one more certificate or CA);
+    // a certificate that does not pass ends the request before anything
+    // is sent, never a plain one.
+    void setHttps(bool https, const QString& trustedFile = QString());
 
     // The time-out of later requests, in milliseconds (already scaled).
     void setRequestTimeoutMs(int ms) { timeoutMs_ = ms; }
@@ -50,6 +57,8 @@ public:
 private:
     int timeoutMs_;
     bool busy_ = false;
+    bool https_ = false;
+    QString trustedFile_;
 };
 
 }  // namespace torvex

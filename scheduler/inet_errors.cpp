@@ -8,6 +8,12 @@ QString GetInetErrorMessage(qint32 myErr)
 {
     static const QHash<qint32, QString> texts{
         {7, QStringLiteral("Out of memory")},
+        // https: the reasons a handshake fails, under the numbers the
+        // system's own Internet library gives them.
+        {12037, QStringLiteral("The server's certificate has expired.")},
+        {12038, QStringLiteral("The server's certificate is for another host.")},
+        {12045, QStringLiteral("The server's certificate comes from an unknown issuer.")},
+        {12157, QStringLiteral("The secure connection to the server failed.")},
         {10, QStringLiteral("The computer has been disconnected from the network.")},
         {13, QStringLiteral("Type mismatch")},
         {339, QStringLiteral("Missing Library MSINET.OCX")},

@@ -21,6 +21,11 @@ inline constexpr qint32 NameNotResolved = 35773;
 inline constexpr qint32 ConnectionReset = 35797;        // server closed before replying
 inline constexpr qint32 InvalidServerResponse = 35918;
 inline constexpr qint32 ProxyUnreachable = 35931;
+// https handshakes, numbered as the system's Internet library numbers them.
+inline constexpr qint32 CertificateExpired = 12037;
+inline constexpr qint32 CertificateWrongHost = 12038;
+inline constexpr qint32 CertificateUnknownIssuer = 12045;
+inline constexpr qint32 SecureChannelFailed = 12157;
 }  // namespace inet_error
 
 // The fixed text of an error number; empty for numbers outside the table

@@ -80,7 +80,8 @@ void MainForm::connectControls()
     connect(c_.Combo1, &QComboBox::activated, this, [this] { core_->clicked(Control::Combo1); });
 
     for (const Control control : {Control::Text2, Control::Text3, Control::Text4, Control::Text9,
-                                  Control::Text10, Control::Text11}) {
+                                  Control::Text10, Control::Text11, Control::Text29, Control::Text30,
+                                  Control::Text33}) {
         auto* field = qobject_cast<QLineEdit*>(widget(control));
         // Qt sends textEdited before textChanged: whichever comes first
         // records the change.

@@ -12,6 +12,7 @@
 #include "platform/time_scale.h"
 #include "print_utility_path.h"
 #include "program_title.h"
+#include "security_fields.h"
 #include "status_lines.h"
 #include "system_date.h"
 
@@ -332,6 +333,12 @@ void SchedulerCore::loadNormalRun()
         {Control::Text6, info.Normal_EMail_Addr},
         {Control::Text7, info.gUserSMTPServer},
         {Control::Text20, info.gSMTPServer2},
+        {Control::Text29, info.POP3_Port},
+        {Control::Text30, info.User_SMTP_Port},
+        {Control::Text31, info.User_SMTP_User},
+        {Control::Text32, info.User_SMTP_Password},
+        {Control::Text33, info.SMTP_Port},
+        {Control::Text34, info.Trusted_Certificate_File},
         {Control::Text9, info.Cycle_Minutes},
         {Control::Text10, info.Start_Time},
         {Control::Text11, info.Stop_Time},
@@ -341,6 +348,9 @@ void SchedulerCore::loadNormalRun()
     };
     for (const auto& [field, text] : fields)
         view_.setText(field, text);
+    showSecurity(view_, Control::Combo3, info.POP3_Security);
+    showSecurity(view_, Control::Combo4, info.User_SMTP_Security);
+    showSecurity(view_, Control::Combo5, info.SMTP_Security);
     state_.countdown = toInt(info.Cycle_Minutes);
 
     for (int r = 1; r <= 3; ++r) {
@@ -369,6 +379,7 @@ void SchedulerCore::loadNormalRun()
         // the user's choice would be lost at the first scheduled run.
         {Control::Check7, readTorvexKey(QStringLiteral("Print_Page_Hdr")).trimmed() == QLatin1String("y")},
         {Control::Check3, info.Activate_Scheduler},
+        {Control::Check20, info.VX_Use_HTTPS},
     };
     for (const auto& [box, on] : boxes)
         tick(box, on);

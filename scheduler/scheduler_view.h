@@ -16,7 +16,8 @@ enum class Control {
     Text2, Text3, Text4, Text1, txtVXAddress, lblPassword, Text13, lblRePassword, Text14, Text16,
     Check13, Check9, Label53,
     // "E -  &Mail"
-    Text6, Text7, Text20,
+    Text6, Text7, Text20, Combo3, Text29, Combo4, Text30, Text31, Text32, Combo5, Text33, Text34,
+    Check20,
     // "&Internet Connection"
     Option1, Option2, Combo1, Check12, Check1, Check14, Text18, Text8, Text21, Label32,
     // "&Connection Schedule"

@@ -2,12 +2,16 @@
 
 #include "account_service.h"
 #include "common/char_tests.h"
+#include "common/mail_security.h"
 #include "connection_choice.h"
 #include "forwarding_rows.h"
 #include "platform/message_box.h"
 #include "profile_session.h"
 #include "program_title.h"
 #include "scheduler_state.h"
+#include "security_fields.h"
+
+#include <QFileInfo>
 
 namespace torvex {
 
@@ -67,6 +71,8 @@ bool SettingsApply::runChecks()
         return false;
     }
     info.gUserSMTPServer = view_.text(Control::Text7);
+    if (!checkSecureConnections())
+        return false;
 
     if (!checkPrinter())
         return false;
@@ -126,6 +132,27 @@ bool SettingsApply::checkProfile()
     }
     view_.setText(Control::Text16, *name);
     state_.info.gTorvexProfile = *name;
+    return true;
+}
+
+bool SettingsApply::checkSecureConnections()
+{
+    for (const Control port : {Control::Text29, Control::Text30, Control::Text33}) {
+        const QString text = view_.text(port);
+        if (!text.isEmpty() && portSetting(text) == 0) {
+            Q_EMIT fieldRejected(2, port, QStringLiteral("Invalid Entry, must be between 1 and 65535"));
+            return false;
+        }
+    }
+    if (!view_.text(Control::Text31).trimmed().isEmpty() && view_.text(Control::Text32).isEmpty()) {
+        Q_EMIT fieldRejected(2, Control::Text32, QStringLiteral("Missing SMTP Password!"));
+        return false;
+    }
+    const QString certificate = view_.text(Control::Text34);
+    if (!certificate.isEmpty() && !QFileInfo(certificate).isReadable()) {
+        Q_EMIT fieldRejected(2, Control::Text34, QStringLiteral("Certificate file not found!"));
+        return false;
+    }
     return true;
 }
 
@@ -192,6 +219,16 @@ void SettingsApply::copyControlsInto(AppliedSettings& applied)
     TelvaneInfo& r = applied.info;
     r.GSTN_Fax_Minutes = view_.text(Control::Text22);
     r.gSMTPServer2 = view_.text(Control::Text20);
+    r.POP3_Security = securityShown(view_, Control::Combo3);
+    r.POP3_Port = view_.text(Control::Text29);
+    r.User_SMTP_Security = securityShown(view_, Control::Combo4);
+    r.User_SMTP_Port = view_.text(Control::Text30);
+    r.User_SMTP_User = view_.text(Control::Text31).trimmed();
+    r.User_SMTP_Password = view_.text(Control::Text32);
+    r.SMTP_Security = securityShown(view_, Control::Combo5);
+    r.SMTP_Port = view_.text(Control::Text33);
+    r.Trusted_Certificate_File = view_.text(Control::Text34);
+    r.VX_Use_HTTPS = view_.isChecked(Control::Check20);
     r.Print_Full_Header = view_.isChecked(Control::Check6);
     r.Print_Error_Info = view_.isChecked(Control::Check10);
     r.Print_Simple_Header = view_.isChecked(Control::Check11);
@@ -209,8 +246,12 @@ void SettingsApply::copyControlsInto(AppliedSettings& applied)
 void SettingsApply::Command2_Click()
 {
     const bool save = view_.isChecked(Control::Check13);
-    if (!save)
+    if (!save) {
         state_.info.Password.clear();
+        // The SMTP log-on's password is kept like the account's.
+        state_.info.User_SMTP_Password.clear();
+        writeTorvexKey(QStringLiteral("User_SMTP_Password"), QString());
+    }
     writeTorvexKey(QStringLiteral("Password"), state_.info.Password);
     writeTorvexKey(QStringLiteral("Save_Pass"), save ? QStringLiteral("1") : QStringLiteral("0"));
     endProgram_();

@@ -37,6 +37,7 @@ Q_SIGNALS:
 private:
     bool runChecks();
     bool checkProfile();
+    bool checkSecureConnections();
     bool checkPrinter();
     bool buildForwarding(AppliedSettings& applied);
     void copyControlsInto(AppliedSettings& applied);

@@ -3,6 +3,8 @@
 #include "service_sim_bbs.h"
 
 #include <QFile>
+#include <QSslKey>
+#include <QSslSocket>
 #include <QTcpSocket>
 #include <QUrl>
 
@@ -66,9 +68,45 @@ ServiceSim::ServiceSim(AccountStore store, QString logPath, QObject* parent)
     connect(&server_, &QTcpServer::newConnection, this, &ServiceSim::onNewConnection);
 }
 
+void SimListener::incomingConnection(qintptr descriptor)
+{
+    if (!tls) {
+        QTcpServer::incomingConnection(descriptor);
+        return;
+    }
+    auto* socket = new QSslSocket(this);
+    if (!socket->setSocketDescriptor(descriptor)) {
+        delete socket;
+        return;
+    }
+    socket->setSslConfiguration(*tls);
+    socket->startServerEncryption();
+    addPendingConnection(socket);
+}
+
 bool ServiceSim::listen(const QHostAddress& address, quint16 port)
 {
     return server_.listen(address, port);
+}
+
+bool ServiceSim::useTls(const QString& certificateFile, const QString& keyFile)
+{
+    const QList<QSslCertificate> chain = QSslCertificate::fromPath(certificateFile);
+    QFile file(keyFile);
+    if (chain.isEmpty() || !file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray pem = file.readAll();
+    QSslKey key(pem, QSsl::Ec);
+    if (key.isNull())
+        key = QSslKey(pem, QSsl::Rsa);
+    if (key.isNull())
+        return false;
+    QSslConfiguration config = QSslConfiguration::defaultConfiguration();
+    config.setLocalCertificateChain(chain);
+    config.setPrivateKey(key);
+    config.setPeerVerifyMode(QSslSocket::VerifyNone);
+    server_.tls = config;
+    return true;
 }
 
 void ServiceSim::onNewConnection()

@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QHostAddress>
 #include <QObject>
+#include <QSslConfiguration>
 #include <QStringList>
 #include <QTcpServer>
 
@@ -21,7 +22,17 @@ namespace torvex::sim {
 enum class Mode { Normal, Stall, Drop, Empty, Error };
 [[nodiscard]] std::optional<Mode> modeFromName(const QString& name);
 
-// The service's web server on one port. Besides /bbs it answers control
+// Accepts connections, with TLS from the first byte when it has a
+// configuration for it.
+class SimListener final : public QTcpServer {
+public:
+    std::optional<QSslConfiguration> tls;
+
+protected:
+    void incomingConnection(qintptr descriptor) override;
+};
+
+// The service's web server on one port (https when given a certificate). Besides /bbs it answers control
 // requests, in every mode:
 //   /sim/mode?set=normal|stall|drop|empty|error   switch the mode
 //   /sim/next?html=...                            the next /bbs answer, verbatim
@@ -32,6 +43,9 @@ public:
     ServiceSim(AccountStore store, QString logPath, QObject* parent = nullptr);
 
     bool listen(const QHostAddress& address, quint16 port);
+    // Serves https with this server certificate and key (PEM); false when
+    // they cannot be read.
+    bool useTls(const QString& certificateFile, const QString& keyFile);
     [[nodiscard]] quint16 port() const { return server_.serverPort(); }
     void setMode(Mode mode) { mode_ = mode; }
 
@@ -41,7 +55,7 @@ private:
     void answer(QTcpSocket* socket, const QByteArray& head);
     void record(const QByteArray& target, const QString& user);
 
-    QTcpServer server_;
+    SimListener server_;
     AccountStore store_;
     QString logPath_;
     QStringList log_;

@@ -30,7 +30,13 @@ int main(int argc, char* argv[])
     const QCommandLineOption modeOption(QStringLiteral("mode"),
                                         QStringLiteral("normal, stall, drop, empty or error."),
                                         QStringLiteral("mode"), QStringLiteral("normal"));
-    parser.addOptions({portOption, accountsOption, logOption, modeOption});
+    const QCommandLineOption certOption(QStringLiteral("tls-cert"),
+                                        QStringLiteral("Serve https with this certificate (PEM)."),
+                                        QStringLiteral("file"));
+    const QCommandLineOption keyOption(QStringLiteral("tls-key"),
+                                       QStringLiteral("The certificate's private key (PEM)."),
+                                       QStringLiteral("file"));
+    parser.addOptions({portOption, accountsOption, logOption, modeOption, certOption, keyOption});
     parser.process(app);
 
     bool portOk = false;
@@ -43,6 +49,10 @@ int main(int argc, char* argv[])
 
     ServiceSim sim(AccountStore(parser.value(accountsOption)), parser.value(logOption));
     sim.setMode(*mode);
+    if (parser.isSet(certOption) && !sim.useTls(parser.value(certOption), parser.value(keyOption))) {
+        std::fprintf(stderr, "torvex-service-sim: cannot read --tls-cert or --tls-key\n");
+        return 2;
+    }
     if (!sim.listen(QHostAddress::LocalHost, quint16(port))) {
         std::fprintf(stderr, "torvex-service-sim: cannot listen on 127.0.0.1:%u\n", port);
         return 1;

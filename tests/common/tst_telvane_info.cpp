@@ -1,3 +1,4 @@
+#include "common/mail_security.h"
 #include "common/telvane_info.h"
 #include "tests/support/test_env.h"
 
@@ -112,6 +113,10 @@ private Q_SLOTS:
         s.info.Modem_Connect = true;
         s.info.Cycle_Minutes = QStringLiteral("15");
         s.forward1 = QStringLiteral("1,,2,");
+        s.info.User_SMTP_Security = QStringLiteral("starttls-required");
+        s.info.User_SMTP_Port = QStringLiteral("587");
+        s.info.User_SMTP_Password = QStringLiteral("pa ss");
+        s.info.VX_Use_HTTPS = true;
         bool publicAddressSaved = false;
         WriteTelvaneInfo(s, [&] {
             publicAddressSaved = true;
@@ -133,7 +138,9 @@ private Q_SLOTS:
             "Modem_Connect DUN_Name Get_Normal_EMail Regular_Mail_Profile Firewall Always_Connect "
             "Auto_Dis_Connect Quillet Print_Page_Hdr Print_Normal_Fax Normal_Fax_Profile "
             "Confirm_Receipt Normal_EMail_Addr User_SMTP_Server SMTP_Server2 Default_SMTP_Servers "
-            "forward1 forward2").split(QLatin1Char(' '));
+            "forward1 forward2 POP3_Security POP3_Port User_SMTP_Security User_SMTP_Port "
+            "User_SMTP_User User_SMTP_Password SMTP_Security SMTP_Port Trusted_Certificate_File "
+            "VX_Use_HTTPS").split(QLatin1Char(' '));
         QCOMPARE(keys, expected);
         QCOMPARE(readTorvexKey(QStringLiteral("wake_probe_seconds")), QStringLiteral("40"));
         QCOMPARE(readTorvexKey(QStringLiteral("Print_Simple_Header")), QStringLiteral("y"));
@@ -148,6 +155,48 @@ private Q_SLOTS:
         QVERIFY(r.Print_Simple_Header);
         QVERIFY(r.Modem_Connect);
         QCOMPARE(r.Cycle_Minutes, QStringLiteral("15"));
+        QCOMPARE(r.User_SMTP_Security, QStringLiteral("starttls-required"));
+        QCOMPARE(r.User_SMTP_Port, QStringLiteral("587"));
+        QCOMPARE(r.User_SMTP_Password, QStringLiteral("pa ss"));
+        QVERIFY(r.VX_Use_HTTPS);
+        QCOMPARE(readTorvexKey(QStringLiteral("POP3_Security"), QStringLiteral("absent")), QString());
+    }
+
+    // The secure-transport keys as the mail clients take them: an absent
+    // key keeps today's plain connection on the standard port.
+    void mailSecurity_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<int>("security");
+        QTest::newRow("absent") << QString() << int(MailSecurity::None);
+        QTest::newRow("none") << QStringLiteral("none") << int(MailSecurity::None);
+        QTest::newRow("starttls") << QStringLiteral(" StartTLS ") << int(MailSecurity::StartTlsWhenOffered);
+        QTest::newRow("required") << QStringLiteral("starttls-required") << int(MailSecurity::StartTlsRequired);
+        QTest::newRow("tls") << QStringLiteral("TLS") << int(MailSecurity::ImplicitTls);
+        // A value nobody knows never falls back to plain text.
+        QTest::newRow("typo") << QStringLiteral("startls") << int(MailSecurity::StartTlsRequired);
+    }
+    void mailSecurity()
+    {
+        QFETCH(QString, value);
+        QFETCH(int, security);
+        QCOMPARE(int(torvex::mailSecurity(value)), security);
+        if (!value.trimmed().isEmpty() && value != QLatin1String("startls"))
+            QCOMPARE(mailSecurityValue(torvex::mailSecurity(value)), value.trimmed().toLower());
+    }
+
+    void portsAndServiceAddress()
+    {
+        QCOMPARE(portSetting(QStringLiteral(" 587 ")), quint16(587));
+        QCOMPARE(portSetting(QString()), quint16(0));
+        QCOMPARE(portSetting(QStringLiteral("70000")), quint16(0));
+        QCOMPARE(portSetting(QStringLiteral("x")), quint16(0));
+        const ServiceAddress secure = serviceAddress(QStringLiteral(" HTTPS://127.0.0.1:8443/ "));
+        QCOMPARE(secure.host, QStringLiteral("127.0.0.1:8443"));
+        QVERIFY(secure.https);
+        const ServiceAddress plain = serviceAddress(QStringLiteral("10.0.0.5"));
+        QCOMPARE(plain.host, QStringLiteral("10.0.0.5"));
+        QVERIFY(!plain.https);
     }
 
 private:

@@ -64,6 +64,10 @@ QByteArray ScriptedSmtpServer::replyTo(const QByteArray& word) const
 
 void ScriptedSmtpServer::onReadyRead(QTcpSocket* socket)
 {
+    if (handshaking_[socket]) {
+        socket->abort();  // gone in the middle of the TLS handshake
+        return;
+    }
     QByteArray& buffer = buffers_[socket];
     buffer += socket->readAll();
     qsizetype end = 0;
@@ -99,6 +103,8 @@ void ScriptedSmtpServer::onReadyRead(QTcpSocket* socket)
         socket->write(reply);
         if (word == "DATA" && reply.startsWith("354"))
             inData_[socket] = true;
+        if (word == "STARTTLS" && script_.drop == Drop::InTlsHandshake)
+            handshaking_[socket] = true;
         if (word == "QUIT")
             socket->disconnectFromHost();
     }

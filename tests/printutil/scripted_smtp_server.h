@@ -17,7 +17,7 @@ class ScriptedSmtpServer : public QObject {
     Q_OBJECT
 
 public:
-    enum class Drop { Never, OnDataCommand, AfterMessage, SilentAfterMessage };
+    enum class Drop { Never, OnDataCommand, AfterMessage, SilentAfterMessage, InTlsHandshake };
 
     struct Script {
         QList<QByteArray> greeting{QByteArrayLiteral("220 scripted ready\r\n")};  // sent piece by piece
@@ -48,6 +48,7 @@ private:
     QTcpServer server_;
     std::map<QTcpSocket*, QByteArray> buffers_;
     std::map<QTcpSocket*, bool> inData_;
+    std::map<QTcpSocket*, bool> handshaking_;  // STARTTLS was answered: the client's hello comes next
     QByteArray currentMessage_;
 };
 

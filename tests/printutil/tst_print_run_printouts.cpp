@@ -143,7 +143,8 @@ private Q_SLOTS:
         QTest::newRow("email, single image body") << "single-image" << 2 << 0 << true << 2 << QStringList{} << mime;
         QTest::newRow("email, charsets")
             << "charsets" << 0 << 3 << true << 2
-            << QStringList{"Cover caf\u00e9 \u2013 na\u00efve", "UTF-8 note: caf\u00e9", "Latin-1 note: caf\u00e9"}
+            << QStringList{"Gr\u00fc\u00dfe aus K\u00f6ln", "Cover caf\u00e9 \u2013 na\u00efve",
+                           "UTF-8 note: caf\u00e9", "Latin-1 note: caf\u00e9"}
             << QStringList{"caf\u00c3"};
         QTest::newRow("email, lone dot") << "lone-dot" << 2 << 1 << true << 2
                                          << QStringList{"Above the dot.", "Below the dot."} << mime;

@@ -3,6 +3,7 @@
 #include "printutil/print_run.h"
 #include "tests/support/test_env.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QtTest>
 
@@ -37,6 +38,9 @@ private Q_SLOTS:
         QVERIFY(QDir(env_->path(QStringLiteral("Out"))).exists());
         QVERIFY(QDir(env_->path(QStringLiteral("temp"))).isEmpty());
         QVERIFY(!QDir(env_->path(QStringLiteral("MDNs"))).exists());
+        // They hold faxes and receipts: the user's alone.
+        for (const char* folder : {"In", "Out", "temp"})
+            QCOMPARE(QFileInfo(env_->path(QLatin1String(folder))).permissions() & 0x0fff, QFile::Permissions(0x0700));
     }
 
     void saveMdnsCreatesTheReceiptsFolder()
@@ -76,17 +80,35 @@ private Q_SLOTS:
         QCOMPARE(readTorvexKey(QStringLiteral("VXPrint")), QStringLiteral("running"));
     }
 
-    void secondInstanceWritesNothing()
+    // A later start while a run goes on exits at once and writes nothing,
+    // unless the run is past its own time bound: then it says so.
+    void secondInstanceReportsOnlyARunPastItsBound_data()
     {
+        QTest::addColumn<int>("boundSeconds");
+        QTest::addColumn<bool>("reported");
+        QTest::newRow("within its bound") << 3600 << false;
+        QTest::newRow("past its bound") << -60 << true;
+    }
+    void secondInstanceReportsOnlyARunPastItsBound()
+    {
+        QFETCH(int, boundSeconds);
+        QFETCH(bool, reported);
         // This test process takes the print utility's instance lock for the
         // same program folder and settings file.
         const SingleInstance first(QStringLiteral("vxprintu"));
         QVERIFY(!first.isPreviousInstance());
+        first.setTimeBound(QDateTime::currentDateTime().addSecs(boundSeconds));
         writeTorvexKey(QStringLiteral("last_error"), QStringLiteral("marker"));
         const test::ProcessResult second = test::runProgram(QStringLiteral("vxprintu"), {QStringLiteral("/6")});
         QVERIFY(second.finished);
         QCOMPARE(second.exitCode, 0);
-        QCOMPARE(readTorvexKey(QStringLiteral("last_error")), QStringLiteral("marker"));
+        const QString lastError = readTorvexKey(QStringLiteral("last_error"));
+        if (reported) {
+            QVERIFY2(lastError.startsWith(QStringLiteral("Print Error : TORVEX Print started ")), qPrintable(lastError));
+            QVERIFY(lastError.endsWith(QStringLiteral(" is still running, past its time limit")));
+        } else {
+            QCOMPARE(lastError, QStringLiteral("marker"));
+        }
         QCOMPARE(readTorvexKey(QStringLiteral("VXPrint"), QStringLiteral("absent")), QStringLiteral("absent"));
     }
 

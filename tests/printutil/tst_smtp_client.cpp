@@ -1,4 +1,5 @@
 #include "platform/profile_api.h"
+#include "common/mail_security.h"
 #include "printutil/smtp_client.h"
 #include "printutil/smtp_server_selection.h"
 #include "scripted_smtp_server.h"
@@ -58,7 +59,7 @@ private Q_SLOTS:
         script.greeting = {"220-scripted.example ESMTP\r\n", "220-no UCE\r\n", "220 ready\r\n"};
         ScriptedSmtpServer& server = serve(QStringLiteral("127.0.0.3"), script);
         send(QStringLiteral("127.0.0.3"));
-        QCOMPARE(smtp_.gSMTP_Error, qint32(SMTP_OK));
+        QCOMPARE(result_.gSMTP_Error, qint32(SMTP_OK));
         QCOMPARE(server.commands,
                  QList<QByteArray>({"HELO 127.0.0.3", "MAIL FROM: <a@example.org>",
                                     "RCPT TO: <b@example.org>", "DATA", "QUIT"}));
@@ -74,7 +75,7 @@ private Q_SLOTS:
         script.greeting = {"554 not today\r\n"};
         ScriptedSmtpServer& server = serve(QStringLiteral("127.0.0.3"), script);
         send(QStringLiteral("127.0.0.3"));
-        QCOMPARE(smtp_.gSMTP_Error, qint32(SMTP_ServiceUnavailable));
+        QCOMPARE(result_.gSMTP_Error, qint32(SMTP_ServiceUnavailable));
         QVERIFY(server.commands.isEmpty());
     }
 
@@ -84,13 +85,13 @@ private Q_SLOTS:
         script.replies["RCPT"] = "550 5.1.1 No such user here\r\n";
         ScriptedSmtpServer& server = serve(QStringLiteral("127.0.0.3"), script);
         send(QStringLiteral("127.0.0.3"));
-        QCOMPARE(smtp_.gSMTP_Error, qint32(SMTP_RecipientRefused));
+        QCOMPARE(result_.gSMTP_Error, qint32(SMTP_RecipientRefused));
         QCOMPARE(server.commands,
                  QList<QByteArray>({"HELO 127.0.0.3", "MAIL FROM: <a@example.org>",
                                     "RCPT TO: <b@example.org>", "QUIT"}));
         QVERIFY(server.messages.isEmpty());
         // The log names the refusal, not the goodbye that followed it.
-        QCOMPARE(SMTPErrorText(smtp_, smtp_.gSMTP_Error),
+        QCOMPARE(SMTPErrorText(result_),
                  QStringLiteral("The SMTP server replied - 5.1.1 No such user here"));
         QCOMPARE(smtp_.gSMTPLog, QStringLiteral("SMTP_RCPT + The SMTP server replied - 5.1.1 No such "
                                                 "user here + 550 5.1.1 No such user here, "));
@@ -120,7 +121,7 @@ private Q_SLOTS:
             script.replies[word] = reply;
         ScriptedSmtpServer& server = serve(QStringLiteral("127.0.0.3"), script);
         send(QStringLiteral("127.0.0.3"));
-        QCOMPARE(smtp_.gSMTP_Error, error);
+        QCOMPARE(result_.gSMTP_Error, error);
         QCOMPARE(server.commands.size(), commandsBeforeQuit + 1);
         QCOMPARE(server.commands.back(), QByteArray("QUIT"));
     }
@@ -139,8 +140,8 @@ private Q_SLOTS:
         serve(QStringLiteral("127.0.0.3"), script);
         send(QStringLiteral("127.0.0.3"));
         // Noticed as the drop it is, not as a wait that ran out (7).
-        QCOMPARE(smtp_.gSMTP_Error, qint32(SMTP_Disconnected));
-        QCOMPARE(SMTPErrorText(smtp_, smtp_.gSMTP_Error), QStringLiteral("Server Disconnected"));
+        QCOMPARE(result_.gSMTP_Error, qint32(SMTP_Disconnected));
+        QCOMPARE(SMTPErrorText(result_), QStringLiteral("Server Disconnected"));
     }
 
     void silentServerTimesOut()
@@ -151,7 +152,7 @@ private Q_SLOTS:
         QElapsedTimer clock;
         clock.start();
         send(QStringLiteral("127.0.0.3"));
-        QCOMPARE(smtp_.gSMTP_Error, qint32(SMTP_TimedOut));
+        QCOMPARE(result_.gSMTP_Error, qint32(SMTP_TimedOut));
         // Two one-minute ticks (gTimoutMinutes) at 100 ms each.
         QVERIFY2(clock.elapsed() >= 190 && clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
         QCOMPARE(server.commands, QList<QByteArray>({"HELO 127.0.0.3"}));
@@ -164,14 +165,84 @@ private Q_SLOTS:
         script.greeting.clear();
         serve(QStringLiteral("127.0.0.3"), script);
         send(QStringLiteral("127.0.0.3"));
-        QCOMPARE(smtp_.gSMTP_Error, qint32(SMTP_NoConnection));
+        QCOMPARE(result_.gSMTP_Error, qint32(SMTP_NoConnection));
 
         send(QStringLiteral("127.0.0.4"));  // nobody listens there
-        QCOMPARE(smtp_.gSMTP_Error, qint32(SMTP_NoConnection));
+        QCOMPARE(result_.gSMTP_Error, qint32(SMTP_NoConnection));
         QVERIFY(smtp_.gSMTPLog.endsWith(QStringLiteral("SMTP_CallHost + Unable to connect to the server -  + , ")));
 
         send(QStringLiteral("no-such-host.invalid"));
-        QCOMPARE(smtp_.gSMTP_Error, qint32(SMTP_NoAddress));
+        QCOMPARE(result_.gSMTP_Error, qint32(SMTP_NoAddress));
+    }
+
+    // STARTTLS and the log-on where the server falls short: each row ends
+    // with its own code and never sends the password in the clear.
+    void secureConnectionFaults_data()
+    {
+        QTest::addColumn<QByteArray>("ehlo");
+        QTest::addColumn<QByteArray>("startTls");
+        QTest::addColumn<bool>("dropInHandshake");
+        QTest::addColumn<int>("security");
+        QTest::addColumn<QString>("user");
+        QTest::addColumn<int>("error");
+        QTest::addColumn<QString>("reason");
+        QTest::addColumn<QList<QByteArray>>("commands");
+        const QByteArray offered = "250-scripted\r\n250-AUTH PLAIN LOGIN\r\n250 STARTTLS\r\n";
+        const QByteArray plain = "250-scripted\r\n250 AUTH PLAIN LOGIN\r\n";
+        const QByteArray ehlo = "EHLO 127.0.0.3";
+        const auto required = int(MailSecurity::StartTlsRequired);
+        const auto whenOffered = int(MailSecurity::StartTlsWhenOffered);
+        QTest::newRow("offered, then refused")
+            << offered << QByteArray("454 4.7.0 TLS not available\r\n") << false << required
+            << QStringLiteral("user") << int(SMTP_TlsUnavailable)
+            << QStringLiteral("No secure connection - the server refused STARTTLS: 454 4.7.0 TLS not available")
+            << QList<QByteArray>{ehlo, "STARTTLS", "QUIT"};
+        QTest::newRow("refused when only wanted if offered")
+            << offered << QByteArray("454 4.7.0 TLS not available\r\n") << false << whenOffered << QString()
+            << int(SMTP_TlsUnavailable) << QStringLiteral("refused STARTTLS")
+            << QList<QByteArray>{ehlo, "STARTTLS", "QUIT"};
+        QTest::newRow("not offered but required")
+            << plain << QByteArray() << false << required << QStringLiteral("user") << int(SMTP_TlsUnavailable)
+            << QStringLiteral("No secure connection - the server does not offer STARTTLS")
+            << QList<QByteArray>{ehlo, "QUIT"};
+        QTest::newRow("dropped in the handshake")
+            << offered << QByteArray("220 2.0.0 Ready\r\n") << true << required << QStringLiteral("user")
+            << int(SMTP_TlsFailed)
+            << QStringLiteral("Secure connection failed - the server closed the connection during the TLS handshake")
+            << QList<QByteArray>{ehlo, "STARTTLS"};
+        QTest::newRow("log-on without TLS")
+            << plain << QByteArray() << false << int(MailSecurity::None) << QStringLiteral("user")
+            << int(SMTP_TlsUnavailable) << QStringLiteral("No secure connection - the log-on needs STARTTLS or TLS")
+            << QList<QByteArray>{ehlo, "QUIT"};
+        QTest::newRow("not offered, wanted only if offered")
+            << plain << QByteArray() << false << whenOffered << QString() << int(SMTP_OK) << QString()
+            << QList<QByteArray>{ehlo, "MAIL FROM: <a@example.org>", "RCPT TO: <b@example.org>", "DATA", "QUIT"};
+    }
+    void secureConnectionFaults()
+    {
+        QFETCH(QByteArray, ehlo);
+        QFETCH(QByteArray, startTls);
+        QFETCH(bool, dropInHandshake);
+        QFETCH(int, security);
+        QFETCH(QString, user);
+        QFETCH(int, error);
+        QFETCH(QString, reason);
+        QFETCH(QList<QByteArray>, commands);
+        ScriptedSmtpServer::Script script;
+        script.replies["EHLO"] = ehlo;
+        script.replies["STARTTLS"] = startTls;
+        if (dropInHandshake)
+            script.drop = ScriptedSmtpServer::Drop::InTlsHandshake;
+        ScriptedSmtpServer& server = serve(QStringLiteral("127.0.0.3"), script);
+        smtp_.gSMTPAccess.security = MailSecurity(security);
+        smtp_.gSMTPAccess.user = user;
+        smtp_.gSMTPAccess.password = QStringLiteral("s3cret");
+        send(QStringLiteral("127.0.0.3"));
+        QCOMPARE(result_.gSMTP_Error, error);
+        QCOMPARE(server.commands, commands);
+        QVERIFY2(SMTPErrorText(result_).contains(reason),
+                 qPrintable(SMTPErrorText(result_)));
+        QVERIFY(smtp_.gSMTPLog.contains(reason));
     }
 
     void dotLinesAndSmuggledCommandsStayText()
@@ -182,7 +253,7 @@ private Q_SLOTS:
         smtp_.gSMTPMessage = QString::fromLatin1(body);
         smtp_.gSMTPRecipAddr = QStringLiteral("b@example.org>\r\nRSET");
         send(QStringLiteral("127.0.0.3"));
-        QCOMPARE(smtp_.gSMTP_Error, qint32(SMTP_OK));
+        QCOMPARE(result_.gSMTP_Error, qint32(SMTP_OK));
         QCOMPARE(server.commands,
                  QList<QByteArray>({"HELO 127.0.0.3", "MAIL FROM: <a@example.org>",
                                     "RCPT TO: <b@example.org> RSET>", "DATA", "QUIT"}));
@@ -278,13 +349,14 @@ private:
     void send(const QString& server)
     {
         smtp_.gSMTPSendToServer = server;
-        client_->SendEMail();
+        result_ = client_->SendEMail();
     }
 
     quint16 port_ = 0;
     std::unique_ptr<test::TestEnv> env_;
     RunContext ctx_;
     SmtpContext smtp_;
+    SmtpResult result_;
     std::unique_ptr<SmtpClient> client_;
     std::vector<std::unique_ptr<ScriptedSmtpServer>> servers_;
 };

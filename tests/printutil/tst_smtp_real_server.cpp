@@ -3,7 +3,9 @@
 #include "printutil/mdn_sender.h"
 #include "printutil/run_folders.h"
 #include "printutil/smtp_client.h"
+#include "tests/support/recording_relay.h"
 #include "tests/support/smtp_test_server.h"
+#include "tests/support/test_certificates.h"
 #include "tests/support/test_env.h"
 
 #include <QDir>
@@ -22,7 +24,7 @@ namespace {
 ReceiptRequest hostileRequest()
 {
     ReceiptRequest r;
-    r.disposition = QStringLiteral("Processed");
+    r.disposition = ReceiptDisposition::Processed;
     r.fullMode = true;
     r.recipient = QStringLiteral("Sender Office <sender@127.0.0.1>");
     r.subject = QStringLiteral("Figures\r\nBcc: victim@example.org");
@@ -50,11 +52,12 @@ private Q_SLOTS:
     {
         if (!SmtpTestServer::available())
             QSKIP("python3-aiosmtpd is not installed");
-        qputenv("TORVEX_TIME_SCALE", "600");
+        QVERIFY2(certificates_.ok(), "openssl could not make the test certificates");
     }
 
     void init()
     {
+        qputenv("TORVEX_TIME_SCALE", "600");
         env_ = std::make_unique<test::TestEnv>();
         server_ = std::make_unique<SmtpTestServer>();
         QVERIFY(server_->start());
@@ -175,7 +178,133 @@ private Q_SLOTS:
                  QStringLiteral("Test_TORVEX_NOT_OK"));
     }
 
+    // A receipt through the user's own submission server, found by the
+    // server selection: STARTTLS (or TLS from the first byte) and AUTH,
+    // with the certificate checked against 127.0.0.1 and the test CA.
+    void secureSubmission_data()
+    {
+        QTest::addColumn<QString>("security");
+        QTest::addColumn<QString>("certificate");  // the server's: server, expired, other-host, unknown-issuer
+        QTest::addColumn<QString>("trusted");      // ca, or server (that certificate alone)
+        QTest::addColumn<QString>("user");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<bool>("loginOnly");       // the server offers AUTH LOGIN only
+        QTest::addColumn<int>("error");
+        QTest::addColumn<QString>("logText");      // in [log] SMTP_State
+        QTest::addColumn<QStringList>("logOns");   // as the server saw them
+        const QString ok = QStringLiteral("SMTP_CONFIRM_QUIT + Alles OK + 221 Bye");
+        const QString sr = QStringLiteral("starttls-required");
+        const QString u = QStringLiteral("fax user");
+        const QString pw = QStringLiteral("pass word");
+        QTest::newRow("STARTTLS, AUTH PLAIN") << sr << "server" << "ca" << u << pw << false << 0 << ok
+                                              << QStringList{"PLAIN fax user ok tls"};
+        QTest::newRow("TLS from the first byte") << "tls" << "server" << "ca" << u << pw << false << 0 << ok
+                                                 << QStringList{"PLAIN fax user ok tls"};
+        QTest::newRow("AUTH LOGIN") << sr << "server" << "ca" << u << pw << true << 0 << ok
+                                    << QStringList{"LOGIN fax user ok tls"};
+        QTest::newRow("trusted server certificate") << "tls" << "server" << "server" << u << pw << false << 0
+                                                    << ok << QStringList{"PLAIN fax user ok tls"};
+        QTest::newRow("wrong password")
+            << sr << "server" << "ca" << u << "wrong" << false << int(SMTP_AuthRefused)
+            << QStringLiteral("SMTP_HELO + The SMTP server refused the log-on - 5.7.8 Authentication credentials invalid")
+            << QStringList{"PLAIN fax user refused tls"};
+        QTest::newRow("no log-on given")
+            << sr << "server" << "ca" << QString() << QString() << false << int(SMTP_AuthRequired)
+            << QStringLiteral("SMTP_MAIL + The SMTP server requires a log-on - 5.7.0 Authentication required")
+            << QStringList{};
+        QTest::newRow("expired certificate")
+            << sr << "expired" << "ca" << u << pw << false << int(SMTP_TlsFailed)
+            << QStringLiteral("Secure connection failed - the server's certificate has expired") << QStringList{};
+        QTest::newRow("certificate for another host")
+            << "tls" << "other-host" << "ca" << u << pw << false << int(SMTP_TlsFailed)
+            << QStringLiteral("Secure connection failed - the server's certificate is for another host")
+            << QStringList{};
+        QTest::newRow("unknown CA")
+            << sr << "unknown-issuer" << "ca" << u << pw << false << int(SMTP_TlsFailed)
+            << QStringLiteral("Secure connection failed - the server's certificate comes from an unknown issuer")
+            << QStringList{};
+    }
+    void secureSubmission()
+    {
+        QFETCH(QString, security);
+        QFETCH(QString, certificate);
+        QFETCH(QString, trusted);
+        QFETCH(QString, user);
+        QFETCH(QString, password);
+        QFETCH(bool, loginOnly);
+        QFETCH(int, error);
+        QFETCH(QString, logText);
+        QFETCH(QStringList, logOns);
+        // TLS handshakes with a Python server on a loaded machine: a wait of
+        // 2 s, not 200 ms.
+        qputenv("TORVEX_TIME_SCALE", "60");
+
+        const std::map<QString, test::TestCertificates::Pair> pairs{
+            {QStringLiteral("server"), certificates_.server()},
+            {QStringLiteral("expired"), certificates_.expired()},
+            {QStringLiteral("other-host"), certificates_.otherHost()},
+            {QStringLiteral("unknown-issuer"), certificates_.unknownIssuer()}};
+        SmtpTestServer::Options options;
+        options.tlsCert = pairs.at(certificate).cert;
+        options.tlsKey = pairs.at(certificate).key;
+        options.implicitTls = security == QLatin1String("tls");
+        options.requireTls = !options.implicitTls;
+        options.auth = QStringLiteral("fax user:pass word");
+        options.authExclude = loginOnly ? QStringList{QStringLiteral("PLAIN")} : QStringList{};
+        SmtpTestServer submission;
+        QVERIFY(submission.start(QStringLiteral("127.0.0.1"), 0, options));
+        test::RecordingRelay wire(submission.port());
+        QVERIFY(wire.listen());
+
+        // The recipient's own servers take nothing: rows 1 and 2 fail.
+        qputenv("TORVEX_SMTP_PORT", QByteArray::number(server_->port() + 1));
+        server_->stop();
+        ctx_.info.Normal_EMail_Addr = QStringLiteral("me@home.example");
+        ctx_.info.gUserSMTPServer = QStringLiteral("127.0.0.1");
+        ctx_.info.User_SMTP_Security = security;
+        ctx_.info.User_SMTP_Port = QString::number(wire.port());
+        ctx_.info.User_SMTP_User = user;
+        ctx_.info.User_SMTP_Password = password;
+        ctx_.info.Trusted_Certificate_File = trusted == QLatin1String("ca") ? certificates_.caFile()
+                                                                            : certificates_.server().cert;
+        ctx_.info.VX_SMTP_Server.clear();
+        ctx_.info.gLastResortSMTPServer.clear();
+        MdnReceiptSender receipts(ctx_, smtp_, *client_);
+        const bool sent = receipts.SendMDN(hostileRequest());
+
+        const QString account = ctx_.accountFilePath();
+        const QString log = GetPrivateProfileStringA(QStringLiteral("log"), QStringLiteral("SMTP_State"), QString(), account);
+        QVERIFY2(sent == (error == 0) && log.contains(logText), qPrintable(log));
+        // One attempt: the same server is not tried again with the other sender.
+        QCOMPARE(submission.logOns(), logOns);
+        QCOMPARE(submission.deliveries().size(), error == 0 ? 1 : 0);
+        if (error != 0)
+            QCOMPARE(ctx_.gLastError, QString::number(error));
+        if (error == 0) {
+            QCOMPARE(GetPrivateProfileStringA(QStringLiteral("log"), QStringLiteral("SMTP_Servers"), QString(), account),
+                     QStringLiteral("127.0.0.1 + user@127.0.0.1 , mail.127.0.0.1 + user@127.0.0.1 , "
+                                    "127.0.0.1 + me@home.example , "));
+            QCOMPARE(submission.commands().mid(0, options.implicitTls ? 2 : 4),
+                     options.implicitTls
+                         ? QStringList({"EHLO 127.0.0.1", loginOnly ? "AUTH LOGIN" : "AUTH PLAIN ***"})
+                         : QStringList({"EHLO 127.0.0.1", "STARTTLS", "EHLO 127.0.0.1",
+                                        loginOnly ? "AUTH LOGIN" : "AUTH PLAIN ***"}));
+        }
+
+        // Nothing of the log-on crossed the wire or reached a file in the clear.
+        const QByteArray plain = '\0' + user.toUtf8() + '\0' + password.toUtf8();
+        for (const QByteArray& secret : {password.toUtf8(), plain.toBase64(), password.toUtf8().toBase64()}) {
+            if (password.isEmpty())
+                break;
+            QVERIFY(!wire.fromClient.contains(secret));
+            QVERIFY(!env_->readFile(QStringLiteral("account.ini")).contains(secret));
+        }
+        QVERIFY(!wire.fromClient.contains("AUTH"));
+        QVERIFY(!wire.fromClient.contains("MAIL FROM"));
+    }
+
 private:
+    test::TestCertificates certificates_;
     std::unique_ptr<test::TestEnv> env_;
     std::unique_ptr<SmtpTestServer> server_;
     RunContext ctx_;

@@ -17,6 +17,8 @@ private Q_SLOTS:
     void wholeDayIsAccepted();
     void cycleMinutesBounds_data();
     void cycleMinutesBounds();
+    void portBounds_data();
+    void portBounds();
     void leadingZerosOfCountryAndAreaCode();
     void countryCodeOneNeedsThreeAndSevenDigits();
     void faxNumberBuildsAddressAndDeviceName();
@@ -121,6 +123,40 @@ void TstFieldChecks::cycleMinutesBounds()
         QCOMPARE(f.view.tab, 4);
         QCOMPARE(f.view.focused, Control::Text9);
         QCOMPARE(f.core().state().info.Cycle_Minutes, QStringLiteral("60"));
+    }
+}
+
+void TstFieldChecks::portBounds_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("empty: the standard port") << "" << true;
+    QTest::newRow("0") << "0" << false;
+    QTest::newRow("1") << "1" << true;
+    QTest::newRow("65535") << "65535" << true;
+    QTest::newRow("65536") << "65536" << false;
+}
+
+void TstFieldChecks::portBounds()
+{
+    QFETCH(QString, typed);
+    QFETCH(bool, accepted);
+    FormFixture f;
+    QVERIFY(f.load());
+    f.showActive();
+    FormControls& c = f.c();
+    c.Text30->clear();
+    FormFixture::typeInto(c.Text30, typed);
+    f.form().switchFrame(1);
+    FormFixture::leaveTo(c.Text2);
+    if (accepted) {
+        QVERIFY(f.boxes->texts().isEmpty());
+        QCOMPARE(f.form().state().info.User_SMTP_Port, typed);
+    } else {
+        QCOMPARE(f.boxes->texts(), QStringList{QStringLiteral("Invalid Entry, must be between 1 and 65535")});
+        QCOMPARE(f.form().state().currentPage, 1);
+        QCOMPARE(focused(), c.Text30);
+        QCOMPARE(f.form().state().info.User_SMTP_Port, QStringLiteral("587"));
     }
 }
 

@@ -5,6 +5,7 @@
 #include "scheduler/program_title.h"
 #include "tests/scheduler/account/sim_process.h"
 #include "scheduler/system_date.h"
+#include "common/mail_security.h"
 #include "platform/profile_api.h"
 
 #include <QApplication>
@@ -110,6 +111,11 @@ void TstFormLoad::normalRunFillsThePages()
     QCOMPARE(f.view.text(Control::Text13), QStringLiteral("secret1"));
     QVERIFY(f.view.isChecked(Control::Check13));
     QCOMPARE(f.view.text(Control::Text9), QStringLiteral("60"));
+    QCOMPARE(f.view.currentIndex(Control::Combo3), int(MailSecurity::None));
+    QCOMPARE(f.view.currentIndex(Control::Combo4), int(MailSecurity::StartTlsRequired));
+    QCOMPARE(f.view.text(Control::Text30), QStringLiteral("587"));
+    QCOMPARE(f.view.text(Control::Text31), QStringLiteral("me"));
+    QCOMPARE(f.view.text(Control::Text32), QStringLiteral("smtp-secret"));
     QCOMPARE(f.view.text(Control::Text22), QStringLiteral("15"));
     QVERIFY(f.view.isChecked(Control::Check3));
     QVERIFY(f.view.isEnabled(Control::Text9));

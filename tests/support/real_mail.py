@@ -110,7 +110,7 @@ def single_image(args):
 
 
 def texts(args):
-    msg = head(EmailMessage(), args, "charsets")
+    msg = head(EmailMessage(), args, "Gr\u00fc\u00dfe aus K\u00f6ln")
     msg.set_content("Cover caf\u00e9 \u2013 na\u00efve\n", charset="utf-8")
     msg.add_attachment("UTF-8 note: caf\u00e9\n".encode("utf-8"), maintype="text", subtype="plain",
                        filename="utf8.txt")

@@ -47,6 +47,13 @@ bool SmtpTestServer::available()
 
 bool SmtpTestServer::start(const QString& host, quint16 port, const QStringList& refused)
 {
+    Options options;
+    options.refused = refused;
+    return start(host, port, options);
+}
+
+bool SmtpTestServer::start(const QString& host, quint16 port, const Options& options)
+{
     QStringList args{script(),
                      QStringLiteral("--host"),
                      host,
@@ -56,8 +63,18 @@ bool SmtpTestServer::start(const QString& host, quint16 port, const QStringList&
                      maildir_,
                      QStringLiteral("--log"),
                      dir_.filePath(QStringLiteral("smtp.log"))};
-    for (const QString& address : refused)
+    for (const QString& address : options.refused)
         args << QStringLiteral("--refuse") << address;
+    if (!options.tlsCert.isEmpty())
+        args << QStringLiteral("--tls-cert") << options.tlsCert << QStringLiteral("--tls-key") << options.tlsKey;
+    if (options.implicitTls)
+        args << QStringLiteral("--implicit-tls");
+    if (options.requireTls)
+        args << QStringLiteral("--require-tls");
+    if (!options.auth.isEmpty())
+        args << QStringLiteral("--auth") << options.auth;
+    for (const QString& mechanism : options.authExclude)
+        args << QStringLiteral("--auth-exclude") << mechanism;
     process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process_.start(python(), args);
     if (!process_.waitForStarted(10000))
@@ -110,6 +127,16 @@ QStringList SmtpTestServer::commands() const
     for (const QString& line : logLines()) {
         if (line.startsWith(QLatin1String("CMD ")))
             result << line.mid(4);
+    }
+    return result;
+}
+
+QStringList SmtpTestServer::logOns() const
+{
+    QStringList result;
+    for (const QString& line : logLines()) {
+        if (line.startsWith(QLatin1String("AUTH ")))
+            result << line.mid(5);
     }
     return result;
 }

@@ -29,10 +29,21 @@ public:
     // python3 with aiosmtpd is installed.
     [[nodiscard]] static bool available();
 
+    struct Options {
+        QStringList refused;  // recipients answered with 550
+        QString tlsCert;      // with tlsKey: STARTTLS offered with this certificate
+        QString tlsKey;
+        bool implicitTls = false;  // TLS from the first byte instead of STARTTLS
+        bool requireTls = false;   // no mail before STARTTLS
+        QString auth;              // "LOGIN:PASSWORD": no mail before this log-on
+        QStringList authExclude;   // mechanisms not offered ("PLAIN")
+    };
+
     // Starts on host:port (0: a free port); true once it listens. Recipients
     // in `refused` are answered with 550.
     bool start(const QString& host = QStringLiteral("127.0.0.1"), quint16 port = 0,
                const QStringList& refused = {});
+    bool start(const QString& host, quint16 port, const Options& options);
     void stop();
     // Stops and continues the server process (SIGSTOP, SIGCONT): while
     // paused the system still accepts connections on its port, but the
@@ -44,6 +55,8 @@ public:
     [[nodiscard]] QString maildir() const { return maildir_; }
     // The command lines received, in order.
     [[nodiscard]] QStringList commands() const;
+    // The log-on attempts: "<mechanism> <login> <ok|refused> <tls|plain>".
+    [[nodiscard]] QStringList logOns() const;
     [[nodiscard]] QList<Delivery> deliveries() const;
 
 private:

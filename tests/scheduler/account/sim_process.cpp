@@ -4,12 +4,12 @@
 
 #include <QFile>
 #include <QTcpServer>
-#include <QTcpSocket>
+#include <QSslSocket>
 #include <QUrl>
 
 namespace torvex::test {
 
-SimProcess::SimProcess(const QStringList& extraArgs)
+SimProcess::SimProcess(const QStringList& extraArgs) : https_(extraArgs.contains(QStringLiteral("--tls-cert")))
 {
     process_.setProgram(binDir() + QStringLiteral("/torvex-service-sim"));
     process_.setArguments(QStringList{QStringLiteral("--port"), QStringLiteral("0"),
@@ -67,10 +67,17 @@ QByteArray SimProcess::accounts() const
 
 bool SimProcess::control(const QByteArray& target) const
 {
-    QTcpSocket socket;
-    socket.connectToHost(QStringLiteral("127.0.0.1"), port_);
-    if (!socket.waitForConnected(5000))
-        return false;
+    QSslSocket socket;
+    if (https_) {
+        socket.setPeerVerifyMode(QSslSocket::VerifyNone);
+        socket.connectToHostEncrypted(QStringLiteral("127.0.0.1"), port_);
+        if (!socket.waitForEncrypted(5000))
+            return false;
+    } else {
+        socket.connectToHost(QStringLiteral("127.0.0.1"), port_);
+        if (!socket.waitForConnected(5000))
+            return false;
+    }
     socket.write("GET " + target + " HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n");
     QByteArray reply;
     while (socket.waitForReadyRead(5000))

@@ -28,7 +28,8 @@ public:
     void writeAccounts(const QByteArray& json) const;
     [[nodiscard]] QByteArray accounts() const;
 
-    // Control requests: the answer mode, and the next /bbs answer verbatim.
+    // Control requests (by https when the simulator serves it): the answer
+    // mode, and the next /bbs answer verbatim.
     bool setMode(const QString& mode) const;
     bool setNextReply(const QString& html) const;
 
@@ -38,6 +39,7 @@ private:
     QTemporaryDir dir_;
     QProcess process_;
     quint16 port_ = 0;
+    bool https_ = false;  // started with --tls-cert
 };
 
 // A loopback port nobody listens on.

@@ -1,4 +1,5 @@
 #include "tests/scheduler/account/account_fixture.h"
+#include "tests/support/test_certificates.h"
 
 #include <QCoreApplication>
 #include <QtTest>
@@ -411,6 +412,44 @@ private Q_SLOTS:
         f->info.gVXIPAddress = QStringLiteral("127.0.0.1:") + QString::number(test::unusedPort());
         QVERIFY(!f->account.protocol.getUserInfo(QStringLiteral("5551234")));
         QCOMPARE(f->boxes.texts(), QStringList{QStringLiteral("Access denied!\r\nPlease check your password and retry!")});
+    }
+
+    // The service's web server by https, when its address or the setting
+    // asks for it; a certificate that fails is an error like any other.
+    void overHttps_data()
+    {
+        QTest::addColumn<bool>("byAddress");  // "https://" in VX_IP_Address, else VX_Use_HTTPS
+        QTest::addColumn<bool>("expired");
+        QTest::newRow("the address asks") << true << false;
+        QTest::newRow("the setting asks") << false << false;
+        QTest::newRow("expired certificate") << true << true;
+    }
+    void overHttps()
+    {
+        QFETCH(bool, byAddress);
+        QFETCH(bool, expired);
+        static const test::TestCertificates certificates;
+        QVERIFY(certificates.ok());
+        const test::TestCertificates::Pair pair = expired ? certificates.expired() : certificates.server();
+        f = std::make_unique<AccountFixture>(
+            QStringList{QStringLiteral("--tls-cert"), pair.cert, QStringLiteral("--tls-key"), pair.key});
+        f->info.Trusted_Certificate_File = certificates.caFile();
+        if (byAddress)
+            f->info.gVXIPAddress = QStringLiteral("https://") + f->sim.address();
+        else
+            f->info.VX_Use_HTTPS = true;
+        f->account.protocol.SaveAccountInfo(2, true);
+        const QString target = QStringLiteral("/bbs?action=changeuser") + profileQuery();
+        QCOMPARE(f->state.gURL, QStringLiteral("//") + f->sim.address() + target);
+        if (expired) {
+            QVERIFY(!f->state.gHTTPOK);
+            QCOMPARE(f->boxes.texts(), QStringList{"Error 12037" + kCrLf + "The server's certificate has expired."});
+            QVERIFY(f->sim.requests().isEmpty());
+            return;
+        }
+        QVERIFY(f->state.gHTTPOK);
+        QCOMPARE(f->lastRequest(), target + QStringLiteral(" user=5551234"));
+        QVERIFY(f->account.protocol.getUserInfo(QStringLiteral("5551234")));
     }
 
     void theSimulatorRefusesNamesakesAndBadUpdates()

@@ -1,5 +1,6 @@
 #include "scheduler/http_client.h"
 #include "tests/scheduler/account/sim_process.h"
+#include "tests/support/test_certificates.h"
 
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -199,6 +200,53 @@ private Q_SLOTS:
         r = http.GetURL(QStringLiteral("//127.0.0.1:99999999/bbs"));
         QCOMPARE(r.gHTTPError, inet_error::UrlMalformed);
         QCOMPARE(GetInetErrorMessage(r.gHTTPError), QStringLiteral("URL is malformed"));
+    }
+
+    // The simulator by https: the request goes out only over a connection
+    // whose certificate holds for the host; every other ends in its number.
+    void https_data()
+    {
+        QTest::addColumn<QString>("certificate");  // the simulator's
+        QTest::addColumn<QString>("trusted");      // ca, server (that certificate alone) or none
+        QTest::addColumn<int>("error");
+        QTest::newRow("trusted CA") << "server" << "ca" << 0;
+        QTest::newRow("trusted server certificate") << "server" << "server" << 0;
+        QTest::newRow("system CAs only") << "server" << "none" << int(inet_error::CertificateUnknownIssuer);
+        QTest::newRow("expired") << "expired" << "ca" << int(inet_error::CertificateExpired);
+        QTest::newRow("another host") << "other-host" << "ca" << int(inet_error::CertificateWrongHost);
+        QTest::newRow("unknown CA") << "unknown-issuer" << "ca" << int(inet_error::CertificateUnknownIssuer);
+    }
+    void https()
+    {
+        QFETCH(QString, certificate);
+        QFETCH(QString, trusted);
+        QFETCH(int, error);
+        static const test::TestCertificates certificates;
+        QVERIFY(certificates.ok());
+        const std::map<QString, test::TestCertificates::Pair> pairs{
+            {QStringLiteral("server"), certificates.server()},
+            {QStringLiteral("expired"), certificates.expired()},
+            {QStringLiteral("other-host"), certificates.otherHost()},
+            {QStringLiteral("unknown-issuer"), certificates.unknownIssuer()}};
+        test::SimProcess sim({QStringLiteral("--tls-cert"), pairs.at(certificate).cert, QStringLiteral("--tls-key"),
+                              pairs.at(certificate).key});
+        QVERIFY(sim.isRunning());
+        sim.writeAccounts(R"({"5551234": {"password": "s3cret", "groups": "Members"}})");
+        HttpClient http;
+        http.setHttps(true, trusted == QLatin1String("ca")       ? certificates.caFile()
+                            : trusted == QLatin1String("server") ? certificates.server().cert
+                                                                 : QString());
+        http.GetURL(QStringLiteral("//") + sim.address() + QStringLiteral("/bbs?action=showdb&what=users&name=5551234"),
+                    {QStringLiteral("5551234"), QStringLiteral("s3cret")});
+        QCOMPARE(http.gHTTPError, error);
+        QVERIFY(!GetInetErrorMessage(http.gHTTPError).isEmpty() || error == 0);
+        if (error == 0) {
+            QVERIFY(http.gResponse.contains(QLatin1String("<title>showdb_ok</title>")));
+            QCOMPARE(sim.requests(),
+                     QStringList{QStringLiteral("/bbs?action=showdb&what=users&name=5551234 user=5551234")});
+        } else {
+            QVERIFY(sim.requests().isEmpty());  // the credentials never went out
+        }
     }
 
     // A timer firing inside a request's wait must not start a second one.

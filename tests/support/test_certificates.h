@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+
+namespace torvex::test {
+
+// Certificates made by openssl for one test process, never kept in the
+// tree: a throw-away CA and server certificates it signed, and one signed
+// by a second CA nobody trusts. Every server certificate but otherHost()
+// names 127.0.0.1 and localhost. PEM files in a temporary folder.
+class TestCertificates {
+public:
+    struct Pair {
+        QString cert;
+        QString key;
+    };
+
+    TestCertificates();
+    TestCertificates(const TestCertificates&) = delete;
+    TestCertificates& operator=(const TestCertificates&) = delete;
+
+    // The openssl program is installed.
+    [[nodiscard]] static bool available();
+    // Every file was made.
+    [[nodiscard]] bool ok() const { return ok_; }
+
+    [[nodiscard]] QString caFile() const { return dir_.filePath(QStringLiteral("ca.pem")); }
+    [[nodiscard]] Pair server() const { return pair(QStringLiteral("server")); }
+    [[nodiscard]] Pair expired() const { return pair(QStringLiteral("expired")); }
+    [[nodiscard]] Pair otherHost() const { return pair(QStringLiteral("other-host")); }
+    [[nodiscard]] Pair unknownIssuer() const { return pair(QStringLiteral("unknown-issuer")); }
+
+private:
+    [[nodiscard]] Pair pair(const QString& name) const
+    {
+        return {dir_.filePath(name + QStringLiteral(".pem")), dir_.filePath(name + QStringLiteral(".key"))};
+    }
+    bool make();
+
+    QTemporaryDir dir_;
+    bool ok_ = false;
+};
+
+}  // namespace torvex::test
