@@ -141,22 +141,20 @@ void TstFieldChecks::portBounds()
 {
     QFETCH(QString, typed);
     QFETCH(bool, accepted);
-    FormFixture f;
+    CoreFixture f;
     QVERIFY(f.load());
-    f.showActive();
-    FormControls& c = f.c();
-    c.Text30->clear();
-    FormFixture::typeInto(c.Text30, typed);
-    f.form().switchFrame(1);
-    FormFixture::leaveTo(c.Text2);
+    f.view.setText(Control::Text30, QString());
+    f.view.type(Control::Text30, typed);
+    f.view.switchFrame(1);  // the message must bring the mail page back
+    f.view.moveFocus(Control::Text2);
     if (accepted) {
         QVERIFY(f.boxes->texts().isEmpty());
-        QCOMPARE(f.form().state().info.User_SMTP_Port, typed);
+        QCOMPARE(f.core().state().info.User_SMTP_Port, typed);
     } else {
         QCOMPARE(f.boxes->texts(), QStringList{QStringLiteral("Invalid Entry, must be between 1 and 65535")});
-        QCOMPARE(f.form().state().currentPage, 1);
-        QCOMPARE(focused(), c.Text30);
-        QCOMPARE(f.form().state().info.User_SMTP_Port, QStringLiteral("587"));
+        QCOMPARE(f.view.tab, 2);
+        QCOMPARE(f.view.focused, Control::Text30);
+        QCOMPARE(f.core().state().info.User_SMTP_Port, QStringLiteral("587"));
     }
 }
 

@@ -5,6 +5,7 @@
 #include "tests/support/cups_server.h"
 #include "scheduler/program_title.h"
 #include "tests/scheduler/account/sim_process.h"
+#include "scheduler/security_fields.h"
 #include "scheduler/settings_apply.h"
 
 #include <QApplication>
@@ -56,22 +57,13 @@ void TstSettingsWindow::applyWritesTheSection()
 {
     CoreFixture f;
     QVERIFY(f.load());
-<<<<<<< HEAD
     f.view.setText(Control::Text22, QStringLiteral("20"));
     f.view.setText(Control::Text20, QStringLiteral("backup.example.org"));
     f.view.tick(Control::Check7, true);
     f.view.tick(Control::Check1, true);
-=======
-    f.showActive();
-    FormControls& c = f.c();
-    c.Text22->setText(QStringLiteral("20"));
-    c.Text20->setText(QStringLiteral("backup.example.org"));
-    c.Check7->setChecked(true);
-    c.Check1->setChecked(true);
-    showSecurity(c.Combo3, QStringLiteral("tls"));
-    c.Text29->setText(QStringLiteral("995"));
-    c.Check20->setChecked(true);
->>>>>>> main
+    showSecurity(f.view, Control::Combo3, QStringLiteral("tls"));
+    f.view.setText(Control::Text29, QStringLiteral("995"));
+    f.view.setChecked(Control::Check20, true);
     applyNow(f);
     QVERIFY2(f.boxes->texts().isEmpty(), qPrintable(f.boxes->texts().join(QLatin1Char('|'))));
     QVERIFY(f.core().state().settingsApplied);
@@ -88,12 +80,6 @@ void TstSettingsWindow::applyWritesTheSection()
     QCOMPARE(f.key(QStringLiteral("Firewall")), QStringLiteral("y"));
     QCOMPARE(f.key(QStringLiteral("Default_SMTP_Servers")), QString());
     QCOMPARE(f.key(QStringLiteral("forward1")), QStringLiteral(",,,"));
-<<<<<<< HEAD
-    QCOMPARE(f.core().state().gRegularFaxInterval, 20);
-    // The address in use is the one the service was told of; the profile shows.
-    QCOMPARE(f.key(QStringLiteral("Public_IP_Addr")), f.core().state().gLocalIPAddr);
-    QVERIFY(f.view.isVisible(Control::Frame8));
-=======
     QCOMPARE(f.key(QStringLiteral("POP3_Security")), QStringLiteral("tls"));
     QCOMPARE(f.key(QStringLiteral("POP3_Port")), QStringLiteral("995"));
     QCOMPARE(f.key(QStringLiteral("User_SMTP_Security")), QStringLiteral("starttls-required"));
@@ -103,10 +89,10 @@ void TstSettingsWindow::applyWritesTheSection()
     QCOMPARE(f.key(QStringLiteral("SMTP_Security")), QStringLiteral("none"));
     QCOMPARE(f.key(QStringLiteral("SMTP_Port")), QString());
     QCOMPARE(f.key(QStringLiteral("VX_Use_HTTPS")), QStringLiteral("y"));
-    QCOMPARE(f.form().state().gRegularFaxInterval, 20);
-    QVERIFY(f.account->calls.contains(QStringLiteral("SavePublicIPAddress")));
-    QVERIFY(f.account->calls.contains(QStringLiteral("ShowUserProfile(true)")));
->>>>>>> main
+    QCOMPARE(f.core().state().gRegularFaxInterval, 20);
+    // The address in use is the one the service was told of; the profile shows.
+    QCOMPARE(f.key(QStringLiteral("Public_IP_Addr")), f.core().state().gLocalIPAddr);
+    QVERIFY(f.view.isVisible(Control::Frame8));
 }
 
 void TstSettingsWindow::applyKeepsThePrintPageHeadersChoice()
@@ -130,7 +116,6 @@ void TstSettingsWindow::applyReportsChecksInOrderWritingNothing()
     QVERIFY(f.load());
 
     // Break every field Apply checks; each Apply must stop at the next one.
-<<<<<<< HEAD
     f.view.setText(Control::txtVXAddress, QString());
     f.view.setText(Control::Text16, QStringLiteral("Nowhere"));
     f.view.setText(Control::Text14, QString());
@@ -146,26 +131,9 @@ void TstSettingsWindow::applyReportsChecksInOrderWritingNothing()
     f.view.tick(Control::Check16, true);
     f.view.tick(Control::Option3, true);
     f.view.setText(Control::Text24, QStringLiteral("4930123"));
-=======
-    c.txtVXAddress->clear();
-    c.Text16->setText(QStringLiteral("Nowhere"));
-    c.Text14->clear();
-    c.Text6->clear();
-    c.Text7->clear();
-    c.Combo1->clear();
-    selectWhileLoading(f, c.Option1);
-    c.Text9->setText(QStringLiteral("0"));
-    c.Check5->setChecked(true);
-    c.Text15->clear();
-    c.Check8->setChecked(true);
-    c.Text12->clear();
-    c.Check16->setChecked(true);
-    c.Option3->setChecked(true);
-    c.Text24->setText(QStringLiteral("4930123"));
-    c.Text33->setText(QStringLiteral("70000"));
-    c.Text32->clear();
-    c.Text34->setText(QStringLiteral("/no/such/ca.pem"));
->>>>>>> main
+    f.view.setText(Control::Text33, QStringLiteral("70000"));
+    f.view.setText(Control::Text32, QString());
+    f.view.setText(Control::Text34, QStringLiteral("/no/such/ca.pem"));
 
     struct Step {
         QString message;
@@ -177,7 +145,6 @@ void TstSettingsWindow::applyReportsChecksInOrderWritingNothing()
         "To automatically print TORVEXes you need to specify a printer.\r\nWould you like to do "
         "it now?");
     const std::vector<Step> steps = {
-<<<<<<< HEAD
         {QStringLiteral("Missing Torvex Address!"), 1, Control::txtVXAddress,
          [&] { f.view.setText(Control::txtVXAddress, QStringLiteral("4420712345@torvex.net")); }},
         {QStringLiteral("Could not find MS Exchange profile!NOWHERE"), 1, Control::Text16,
@@ -188,6 +155,12 @@ void TstSettingsWindow::applyReportsChecksInOrderWritingNothing()
          [&] { f.view.setText(Control::Text6, QStringLiteral("me@example.org")); }},
         {QStringLiteral("Missing SMTP Server!"), 2, Control::Text7,
          [&] { f.view.setText(Control::Text7, QStringLiteral("smtp.example.org")); }},
+        {QStringLiteral("Invalid Entry, must be between 1 and 65535"), 2, Control::Text33,
+         [&] { f.view.setText(Control::Text33, QStringLiteral("25")); }},
+        {QStringLiteral("Missing SMTP Password!"), 2, Control::Text32,
+         [&] { f.view.setText(Control::Text32, QStringLiteral("smtp-secret")); }},
+        {QStringLiteral("Certificate file not found!"), 2, Control::Text34,
+         [&] { f.view.setText(Control::Text34, QString()); }},
         {printerQuestion, 5, Control::Combo2, [&] { f.view.addEntry(Control::Combo2, QStringLiteral("TORVEX PDF")); }},
         {QStringLiteral("Please provide a Dial-Up Connection Name"), 3, Control::Combo1,
          [&] { f.view.addEntry(Control::Combo1, QStringLiteral("My ISP")); }},
@@ -198,33 +171,6 @@ void TstSettingsWindow::applyReportsChecksInOrderWritingNothing()
          [&] { f.view.setText(Control::Text12, QStringLiteral("Torvex")); }},
         {QStringLiteral("Missing Destination for TORVEX forwarding"), 8, Control::Text23,
          [&] { f.view.tick(Control::Option4, true); }},
-=======
-        {QStringLiteral("Missing Torvex Address!"), 0, c.txtVXAddress,
-         [&] { c.txtVXAddress->setText(QStringLiteral("4420712345@torvex.net")); }},
-        {QStringLiteral("Could not find MS Exchange profile!NOWHERE"), 0, c.Text16,
-         [&] { c.Text16->setText(QStringLiteral("torvex")); }},
-        {QStringLiteral("Missing Password!"), 0, c.Text13,
-         [&] { c.Text14->setText(QStringLiteral("secret1")); }},
-        {QStringLiteral("Missing Regular EMail Address!"), 1, c.Text6,
-         [&] { c.Text6->setText(QStringLiteral("me@example.org")); }},
-        {QStringLiteral("Missing SMTP Server!"), 1, c.Text7,
-         [&] { c.Text7->setText(QStringLiteral("smtp.example.org")); }},
-        {QStringLiteral("Invalid Entry, must be between 1 and 65535"), 1, c.Text33,
-         [&] { c.Text33->setText(QStringLiteral("25")); }},
-        {QStringLiteral("Missing SMTP Password!"), 1, c.Text32,
-         [&] { c.Text32->setText(QStringLiteral("smtp-secret")); }},
-        {QStringLiteral("Certificate file not found!"), 1, c.Text34, [&] { c.Text34->clear(); }},
-        {printerQuestion, 4, c.Combo2, [&] { c.Combo2->addItem(QStringLiteral("TORVEX PDF")); }},
-        {QStringLiteral("Please provide a Dial-Up Connection Name"), 2, c.Combo1,
-         [&] { c.Combo1->addItem(QStringLiteral("My ISP")); }},
-        {QStringLiteral("Missing Period"), 3, c.Text9, [&] { c.Text9->setText(QStringLiteral("30")); }},
-        {QStringLiteral("Please provide a profile name"), 3, c.Text15,
-         [&] { c.Text15->setText(QStringLiteral("Torvex")); }},
-        {QStringLiteral("Please provide a profile name for your normal faxes"), 4, c.Text12,
-         [&] { c.Text12->setText(QStringLiteral("Torvex")); }},
-        {QStringLiteral("Missing Destination for TORVEX forwarding"), 7, c.Text23,
-         [&] { c.Option4->setChecked(true); }},
->>>>>>> main
     };
 
     for (const Step& step : steps) {

@@ -236,12 +236,13 @@ private Q_SLOTS:
         http.setHttps(true, trusted == QLatin1String("ca")       ? certificates.caFile()
                             : trusted == QLatin1String("server") ? certificates.server().cert
                                                                  : QString());
-        http.GetURL(QStringLiteral("//") + sim.address() + QStringLiteral("/bbs?action=showdb&what=users&name=5551234"),
-                    {QStringLiteral("5551234"), QStringLiteral("s3cret")});
-        QCOMPARE(http.gHTTPError, error);
-        QVERIFY(!GetInetErrorMessage(http.gHTTPError).isEmpty() || error == 0);
+        const HttpResult r = http.GetURL(
+            QStringLiteral("//") + sim.address() + QStringLiteral("/bbs?action=showdb&what=users&name=5551234"),
+            {QStringLiteral("5551234"), QStringLiteral("s3cret")});
+        QCOMPARE(r.gHTTPError, error);
+        QVERIFY(!GetInetErrorMessage(r.gHTTPError).isEmpty() || error == 0);
         if (error == 0) {
-            QVERIFY(http.gResponse.contains(QLatin1String("<title>showdb_ok</title>")));
+            QVERIFY(r.gResponse.contains(QLatin1String("<title>showdb_ok</title>")));
             QCOMPARE(sim.requests(),
                      QStringList{QStringLiteral("/bbs?action=showdb&what=users&name=5551234 user=5551234")});
         } else {
