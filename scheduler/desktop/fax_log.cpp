@@ -15,12 +15,16 @@ namespace torvex {
 namespace {
 
 // The seconds every Maildir unique name starts with: the time the message
-// was delivered into the Inbox.
-QDateTime deliveryTime(const QString& baseName)
+// was delivered into the Inbox (0 when the name has none).
+qint64 deliverySecs(const QString& baseName)
 {
-    bool ok = false;
-    const qint64 seconds = baseName.section(QLatin1Char('.'), 0, 0).toLongLong(&ok);
-    return ok && seconds > 0 ? QDateTime::fromSecsSinceEpoch(seconds) : QDateTime();
+    qint64 seconds = 0;
+    for (const QChar c : baseName) {
+        if (!c.isDigit() || seconds > (qint64(1) << 40))
+            break;
+        seconds = seconds * 10 + c.digitValue();
+    }
+    return seconds;
 }
 
 MailHeader headerOf(QStringView text)
@@ -59,19 +63,21 @@ FaxLog::FaxLog(const QString& maildirRoot, QString programFolder) : programFolde
 {
     for (const FiledFolder& filed : filedFolders()) {
         const MaildirFolder folder(maildirRoot, filed.namePath);
+        const QString id = folder.id() + QLatin1Char('/');
+        const QString path = folder.path() + QLatin1Char('/');
         for (const MaildirEntry& message : folder.messages()) {
             FaxLogEntry entry;
-            entry.messageId = folder.id() + QLatin1Char('/') + message.baseName;
-            entry.filePath = folder.filePath(message);
-            entry.received = deliveryTime(message.baseName);
+            entry.messageId = id + message.baseName;
+            entry.filePath = path + message.subdir + QLatin1Char('/') + message.fileName;
+            const qint64 delivered = deliverySecs(message.baseName);
+            if (delivered > 0)
+                entry.received = QDateTime::fromSecsSinceEpoch(delivered);
             entry.printed = filed.printed;
             entry.regularFax = filed.regularFax;
-            items_.push_back({std::move(entry), false});
+            items_.push_back({std::move(entry), delivered, false});
         }
     }
-    std::ranges::stable_sort(items_, [](const Item& a, const Item& b) {
-        return a.entry.received > b.entry.received;
-    });
+    std::ranges::stable_sort(items_, [](const Item& a, const Item& b) { return a.delivered > b.delivered; });
 }
 
 FaxLog::~FaxLog() = default;
@@ -100,8 +106,9 @@ void FaxLog::readDetails(Item& item)
         entry.received = received;
 
     if (!receipts_)
-        receipts_ = ReceiptIndex::read(programFolder_ + QStringLiteral("/Out"), programFolder_ + QStringLiteral("/MDNs"));
-    if (const std::optional<ReceiptRecord> receipt = receipts_->find(receivedMessageId(*file))) {
+        receipts_.emplace(programFolder_ + QStringLiteral("/Out"), programFolder_ + QStringLiteral("/MDNs"));
+    if (const std::optional<ReceiptRecord> receipt = receipts_->find(receivedMessageId(*file),
+                                                                     item.delivered > 0 ? QDateTime::fromSecsSinceEpoch(item.delivered) : QDateTime())) {
         entry.receipt = receipt->waiting ? ReceiptState::Waiting : ReceiptState::Sent;
         entry.pages = receipt->pages;
     }

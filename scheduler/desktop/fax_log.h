@@ -57,6 +57,7 @@ public:
 private:
     struct Item {
         FaxLogEntry entry;
+        qint64 delivered = 0;  // into the Inbox, in seconds: the order of the log
         bool read = false;
     };
     void readDetails(Item& item);

@@ -2,13 +2,17 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLocale>
 
 namespace torvex {
 namespace {
 
 // The receipt's own header and its report part come first; the received
 // message's header, quoted after them, is not needed.
-constexpr qint64 kReceiptHead = 8 * 1024;
+constexpr qint64 kReceiptHead = 4 * 1024;
+// Clocks and time zones aside, a receipt is never named this long before
+// its message arrived.
+constexpr qint64 kNamingSlackSecs = 6 * 60 * 60;
 
 QString fieldValue(const QByteArray& head, QByteArrayView name)
 {
@@ -20,38 +24,54 @@ QString fieldValue(const QByteArray& head, QByteArrayView name)
     return {};
 }
 
-}  // namespace
-
-ReceiptIndex ReceiptIndex::read(const QString& outFolder, const QString& mdnsFolder)
+QStringList receiptNames(const QDir& folder)
 {
-    ReceiptIndex index;
-    for (const bool waiting : {false, true}) {
-        const QDir folder(waiting ? outFolder : mdnsFolder);
-        const QStringList names = folder.entryList({QStringLiteral("*.MDN")}, QDir::Files);
-        for (const QString& name : names) {
-            QFile file(folder.filePath(name));
-            if (!file.open(QIODevice::ReadOnly))
-                continue;
-            if (waiting)
-                ++index.waiting_;
-            const QByteArray head = file.read(kReceiptHead);
-            const QString original = fieldValue(head, "Original-Message-ID");
-            if (original.isEmpty())
-                continue;
-            bool ok = false;
-            const int pages = fieldValue(head, "X-VX-PageCount").toInt(&ok);
-            index.records_.insert(original, {waiting, ok ? pages : -1});
-        }
-    }
-    return index;
+    return folder.entryList({QStringLiteral("*.MDN")}, QDir::Files, QDir::Name);
 }
 
-std::optional<ReceiptRecord> ReceiptIndex::find(const QString& messageId) const
+}  // namespace
+
+ReceiptIndex::ReceiptIndex(const QString& outFolder, QString mdnsFolder)
+    : mdnsFolder_(std::move(mdnsFolder)), unread_(receiptNames(QDir(mdnsFolder_)))
 {
-    const auto it = records_.constFind(messageId.trimmed());
-    if (it == records_.constEnd())
+    const QDir out(outFolder);
+    for (const QString& name : receiptNames(out)) {
+        ++waiting_;
+        readReceipt(out.filePath(name), true);
+    }
+}
+
+std::optional<ReceiptRecord> ReceiptIndex::find(const QString& messageId, const QDateTime& delivered)
+{
+    const QString id = messageId.trimmed();
+    if (id.isEmpty())
         return std::nullopt;
-    return *it;
+    const QString oldest = delivered.isValid()
+        ? QLocale::c().toString(delivered.addSecs(-kNamingSlackSecs), QStringLiteral("yyyyMMddHHmmss"))
+        : QString();
+    while (!records_.contains(id) && !unread_.isEmpty() && unread_.back() >= oldest) {
+        readReceipt(mdnsFolder_ + QLatin1Char('/') + unread_.back(), false);
+        unread_.removeLast();
+    }
+    const auto it = records_.constFind(id);
+    return it == records_.constEnd() ? std::nullopt : std::optional<ReceiptRecord>(*it);
+}
+
+void ReceiptIndex::readReceipt(const QString& path, bool waiting)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    const QByteArray head = file.read(kReceiptHead);
+    const QString original = fieldValue(head, "Original-Message-ID");
+    if (original.isEmpty())
+        return;
+    // A receipt that waits tells more than an older copy of one sent.
+    if (!waiting && records_.contains(original))
+        return;
+    bool ok = false;
+    const int pages = fieldValue(head, "X-VX-PageCount").toInt(&ok);
+    records_.insert(original, {waiting, ok ? pages : -1});
 }
 
 }  // namespace torvex

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QDateTime>
 #include <QHash>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -15,18 +17,26 @@ struct ReceiptRecord {
     int pages = -1;  // -1: the receipt does not say
 };
 
+// Receipts are named by the second they were composed ("yyyymmddhhnnss.MDN"),
+// which comes after their message was delivered. The few in Out/ are read
+// at once; those in MDNs/ (one per fax, many thousands) newest first, only
+// as far back as a message asked for needs, so the newest faxes' receipts
+// are found without reading the others.
 class ReceiptIndex {
 public:
-    // Reads the head of every receipt ("*.MDN") of the two folders; a
-    // receipt waiting in Out/ counts over a sent copy of the same message.
-    [[nodiscard]] static ReceiptIndex read(const QString& outFolder, const QString& mdnsFolder);
+    ReceiptIndex(const QString& outFolder, QString mdnsFolder);
 
-    // By the Message-Id of the received message, as its header gave it.
-    [[nodiscard]] std::optional<ReceiptRecord> find(const QString& messageId) const;
+    // The receipt of the message with that Message-Id, delivered at that
+    // time (invalid: unknown, every receipt may be read).
+    [[nodiscard]] std::optional<ReceiptRecord> find(const QString& messageId, const QDateTime& delivered);
     [[nodiscard]] int waitingCount() const { return waiting_; }
 
 private:
+    void readReceipt(const QString& path, bool waiting);
+
     QHash<QString, ReceiptRecord> records_;
+    QString mdnsFolder_;
+    QStringList unread_;  // names in MDNs/, oldest first: read from the back
     int waiting_ = 0;
 };
 
