@@ -162,7 +162,7 @@ void Pop3Client::CHECKMAIL_Click()
 
     POP_State = POP_OpenConnection;
     POP_Process();
-    if (POPSocket.error != MailError::None)
+    if (POPSocket.error != MailError::None || !secureConnection(pop3Access(ctx_.info)))
         return finish();
 
     for (const PopState step : {POP_UserValidation, POP_PassValidation, POP_Statistics}) {
@@ -271,16 +271,21 @@ void Pop3Client::POP_Process()
         POPSocket.error = MailError::Disconnected;
     };
     switch (POP_State) {
-    case POP_OpenConnection:
+    case POP_OpenConnection: {
         POPSocket.PortIn.clear();
         if (!POPSocket.ResolveHost(ctx_.gPOPServer, MailService::POP)) {
             POPSocket.error = MailError::Disconnected;
             fail(Pop3Failure::NoAddress);
             return;
         }
-        POPSocket.OpenMailConnection(mailPort(MailService::POP));
+        const MailServerAccess access = pop3Access(ctx_.info);
+        POPSocket.setTrust(TlsTrust(access.trustedCertificateFile));
+        POPSocket.OpenMailConnection(mailPort(MailService::POP, access),
+                                     access.security == MailSecurity::ImplicitTls);
         if (POPSocket.error == MailError::None)
             return;
+        if (POPSocket.error == MailError::TlsFailed)
+            return;  // the error text names the handshake's fault
         if (POPSocket.overlongReply)
             fail(Pop3Failure::Overlong);
         else if (POPSocket.sessionExpired())
@@ -290,6 +295,7 @@ void Pop3Client::POP_Process()
         else
             fail(Pop3Failure::NoConnection);
         return;
+    }
     case POP_UserValidation:
     case POP_PassValidation:
     case POP_Statistics:
@@ -342,6 +348,63 @@ void Pop3Client::POP_Process()
     case POP_Quit:
         return;
     }
+}
+
+bool Pop3Client::secureConnection(const MailServerAccess& access)
+{
+    // A greeting that is no "+OK" is the log-on step's to report.
+    if (!POPSocket.PortIn.startsWith("+OK"))
+        return true;
+    const bool wanted = access.security == MailSecurity::StartTlsRequired
+        || (access.security == MailSecurity::StartTlsWhenOffered && offersStls());
+    if (POPSocket.error != MailError::None)
+        return false;  // CAPA went wrong
+    if (!wanted)
+        return true;
+    const QByteArray greeting = POPSocket.PortIn;
+    QByteArray reply;
+    {
+        ReadingScope reading(POPSocket);
+        if (!POPSocket.writeOut("STLS\r\n") || !collectReply(reply))
+            return false;
+    }
+    if (!reply.startsWith("+OK")) {
+        POPSocket.error = MailError::TlsUnavailable;
+        fail(Pop3Failure::StlsRefused);
+        report_.reply = reply;
+        return false;
+    }
+    if (!POPSocket.startTls())
+        return false;
+    // The dialogue goes on as over a plain connection, from the greeting.
+    POPSocket.PortIn = greeting;
+    return true;
+}
+
+bool Pop3Client::offersStls()
+{
+    ReadingScope reading(POPSocket);
+    if (!POPSocket.writeOut("CAPA\r\n"))
+        return false;
+    QByteArray listing;
+    while (!listing.startsWith("-ERR") && !listing.contains("\r\n.\r\n")) {
+        if (listing.size() > MailSocket::kMaxReply) {
+            fail(Pop3Failure::Overlong);
+            POPSocket.error = MailError::Disconnected;
+            return false;
+        }
+        if (!POPSocket.waitReadable()) {
+            if (POPSocket.error == MailError::None)
+                POPSocket.error = MailError::TimedOut;
+            return false;
+        }
+        listing += POPSocket.readAvailable();
+    }
+    if (!listing.startsWith("+OK"))
+        return false;
+    const QList<QByteArray> lines = listing.split('\n');
+    return std::any_of(lines.begin(), lines.end(),
+                       [](const QByteArray& line) { return line.trimmed().toUpper() == "STLS"; });
 }
 
 void Pop3Client::readListings()
@@ -529,6 +592,10 @@ void Pop3Client::reportError()
             break;
         case MailError::TimedOut:
             fail(POPSocket.sessionExpired() ? Pop3Failure::SessionTooLong : Pop3Failure::TimedOut);
+            break;
+        case MailError::TlsFailed:
+            fail(Pop3Failure::TlsFailed);
+            report_.description = POPSocket.errorDescription;
             break;
         default:
             fail(Pop3Failure::SocketError);

@@ -50,7 +50,8 @@ public:
     void ProcessPOPFiles(InboxWriter& inbox) override;
 
     // gPOP_Error after the last fetch: 0, -1 (refused, disconnected or no
-    // address), 6 (no connection), 7 (time-out) or a socket error number.
+    // address), 6 (no connection), 7 (time-out), 10 (TLS failed), 11 (no
+    // STLS to be had) or a socket error number.
     [[nodiscard]] qint32 gPOP_Error() const { return POPSocket.error; }
     [[nodiscard]] qint32 numberOfMessages() const { return NumberOfMessages; }
     [[nodiscard]] qint32 lengthOfMessages() const { return LengthOfMessages; }
@@ -60,6 +61,12 @@ private:
     enum class Listing { Listed, NotOffered, Failed };
 
     void POP_Process();
+    // STLS after the greeting, as POP3_Security asks; false when the
+    // connection could not be secured (the fetch ends, nothing was sent
+    // in the clear but CAPA and STLS).
+    bool secureConnection(const MailServerAccess& access);
+    // The server lists STLS in its CAPA answer.
+    bool offersStls();
     // UIDL and LIST: the ids and sizes of the waiting messages.
     void readListings();
     Listing readListing(const QByteArray& command, const std::function<void(QByteArrayView)>& line);

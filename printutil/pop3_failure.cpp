@@ -56,7 +56,10 @@ QString retrievalErrorText(const Pop3FailureReport& r)
         return prefix + QStringLiteral("Timeout on POP Quit");
     case Pop3Failure::QuitRefused:
         return prefix + QStringLiteral("Message deletion from server may be incomplete.");
+    case Pop3Failure::StlsRefused:
+        return prefix + QStringLiteral("No secure connection - the server refused STLS: ") + firstLine(r.reply);
     case Pop3Failure::SocketError:
+    case Pop3Failure::TlsFailed:
         return prefix + r.description;
     }
     return {};

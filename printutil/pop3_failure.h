@@ -24,6 +24,8 @@ enum class Pop3Failure {
     QuitTimedOut,      // no reply to QUIT
     QuitRefused,       // QUIT not answered "+OK": deletions may not have happened
     SocketError,       // any other error the connection reported
+    TlsFailed,         // the TLS handshake failed (the description says why)
+    StlsRefused,       // STLS asked for and not answered "+OK"
 };
 
 // What the text of a failure is made of.
@@ -31,7 +33,7 @@ struct Pop3FailureReport {
     Pop3Failure kind = Pop3Failure::None;
     QString host;
     QByteArray reply;        // the last reply (the server's words)
-    QString description;     // the socket's error description
+    QString description;     // the socket's error description (for TlsFailed: why)
     qint64 number = 0;       // the message, or the count STAT announced
     qint64 limit = 0;        // the limit that was passed (messages, MB, minutes)
 };

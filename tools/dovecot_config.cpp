@@ -84,14 +84,22 @@ QString writeDovecotPop3Config(const DovecotPop3Setup& setup)
     const QString internalUser = root ? QStringLiteral("dovecot") : userName(::geteuid());
     const QString internalGroup = root ? QStringLiteral("dovecot") : groupName(::getegid());
     const QString loginUser = root ? QStringLiteral("dovenull") : userName(::geteuid());
+    const bool secure = !setup.sslCert.isEmpty();
+    const QString tls = secure ? QStringLiteral("ssl = required\nssl_cert = <%1\nssl_key = <%2\n"
+                                                "disable_plaintext_auth = yes\n")
+                                     .arg(setup.sslCert, setup.sslKey)
+                               : QStringLiteral("ssl = no\ndisable_plaintext_auth = no\n");
+    const QString pop3s = secure && setup.pop3sPort != 0
+        ? QStringLiteral("  inet_listener pop3s {\n    address = 127.0.0.1\n    port = %1\n    ssl = yes\n  }\n")
+              .arg(setup.pop3sPort)
+        : QString();
     const QString config = QStringLiteral(
         "protocols = pop3\n"
         "listen = 127.0.0.1\n"
         "base_dir = %1/run\n"
         "state_dir = %1/state\n"
         "log_path = %1/dovecot.log\n"
-        "ssl = no\n"
-        "disable_plaintext_auth = no\n"
+        "%8"
         "auth_mechanisms = plain\n"
         "auth_failure_delay = 0\n"
         "default_internal_user = %2\n"
@@ -102,12 +110,13 @@ QString writeDovecotPop3Config(const DovecotPop3Setup& setup)
         "mail_location = maildir:%1/mail/%u/Maildir\n"
         "passdb {\n  driver = passwd-file\n  args = scheme=PLAIN username_format=%u %1/passwd\n}\n"
         "userdb {\n  driver = static\n  args = uid=%5 gid=%6 home=%1/mail/%u\n}\n"
-        "service pop3-login {\n  chroot =\n  inet_listener pop3 {\n    address = 127.0.0.1\n    port = %7\n  }\n}\n"
+        "service pop3-login {\n  chroot =\n  inet_listener pop3 {\n    address = 127.0.0.1\n    port = %7\n  }\n%9}\n"
         "service anvil {\n  chroot =\n}\n")
                                .arg(base, internalUser, internalGroup, loginUser)
                                .arg(mailUid)
                                .arg(mailGid)
-                               .arg(setup.port);
+                               .arg(setup.port)
+                               .arg(tls, pop3s);
     const QString path = base + QStringLiteral("/dovecot.conf");
     return writeWhole(path, config) ? path : QString();
 }

@@ -14,6 +14,11 @@ struct DovecotPop3Setup {
     quint16 port = 0;
     QString user = QStringLiteral("torvex");
     QString password = QStringLiteral("secret");
+    // With a certificate and its key (PEM): TLS required for every log-on,
+    // STLS on the plain port and POP3S on pop3sPort.
+    QString sslCert;
+    QString sslKey;
+    quint16 pop3sPort = 0;
 };
 
 // The dovecot binary, empty when it is not installed.

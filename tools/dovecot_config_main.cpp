@@ -24,8 +24,13 @@ int main(int argc, char* argv[])
             std::fprintf(stderr, "torvex-dovecot-config: bad port %s\n", qPrintable(args[2]));
             return 2;
         }
-        const QString base = QDir(args[1]).absolutePath();
-        const QString config = writeDovecotPop3Config({base, port, args[3], args[4]});
+        DovecotPop3Setup setup;
+        setup.base = QDir(args[1]).absolutePath();
+        setup.port = port;
+        setup.user = args[3];
+        setup.password = args[4];
+        const QString& base = setup.base;
+        const QString config = writeDovecotPop3Config(setup);
         if (config.isEmpty()) {
             std::fprintf(stderr, "torvex-dovecot-config: cannot write into %s\n", qPrintable(base));
             return 1;

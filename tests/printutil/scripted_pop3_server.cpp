@@ -1,7 +1,9 @@
 #include "scripted_pop3_server.h"
 
 #include <QCryptographicHash>
+#include <QFile>
 #include <QPointer>
+#include <QSslKey>
 #include <QTimer>
 
 #include <memory>
@@ -34,18 +36,44 @@ ScriptedPop3Server::ScriptedPop3Server()
     connect(&server_, &QTcpServer::newConnection, this, &ScriptedPop3Server::onConnection);
 }
 
+void ScriptedPop3Server::Listener::incomingConnection(qintptr descriptor)
+{
+    auto* socket = new QSslSocket(this);
+    if (socket->setSocketDescriptor(descriptor))
+        addPendingConnection(socket);
+    else
+        delete socket;
+}
+
+void ScriptedPop3Server::encrypt(QSslSocket* peer)
+{
+    QFile key(tlsKey);
+    if (!key.open(QIODevice::ReadOnly))
+        return;
+    peer->setLocalCertificateChain(QSslCertificate::fromPath(tlsCert));
+    peer->setPrivateKey(QSslKey(key.readAll(), QSsl::Ec));
+    peer->startServerEncryption();
+}
+
 void ScriptedPop3Server::onConnection()
 {
-    QTcpSocket* peer = server_.nextPendingConnection();
+    auto* peer = static_cast<QSslSocket*>(server_.nextPendingConnection());
     auto buffer = std::make_shared<QByteArray>();
     auto marked = std::make_shared<std::set<int>>();
-    connect(peer, &QTcpSocket::readyRead, this, [this, peer, buffer, marked] {
+    auto handshaking = std::make_shared<bool>(false);
+    connect(peer, &QTcpSocket::readyRead, this, [this, peer, buffer, marked, handshaking] {
+        if (*handshaking) {
+            peer->abort();
+            return;
+        }
         *buffer += peer->readAll();
         qsizetype end;
         while ((end = buffer->indexOf("\r\n")) >= 0) {
             const QByteArray line = buffer->left(end);
             buffer->remove(0, end + 2);
             commands.append(line);
+            if (!peer->isEncrypted())
+                inClear.append(line);
             if (line.startsWith("DELE "))
                 marked->insert(line.mid(5).toInt());
             if (line == "QUIT") {
@@ -57,10 +85,23 @@ void ScriptedPop3Server::onConnection()
                 return;
             }
             onCommand(peer, line);
+            if (line == "STLS" && dropInTlsHandshake) {
+                *handshaking = true;
+                return;
+            }
+            if (line == "STLS" && stlsReply.startsWith("+OK") && !tlsCert.isEmpty()) {
+                encrypt(peer);
+                return;
+            }
         }
     });
     connect(peer, &QTcpSocket::disconnected, peer, &QObject::deleteLater);
-    peer->write(greeting);
+    if (implicitTls) {
+        connect(peer, &QSslSocket::encrypted, peer, [this, peer] { peer->write(greeting); });
+        encrypt(peer);
+    } else {
+        peer->write(greeting);
+    }
 }
 
 void ScriptedPop3Server::trickle(QTcpSocket* peer, const QByteArray& rest)
@@ -135,6 +176,10 @@ void ScriptedPop3Server::onCommand(QTcpSocket* peer, const QByteArray& line)
         }
     } else if (line.startsWith("DELE ")) {
         peer->write("+OK marked\r\n");
+    } else if (line == "CAPA" && !capaReply.isEmpty()) {
+        peer->write(capaReply);
+    } else if (line == "STLS" && !stlsReply.isEmpty()) {
+        peer->write(stlsReply);
     } else {
         peer->write("-ERR unknown command\r\n");
     }

@@ -3,8 +3,9 @@
 #include <QByteArray>
 #include <QList>
 #include <QObject>
+#include <QSslSocket>
+#include <QString>
 #include <QTcpServer>
-#include <QTcpSocket>
 
 #include <map>
 
@@ -39,9 +40,19 @@ public:
     QByteArray statReply;              // empty: from the messages
     bool offersUidl = true;            // else UIDL is refused, as RFC 1939 allows
     bool endlessUidl = false;          // the UIDL listing never ends
+    QByteArray capaReply;              // empty: CAPA is unknown
+    QByteArray stlsReply;              // empty: STLS is unknown
+    bool dropInTlsHandshake = false;   // after STLS, gone at the client's first bytes
+    // With a certificate and its key (PEM): TLS after an STLS answered
+    // "+OK", or from the first byte with implicitTls.
+    QString tlsCert;
+    QString tlsKey;
+    bool implicitTls = false;
 
     // Every command line received, in order, across connections.
     QList<QByteArray> commands;
+    // Those that came before the connection was encrypted.
+    QList<QByteArray> inClear;
     // Messages whose DELE a QUIT committed (numbers of that session).
     QList<int> deleted;
 
@@ -49,11 +60,18 @@ public:
     [[nodiscard]] static QByteArray uidOf(const QByteArray& message);
 
 private:
+    // Accepts every connection as a QSslSocket, still unencrypted.
+    class Listener : public QTcpServer {
+    protected:
+        void incomingConnection(qintptr descriptor) override;
+    };
+
     void onConnection();
     void onCommand(QTcpSocket* peer, const QByteArray& line);
     void trickle(QTcpSocket* peer, const QByteArray& rest);
+    void encrypt(QSslSocket* peer);
 
-    QTcpServer server_;
+    Listener server_;
 };
 
 // The message as a server sends it after RETR: dot-stuffed, terminated.

@@ -1,6 +1,8 @@
 #include "pop3_test_support.h"
 #include "scripted_pop3_server.h"
 
+#include "tests/support/test_certificates.h"
+
 #include "common/telvane_info.h"
 #include "platform/maildir_store.h"
 #include "printutil/maildir_mailbox.h"
@@ -168,6 +170,95 @@ private Q_SLOTS:
         QVERIFY(!server_->commands.contains("DELE 1"));
         QVERIFY(server_->deleted.isEmpty());
         QCOMPARE(QDir(env_->path(QStringLiteral("In"))).entryList(QDir::Files), QStringList());
+    }
+
+    // STLS and POP3S: where the server or its certificate falls short the
+    // fetch ends with its reason and no log-on crossed in the clear; where
+    // all is well the log-on follows the handshake. `clear`: how many of
+    // the commands came unencrypted.
+    void secureConnection_data()
+    {
+        QTest::addColumn<QString>("security");
+        QTest::addColumn<QString>("certificate");  // the server's; empty: no TLS
+        QTest::addColumn<QByteArray>("capa");
+        QTest::addColumn<QByteArray>("stls");
+        QTest::addColumn<bool>("drop");
+        QTest::addColumn<QString>("lastError");
+        QTest::addColumn<QList<QByteArray>>("commands");
+        QTest::addColumn<int>("clear");
+        const QString offered = QStringLiteral("starttls");
+        const QString required = QStringLiteral("starttls-required");
+        const QString tls = QStringLiteral("tls");
+        const QByteArray listed = "+OK\r\nUSER\r\nSTLS\r\nUIDL\r\n.\r\n";
+        const QByteArray begin = "+OK begin TLS\r\n";
+        const QString refused = QStringLiteral("Retrieval Error : No secure connection - the server refused STLS: ");
+        const QString failed = QStringLiteral("Retrieval Error : Secure connection failed - ");
+        const QString unchanged = QStringLiteral("unchanged");
+        const QList<QByteArray> logOn{"USER user", "PASS secret", "STAT", "QUIT"};
+        const QList<QByteArray> stls{"CAPA", "STLS"};
+        QTest::newRow("listed, then refused") << offered << QString() << listed << QByteArray("-ERR not now\r\n")
+                                              << false << refused + QStringLiteral("-ERR not now") << stls << 2;
+        QTest::newRow("required, unknown") << required << QString() << QByteArray() << QByteArray() << false
+                                           << refused + QStringLiteral("-ERR unknown command")
+                                           << QList<QByteArray>{"STLS"} << 1;
+        QTest::newRow("dropped in the handshake")
+            << offered << QString() << listed << begin << true
+            << failed + QStringLiteral("the server closed the connection during the TLS handshake") << stls << 2;
+        QTest::newRow("expired certificate") << offered << QStringLiteral("expired") << listed << begin << false
+                                             << failed + QStringLiteral("the server's certificate has expired")
+                                             << stls << 2;
+        QTest::newRow("certificate for another host")
+            << tls << QStringLiteral("other-host") << QByteArray() << QByteArray() << false
+            << failed + QStringLiteral("the server's certificate is for another host") << QList<QByteArray>{} << 0;
+        QTest::newRow("unknown issuer") << required << QStringLiteral("unknown-issuer") << QByteArray() << begin
+                                        << false
+                                        << failed + QStringLiteral("the server's certificate comes from an unknown issuer")
+                                        << QList<QByteArray>{"STLS"} << 1;
+        QTest::newRow("STLS, then the log-on") << offered << QStringLiteral("server") << listed << begin << false
+                                               << unchanged << stls + logOn << 2;
+        QTest::newRow("POP3S") << tls << QStringLiteral("server") << QByteArray() << QByteArray() << false << unchanged
+                               << logOn << 0;
+        QTest::newRow("not listed: plain") << offered << QString() << QByteArray("+OK\r\nUSER\r\n.\r\n")
+                                           << QByteArray() << false << unchanged
+                                           << QList<QByteArray>{"CAPA"} + logOn << 5;
+        QTest::newRow("no CAPA: plain") << offered << QString() << QByteArray() << QByteArray() << false << unchanged
+                                        << QList<QByteArray>{"CAPA"} + logOn << 5;
+    }
+    void secureConnection()
+    {
+        QFETCH(QString, security);
+        QFETCH(QString, certificate);
+        QFETCH(QByteArray, capa);
+        QFETCH(QByteArray, stls);
+        QFETCH(bool, drop);
+        QFETCH(QString, lastError);
+        QFETCH(QList<QByteArray>, commands);
+        QFETCH(int, clear);
+        static const test::TestCertificates certificates;
+        QVERIFY2(certificates.ok(), "openssl could not make the test certificates");
+        const std::map<QString, test::TestCertificates::Pair> pairs{
+            {QStringLiteral("server"), certificates.server()},
+            {QStringLiteral("expired"), certificates.expired()},
+            {QStringLiteral("other-host"), certificates.otherHost()},
+            {QStringLiteral("unknown-issuer"), certificates.unknownIssuer()}};
+        if (!certificate.isEmpty()) {
+            server_->tlsCert = pairs.at(certificate).cert;
+            server_->tlsKey = pairs.at(certificate).key;
+        }
+        server_->implicitTls = security == QLatin1String("tls");
+        server_->capaReply = capa;
+        server_->stlsReply = stls;
+        server_->dropInTlsHandshake = drop;
+        RunContext ctx = context();
+        ctx.info.POP3_Security = security;
+        ctx.info.POP3_Port = QString::number(server_->port());
+        ctx.info.Trusted_Certificate_File = certificates.caFile();
+        ctx.info.gTimoutMinutes = 5;  // handshakes on a loaded machine
+        Pop3Client client(ctx);
+        client.CHECKMAIL_Click();
+        QCOMPARE(ctx.gLastError, lastError);
+        QCOMPARE(server_->commands, commands);
+        QCOMPARE(server_->inClear, commands.mid(0, clear));
     }
 
     void refusedConnectionIsReported()

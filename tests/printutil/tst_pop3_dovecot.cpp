@@ -3,6 +3,7 @@
 #include "common/telvane_info.h"
 #include "printutil/pop3_client.h"
 #include "tests/support/dovecot_server.h"
+#include "tests/support/test_certificates.h"
 
 #include <QDir>
 #include <QtTest>
@@ -54,7 +55,6 @@ private Q_SLOTS:
         qputenv("TORVEX_TIME_SCALE", "30");  // a tick of 2 s
         env_ = std::make_unique<test::TestEnv>();
         dovecot_ = std::make_unique<test::DovecotServer>();
-        QVERIFY2(dovecot_->start(), qPrintable(dovecot_->log()));
     }
     void cleanup()
     {
@@ -62,11 +62,33 @@ private Q_SLOTS:
         env_.reset();
     }
 
+    // In the clear, and from a mailbox that takes log-ons over TLS only:
+    // STLS on the plain port and POP3S, the certificate checked against
+    // the test CA.
+    void fetchesEveryMessageAndEmptiesTheMailbox_data()
+    {
+        QTest::addColumn<QString>("security");
+        QTest::newRow("plain") << QStringLiteral("none");
+        QTest::newRow("STLS") << QStringLiteral("starttls");
+        QTest::newRow("POP3S") << QStringLiteral("tls");
+    }
     void fetchesEveryMessageAndEmptiesTheMailbox()
     {
+        QFETCH(QString, security);
+        static const test::TestCertificates certificates;
+        const bool tls = security != QLatin1String("none");
+        if (tls) {
+            QVERIFY2(certificates.ok(), "openssl could not make the test certificates");
+            dovecot_->useTls(certificates.server().cert, certificates.server().key);
+        }
+        QVERIFY2(dovecot_->start(), qPrintable(dovecot_->log()));
         dovecot_->deliver(kDotted);
         dovecot_->deliver(kFax);
         RunContext ctx = context(dovecot_->password());
+        ctx.info.POP3_Security = security;
+        ctx.info.Trusted_Certificate_File = certificates.caFile();
+        if (security == QLatin1String("tls"))
+            ctx.info.POP3_Port = QString::number(dovecot_->tlsPort());
         Pop3Client client(ctx);
         client.CHECKMAIL_Click();
         QVERIFY2(client.gPOP_Error() == MailError::None || client.gPOP_Error() == MailError::Disconnected,
@@ -74,6 +96,9 @@ private Q_SLOTS:
         QVERIFY2(ctx.gLastError.isEmpty(), qPrintable(dovecot_->log()));
         QCOMPARE(client.numberOfMessages(), 2);
         QTRY_VERIFY(dovecot_->messages().isEmpty());
+        // Dovecot takes no log-on in the clear here: this one was encrypted.
+        if (tls)
+            QVERIFY2(dovecot_->log().contains(QStringLiteral(", TLS")), qPrintable(dovecot_->log()));
 
         // Stored with every line as the sender wrote it.
         const QByteArray first = env_->readFile(QStringLiteral("In/1.TXT"));
@@ -100,6 +125,7 @@ private Q_SLOTS:
 
     void wrongPasswordReportsTheServersWords()
     {
+        QVERIFY2(dovecot_->start(), qPrintable(dovecot_->log()));
         dovecot_->deliver(kDotted);
         RunContext ctx = context(QStringLiteral("wrong"));
         Pop3Client client(ctx);

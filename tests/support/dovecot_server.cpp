@@ -67,7 +67,9 @@ bool DovecotServer::start(const QString& user, const QString& password)
     const QString base = dir_.path();
     for (int attempt = 0; attempt < 5; ++attempt) {
         port_ = freeLoopbackPort();
-        const QString config = tools::writeDovecotPop3Config({base, port_, user, password});
+        tlsPort_ = cert_.isEmpty() ? 0 : freeLoopbackPort();
+        const QString config =
+            tools::writeDovecotPop3Config({base, port_, user, password, cert_, key_, tlsPort_});
         if (config.isEmpty())
             return false;
         QProcess launch;

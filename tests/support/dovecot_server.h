@@ -21,6 +21,15 @@ public:
     // The dovecot binary is installed.
     [[nodiscard]] static bool available();
 
+    // Before start: TLS required for every log-on with this certificate and
+    // key, STLS on port() and POP3S on tlsPort().
+    void useTls(const QString& cert, const QString& key)
+    {
+        cert_ = cert;
+        key_ = key;
+    }
+    [[nodiscard]] quint16 tlsPort() const { return tlsPort_; }
+
     // Writes the configuration and starts the server; true once it accepts
     // connections.
     bool start(const QString& user = QStringLiteral("torvex"), const QString& password = QStringLiteral("secret"));
@@ -46,6 +55,9 @@ private:
     QString user_;
     QString password_;
     quint16 port_ = 0;
+    quint16 tlsPort_ = 0;
+    QString cert_;
+    QString key_;
     qint64 masterPid_ = 0;
     int delivered_ = 0;
 };
