@@ -3,6 +3,8 @@
 #include "mailbox_system.h"
 #include "run_context.h"
 
+#include "common/reprint_switch.h"
+
 #include "platform/print_device.h"
 
 #include <QString>
@@ -14,25 +16,15 @@
 
 namespace torvex {
 
-// "/8 ID": prints the filed message of that ID (a message of "TORVEXes" or
-// "Regular Faxes", "Printed" or "Unprintable") again on the current
-// printer, as the run printed it. Nothing is filed, marked, counted or
-// confirmed, and the scheduler's keys are left alone: the outcome is the
-// exit status.
-inline constexpr auto kReprintSwitch = "/8";
+// "/8 ID" (common/reprint_switch.h): prints the filed message of that ID
+// (a message of "TORVEXes" or "Regular Faxes", "Printed" or "Unprintable")
+// again on the current printer, as the run printed it. Nothing is filed,
+// marked, counted or confirmed, and the scheduler's keys are left alone:
+// the outcome is the exit status.
 
 // The message ID a reprint command line names; none for any other command
 // line.
 [[nodiscard]] std::optional<QString> reprintMessageId(const QString& commandLine);
-
-// Exit statuses of a reprint.
-enum class ReprintOutcome : int {
-    Printed = 0,
-    PrinterError = 1,  // the printer failed, or Printer_Type names none of the system's
-    Busy = 3,          // a run of the print utility goes on: nothing was done
-    NotFiled = 4,      // no such message in the profile's filed folders
-    NotPrinted = 5,    // the message holds nothing the run would print
-};
 
 struct ReprintEnvironment {
     RunContext& ctx;  // its settings and folders are read and prepared here

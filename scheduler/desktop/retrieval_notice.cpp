@@ -15,10 +15,10 @@ QString counted(int count, const char* one, const char* many)
 
 }  // namespace
 
-RetrievalSummary readRetrievalSummary(const QString& programFolder)
+RetrievalSummary readRetrievalSummary(const QString& programFolder, bool finished)
 {
     RetrievalSummary summary;
-    summary.finished = readTorvexKey(QStringLiteral("VXPrint")) == QLatin1String("quit");
+    summary.finished = finished;
     const QStringList session = readTorvexKey(QStringLiteral("session")).split(QLatin1Char(','));
     if (summary.finished && session.size() >= 3) {
         summary.torvexesPrinted = session[0].toInt();

@@ -17,9 +17,10 @@ struct RetrievalSummary {
     int receiptsWaiting = 0;  // receipts in Out/ that no server has taken
 };
 
-// Reads it after a run: `session`, `last_error` and `VXPrint` of [TORVEX],
-// and the receipts in the program folder's Out/.
-[[nodiscard]] RetrievalSummary readRetrievalSummary(const QString& programFolder);
+// Reads it after a run: `session` (when the run finished, i.e. wrote
+// "quit") and `last_error` of [TORVEX], and the receipts in the program
+// folder's Out/.
+[[nodiscard]] RetrievalSummary readRetrievalSummary(const QString& programFolder, bool finished);
 
 // A desktop notification: its one-line summary and the lines under it.
 struct Notice {
