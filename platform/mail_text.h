@@ -5,6 +5,9 @@
 
 namespace torvex {
 
+// The line end of mail on the wire and in stored messages (RFC 5322 2.1).
+inline constexpr char kCrLf[] = "\r\n";
+
 // Mail bytes as the characters people read.
 
 // The bytes in the named charset; where it is missing, unknown or does

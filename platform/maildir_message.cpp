@@ -11,8 +11,6 @@ namespace {
 constexpr qint64 kMaxHeader = 1024 * 1024;
 constexpr qsizetype kMaxText = 8 * 1024 * 1024;
 
-const QString kCrLf = QStringLiteral("\r\n");
-
 }  // namespace
 
 std::optional<MailFile> MailFile::read(const QString& path)

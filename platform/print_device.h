@@ -5,7 +5,6 @@
 #include <QStringList>
 
 #include <memory>
-#include <vector>
 
 namespace torvex {
 
@@ -18,9 +17,16 @@ struct TextPageStyle {
     int linesPerPage = 80;
 };
 
+// Why a file did not go on paper.
+enum class PrintFailure {
+    None,
+    File,     // the file could not be read or a page of it not decoded: it is unprintable
+    Printer,  // the printer failed: nothing more can be printed in this run
+};
+
 // One printer the utility prints on: each job is begun, gets its pages,
-// and ends. Texts of errors that the printer itself raised hold "Printer
-// Error", which the run treats as fatal.
+// and ends. Every failure it reports is the printer's own
+// (PrintFailure::Printer); errorString() says what happened.
 class PrintDevice {
 public:
     virtual ~PrintDevice() = default;
@@ -51,30 +57,5 @@ public:
 [[nodiscard]] QString printoutPartFile(const QString& printout);
 // Deletes the part files jobs that were never completed left behind.
 void removeUnfinishedPrintouts(const QString& folder);
-
-// Test double: keeps what was printed, and fails where told to.
-class RecordingPrintDevice final : public PrintDevice {
-public:
-    struct Page {
-        QStringList lines;  // text pages
-        QSize imageSize;    // image pages
-        QSizeF imageInches;
-    };
-    struct Job {
-        QString title;
-        std::vector<Page> pages;
-        bool ended = false;
-    };
-
-    bool beginJob(const QString& title) override;
-    bool printTextPage(const QStringList& lines, const TextPageStyle& style) override;
-    bool printImagePage(const QImage& page) override;
-    bool endJob() override;
-    [[nodiscard]] QString errorString() const override { return error; }
-
-    std::vector<Job> jobs;
-    int failBeginAfterJobs = -1;  // begin fails once this many jobs were begun
-    QString error;
-};
 
 }  // namespace torvex

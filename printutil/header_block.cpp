@@ -2,12 +2,13 @@
 
 #include "mdn_compose.h"
 
+#include "platform/mail_text.h"
+
 #include <QStringList>
 
 namespace torvex {
 namespace {
 
-const QString kCrLf = QStringLiteral("\r\n");
 const QString kTab = QStringLiteral("\t");
 
 }  // namespace
@@ -24,7 +25,7 @@ QString printedDate(const QDateTime& when)
 
 QString headerBlock(const HeaderBlockFields& fields)
 {
-    QString block = kCrLf + kCrLf + kCrLf;
+    QString block = QString::fromLatin1(kCrLf).repeated(3);
     block += QStringLiteral("To:") + kTab + kTab + fields.torvexAddr + kCrLf;
     block += QStringLiteral("From:") + kTab + kTab + fields.sender + kCrLf;
     block += QStringLiteral("Sent:") + kTab + kTab + fields.sent + kCrLf;

@@ -1,7 +1,5 @@
 #include "header_field.h"
 
-#include <QStringList>
-
 namespace torvex {
 namespace {
 
@@ -11,6 +9,17 @@ bool startsLine(const QString& text, qsizetype at)
         return true;
     const QChar before = text.at(at - 1);
     return before == QLatin1Char('\r') || before == QLatin1Char('\n') || before == QLatin1Char('\t');
+}
+
+// The text with c removed once from its end and once from its start,
+// where present.
+QString StripChar(QString text, QChar c)
+{
+    if (text.endsWith(c))
+        text.chop(1);
+    if (text.startsWith(c))
+        text.remove(0, 1);
+    return text;
 }
 
 }  // namespace
@@ -57,57 +66,6 @@ QString GetHeaderField(const QString& text, const QString& fieldName)
         lineEnd = next;
     }
     return joined;
-}
-
-QString Parse(const QString& text, const QString& delimiter, QString& rest)
-{
-    const qsizetype at = delimiter.isEmpty() ? -1 : text.indexOf(delimiter);
-    if (at < 0) {
-        rest = text;
-        return {};
-    }
-    rest = text.mid(at + delimiter.size());
-    return text.left(at);
-}
-
-QString StripChar(QString text, QChar c)
-{
-    if (text.endsWith(c))
-        text.chop(1);
-    if (text.startsWith(c))
-        text.remove(0, 1);
-    return text;
-}
-
-QString GetParam(const QString& value, const QString& delimiter, const QString& key, bool byIndex)
-{
-    const QStringList elements = value.split(delimiter);
-    if (byIndex) {
-        bool ok = false;
-        const int index = key.trimmed().toInt(&ok);
-        return ok && index >= 1 && index <= elements.size() ? elements.at(index - 1) : QString();
-    }
-    const QString wanted = key.trimmed().toUpper();
-    for (const QString& element : elements) {
-        if (element.isEmpty())
-            break;
-        QString paramValue;
-        const QString name = Parse(element, QStringLiteral("="), paramValue);
-        if (!element.contains(QLatin1Char('=')))
-            continue;
-        if (name.trimmed().toUpper() == wanted)
-            return paramValue;
-    }
-    return {};
-}
-
-ContentType ParseContentType(const QString& value)
-{
-    QString rest;
-    QString type = Parse(value, QStringLiteral(";"), rest);
-    if (!value.contains(QLatin1Char(';')))
-        type = value;
-    return {type.trimmed(), GetParam(value, QStringLiteral(";"), QStringLiteral("name"), false).trimmed()};
 }
 
 QString GetFileExtension(const QString& fileName)

@@ -4,8 +4,9 @@
 
 namespace torvex {
 
-// Readers for RFC 822 header texts and MIME parameter lists, used on the
-// raw POP3 files and on the header texts the run keeps for receipts.
+// The reader of header fields in header texts as they came (the raw POP3
+// files, the header texts the run keeps for receipts, the stored receipts),
+// where the run decides by a field's text; MailHeader reads parsed headers.
 
 // The value of a header field. fieldName holds the colon and, where the
 // caller wants one, the trailing space ("From:", "Subject: "). The name is
@@ -14,28 +15,6 @@ namespace torvex {
 // that starts with a tab without the tab, one that starts with a blank with
 // it. Empty when the field is missing or its line has no line end.
 [[nodiscard]] QString GetHeaderField(const QString& text, const QString& fieldName);
-
-// The text before the first delimiter; rest receives the text after it.
-// Without the delimiter the result is empty and rest is the whole text.
-[[nodiscard]] QString Parse(const QString& text, const QString& delimiter, QString& rest);
-
-// The text with c removed once from its end and once from its start,
-// where present.
-[[nodiscard]] QString StripChar(QString text, QChar c);
-
-// One element of a delimited parameter list. With byIndex, element number
-// key (1-based) as it stands. Otherwise the value of the first "name=value"
-// element whose trimmed name equals key without regard to case, untrimmed;
-// the search ends at the first empty element. No match: empty.
-[[nodiscard]] QString GetParam(const QString& value, const QString& delimiter, const QString& key,
-                               bool byIndex);
-
-struct ContentType {
-    QString type;  // the trimmed first ";" element
-    QString name;  // the trimmed "name" parameter, quotes kept
-};
-
-[[nodiscard]] ContentType ParseContentType(const QString& value);
 
 // What follows the last "." of a file name, after one enclosing double
 // quote was stripped from either end; empty without a ".". The last dot,

@@ -2,6 +2,7 @@
 
 #include "platform/codec.h"
 #include "platform/mail_header.h"
+#include "platform/mail_multipart.h"
 #include "platform/maildir_message.h"
 
 #include <QFile>
@@ -10,8 +11,6 @@
 
 namespace torvex {
 namespace {
-
-const QByteArray kCrLf = QByteArrayLiteral("\r\n");
 
 // "Name <a@b>" with only the name encoded, so the address stays readable.
 QByteArray encodeMailbox(const QString& mailbox)
@@ -77,9 +76,12 @@ bool writeBase64File(const QString& path, QIODevice& out)
 
 bool writeInboxFile(const NewInboxMessage& message, QIODevice& file)
 {
-    const QByteArray boundary = "=_torvex_" + QUuid::createUuid().toByteArray(QUuid::Id128);
+    const MultipartWriter multipart("=_torvex_" + QUuid::createUuid().toByteArray(QUuid::Id128));
     QByteArray out;
-    out += "From: " + encodeMailbox(message.senderName) + kCrLf;
+    const auto field = [&out](QByteArrayView name, const QByteArray& value) {
+        out += name.toByteArray() + ": " + value + kCrLf;
+    };
+    field("From", encodeMailbox(message.senderName));
     QByteArrayList to;
     for (const QString& name : message.recipients) {
         QString address = name.trimmed();
@@ -88,39 +90,41 @@ bool writeInboxFile(const NewInboxMessage& message, QIODevice& file)
         to << encodeMailbox(address);
     }
     if (!to.isEmpty())
-        out += "To: " + to.join(", ") + kCrLf;
-    out += "Subject: " + encodeHeaderText(message.subject) + kCrLf;
+        field("To", to.join(", "));
+    field("Subject", encodeHeaderText(message.subject));
     if (message.timeSent.isValid())
-        out += "Date: " + formatMailDate(message.timeSent) + kCrLf;
+        field("Date", formatMailDate(message.timeSent));
     const QDateTime received =
         message.timeReceived.isValid() ? message.timeReceived : QDateTime::currentDateTime();
-    out += QByteArray(kTimeReceivedField) + ": " + formatMailDate(received) + kCrLf;
+    field(kTimeReceivedField, formatMailDate(received));
     for (const QString& name : message.recipients)
-        out += QByteArray(kRecipientField) + ": " + encodeHeaderText(name) + kCrLf;
+        field(kRecipientField, encodeHeaderText(name));
     if (!message.messageClass.isEmpty())
-        out += QByteArray(kMessageClassField) + ": " + encodeHeaderText(message.messageClass) + kCrLf;
-    out += "MIME-Version: 1.0" + kCrLf;
-    out += "Content-Type: multipart/mixed; boundary=\"" + boundary + "\"" + kCrLf;
+        field(kMessageClassField, encodeHeaderText(message.messageClass));
+    field("MIME-Version", "1.0");
+    field("Content-Type", multipart.contentType("multipart/mixed"));
     out += kCrLf;
-    out += "This is a multi-part message in MIME format." + kCrLf;
+    out += QByteArray("This is a multi-part message in MIME format.") + kCrLf;
 
-    out += kCrLf + "--" + boundary + kCrLf;
-    out += "Content-Type: text/plain; charset=utf-8" + kCrLf;
-    out += "Content-Transfer-Encoding: base64" + kCrLf + kCrLf;
+    out += multipart.partStart();
+    field("Content-Type", "text/plain; charset=utf-8");
+    field("Content-Transfer-Encoding", "base64");
+    out += kCrLf;
     out += EncodeBase64Lines(message.text.toUtf8());
     if (file.write(out) != out.size())
         return false;
 
     for (const NewInboxMessage::Attachment& attachment : message.attachments) {
-        QByteArray head = kCrLf + "--" + boundary + kCrLf;
-        head += "Content-Type: " + mimeTypeFor(attachment.name) + kCrLf;
-        head += "Content-Disposition: attachment; " + fileNameParam(attachment.name) + kCrLf;
-        head += QByteArray(kAttachmentNameField) + ": " + encodeHeaderText(attachment.name) + kCrLf;
-        head += "Content-Transfer-Encoding: base64" + kCrLf + kCrLf;
-        if (file.write(head) != head.size() || !writeBase64File(attachment.sourcePath, file))
+        out = multipart.partStart();
+        field("Content-Type", mimeTypeFor(attachment.name));
+        field("Content-Disposition", "attachment; " + fileNameParam(attachment.name));
+        field(kAttachmentNameField, encodeHeaderText(attachment.name));
+        field("Content-Transfer-Encoding", "base64");
+        out += kCrLf;
+        if (file.write(out) != out.size() || !writeBase64File(attachment.sourcePath, file))
             return false;
     }
-    const QByteArray end = kCrLf + "--" + boundary + "--" + kCrLf;
+    const QByteArray end = multipart.end() + kCrLf;
     return file.write(end) == end.size();
 }
 

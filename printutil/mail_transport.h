@@ -34,22 +34,4 @@ public:
     virtual void SendTestTorvex() = 0;
 };
 
-// Stand-ins until the transports are wired in: they fetch and send nothing.
-class NullPopFetcher final : public PopFetcher {
-public:
-    void CHECKMAIL_Click() override {}
-    void ProcessPOPFiles(InboxWriter&) override {}
-};
-
-class NullReceiptSender final : public ReceiptSender {
-public:
-    void FlushOutFolder() override {}
-    bool SendMDN(const ReceiptRequest&) override { return false; }
-};
-
-class NullTestMessageSender final : public TestMessageSender {
-public:
-    void SendTestTorvex() override {}
-};
-
 }  // namespace torvex

@@ -10,6 +10,9 @@
 
 namespace torvex {
 
+// The property of a message that holds its header as it came.
+inline constexpr int kHeaderTextField = 31;
+
 // One message of a mailbox folder, with the properties the run reads.
 // Attachments and fields are numbered from 1.
 class MailMessage {

@@ -61,7 +61,7 @@ public:
     // The header text is the one property a Maildir file adds to the rest.
     [[nodiscard]] QString Field(int index) const override
     {
-        return index == kHeaderField ? file_.headerText() : QString();
+        return index == kHeaderTextField ? file_.headerText() : QString();
     }
 
     [[nodiscard]] int AttachmentCount() const override { return file_.attachmentCount(); }
@@ -96,8 +96,6 @@ public:
         baseName_ = *moved;
         return true;
     }
-
-    static constexpr int kHeaderField = 31;
 
 private:
     MaildirFolder folder_;

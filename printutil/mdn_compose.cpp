@@ -1,7 +1,9 @@
 #include "mdn_compose.h"
 
 #include "common/service_defaults.h"
+#include "common/version.h"
 #include "platform/mail_header.h"
+#include "platform/mail_multipart.h"
 #include "smtp_client_text.h"
 
 #include <QLocale>
@@ -9,7 +11,6 @@
 namespace torvex {
 namespace {
 
-const QString kCrLf = QStringLiteral("\r\n");
 const QString kG3FaxFrames = QStringLiteral("G3Fax-t30frame:G3Fax-frame=40,373635342033323332203330;");
 
 QString webHostCaps()
@@ -23,6 +24,19 @@ QString line(const QString& text)
 }
 
 }  // namespace
+
+QString dispositionText(ReceiptDisposition disposition)
+{
+    switch (disposition) {
+    case ReceiptDisposition::Processed:
+        return QStringLiteral("Processed");
+    case ReceiptDisposition::Failed:
+        return QStringLiteral("Failed");
+    case ReceiptDisposition::CapsRequest:
+        return QStringLiteral("CapsRequest");
+    }
+    return {};
+}
 
 QString receiptBoundary()
 {
@@ -45,12 +59,13 @@ QString timeStamp(const QDateTime& when)
 QString composeMdnText(const ReceiptRequest& request, const QString& recipient,
                        const QString& torvexAddr, const QDateTime& now, const QDateTime& named)
 {
-    const QString b = receiptBoundary();
+    const MultipartWriter multipart(receiptBoundary().toLatin1());
+    const QString partStart = QString::fromLatin1(multipart.partStart());
     const QString addr = oneLine(torvexAddr);
     const QString subject = oneLine(request.subject);
-    const QString disposition = request.disposition;
-    const bool failed = disposition == QLatin1String("Failed");
-    const bool capsRequest = disposition == QLatin1String("CapsRequest");
+    const QString disposition = dispositionText(request.disposition);
+    const bool failed = request.disposition == ReceiptDisposition::Failed;
+    const bool capsRequest = request.disposition == ReceiptDisposition::CapsRequest;
     const QString pageCount = oneLine(request.pageCount);
 
     QString t;
@@ -71,11 +86,10 @@ QString composeMdnText(const ReceiptRequest& request, const QString& recipient,
         t += line(QStringLiteral("Content-Type: multipart/report; report-type=disposition-notification;"));
     else
         t += line(QStringLiteral("Content-Type: message/fax"));
-    t += line(QStringLiteral("     boundary = \"") + b + QLatin1Char('"'));
-    t += kCrLf;
+    t += QStringLiteral("     boundary = \"") + receiptBoundary() + QLatin1Char('"') + kCrLf;
 
     // First part, for people.
-    t += line(QStringLiteral("--") + b);
+    t += partStart;
     t += kCrLf;
     t += QStringLiteral("The TORVEX sent on ") + oneLine(request.sentDate) + QStringLiteral(" to ")
         + addr + QStringLiteral(" with the subject \"") + subject + QLatin1Char('"');
@@ -89,15 +103,14 @@ QString composeMdnText(const ReceiptRequest& request, const QString& recipient,
         t += line(QStringLiteral("This is not a guarantee that the message has been read or understood."));
         t += line(QStringLiteral("For more information ") + webHostCaps() + QLatin1Char('.'));
     }
-    t += kCrLf;
 
     // Second part, for machines.
-    t += line(QStringLiteral("--") + b);
+    t += partStart;
     t += line(QStringLiteral("content-type: message/disposition-notification"));
     t += kCrLf;
     t += line(QStringLiteral("Reporting-UA: ") + addr + QStringLiteral("; ")
               + QString::fromLatin1(kReceiptUserAgent) + QLatin1Char(' ')
-              + QString::fromLatin1(kReceiptUserAgentVersion));
+              + QString::fromLatin1(kTorvexVersion));
     t += line(QStringLiteral("Original-Recipient: rfc822;") + addr);
     t += line(QStringLiteral("Final-Recipient: rfc822;") + addr);
     t += line(QStringLiteral("Original-Message-ID: ") + oneLine(request.receivedId));
@@ -107,39 +120,34 @@ QString composeMdnText(const ReceiptRequest& request, const QString& recipient,
         t += line(QStringLiteral("        processed / G3Fax-capability-request"));
         t += line(kG3FaxFrames);
         t += line(QStringLiteral("        G3Fax-frame=80,004372"));
-        t += kCrLf;
-        t += QStringLiteral("--") + b + QStringLiteral("--");
-        return t + QString::fromLatin1(kEndOfData);
+        return t + QString::fromLatin1(multipart.end() + kEndOfData);
     }
     if (request.fullMode) {
         t += line(QStringLiteral("Disposition: automatic-action/MDN-sent-automatically; "));
         t += line(QString(16, QLatin1Char(' ')) + disposition + QStringLiteral(" / G3Fax-report-request"));
         if (!failed) {
             t += line(QStringLiteral("G3Fax-Report:G3Fax-Results=00;G3Fax-Pages=") + pageCount.trimmed());
-            t += kCrLf;
         } else if (request.failureText != QLatin1String("System Error")) {
+            // The failure report's last line runs into the delimiter.
             t += line(QStringLiteral("G3Fax-Report:G3Fax-Results=02;") + kG3FaxFrames);
-            t += line(QStringLiteral("               G3Fax-frame=80,004372"));
+            t += QStringLiteral("               G3Fax-frame=80,004372");
         } else {
-            t += line(QStringLiteral("G3Fax-Report:G3Fax-Results=01"));
+            t += QStringLiteral("G3Fax-Report:G3Fax-Results=01");
         }
     } else {
         t += line(QStringLiteral("Disposition: automatic-action/MDN-sent-automatically; ") + disposition);
         if (failed)
             t += line(QStringLiteral("Failure: ") + oneLine(request.failureText));
         t += line(QStringLiteral("Accept-Features: ua-media=stationary;paper-size=letter;grey=2;dpi-x=300;dpi-y=300"));
-        t += kCrLf;
     }
 
     // Third part: the received message's header.
-    t += line(QStringLiteral("--") + b);
+    t += partStart;
     t += line(QStringLiteral("content-type: message/rfc822"));
     t += kCrLf;
     t += request.fullHeader;
     t += request.statusLines;
-    t += kCrLf;
-    t += QStringLiteral("--") + b + QStringLiteral("--");
-    return t + QString::fromLatin1(kEndOfData);
+    return t + QString::fromLatin1(multipart.end() + kEndOfData);
 }
 
 }  // namespace torvex

@@ -11,7 +11,10 @@ namespace torvex {
 // fields of the Internet fax standards) for one received TORVEX.
 
 inline constexpr auto kReceiptUserAgent = "TORVEX Print Utility";
-inline constexpr auto kReceiptUserAgentVersion = "0.8.2";
+
+// The disposition as the receipt and the log name it: "Processed",
+// "Failed", "CapsRequest".
+[[nodiscard]] QString dispositionText(ReceiptDisposition disposition);
 
 // ">>>>A_PERFECTLY_TORVEX<<courtesy>>" + the service's web host in capitals + "<<<<".
 [[nodiscard]] QString receiptBoundary();

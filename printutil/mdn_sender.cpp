@@ -65,7 +65,7 @@ bool MdnReceiptSender::SendMDN(const ReceiptRequest& request)
     if (smtp_.gSMTPSenderAddr.isEmpty())
         smtp_.gSMTPSenderAddr = ctx_.info.Torvex_Addr;
     OutFileSettlement settlement(ctx_, smtp_, fileName);
-    return settlement.sent(SendMessageFile(ctx_, smtp_, conversation_, QStringLiteral("MDN+") + request.disposition));
+    return settlement.sent(SendMessageFile(ctx_, smtp_, conversation_, QStringLiteral("MDN+") + dispositionText(request.disposition)));
 }
 
 OutFileSettlement::OutFileSettlement(const RunContext& ctx, SmtpContext& smtp, QString fileName)

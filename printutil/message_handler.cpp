@@ -18,7 +18,6 @@
 namespace torvex {
 namespace {
 
-const QString kCrLf = QStringLiteral("\r\n");
 constexpr qint64 kMessageBoundMs = 30 * 60 * 1000;
 
 bool containsNoCase(const QString& text, const QString& part)
@@ -33,21 +32,6 @@ struct GoodFaxFile {
     bool isText = false;
     QString name;        // upper case
 };
-
-// A property that holds a header ("From: " with a CR after it,
-// or "Subject: " with an LF after it), else property 31.
-QString headerFromFields(const MailMessage& message)
-{
-    for (int index = 25; index <= 30; ++index) {
-        const QString value = message.Field(index);
-        const qsizetype from = value.indexOf(QStringLiteral("From: "));
-        const qsizetype subject = value.indexOf(QStringLiteral("Subject: "));
-        if ((from >= 0 && value.indexOf(QLatin1Char('\r'), from) >= 0)
-            || (subject >= 0 && value.indexOf(QLatin1Char('\n'), subject) >= 0))
-            return value;
-    }
-    return message.Field(31);
-}
 
 bool isAdmittedType(const TelvaneInfo& info, const QString& type)
 {
@@ -70,7 +54,7 @@ QString withoutEndOfData(const QString& text)
         dot -= 2;
     if (dot < 0 || text.at(dot) != QLatin1Char('.'))
         return text;
-    const bool atLineStart = dot == 0 || (dot >= 2 && QStringView(text).sliced(dot - 2, 2) == kCrLf);
+    const bool atLineStart = dot == 0 || (dot >= 2 && QStringView(text).sliced(dot - 2, 2) == QLatin1StringView(kCrLf));
     return atLineStart ? text.left(dot) : text;
 }
 
@@ -165,15 +149,15 @@ MessageOutcome MessageHandler::handleRegularFax(Message& m, const MessagePass& p
     const QString faxFile = ctx_.folders.temp + QStringLiteral("temp.tif");
     QFile::remove(faxFile);
     (void)m.item->WriteAttachmentToFile(1, faxFile);
-    printer_.PrintNow(faxFile);
-    if (printer_.gflgPrintImage) {
+    const ImagePrintResult print = printer_.PrintNow(faxFile);
+    if (print.gflgPrintImage) {
         moves_.add(folders.printed, m.item->ID());
         ++counters_.regularFaxesPrinted;
         return MessageOutcome::Handled;
     }
     // A printer that failed is no reason to call the fax unprintable: it
     // stays in the Inbox for the next run.
-    if (printer_.gPrintErrMsg.contains(QStringLiteral("Printer Error"), Qt::CaseInsensitive))
+    if (print.failure == PrintFailure::Printer)
         return MessageOutcome::FatalPrinterError;
     moves_.add(folders.unprintable, m.item->ID());
     ++counters_.regularFaxesUnprintable;
@@ -220,24 +204,23 @@ void MessageHandler::collectAttachments(Message& m)
         const QString fileType = normalisedFileType(type);
         const QString path = ctx_.folders.temp + numberedFileName(a, fileType);
         (void)m.item->WriteAttachmentToFile(a, path);
-        bool accepted = true;
+        ImageFileCheck check{true, ImageLimit::None, {}};
         if (fileType == QStringLiteral("TXT")) {
             // Binary data called .txt (or a nameless part) is no text: it
             // never goes to the printer as text.
             if ((m.popOrigin && contentCode == QStringLiteral("quoted-printable")) || isBinaryFile(path))
-                accepted = false;
+                check.gflgFileOK = false;
         } else {
-            printer_.LoadImageFile(path);
-            accepted = printer_.gflgFileOK;
+            check = PagePrinter::LoadImageFile(path);
         }
-        if (!accepted) {
+        if (!check.gflgFileOK) {
             QFile::remove(path);
             m.badFaxFiles.push_back(a);
-            if (printer_.gImageLimit == ImageLimit::Pages)
+            if (check.gImageLimit == ImageLimit::Pages)
                 m.refusals[a] = kTooManyPages;
-            else if (printer_.gImageLimit == ImageLimit::PagePixels)
+            else if (check.gImageLimit == ImageLimit::PagePixels)
                 m.refusals[a] = kPageTooLarge;
-            else if (printer_.gImageLimit == ImageLimit::PageBytes)
+            else if (check.gImageLimit == ImageLimit::PageBytes)
                 m.refusals[a] = kPageTooHeavy;
             continue;
         }
@@ -262,7 +245,7 @@ MessageOutcome MessageHandler::handleTorvex(Message& m, const MessagePass& pass)
     collectAttachments(m);
 
     if (m.fullHeader.isEmpty())
-        m.fullHeader = headerFromFields(*m.item);
+        m.fullHeader = m.item->Field(kHeaderTextField);
     m.messageId = GetHeaderField(m.fullHeader, QStringLiteral("Message-Id:"));
     const QString returnReceiptTo = GetHeaderField(m.fullHeader, QStringLiteral("Return-Receipt-To:"));
     m.senderAddress = GetHeaderField(m.fullHeader, QStringLiteral("From:"));
@@ -305,7 +288,7 @@ MessageOutcome MessageHandler::handleTorvex(Message& m, const MessagePass& pass)
     if (capsRequest) {
         // Filed before the receipt goes out, as below.
         moves_.add(pass.folders.deletedItems, m.item->ID());
-        sendReceipt(m, QStringLiteral("CapsRequest"), m.receiptRecipient);
+        sendReceipt(m, ReceiptDisposition::CapsRequest, m.receiptRecipient);
         return MessageOutcome::Handled;
     }
 
@@ -351,7 +334,7 @@ MessageOutcome MessageHandler::handleTorvex(Message& m, const MessagePass& pass)
     // and one ended between the record and the receipt's storing (no I/O
     // but the receipt's composition) sends none.
     if (info.Confirm_Receipt && !(printed && m.receiptAddress.isEmpty()))
-        sendReceipt(m, printed ? QStringLiteral("Processed") : QStringLiteral("Failed"),
+        sendReceipt(m, printed ? ReceiptDisposition::Processed : ReceiptDisposition::Failed,
                     m.receiptAddress.isEmpty() ? m.senderAddress : m.receiptAddress);
     return MessageOutcome::Handled;
 }
@@ -371,7 +354,7 @@ bool MessageHandler::printHeaderPart(Message& m)
         return true;
     }
     const QString text = printableText ? m.text : QStringLiteral("No Printable PlainText Message");
-    const QString threeEmptyLines = kCrLf + kCrLf + kCrLf;
+    const QString threeEmptyLines = QString::fromLatin1(kCrLf).repeated(3);
     if (!info.Print_Simple_Header)
         return printHeaderBlock(m, threeEmptyLines + m.fullHeader + kCrLf + m.statusLines + kCrLf + kCrLf + text,
                                 block);
@@ -402,15 +385,15 @@ MessageOutcome MessageHandler::printFiles(Message& m)
     for (const GoodFaxFile& file : m.goodFaxFiles) {
         const QString path = ctx_.folders.temp + numberedFileName(file.attachment, file.type);
         if (!file.isText) {
-            printer_.PrintNow(path);
-            if (printer_.gflgPrintImage) {
-                m.filePages += printer_.gfaxPageCount.toInt();
+            const ImagePrintResult print = printer_.PrintNow(path);
+            if (print.gflgPrintImage) {
+                m.filePages += print.gfaxPageCount;
                 m.statusLines += statusLine(file.name, kFileProcessed);
                 continue;
             }
             m.statusLines += statusLine(file.name, kPossiblePrinterError);
             m.failed = true;
-            if (printer_.gPrintErrMsg.contains(QStringLiteral("Printer Error"), Qt::CaseInsensitive))
+            if (print.failure == PrintFailure::Printer)
                 return MessageOutcome::FatalPrinterError;
             continue;
         }
@@ -441,7 +424,7 @@ MessageOutcome MessageHandler::printFiles(Message& m)
     return MessageOutcome::Handled;
 }
 
-void MessageHandler::sendReceipt(const Message& m, const QString& disposition, const QString& recipient)
+void MessageHandler::sendReceipt(const Message& m, ReceiptDisposition disposition, const QString& recipient)
 {
     // A receipt to nobody could never leave the out folder: it would wait
     // there for ever and make every later run report an error.
@@ -449,7 +432,7 @@ void MessageHandler::sendReceipt(const Message& m, const QString& disposition, c
         return;
     ReceiptRequest request;
     request.disposition = disposition;
-    if (disposition == QStringLiteral("Failed")) {
+    if (disposition == ReceiptDisposition::Failed) {
         request.failureText = QStringLiteral("Unprintable File(s)");
         request.report = QStringLiteral("Process report - ") + kCrLf + m.statusLines;
     }

@@ -52,7 +52,7 @@ private:
     void collectAttachments(Message& m);
     [[nodiscard]] bool printHeaderPart(Message& m);
     MessageOutcome printFiles(Message& m);
-    void sendReceipt(const Message& m, const QString& disposition, const QString& recipient);
+    void sendReceipt(const Message& m, ReceiptDisposition disposition, const QString& recipient);
     // Adds the pages printed to *pages when given.
     bool printBlock(const QString& text, int* pages = nullptr);
     // printBlock for the header part: a message text too long to print

@@ -23,9 +23,6 @@ constexpr qsizetype kMaxBody = 8 * 1024 * 1024;
 constexpr qint64 kLongestPlainText = 30000;
 constexpr int kPiecesPerYield = 64;
 
-const QString kCrLf = QStringLiteral("\r\n");
-const QString kCrLfCrLf = QStringLiteral("\r\n\r\n");
-
 // Where the POP3 end-of-data line (the file's last line, ".") starts; the
 // file's size when it has none.
 qint64 endOfData(QFile& input)
@@ -131,7 +128,7 @@ std::optional<NewInboxMessage> MimeDecoder::decodeFile(const QString& path)
         }
     }
 
-    QString messageText = headerText_ + kCrLfCrLf + bodyText_;
+    QString messageText = headerText_ + kCrLf + kCrLf + bodyText_;
     if (multipart && text)
         messageText += QLatin1Char(' ');
     else if (!multipart && text && endLine)

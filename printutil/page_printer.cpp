@@ -30,51 +30,47 @@ double fontSizeSetting()
 
 PagePrinter::PagePrinter(PrintDevice& device) : device_(device) {}
 
-void PagePrinter::LoadImageFile(const QString& filename)
+ImageFileCheck PagePrinter::LoadImageFile(const QString& filename)
 {
-    currentImage_ = filename;
     ImageError error;
-    gflgFileOK = checkImageLoadable(filename, &error) > 0;
-    gPrintErrMsg = gflgFileOK ? QString() : error.text;
-    gImageLimit = gflgFileOK ? ImageLimit::None : error.limit;
+    if (checkImageLoadable(filename, &error) > 0)
+        return {true, ImageLimit::None, {}};
+    return {false, error.limit, error.text};
 }
 
-void PagePrinter::PrintNow(const QString& filename)
+ImagePrintResult PagePrinter::PrintNow(const QString& filename)
 {
-    LoadImageFile(filename);
-    gflgPrintImage = Printout1() == -1;
-}
-
-long PagePrinter::Printout1()
-{
-    gPrintErrMsg.clear();
+    const auto fileFailed = [](const QString& text) {
+        return ImagePrintResult{false, PrintFailure::File, text, 0};
+    };
+    const auto printerFailed = [this](int pages) {
+        return ImagePrintResult{false, PrintFailure::Printer, device_.errorString(), pages};
+    };
+    const ImageFileCheck check = LoadImageFile(filename);
+    if (!check.gflgFileOK)
+        return fileFailed(check.gPrintErrMsg);
     ImageError error;
-    const std::unique_ptr<ImagePages> pages = openImagePages(currentImage_, &error);
-    if (!pages) {
-        gPrintErrMsg = error.text;
-        return 0;
-    }
-    gfaxPageCount = QString::number(pages->pageCount());
-    if (!device_.beginJob(QFileInfo(currentImage_).fileName())) {
-        gPrintErrMsg = device_.errorString();
-        return 0;
-    }
-    bool printed = true;
-    for (int i = 0; i < pages->pageCount() && printed; ++i) {
+    const std::unique_ptr<ImagePages> pages = openImagePages(filename, &error);
+    if (!pages)
+        return fileFailed(error.text);
+    const int pageCount = pages->pageCount();
+    if (!device_.beginJob(QFileInfo(filename).fileName()))
+        return printerFailed(pageCount);
+    for (int i = 0; i < pageCount; ++i) {
         const QImage page = pages->page(i, &error);
         if (page.isNull()) {
-            gPrintErrMsg = QStringLiteral("Print Processing Error");
-            printed = false;
-        } else if (!device_.printImagePage(page)) {
-            gPrintErrMsg = device_.errorString();
-            printed = false;
+            (void)device_.endJob();
+            return fileFailed(QStringLiteral("Print Processing Error"));
+        }
+        if (!device_.printImagePage(page)) {
+            ImagePrintResult failed = printerFailed(pageCount);
+            (void)device_.endJob();
+            return failed;
         }
     }
-    if (!device_.endJob() && printed) {
-        gPrintErrMsg = device_.errorString();
-        printed = false;
-    }
-    return printed ? -1 : 0;
+    if (!device_.endJob())
+        return printerFailed(pageCount);
+    return {true, PrintFailure::None, {}, pageCount};
 }
 
 bool PagePrinter::PrintBlockOfText(const QString& text, bool flgPageHdr, const QString& Sent,

@@ -9,19 +9,31 @@
 
 namespace torvex {
 
+// What LoadImageFile found of an image file.
+struct ImageFileCheck {
+    bool gflgFileOK = false;                    // every page of it decodes
+    ImageLimit gImageLimit = ImageLimit::None;  // the limit a refused file passed
+    QString gPrintErrMsg;                       // why it does not, when it does not
+};
+
+// What PrintNow came to.
+struct ImagePrintResult {
+    bool gflgPrintImage = false;  // every page printed
+    PrintFailure failure = PrintFailure::None;
+    QString gPrintErrMsg;
+    int gfaxPageCount = 0;        // the pages of the file
+};
+
 // Everything the run puts on paper: fax images and other image files, and
-// blocks of text with the utility's own line breaking and pagination. The
-// results of the last image operation are kept in the fields the run and
-// the receipt read.
+// blocks of text with the utility's own line breaking and pagination.
 class PagePrinter {
 public:
     explicit PagePrinter(PrintDevice& device);
 
-    // Takes the file as the current image and checks that every page of it
-    // decodes: gflgFileOK, and gPrintErrMsg when it does not.
-    void LoadImageFile(const QString& filename);
-    // Loads and prints one image file, every page; gflgPrintImage.
-    void PrintNow(const QString& filename);
+    // Checks that every page of the image file decodes.
+    [[nodiscard]] static ImageFileCheck LoadImageFile(const QString& filename);
+    // Loads and prints one image file, every page, as one job.
+    [[nodiscard]] ImagePrintResult PrintNow(const QString& filename);
     // Prints a text block as one job, laid out by chrs_per_line and
     // lines_per_page in font_size (read from the settings at every call).
     // pageNo starts at 1 and counts on with every page. False when the
@@ -38,18 +50,8 @@ public:
     // event loop running.
     static void waitForTimer1(int intervalMs);
 
-    bool gflgFileOK = false;
-    ImageLimit gImageLimit = ImageLimit::None;  // the limit the last image refused passed
-    bool gflgPrintImage = false;
-    QString gPrintErrMsg;
-    QString gfaxPageCount = QStringLiteral("0");
-
 private:
-    // Prints the current image; -1 on success, 0 on failure.
-    long Printout1();
-
     PrintDevice& device_;
-    QString currentImage_;
 };
 
 }  // namespace torvex

@@ -2,6 +2,7 @@
 
 #include "header_block.h"
 
+#include "platform/mail_text.h"
 #include "platform/message_box.h"
 #include "platform/printer_list.h"
 #include "platform/time_scale.h"
@@ -14,7 +15,6 @@
 namespace torvex {
 namespace {
 
-const QString kCrLf = QStringLiteral("\r\n");
 // The time bound of a phase without one of its own (start-up, a delivery
 // command, the moves): the delivery command's own limit and some.
 constexpr qint64 kPhaseBoundMs = 15 * 60 * 1000;

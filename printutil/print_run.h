@@ -48,14 +48,16 @@ public:
 private:
     // The printer whose name equals Printer_Type exactly; false when none.
     [[nodiscard]] bool selectPrinter();
-    // Step 10: log on to the TORVEX profile, asking once and trying again.
+    // Logs on to the TORVEX profile, asking once for another and trying again.
     [[nodiscard]] bool logOnToTorvexProfile();
-    // Steps 11 to 17: log-on done, fetch, print and file, retries.
+    // On the open session: fetch, print and file, and the retry passes a
+    // wake-up run makes.
     void torvexPasses();
-    // Steps 14 to 16 on the open session; false when the run goes straight
-    // on to the log-off (no printer configured).
+    // Prints and files the Inbox once; false when the run goes straight on
+    // to the log-off (no printer configured).
     bool processInbox(bool regularFaxPass, int newMessages);
-    // Steps 19 to 22, and the regular-fax pass they may lead to.
+    // After the TORVEX session: mail delivered to the regular mail profile,
+    // and the regular-fax pass on that or the regular-fax profile.
     void regularSteps();
     void regularFaxPass();
 
@@ -82,7 +84,6 @@ private:
 [[nodiscard]] QString noTorvexProfileText();
 
 inline constexpr auto kPrintUtilityTitle = "TORVEX Print Utility";
-inline constexpr auto kPrintUtilityVersion = "0.8.2";
 inline constexpr auto kPrintUtilityTitleWindow = "TORVEX Print v 0.8.1";
 
 }  // namespace torvex

@@ -16,7 +16,6 @@ struct RunContext {
     TelvaneInfo info;
     RunFolders folders;
     QString gLastError;
-    bool loggingSwitch = true;  // the mail transport always logs to [log]
     QString gLogin;             // Torvex_Addr before its first "@"
     QString gPOPServer;         // Torvex_Addr after its first "@"
     QString programFolder;

@@ -74,14 +74,13 @@ void SmtpClient::InitMailSocket()
     SMTPSocket.setReplyComplete(&isCompleteReply);
 }
 
-void SmtpClient::SendEMail()
+SmtpResult SmtpClient::SendEMail()
 {
     SMTPSocket.timeoutTicks = ctx_.info.gTimoutMinutes;
     SMTPSocket.tickIntervalMs = smtp_.gMailTimerInterval;
     SMTPSocket.PortIn.clear();
     error() = SMTP_OK;
-    smtp_.gDataOutcome = SmtpContext::DataOutcome::NotSent;
-    smtp_.gSenderRefused = false;
+    result_ = {};
     qint32 remembered = SMTP_OK;
     QByteArray refusal;
     QString refusedStep;
@@ -95,11 +94,12 @@ void SmtpClient::SendEMail()
             smtp_.gSMTPStateName = refusedStep;
             SMTPSocket.errorDescription = refusalDescription;
         }
-        smtp_.gInBuffer = mailText(remembered != SMTP_OK ? refusal : SMTPSocket.PortIn);
-        smtp_.gSMTP_Error = error();
-        smtp_.gSMTPErrorDescription = SMTPSocket.errorDescription;
+        result_.gInBuffer = mailText(remembered != SMTP_OK ? refusal : SMTPSocket.PortIn);
+        result_.gSMTP_Error = error();
+        result_.gSMTPErrorDescription = SMTPSocket.errorDescription;
         appendLogLine();
         SMTPDisconnect();
+        return result_;
     };
 
     // Past the greeting a refusal is answered with QUIT; false when the
@@ -154,7 +154,7 @@ void SmtpClient::SendEMail()
     SMTP_State = SMTP_CONFIRM_QUIT;
     smtp_.gSMTPStateName = smtpStepName(SMTP_CONFIRM_QUIT);
     SMTP_Process();
-    finish();
+    return finish();
 }
 
 void SmtpClient::SMTP_Process()
@@ -195,7 +195,7 @@ void SmtpClient::SMTP_Process()
         } else if (asksForLogOn(SMTPSocket.PortIn)) {
             refuse(SMTP_AuthRequired);  // no other sender changes that
         } else {
-            smtp_.gSenderRefused = true;
+            result_.senderRefused = true;
             refuse(SMTP_ServiceUnavailable);
         }
         break;
@@ -213,12 +213,12 @@ void SmtpClient::SMTP_Process()
         break;
     case SMTP_QUIT:
         if (replied("250 ")) {
-            smtp_.gDataOutcome = SmtpContext::DataOutcome::Accepted;
+            result_.dataOutcome = SmtpResult::DataOutcome::Accepted;
             if (smtp_.onAccepted)
                 smtp_.onAccepted();
             writeCommand(QStringLiteral("QUIT"));
         } else {
-            smtp_.gDataOutcome = SmtpContext::DataOutcome::NotSent;  // refused outright
+            result_.dataOutcome = SmtpResult::DataOutcome::NotSent;  // refused outright
             error() = SMTP_MessageRefused;
             SMTP_State = SMTP_Idle;
         }
@@ -369,7 +369,7 @@ void SmtpClient::SendMessageText()
             return;
     }
     // From here on, until its reply, the server may have the message.
-    smtp_.gDataOutcome = SmtpContext::DataOutcome::Unanswered;
+    result_.dataOutcome = SmtpResult::DataOutcome::Unanswered;
     SMTP_State = SMTP_Idle;
 }
 
@@ -387,8 +387,8 @@ bool SmtpClient::replied(const char* code) const
 void SmtpClient::appendLogLine()
 {
     smtp_.gSMTPLog += smtp_.gSMTPStateName + QStringLiteral(" + ")
-        + SMTPErrorText(smtp_, smtp_.gSMTP_Error) + QStringLiteral(" + ")
-        + oneLine(smtp_.gInBuffer).trimmed() + QStringLiteral(", ");
+        + SMTPErrorText(result_) + QStringLiteral(" + ")
+        + oneLine(result_.gInBuffer).trimmed() + QStringLiteral(", ");
 }
 
 }  // namespace torvex

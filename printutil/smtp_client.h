@@ -17,7 +17,7 @@ public:
     SmtpClient(const RunContext& ctx, SmtpContext& smtp);
 
     void InitMailSocket() override;
-    void SendEMail() override;
+    SmtpResult SendEMail() override;
 
 private:
     void SMTP_Process();
@@ -48,6 +48,7 @@ private:
     quint16 SMTP_State = SMTP_Idle;
     QByteArray command_;  // the last command with its CR LF
     QByteArray ehlo_;     // the server's answer to the last EHLO
+    SmtpResult result_;   // of the conversation under way
 };
 
 }  // namespace torvex

@@ -2,16 +2,16 @@
 
 namespace torvex {
 
-QString SMTPErrorText(const SmtpContext& smtp, qint32 code)
+QString SMTPErrorText(const SmtpResult& result)
 {
-    switch (code) {
+    switch (result.gSMTP_Error) {
     case SMTP_OK:
         return QStringLiteral("Alles OK");
     case SMTP_ServiceUnavailable:
         return QStringLiteral("SMTP Service Unavailable on the server - ");
     case SMTP_RecipientRefused:
     case SMTP_DataRefused:
-        return QStringLiteral("The SMTP server replied - ") + smtp.gInBuffer.mid(4).trimmed();
+        return QStringLiteral("The SMTP server replied - ") + result.gInBuffer.mid(4).trimmed();
     case SMTP_MessageRefused:
         return QStringLiteral("Mail Command Syntax Error");
     case SMTP_NoAddress:
@@ -21,11 +21,11 @@ QString SMTPErrorText(const SmtpContext& smtp, qint32 code)
     case SMTP_TimedOut:
         return QStringLiteral("The connection timed out");
     case SMTP_AuthRequired:
-        return QStringLiteral("The SMTP server requires a log-on - ") + smtp.gInBuffer.mid(4).trimmed();
+        return QStringLiteral("The SMTP server requires a log-on - ") + result.gInBuffer.mid(4).trimmed();
     case SMTP_AuthRefused:
-        return QStringLiteral("The SMTP server refused the log-on - ") + smtp.gSMTPErrorDescription;
+        return QStringLiteral("The SMTP server refused the log-on - ") + result.gSMTPErrorDescription;
     default:
-        return smtp.gSMTPErrorDescription;
+        return result.gSMTPErrorDescription;
     }
 }
 

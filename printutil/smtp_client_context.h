@@ -16,22 +16,10 @@ struct SmtpContext {
     QString gSMTPSenderAddr;     // envelope sender, bare
     QString gSMTPRecipAddr;      // envelope recipient, bare after selection
     QString gSMTPMessage;        // header lines, an empty line, the body; CR LF line ends
-    qint32 gSMTP_Error = 0;      // SmtpError code or a socket error number
-    QString gSMTPErrorDescription;
-    QString gInBuffer;           // the last reply (after a refusal, the refusing one)
     QString gSMTPStateName;      // the step last started, for the log
     QString gSMTPLog;            // one line per conversation of the current message
     int gMailTimerInterval = 60000;
     bool gTestMode = false;
-
-    // How far the last conversation got with the message itself.
-    enum class DataOutcome {
-        NotSent,      // never sent whole, or refused in so many words
-        Unanswered,   // sent whole, its reply never came: it may have arrived
-        Accepted,     // the server took it ("250" to the data)
-    };
-    DataOutcome gDataOutcome = DataOutcome::NotSent;
-    bool gSenderRefused = false;  // MAIL FROM was refused: another sender may do
     // Called the moment a server takes the message, before QUIT, so that a
     // stored copy waiting to be sent can go at once.
     std::function<void()> onAccepted;
@@ -54,10 +42,29 @@ enum SmtpError : qint32 {
     SMTP_Disconnected = -1,       // the server closed the connection
 };
 
-// The text for an error code, as the conversation log shows it. The
-// texts of 9, 10 and 11 name the reason the client found (in
+// What one conversation came to.
+struct SmtpResult {
+    qint32 gSMTP_Error = SMTP_OK;  // SmtpError code or a socket error number
+    QString gSMTPErrorDescription;
+    QString gInBuffer;             // the last reply (after a refusal, the refusing one)
+
+    // How far the conversation got with the message itself.
+    enum class DataOutcome {
+        NotSent,     // never sent whole, or refused in so many words
+        Unanswered,  // sent whole, its reply never came: it may have arrived
+        Accepted,    // the server took it ("250" to the data)
+    };
+    DataOutcome dataOutcome = DataOutcome::NotSent;
+    bool senderRefused = false;  // MAIL FROM was refused: another sender may do
+
+    // The server has the message, even when the goodbye after it went wrong.
+    [[nodiscard]] bool taken() const { return gSMTP_Error == SMTP_OK || dataOutcome == DataOutcome::Accepted; }
+};
+
+// The text for the result's error code, as the conversation log shows it.
+// The texts of 9, 10 and 11 name the reason the client found (in
 // gSMTPErrorDescription).
-[[nodiscard]] QString SMTPErrorText(const SmtpContext& smtp, qint32 code);
+[[nodiscard]] QString SMTPErrorText(const SmtpResult& result);
 
 // One complete SMTP conversation per call; the server selection calls it
 // once per server it tries.
@@ -66,10 +73,9 @@ public:
     virtual ~SmtpConversation() = default;
     // Prepares the connection for a new message.
     virtual void InitMailSocket() = 0;
-    // Talks to smtp.gSMTPSendToServer about smtp.gSMTPMessage; the outcome
-    // is smtp.gSMTP_Error (0: accepted and closed with "221 "), and one line
-    // is appended to smtp.gSMTPLog.
-    virtual void SendEMail() = 0;
+    // Talks to smtp.gSMTPSendToServer about smtp.gSMTPMessage and appends
+    // one line to smtp.gSMTPLog. gSMTP_Error 0: accepted and closed with "221 ".
+    virtual SmtpResult SendEMail() = 0;
 };
 
 // The steps of the conversation (SMTP_State) and the idle value.

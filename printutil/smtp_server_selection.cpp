@@ -96,6 +96,7 @@ bool SendMessageFile(RunContext& ctx, SmtpContext& smtp, SmtpConversation& conve
     conversation.InitMailSocket();
 
     QString tried;
+    SmtpResult result;
     bool sent = false;
     // The rows name some hosts several times: a host is tried once, unless
     // it refused only the sender, which another row may give it.
@@ -117,35 +118,32 @@ bool SendMessageFile(RunContext& ctx, SmtpContext& smtp, SmtpConversation& conve
         smtp.gSMTPSenderAddr = pair.sender;
         smtp.gSMTPAccess = access;
         tried += pair.server + QStringLiteral(" + ") + pair.sender + QStringLiteral(" , ");
-        conversation.SendEMail();
-        // Taken, even when the goodbye after it went wrong.
-        if (smtp.gSMTP_Error == SMTP_OK || smtp.gDataOutcome == SmtpContext::DataOutcome::Accepted) {
+        result = conversation.SendEMail();
+        if (result.taken()) {
             sent = true;
             break;
         }
         // Sent whole but never answered: the server may have it, so no
         // other server gets a second copy now; a stored copy goes again later.
-        if (smtp.gDataOutcome == SmtpContext::DataOutcome::Unanswered)
+        if (result.dataOutcome == SmtpResult::DataOutcome::Unanswered)
             break;
-        if (!smtp.gSenderRefused)
+        if (!result.senderRefused)
             hostsDone.insert(host);
         // The first row is the recipient's own domain (or the service): when
         // it does not know the address, no other server will deliver it.
-        if (smtp.gTestMode && row == 0 && smtp.gSMTP_Error == SMTP_RecipientRefused)
+        if (smtp.gTestMode && row == 0 && result.gSMTP_Error == SMTP_RecipientRefused)
             break;
     }
     if (!sent)
-        ctx.gLastError = QString::number(smtp.gSMTP_Error);
+        ctx.gLastError = QString::number(result.gSMTP_Error);
 
-    if (ctx.loggingSwitch) {
-        const QString file = ctx.accountFilePath();
-        WritePrivateProfileStringA(kLogSection, QStringLiteral("Version"),
-                                   QString::fromLatin1(kPrintUtilityTitleWindow), file);
-        WritePrivateProfileStringA(kLogSection, QStringLiteral("SMTP_Type"),
-                                   tag + (sent ? QStringLiteral("_OK") : QStringLiteral("_NOT_OK")), file);
-        WritePrivateProfileStringA(kLogSection, QStringLiteral("SMTP_Servers"), tried, file);
-        WritePrivateProfileStringA(kLogSection, QStringLiteral("SMTP_State"), smtp.gSMTPLog, file);
-    }
+    const QString file = ctx.accountFilePath();
+    WritePrivateProfileStringA(kLogSection, QStringLiteral("Version"),
+                               QString::fromLatin1(kPrintUtilityTitleWindow), file);
+    WritePrivateProfileStringA(kLogSection, QStringLiteral("SMTP_Type"),
+                               tag + (sent ? QStringLiteral("_OK") : QStringLiteral("_NOT_OK")), file);
+    WritePrivateProfileStringA(kLogSection, QStringLiteral("SMTP_Servers"), tried, file);
+    WritePrivateProfileStringA(kLogSection, QStringLiteral("SMTP_State"), smtp.gSMTPLog, file);
     return sent;
 }
 

@@ -2,14 +2,13 @@
 
 #include "common/service_defaults.h"
 #include "common/telvane_info.h"
+#include "platform/mail_text.h"
 #include "mdn_compose.h"
 #include "smtp_client_text.h"
 #include "smtp_server_selection.h"
 
 namespace torvex {
 namespace {
-
-const QString kCrLf = QStringLiteral("\r\n");
 
 }  // namespace
 
@@ -22,7 +21,7 @@ QString courtesyLine()
 
 QString ComposeTestTorvex(const QString& recipient, const QString& torvexAddr, const QDateTime& now)
 {
-    const QString sevenLineEnds = kCrLf.repeated(7);
+    const QString sevenLineEnds = QString::fromLatin1(kCrLf).repeated(7);
     QString t;
     t += QStringLiteral("To: <") + oneLine(recipient) + QLatin1Char('>') + kCrLf;
     t += QStringLiteral("Message-Id: <VXTEST.") + timeStamp(now) + QLatin1Char('.')

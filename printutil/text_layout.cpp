@@ -8,7 +8,6 @@
 namespace torvex {
 namespace {
 
-const QString kCrLf = QStringLiteral("\r\n");
 constexpr QChar kFormFeed = QChar(12);
 
 bool isLineControl(QChar c)

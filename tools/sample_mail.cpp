@@ -1,6 +1,7 @@
 #include "sample_mail.h"
 
 #include "platform/codec.h"
+#include "platform/mail_multipart.h"
 
 #include <QCryptographicHash>
 
@@ -8,15 +9,13 @@ namespace torvex::tools {
 
 namespace {
 
-const QByteArray kCrlf = QByteArrayLiteral("\r\n");
-
 QByteArray withCrlf(const QString& text)
 {
     QByteArray out = text.toUtf8();
     out.replace("\r\n", "\n");
-    out.replace('\n', kCrlf);
-    if (!out.isEmpty() && !out.endsWith(kCrlf))
-        out += kCrlf;
+    out.replace('\n', kCrLf);
+    if (!out.isEmpty() && !out.endsWith(kCrLf))
+        out += kCrLf;
     return out;
 }
 
@@ -31,28 +30,43 @@ QByteArray boundaryFor(const InternetFax& fax)
 
 QByteArray composeInternetFax(const InternetFax& fax)
 {
-    QByteArray message = "From: " + fax.from.toUtf8() + kCrlf + "To: " + fax.to.toUtf8() + kCrlf + "Subject: "
-        + fax.subject.toUtf8() + kCrlf + "Date: " + fax.date.toUtf8() + kCrlf + "Message-Id: "
-        + fax.messageId.toUtf8() + kCrlf + "MIME-Version: 1.0" + kCrlf;
+    QByteArray message;
+    const auto field = [&message](QByteArrayView name, const QByteArray& value) {
+        message += name.toByteArray() + ": " + value + kCrLf;
+    };
+    field("From", fax.from.toUtf8());
+    field("To", fax.to.toUtf8());
+    field("Subject", fax.subject.toUtf8());
+    field("Date", fax.date.toUtf8());
+    field("Message-Id", fax.messageId.toUtf8());
+    field("MIME-Version", "1.0");
     for (const QString& line : fax.extraHeaders)
-        message += line.toUtf8() + kCrlf;
+        message += line.toUtf8() + kCrLf;
 
-    const QByteArray textHeader = "Content-Type: text/plain; charset=us-ascii" + kCrlf
-        + "Content-Transfer-Encoding: 7bit" + kCrlf;
-    if (fax.attachments.empty())
-        return message + textHeader + kCrlf + withCrlf(fax.body);
-
-    const QByteArray boundary = boundaryFor(fax);
-    message += "Content-Type: multipart/mixed; boundary=\"" + boundary + "\"" + kCrlf + kCrlf
-        + "This is a multi-part message in MIME format." + kCrlf;
-    message += "--" + boundary + kCrlf + textHeader + kCrlf + withCrlf(fax.body);
+    const auto textPart = [&] {
+        field("Content-Type", "text/plain; charset=us-ascii");
+        field("Content-Transfer-Encoding", "7bit");
+        message += kCrLf + withCrlf(fax.body);
+    };
+    if (fax.attachments.empty()) {
+        textPart();
+        return message;
+    }
+    const MultipartWriter multipart(boundaryFor(fax));
+    field("Content-Type", multipart.contentType("multipart/mixed"));
+    message += kCrLf;
+    message += QByteArray("This is a multi-part message in MIME format.");
+    message += multipart.partStart();
+    textPart();
     for (const InternetFax::Attachment& file : fax.attachments) {
         const QByteArray name = file.name.toUtf8();
-        message += "--" + boundary + kCrlf + "Content-Type: " + file.mimeType.toUtf8() + "; name=\"" + name + "\""
-            + kCrlf + "Content-Transfer-Encoding: base64" + kCrlf + "Content-Disposition: attachment; filename=\""
-            + name + "\"" + kCrlf + kCrlf + EncodeBase64Lines(file.content);
+        message += multipart.partStart();
+        field("Content-Type", file.mimeType.toUtf8() + "; name=\"" + name + '"');
+        field("Content-Transfer-Encoding", "base64");
+        field("Content-Disposition", "attachment; filename=\"" + name + '"');
+        message += kCrLf + EncodeBase64Lines(file.content);
     }
-    return message + "--" + boundary + "--" + kCrlf;
+    return message + multipart.end() + kCrLf;
 }
 
 QStringList receiptRequestHeaders(const QString& address, bool fullMode)

@@ -2,6 +2,7 @@
 #include "tests/support/dovecot_server.h"
 #include "tests/support/pdf_reader.h"
 #include "tests/support/smtp_test_server.h"
+#include "tests/support/test_certificates.h"
 #include "tests/support/test_env.h"
 
 #include <QDir>
@@ -50,15 +51,13 @@ private Q_SLOTS:
             QSKIP("dovecot is not installed");
         if (!SmtpTestServer::available())
             QSKIP("python3-aiosmtpd is not installed");
-        qputenv("TORVEX_TIME_SCALE", "600");
     }
 
     void init()
     {
+        qputenv("TORVEX_TIME_SCALE", "600");
         env_ = std::make_unique<test::TestEnv>();
         pop_ = std::make_unique<DovecotServer>();
-        QVERIFY(pop_->start(QStringLiteral("torvex"), QStringLiteral("secret")));
-        qputenv("TORVEX_POP3_PORT", QByteArray::number(pop_->port()));
         QVERIFY(QDir().mkpath(env_->path(QStringLiteral("profiles/TORVEX"))));
         env_->writeFile(env_->iniPath(), "[TORVEX]\nTorvex_Addr=torvex@127.0.0.1\nPassword=secret\n"
                                          "Torvex_Profile=TORVEX\nPrinter_Type=TORVEX PDF\nwake_probes=0\n"
@@ -74,6 +73,7 @@ private Q_SLOTS:
     void testMessageIsFetchedBackAndPrinted()
     {
         // The SMTP server delivers into the mailbox Dovecot serves.
+        startPop();
         startSmtp(pop_->maildir());
         QVERIFY(run(QStringLiteral("/2")));
         QCOMPARE(readTorvexKey(QStringLiteral("test_server")), QStringLiteral("127.0.0.1"));
@@ -87,12 +87,58 @@ private Q_SLOTS:
         QVERIFY(pop_->messages().isEmpty());
     }
 
+    // In the clear, and from a mailbox that takes log-ons over TLS only
+    // (POP3S) with the receipt through the user's own submission server,
+    // which wants STARTTLS and a log-on.
+    void receiptOfAFetchedTorvexKeepsEveryLine_data()
+    {
+        QTest::addColumn<bool>("tls");
+        QTest::newRow("plain") << false;
+        QTest::newRow("TLS only") << true;
+    }
     void receiptOfAFetchedTorvexKeepsEveryLine()
     {
-        startSmtp();
+        QFETCH(bool, tls);
+        static const test::TestCertificates certificates;
+        if (tls) {
+            QVERIFY2(certificates.ok(), "openssl could not make the test certificates");
+            // TLS handshakes with a Python server on a loaded machine: ticks of 1 s.
+            qputenv("TORVEX_TIME_SCALE", "60");
+            pop_->useTls(certificates.server().cert, certificates.server().key);
+            SmtpTestServer::Options options;
+            options.tlsCert = certificates.server().cert;
+            options.tlsKey = certificates.server().key;
+            options.requireTls = true;
+            options.auth = QStringLiteral("fax user:pass word");
+            startPop();
+            smtp_ = std::make_unique<SmtpTestServer>();
+            QVERIFY(smtp_->start(QStringLiteral("127.0.0.1"), 0, options));
+            // The recipient's own servers are not there.
+            qputenv("TORVEX_SMTP_PORT", "1");
+            const std::pair<const char*, QString> keys[] = {
+                {"POP3_Security", QStringLiteral("tls")},
+                {"POP3_Port", QString::number(pop_->tlsPort())},
+                {"Trusted_Certificate_File", certificates.caFile()},
+                {"Normal_EMail_Addr", QStringLiteral("me@home.example")},
+                {"User_SMTP_Server", QStringLiteral("127.0.0.1")},
+                {"User_SMTP_Security", QStringLiteral("starttls-required")},
+                {"User_SMTP_Port", QString::number(smtp_->port())},
+                {"User_SMTP_User", QStringLiteral("fax user")},
+                {"User_SMTP_Password", QStringLiteral("pass word")}};
+            for (const auto& [key, value] : keys)
+                writeTorvexKey(QString::fromLatin1(key), value);
+        } else {
+            startPop();
+            startSmtp();
+        }
         pop_->deliver(hostileTorvex("figures"));
         QVERIFY(run(QStringLiteral("/0")));
         QCOMPARE(readTorvexKey(QStringLiteral("session")), QStringLiteral("1,0,0,0"));
+        QCOMPARE(readTorvexKey(QStringLiteral("last_error"), QStringLiteral("absent")), QString());
+        if (tls) {
+            QVERIFY2(pop_->log().contains(QStringLiteral(", TLS")), qPrintable(pop_->log()));
+            QCOMPARE(smtp_->logOns(), QStringList{QStringLiteral("PLAIN fax user ok tls")});
+        }
 
         // Printed with one dot, the sender's "." line and what is above it kept.
         const QString printed = test::printedText(env_->path(QStringLiteral("Printouts")));
@@ -118,6 +164,7 @@ private Q_SLOTS:
 
     void receiptNoServerTookIsSentByTheNextRunFirst()
     {
+        startPop();
         startSmtp();
         const quint16 smtpPort = smtp_->port();
         smtp_->stop();
@@ -145,6 +192,11 @@ private Q_SLOTS:
     }
 
 private:
+    void startPop()
+    {
+        QVERIFY(pop_->start(QStringLiteral("torvex"), QStringLiteral("secret")));
+        qputenv("TORVEX_POP3_PORT", QByteArray::number(pop_->port()));
+    }
     void startSmtp(const QString& maildir = QString())
     {
         smtp_ = std::make_unique<SmtpTestServer>(maildir);

@@ -1,4 +1,5 @@
 #include "platform/maildir_store.h"
+#include "platform/mail_text.h"
 #include "printutil/inbox_file.h"
 #include "printutil/maildir_mailbox.h"
 #include "tests/support/test_env.h"
@@ -13,8 +14,6 @@
 using namespace torvex;
 
 namespace {
-
-const QString kCrLf = QStringLiteral("\r\n");
 
 QByteArray readAll(const QString& path)
 {

@@ -1,3 +1,4 @@
+#include "common/version.h"
 #include "platform/mail_header.h"
 #include "printutil/mdn_compose.h"
 #include "printutil/test_message.h"
@@ -17,7 +18,7 @@ QString lines(const QStringList& list)
     return list.join(QStringLiteral("\r\n"));
 }
 
-ReceiptRequest request(const QString& disposition, bool fullMode)
+ReceiptRequest request(ReceiptDisposition disposition, bool fullMode)
 {
     ReceiptRequest r;
     r.disposition = disposition;
@@ -29,7 +30,7 @@ ReceiptRequest request(const QString& disposition, bool fullMode)
     r.fullHeader = QStringLiteral("From: sender@example.org\r\nSubject: Quarterly figures\r\n\r\n");
     r.statusLines = QStringLiteral("\tFAX.TIF\tValid TORVEX Format\r\n");
     r.pageCount = QStringLiteral(" 3");
-    if (disposition == QLatin1String("Failed")) {
+    if (disposition == ReceiptDisposition::Failed) {
         r.failureText = QStringLiteral("Unprintable File(s)");
         r.report = QStringLiteral("Process report - \r\n") + r.statusLines;
     }
@@ -51,7 +52,7 @@ QString header(const QString& subjectLine, const QString& contentType = QStringL
 QString machinePartStart()
 {
     return lines({QStringLiteral("--") + kB, QStringLiteral("content-type: message/disposition-notification"),
-                  QString(), QStringLiteral("Reporting-UA: user@torvex.net; TORVEX Print Utility 0.8.2"),
+                  QString(), QStringLiteral("Reporting-UA: user@torvex.net; TORVEX Print Utility ") + QLatin1String(kTorvexVersion),
                   QStringLiteral("Original-Recipient: rfc822;user@torvex.net"),
                   QStringLiteral("Final-Recipient: rfc822;user@torvex.net"),
                   QStringLiteral("Original-Message-ID: <abc@example.org>"), QString()});
@@ -97,7 +98,7 @@ private Q_SLOTS:
                      QStringLiteral("                Processed / G3Fax-report-request"),
                      QStringLiteral("G3Fax-Report:G3Fax-Results=00;G3Fax-Pages=3"), QString(), QString()})
             + thirdPart();
-        QCOMPARE(composeMdnText(request(QStringLiteral("Processed"), true),
+        QCOMPARE(composeMdnText(request(ReceiptDisposition::Processed, true),
                                 QStringLiteral("sender@example.org"), kAddr, kNow, kNow),
                  expected);
     }
@@ -112,7 +113,7 @@ private Q_SLOTS:
                                     "dpi-x=300;dpi-y=300"),
                      QString(), QString()})
             + thirdPart();
-        QCOMPARE(composeMdnText(request(QStringLiteral("Failed"), false),
+        QCOMPARE(composeMdnText(request(ReceiptDisposition::Failed, false),
                                 QStringLiteral("sender@example.org"), kAddr, kNow, kNow),
                  expected);
     }
@@ -123,7 +124,7 @@ private Q_SLOTS:
             failedStart()
             + lines({QStringLiteral("Disposition: automatic-action/MDN-sent-automatically; "),
                      QStringLiteral("                Failed / G3Fax-report-request"), QString()});
-        ReceiptRequest unprintable = request(QStringLiteral("Failed"), true);
+        ReceiptRequest unprintable = request(ReceiptDisposition::Failed, true);
         QCOMPARE(composeMdnText(unprintable, QStringLiteral("sender@example.org"), kAddr, kNow, kNow),
                  start
                      + lines({QStringLiteral("G3Fax-Report:G3Fax-Results=02;G3Fax-t30frame:"
@@ -149,14 +150,14 @@ private Q_SLOTS:
                      QStringLiteral("G3Fax-t30frame:G3Fax-frame=40,373635342033323332203330;"),
                      QStringLiteral("        G3Fax-frame=80,004372"), QString(), QString()})
             + QStringLiteral("--") + kB + QStringLiteral("--\r\n\r\n.\r\n");
-        QCOMPARE(composeMdnText(request(QStringLiteral("CapsRequest"), true),
+        QCOMPARE(composeMdnText(request(ReceiptDisposition::CapsRequest, true),
                                 QStringLiteral("sender@example.org"), kAddr, kNow, kNow),
                  expected);
     }
 
     void faxToMakesItAFaxMessage()
     {
-        ReceiptRequest r = request(QStringLiteral("Processed"), false);
+        ReceiptRequest r = request(ReceiptDisposition::Processed, false);
         r.faxTo = QStringLiteral("fax@example.org");
         const QString text = composeMdnText(r, QStringLiteral("sender@example.org"), kAddr, kNow, kNow);
         QVERIFY(text.contains(QStringLiteral("\r\nMIME-Version: 1.0\r\nContent-Type: message/fax\r\n"
@@ -169,7 +170,7 @@ private Q_SLOTS:
 
     void receivedValuesCannotAddHeaderLines()
     {
-        ReceiptRequest r = request(QStringLiteral("Processed"), false);
+        ReceiptRequest r = request(ReceiptDisposition::Processed, false);
         r.subject = QStringLiteral("Hi\r\nBcc: victim@example.org");
         r.receivedId = QStringLiteral("<id@x>\nDisposition: forged");
         r.sentDate = QStringLiteral("today\r\n\r\n.\r\nRSET");
@@ -187,7 +188,7 @@ private Q_SLOTS:
 
     void subjectInAnotherScriptIsEncoded()
     {
-        ReceiptRequest r = request(QStringLiteral("Processed"), false);
+        ReceiptRequest r = request(ReceiptDisposition::Processed, false);
         r.subject = QStringLiteral("Fax f\u00fcr Sie From: B\u00fcro <b@example.org>");
         const QString text = composeMdnText(r, QStringLiteral("b@example.org"), kAddr, kNow, kNow);
         const qsizetype at = text.indexOf(QStringLiteral("\r\nSubject: ")) + 11;

@@ -5,6 +5,7 @@
 #include "platform/printer_list.h"
 #include "printutil/page_printer.h"
 #include "tests/support/pdf_reader.h"
+#include "tests/support/recording_print_device.h"
 #include "tests/support/test_env.h"
 #include "tools/sample_fax.h"
 
@@ -19,9 +20,9 @@
 
 using namespace torvex;
 using namespace torvex::tools;
+using torvex::test::RecordingPrintDevice;
 
 Q_DECLARE_METATYPE(ImageLimit)
-
 
 class TestPagePrinter : public QObject {
     Q_OBJECT
@@ -151,10 +152,9 @@ private Q_SLOTS:
         ImageError error;
         QCOMPARE(checkImageLoadable(path, &error), limit == ImageLimit::None ? pages : 0);
         QCOMPARE(error.limit, limit);
-        RecordingPrintDevice device;
-        PagePrinter printer(device);
-        printer.LoadImageFile(path);
-        QCOMPARE(printer.gImageLimit, limit);
+        const ImageFileCheck check = PagePrinter::LoadImageFile(path);
+        QCOMPARE(check.gflgFileOK, limit == ImageLimit::None);
+        QCOMPARE(check.gImageLimit, limit);
     }
 
     void truncatedAndCorruptTiffsAreNotLoadable()
@@ -184,10 +184,10 @@ private Q_SLOTS:
         QVERIFY(writeSampleFaxTiff(path, options, FaxCompression::Group3));
         RecordingPrintDevice device;
         PagePrinter printer(device);
-        printer.PrintNow(path);
-        QVERIFY(printer.gflgFileOK);
-        QVERIFY(printer.gflgPrintImage);
-        QCOMPARE(printer.gfaxPageCount, QStringLiteral("3"));
+        const ImagePrintResult printed = printer.PrintNow(path);
+        QVERIFY(printed.gflgPrintImage);
+        QCOMPARE(printed.failure, PrintFailure::None);
+        QCOMPARE(printed.gfaxPageCount, 3);
         QCOMPARE(int(device.jobs.size()), 1);
         QCOMPARE(int(device.jobs[0].pages.size()), 3);
         QVERIFY(device.jobs[0].ended);
@@ -195,15 +195,21 @@ private Q_SLOTS:
         QVERIFY(qAbs(inches.width() - 1728.0 / 204) < 0.01);
         QVERIFY(qAbs(inches.height() - 1100.0 / 98) < 0.01);
 
+        // The printer failing is told from a file that cannot be printed,
+        // which never reaches the printer.
         device.failBeginAfterJobs = 1;
-        printer.PrintNow(path);
-        QVERIFY(!printer.gflgPrintImage);
-        QVERIFY(printer.gPrintErrMsg.contains(QStringLiteral("Printer Error")));
+        const ImagePrintResult printerOff = printer.PrintNow(path);
+        QVERIFY(!printerOff.gflgPrintImage);
+        QCOMPARE(printerOff.failure, PrintFailure::Printer);
+        QCOMPARE(printerOff.gPrintErrMsg, device.error);
 
+        device.failBeginAfterJobs = -1;
         env_->writeFile(QStringLiteral("bad.tif"), "not an image");
-        printer.LoadImageFile(env_->path(QStringLiteral("bad.tif")));
-        QVERIFY(!printer.gflgFileOK);
-        QVERIFY(!printer.gPrintErrMsg.isEmpty());
+        const ImagePrintResult bad = printer.PrintNow(env_->path(QStringLiteral("bad.tif")));
+        QVERIFY(!bad.gflgPrintImage);
+        QCOMPARE(bad.failure, PrintFailure::File);
+        QVERIFY(!bad.gPrintErrMsg.isEmpty());
+        QCOMPARE(int(device.jobs.size()), 1);
     }
 
     void textBlockFollowsTheSettings()
@@ -236,8 +242,8 @@ private Q_SLOTS:
         PagePrinter printer(*device);
         const QString fax = env_->path(QStringLiteral("fax.tif"));
         QVERIFY(writeSampleFaxTiff(fax, {}, FaxCompression::Group4));
-        printer.PrintNow(fax);
-        QVERIFY2(printer.gflgPrintImage, qPrintable(printer.gPrintErrMsg));
+        const ImagePrintResult printedFax = printer.PrintNow(fax);
+        QVERIFY2(printedFax.gflgPrintImage, qPrintable(printedFax.gPrintErrMsg));
         int pageNo = 0;
         QString text;
         for (int i = 1; i <= 100; ++i)

@@ -1,6 +1,7 @@
 // The message loop of a run over a real Maildir, with a recording printer
 // and recording transports: what is printed, filed, counted and confirmed.
 #include "common/telvane_info.h"
+#include "platform/mail_text.h"
 #include "platform/maildir_message.h"
 #include "platform/maildir_store.h"
 #include "platform/message_box.h"
@@ -10,6 +11,7 @@
 #include "printutil/text_layout.h"
 #include "platform/image_pages.h"
 #include "printutil/print_run.h"
+#include "tests/support/recording_print_device.h"
 #include "tests/support/test_env.h"
 #include "tools/sample_fax.h"
 #include "tools/sample_inbox.h"
@@ -23,10 +25,10 @@
 
 using namespace torvex;
 using namespace torvex::tools;
+using torvex::test::RecordingPrintDevice;
 
 namespace {
 
-const QString kCrLf = QStringLiteral("\r\n");
 const QString kUser = QStringLiteral("user@torvex.net");
 
 // Lets the test keep the recording device the run prints on.
@@ -57,6 +59,11 @@ public:
     }
     QStringList events;
     std::vector<ReceiptRequest> requests;
+};
+
+class NoTestMessage final : public TestMessageSender {
+public:
+    void SendTestTorvex() override {}
 };
 
 class ScriptedFetcher final : public PopFetcher {
@@ -178,14 +185,14 @@ private Q_SLOTS:
         // Receipts: flushed first, then one per TORVEX that needs one.
         QCOMPARE(receipts_->events.first(), QStringLiteral("flush"));
         QCOMPARE(int(receipts_->requests.size()), 3);
-        QCOMPARE(receipts_->requests[0].disposition, QStringLiteral("Processed"));
+        QCOMPARE(receipts_->requests[0].disposition, ReceiptDisposition::Processed);
         QCOMPARE(receipts_->requests[0].recipient, QStringLiteral("receipts@example.org"));
         QCOMPARE(receipts_->requests[0].pageCount, QStringLiteral("3"));
         QCOMPARE(receipts_->requests[0].receivedId, QStringLiteral("<sample@example.org>"));
         // Each receipt counts the pages of its own message.
         QCOMPARE(receipts_->requests[1].pageCount, QStringLiteral("1"));
         const ReceiptRequest& failed = receipts_->requests[2];
-        QCOMPARE(failed.disposition, QStringLiteral("Failed"));
+        QCOMPARE(failed.disposition, ReceiptDisposition::Failed);
         QCOMPARE(failed.failureText, QStringLiteral("Unprintable File(s)"));
         QCOMPARE(failed.recipient, QStringLiteral("Sender Office <sender@example.org>"));
         QVERIFY(failed.report.startsWith(QStringLiteral("Process report - \r\n")));
@@ -289,7 +296,7 @@ private Q_SLOTS:
         QCOMPARE(run(QStringLiteral("/6")), RunExit::Finished);
         QVERIFY(device_->jobs.empty());
         QCOMPARE(int(receipts_->requests.size()), 1);
-        QCOMPARE(receipts_->requests[0].disposition, QStringLiteral("CapsRequest"));
+        QCOMPARE(receipts_->requests[0].disposition, ReceiptDisposition::CapsRequest);
         QCOMPARE(receipts_->requests[0].recipient, QStringLiteral("caps@example.org"));
         QVERIFY(receipts_->requests[0].fullMode);
         QCOMPARE(subjectsIn({QStringLiteral("Deleted Items")}), QStringList{QStringLiteral("caps")});
@@ -477,7 +484,7 @@ private Q_SLOTS:
         QCOMPARE(subjectsIn({QStringLiteral("TORVEXes"), QStringLiteral("Unprintable")}), QStringList{QStringLiteral("too much")});
         QVERIFY(int(device_->jobs.size()) <= 1 + kMaxPrintedFiles);
         QCOMPARE(int(receipts_->requests.size()), 1);
-        QCOMPARE(receipts_->requests[0].disposition, QStringLiteral("Failed"));
+        QCOMPARE(receipts_->requests[0].disposition, ReceiptDisposition::Failed);
         QVERIFY2(receipts_->requests[0].report.contains(line), qPrintable(receipts_->requests[0].report.left(300)));
         QString printed;
         for (const auto& job : device_->jobs) {
@@ -610,7 +617,7 @@ private:
     std::unique_ptr<ScriptedFetcher> fetcher_;
     std::unique_ptr<RecordingMessageBoxes> boxes_;
     std::unique_ptr<MaildirMailboxSystem> mailbox_;
-    NullTestMessageSender nullTest_;
+    NoTestMessage nullTest_;
     QByteArray tiff_;
 };
 

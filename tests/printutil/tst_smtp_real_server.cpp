@@ -24,7 +24,7 @@ namespace {
 ReceiptRequest hostileRequest()
 {
     ReceiptRequest r;
-    r.disposition = QStringLiteral("Processed");
+    r.disposition = ReceiptDisposition::Processed;
     r.fullMode = true;
     r.recipient = QStringLiteral("Sender Office <sender@127.0.0.1>");
     r.subject = QStringLiteral("Figures\r\nBcc: victim@example.org");

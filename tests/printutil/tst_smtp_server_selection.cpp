@@ -26,16 +26,18 @@ public:
     };
 
     void InitMailSocket() override { ++inits; }
-    void SendEMail() override
+    SmtpResult SendEMail() override
     {
         attempts.push_back({smtp_.gSMTPSendToServer, smtp_.gSMTPSenderAddr, smtp_.gSMTPRecipAddr,
                             smtp_.gSMTPMessage});
         const auto it = outcome.find(smtp_.gSMTPSendToServer);
-        smtp_.gSMTP_Error = it == outcome.end() ? SMTP_NoConnection : it->second;
-        smtp_.gSenderRefused = refuseSenders && it == outcome.end();
-        if (smtp_.gSenderRefused)
-            smtp_.gSMTP_Error = SMTP_ServiceUnavailable;
+        SmtpResult result;
+        result.gSMTP_Error = it == outcome.end() ? SMTP_NoConnection : it->second;
+        result.senderRefused = refuseSenders && it == outcome.end();
+        if (result.senderRefused)
+            result.gSMTP_Error = SMTP_ServiceUnavailable;
         smtp_.gSMTPLog += smtp_.gSMTPSendToServer + QStringLiteral(", ");
+        return result;
     }
 
     QStringList servers() const
@@ -243,7 +245,7 @@ private Q_SLOTS:
         ctx_.info.Save_MDNs = true;
         MdnReceiptSender receipts(ctx_, smtp_, *conversation_);
         ReceiptRequest r;
-        r.disposition = QStringLiteral("Processed");
+        r.disposition = ReceiptDisposition::Processed;
         r.recipient = QStringLiteral("Sender Office <sender@b.example>");
         r.subject = QStringLiteral("Figures");
         QVERIFY(!receipts.SendMDN(r));
@@ -279,7 +281,7 @@ private Q_SLOTS:
         conversation_->outcome[QStringLiteral("b.example")] = SMTP_OK;
         MdnReceiptSender receipts(ctx_, smtp_, *conversation_);
         ReceiptRequest r;
-        r.disposition = QStringLiteral("Failed");
+        r.disposition = ReceiptDisposition::Failed;
         r.recipient = QStringLiteral("sender@b.example");
         QVERIFY(receipts.SendMDN(r));
         QVERIFY(QDir(ctx_.folders.out).isEmpty());
@@ -292,7 +294,7 @@ private Q_SLOTS:
     void receiptsOfOneSecondKeepTheirOwnNames()
     {
         ReceiptRequest r;
-        r.disposition = QStringLiteral("Processed");
+        r.disposition = ReceiptDisposition::Processed;
         r.recipient = QStringLiteral("sender@b.example");
         const QDateTime now(QDate(2024, 3, 5), QTime(14, 7, 9));
         env_->writeFile(ctx_.folders.mdns + QStringLiteral("20240305140710.MDN"), "kept by an earlier run");

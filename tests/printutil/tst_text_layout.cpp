@@ -1,4 +1,5 @@
 #include "printutil/text_layout.h"
+#include "platform/mail_text.h"
 #include "tests/support/test_env.h"
 
 #include <QtTest>
@@ -7,7 +8,6 @@ using namespace torvex;
 
 namespace {
 
-const QString kCrLf = QStringLiteral("\r\n");
 const PageHeaderFields kHeader{QStringLiteral("sent"), QStringLiteral("recv"), QStringLiteral("from@x")};
 
 QString spacedText(int length)
@@ -28,7 +28,7 @@ private Q_SLOTS:
     {
         QVERIFY(!TestAllBlanks(QString()));
         QVERIFY(!TestAllBlanks(QStringLiteral("   ")));
-        QVERIFY(!TestAllBlanks(kCrLf + kCrLf + kCrLf));
+        QVERIFY(!TestAllBlanks(QString::fromLatin1(kCrLf).repeated(3)));
         QVERIFY(!TestAllBlanks(QStringLiteral("\t\x0b\x0c\r\n")));
         QVERIFY(TestAllBlanks(QStringLiteral(" x")));
         QVERIFY(TestAllBlanks(QStringLiteral(" \r\n")));  // a blank among line ends counts
