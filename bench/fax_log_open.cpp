@@ -77,7 +77,7 @@ int main(int argc, char* argv[])
     sample.body = QStringLiteral("Cover text\r\n");
     sample.attachments = {{QStringLiteral("fax.tif;"), tiff.readAll()}};
     ReceiptRequest receipt;
-    receipt.disposition = QStringLiteral("Processed");
+    receipt.disposition = ReceiptDisposition::Processed;
     receipt.pageCount = QStringLiteral("1");
     const QDateTime start = QDateTime::fromSecsSinceEpoch(1'700'000'000);
     for (int i = 0; i < count; ++i) {

@@ -39,6 +39,13 @@ private:
     QString messageId_;
 };
 
+// A reprint confirms nothing: no receipt is composed, stored or sent.
+class NoReceipts final : public ReceiptSender {
+public:
+    void FlushOutFolder() override {}
+    bool SendMDN(const ReceiptRequest&) override { return false; }
+};
+
 }  // namespace
 
 std::optional<QString> reprintMessageId(const QString& commandLine)
@@ -69,7 +76,7 @@ ReprintOutcome reprintFiledMessage(const ReprintEnvironment& env, const QString&
     // The run's own handling of the message, with nothing to confirm and
     // nothing to file: no receipt, no move, no read mark.
     ctx.info.Confirm_Receipt = false;
-    NullReceiptSender noReceipts;
+    NoReceipts noReceipts;
     RunCounters counters;
     MoveList unused;
     MessageHandler handler(ctx, printer, noReceipts, counters, unused);

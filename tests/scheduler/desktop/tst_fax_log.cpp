@@ -127,7 +127,7 @@ private:
     void writeReceipt(const QString& folder, const QString& messageId, int pages, int n)
     {
         ReceiptRequest request;
-        request.disposition = QStringLiteral("Processed");
+        request.disposition = ReceiptDisposition::Processed;
         request.receivedId = messageId;
         request.pageCount = QString::number(pages);
         const QDateTime now = QDateTime::currentDateTime().addSecs(n);
