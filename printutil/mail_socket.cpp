@@ -129,7 +129,6 @@ void MailSocket::InitMailSocket(MailService)
     error = MailError::None;
     errorDescription.clear();
     PortIn.clear();
-    lastDataLength = 0;
     reading = false;
     tick = false;
     overlongReply = false;
@@ -265,9 +264,7 @@ bool MailSocket::waitReadable()
 
 QByteArray MailSocket::readAvailable()
 {
-    QByteArray data = socket_.readAll();
-    lastDataLength = data.size();
-    return data;
+    return socket_.readAll();
 }
 
 void MailSocket::closeConnection()

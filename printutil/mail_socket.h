@@ -123,7 +123,6 @@ public:
     qint32 error = MailError::None;  // the dialogue's gPOP_Error / gSMTP_Error
     QString errorDescription;
     QByteArray PortIn;               // the newest reply
-    qint64 lastDataLength = 0;       // length reported by the last read event
     bool reading = false;            // data is left in the socket for the reader
     bool tick = false;               // gPOPTick / the SMTP wait flag
     bool overlongReply = false;      // the server sent a line longer than kMaxReply

@@ -7,6 +7,7 @@
 
 #include "common/telvane_info.h"
 #include "platform/durable_file.h"
+#include "platform/mail_text.h"
 #include "platform/maildir_store.h"
 #include "platform/time_scale.h"
 
@@ -19,7 +20,6 @@
 namespace torvex {
 namespace {
 
-const QByteArray kCrLf("\r\n");
 constexpr qint64 kMinuteMs = 60000;
 // The slowest download a session allows for: about a 16 kbit/s line.
 constexpr qint64 kSlowestBytesPerSecond = 2048;
@@ -496,7 +496,6 @@ Pop3Client::Listing Pop3Client::readListing(const QByteArray& command,
 
 bool Pop3Client::RetrieveMessage(qint32 n, const QByteArray& uid, UidlRecord& record)
 {
-    gBytesRetrieved = 0;
     // Reading from before the command on, so no part of the reply can end
     // up anywhere but in the file.
     ReadingScope reading(POPSocket);
@@ -517,7 +516,6 @@ bool Pop3Client::RetrieveMessage(qint32 n, const QByteArray& uid, UidlRecord& re
             return false;
         }
         const QByteArray data = POPSocket.readAvailable();
-        gBytesRetrieved += data.size();
         if (status.size() < 512)
             status += data.left(512);
         switch (file.feed(data)) {

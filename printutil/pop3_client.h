@@ -92,7 +92,6 @@ private:
     QByteArray command_;
     qint32 NumberOfMessages = 0;
     qint32 LengthOfMessages = 0;
-    qint64 gBytesRetrieved = 0;
     std::map<qint32, QByteArray> uids_;  // by message number, where UIDL gave one
     std::map<qint32, qint64> sizes_;     // by message number, where LIST gave one
     QElapsedTimer session_;

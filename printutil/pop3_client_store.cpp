@@ -3,6 +3,7 @@
 #include "pop3_uidl_record.h"
 
 #include "platform/durable_file.h"
+#include "platform/mail_text.h"
 
 #include <QFileInfo>
 
@@ -15,7 +16,6 @@ namespace {
 constexpr qsizetype kHeldLine = 4096;
 constexpr qsizetype kLongestStatusLine = 4096;
 constexpr qint64 kSlackBytes = 64 * 1024;
-const QByteArray kCrLf("\r\n");
 
 }  // namespace
 
