@@ -2,6 +2,7 @@
 #include "printutil/receipt/mdn_sender.h"
 #include "printutil/transport/pop3_client.h"
 #include "print_run.h"
+#include "reprint.h"
 #include "printutil/transport/smtp_client.h"
 #include "printutil/receipt/test_message.h"
 
@@ -33,8 +34,15 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QString::fromLatin1(torvex::kPrintUtilityTitle));
 
     const QString programFolder = torvex::prepareProgramFolder();
+    // The whole command line is the switch.
+    const QStringList args = QApplication::arguments().mid(1);
+    const QString commandLine = args.join(QLatin1Char(' '));
+    const std::optional<QString> reprintId = torvex::reprintMessageId(commandLine);
+
     const torvex::SingleInstance instance(QStringLiteral("vxprintu"));
     if (instance.isPreviousInstance()) {
+        if (reprintId)
+            return int(torvex::ReprintOutcome::Busy);
         // Nothing is written while a run goes on, unless it is past its
         // own time bound: then the schedule says why nothing prints.
         const torvex::SingleInstance::Bound bound = instance.previousBound();
@@ -43,17 +51,17 @@ int main(int argc, char* argv[])
         return EXIT_SUCCESS;
     }
 
-    // The whole command line is the switch.
-    const QStringList args = QApplication::arguments().mid(1);
-    const QString commandLine = args.join(QLatin1Char(' '));
-
     torvex::RunContext ctx;
     ctx.programFolder = programFolder;
     ctx.timeBound = [&instance](qint64 ms) {
         instance.setTimeBound(QDateTime::currentDateTime().addMSecs(torvex::scaledMs(int(qMin<qint64>(ms, INT_MAX)))));
     };
-    const auto boxes = torvex::makeMessageBoxes();
     torvex::MaildirMailboxSystem mailbox(ctx.programFolder);
+    if (reprintId) {
+        const auto printer = [](const QString& name) { return torvex::makePrintDevice(name, torvex::pdfPrintoutFolder()); };
+        return int(torvex::reprintFiledMessage({ctx, mailbox, &torvex::systemPrinterNames, printer}, *reprintId));
+    }
+    const auto boxes = torvex::makeMessageBoxes();
     torvex::Pop3Client fetcher(ctx);
     torvex::SmtpContext smtp;
     torvex::SmtpClient smtpClient(ctx, smtp);

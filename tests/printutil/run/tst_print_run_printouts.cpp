@@ -3,6 +3,7 @@
 // test starts, and Internet faxes written by real mail software, fetched
 // from Dovecot all the way to paper and receipt.
 #include "common/telvane_info.h"
+#include "platform/maildir/maildir_message.h"
 #include "platform/maildir/maildir_store.h"
 #include "printutil/mailbox/maildir_mailbox.h"
 #include "tests/support/cups_server.h"
@@ -14,6 +15,7 @@
 #include "tools/sample_inbox.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QtTest>
 
 #include <memory>
@@ -106,6 +108,59 @@ private Q_SLOTS:
         QCOMPARE(jobs.values(), kJobPages);
         QVERIFY(env_->readFile(QStringLiteral("printed.ps")).startsWith("%!PS"));
         QVERIFY(!QFileInfo::exists(env_->path(QStringLiteral("Printouts"))) || QDir(env_->path(QStringLiteral("Printouts"))).isEmpty());
+    }
+
+    // "/8 ID" prints a filed fax again as the run printed it: its header
+    // block and its pages, and nothing else happens. The folders keep every
+    // file (read marks included), no receipt is sent, the one waiting in
+    // Out/ stays there, and the scheduler's keys are left alone.
+    void reprintPrintsAFiledFaxOnceMore()
+    {
+        if (!test::SmtpTestServer::available())
+            QSKIP("python3-aiosmtpd is needed (tools/debian-packages.txt)");
+        fillInbox();
+        QVERIFY(test::runProgram(QStringLiteral("vxprintu"), {QStringLiteral("/6")}, 120000).exitCode == 0);
+        test::SmtpTestServer smtp;
+        QVERIFY(smtp.start());
+        writeTorvexKey(QStringLiteral("Confirm_Receipt"), QStringLiteral("y"));
+        writeTorvexKey(QStringLiteral("User_SMTP_Server"), QStringLiteral("127.0.0.1"));
+        env_->writeFile(QStringLiteral("Out/20240305102030.MDN"), "To:sender@127.0.0.1\r\nSubject: waiting\r\n\r\nx\r\n.\r\n");
+        writeTorvexKey(QStringLiteral("VXPrint"), QString());
+        const QStringList before = filesUnder(profileRoot()) + filesUnder(env_->path(QStringLiteral("Out")));
+
+        const QString printed = filedId({QStringLiteral("TORVEXes"), QStringLiteral("Printed")}, QStringLiteral("three page fax"));
+        const QString unprintable = filedId({QStringLiteral("TORVEXes"), QStringLiteral("Unprintable")}, QString());
+        const QString regular = filedId({QStringLiteral("Regular Faxes"), QStringLiteral("Printed")}, QString());
+        QVERIFY(!printed.isEmpty() && !unprintable.isEmpty() && !regular.isEmpty());
+        const QString inInbox = QStringLiteral("INBOX/") + MaildirFolder(profileRoot(), {}).messages().front().baseName;
+        const struct {
+            QString id;
+            int exitCode;
+            QList<int> jobPages;
+            QString onPaper;
+        } cases[] = {
+            {printed, 0, {1, 3}, QStringLiteral("Subject: three page fax")},
+            {unprintable, 0, {1, 3}, QStringLiteral("Invalid File Format")},
+            {regular, 0, {2}, QString()},
+            {inInbox, 4, {}, QString()},
+            {printed.section(QLatin1Char('/'), 0, 0) + QStringLiteral("/no-such-message"), 4, {}, QString()},
+            {QStringLiteral("../.TORVEXes.Printed/") + printed.section(QLatin1Char('/'), 1), 4, {}, QString()},
+        };
+        const QString folder = env_->path(QStringLiteral("Printouts"));
+        for (const auto& c : cases) {
+            QDir(folder).removeRecursively();
+            const test::ProcessResult run = test::runProgram(QStringLiteral("vxprintu"), {QStringLiteral("/8"), c.id}, 120000,
+                                                             {QStringLiteral("TORVEX_SMTP_PORT=%1").arg(smtp.port())});
+            QVERIFY2(run.finished && run.exitCode == c.exitCode, qPrintable(c.id + QLatin1Char(' ') + QString::fromUtf8(run.err)));
+            QList<int> pages;
+            for (const QString& pdf : QDir(folder).entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Name))
+                pages << test::pdfPageCount(folder + QLatin1Char('/') + pdf);
+            QCOMPARE(pages, c.jobPages);
+            QVERIFY2(test::printedText(folder).simplified().contains(c.onPaper), qPrintable(c.id));
+        }
+        QCOMPARE(filesUnder(profileRoot()) + filesUnder(env_->path(QStringLiteral("Out"))), before);
+        QCOMPARE(smtp.commands(), QStringList());
+        QCOMPARE(readTorvexKey(QStringLiteral("VXPrint")), QString());
     }
 
     // Internet faxes written by real mail software, fetched from Dovecot by
@@ -278,6 +333,30 @@ private:
         samples.push_back(other);
         for (const SampleTorvex& sample : samples)
             QVERIFY(addSampleTorvex(mailbox, sample, work));
+    }
+
+    // Every file below the folder, by its path there.
+    static QStringList filesUnder(const QString& folder)
+    {
+        QStringList files;
+        QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            files << QDir(folder).relativeFilePath(it.next());
+        files.sort();
+        return files;
+    }
+
+    // The ID of the message in that filed folder whose subject starts so
+    // (the first message when subject is empty).
+    QString filedId(const QStringList& namePath, const QString& subject) const
+    {
+        const MaildirFolder folder(profileRoot(), namePath);
+        for (const MaildirEntry& entry : folder.messages()) {
+            const auto file = MailFile::read(folder.filePath(entry));
+            if (subject.isEmpty() || (file && file->subject().startsWith(subject)))
+                return folder.id() + QLatin1Char('/') + entry.baseName;
+        }
+        return {};
     }
 
     int countIn(const QStringList& folder) const
