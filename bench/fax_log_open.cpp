@@ -8,10 +8,10 @@
 //   build/bin/bench_fax_log_open [count=10000]
 #include "child_measure.h"
 
-#include "platform/filed_folders.h"
-#include "platform/maildir_store.h"
-#include "printutil/inbox_file.h"
-#include "printutil/mdn_compose.h"
+#include "platform/maildir/filed_folders.h"
+#include "platform/maildir/maildir_store.h"
+#include "printutil/decode/inbox_file.h"
+#include "printutil/receipt/mdn_compose.h"
 #include "scheduler/desktop/fax_log_model.h"
 #include "tools/sample_fax.h"
 #include "tools/sample_inbox.h"

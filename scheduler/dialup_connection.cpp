@@ -4,7 +4,7 @@
 #include "ip_lookup.h"
 #include "line_monitor_status.h"
 #include "main_form.h"
-#include "platform/time_scale.h"
+#include "platform/desktop/time_scale.h"
 #include "schedule_engine.h"
 
 #include <QCheckBox>

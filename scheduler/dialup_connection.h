@@ -1,7 +1,7 @@
 #pragma once
 
 #include "dialup_hooks.h"
-#include "platform/dialer.h"
+#include "platform/modem/dialer.h"
 
 #include <QObject>
 

@@ -4,8 +4,8 @@
 #include "common/file_exists.h"
 #include "connection_choice.h"
 #include "page_handlers.h"
-#include "platform/app_paths.h"
-#include "platform/message_box.h"
+#include "platform/settings/app_paths.h"
+#include "platform/desktop/message_box.h"
 #include "print_launcher.h"
 #include "schedule_engine.h"
 

@@ -4,9 +4,9 @@
 #include "line_error_text.h"
 #include "line_monitor_status.h"
 #include "main_form.h"
-#include "platform/message_box.h"
-#include "platform/modem_line_probe.h"
-#include "platform/time_scale.h"
+#include "platform/desktop/message_box.h"
+#include "platform/modem/modem_line_probe.h"
+#include "platform/desktop/time_scale.h"
 #include "print_launcher.h"
 #include "schedule_engine.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "line_monitor_hooks.h"
-#include "platform/modem_line.h"
+#include "platform/modem/modem_line.h"
 
 #include <QObject>
 #include <QString>

@@ -1,7 +1,7 @@
 #include "clock.h"
 #include "form_environment.h"
-#include "platform/message_box.h"
-#include "platform/printer_list.h"
+#include "platform/desktop/message_box.h"
+#include "platform/print/printer_list.h"
 #include "profile_chooser_dialog.h"
 
 #include <QDesktopServices>

@@ -2,7 +2,7 @@
 
 #include "clock.h"
 #include "main_form.h"
-#include "platform/message_box.h"
+#include "platform/desktop/message_box.h"
 #include "print_launcher.h"
 #include "settings_apply.h"
 

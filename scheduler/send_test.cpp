@@ -3,7 +3,7 @@
 #include "common/telvane_info.h"
 #include "connection_choice.h"
 #include "main_form.h"
-#include "platform/message_box.h"
+#include "platform/desktop/message_box.h"
 #include "print_launcher.h"
 #include "schedule_engine.h"
 #include "settings_apply.h"

@@ -4,7 +4,7 @@
 #include "common/mail_security.h"
 #include "connection_choice.h"
 #include "main_form.h"
-#include "platform/message_box.h"
+#include "platform/desktop/message_box.h"
 #include "profile_session.h"
 #include "wait_cursor.h"
 

@@ -3,7 +3,7 @@
 #include "clock.h"
 #include "cntrform.h"
 #include "main_form.h"
-#include "platform/single_instance.h"
+#include "platform/desktop/single_instance.h"
 #include "system_date.h"
 
 #include <QScreen>

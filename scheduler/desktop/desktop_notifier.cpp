@@ -10,7 +10,7 @@
 namespace torvex {
 namespace {
 
-// Urgency hint of the notification specification: 1 normal, 2 critical.
+// The "urgency" hint freedesktop notification servers take: 1 normal, 2 critical.
 constexpr uchar kNormal = 1;
 constexpr uchar kCritical = 2;
 constexpr int kServerDefaultTimeout = -1;

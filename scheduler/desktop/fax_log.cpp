@@ -1,10 +1,10 @@
 #include "fax_log.h"
 
-#include "platform/filed_folders.h"
-#include "platform/image_pages.h"
-#include "platform/mail_header.h"
-#include "platform/maildir_message.h"
-#include "platform/maildir_store.h"
+#include "platform/maildir/filed_folders.h"
+#include "platform/print/image_pages.h"
+#include "platform/mail/mail_header.h"
+#include "platform/maildir/maildir_message.h"
+#include "platform/maildir/maildir_store.h"
 
 #include <QFileInfo>
 #include <QTemporaryDir>

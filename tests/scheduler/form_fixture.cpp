@@ -1,6 +1,6 @@
 #include "form_fixture.h"
 
-#include "platform/profile_api.h"
+#include "platform/settings/profile_api.h"
 
 #include <QApplication>
 #include <QDir>

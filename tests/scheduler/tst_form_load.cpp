@@ -5,7 +5,7 @@
 #include "scheduler/schedule_engine.h"
 #include "scheduler/startup.h"
 #include "scheduler/system_date.h"
-#include "platform/profile_api.h"
+#include "platform/settings/profile_api.h"
 
 #include <QApplication>
 #include <QCheckBox>

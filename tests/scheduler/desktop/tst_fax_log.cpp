@@ -1,9 +1,9 @@
 // The fax log over a profile's Maildir as the print run leaves it: filed
 // messages in the four folders, receipts waiting in Out/ and kept in MDNs/.
-#include "printutil/inbox_file.h"
-#include "printutil/mdn_compose.h"
-#include "platform/filed_folders.h"
-#include "platform/maildir_store.h"
+#include "printutil/decode/inbox_file.h"
+#include "printutil/receipt/mdn_compose.h"
+#include "platform/maildir/filed_folders.h"
+#include "platform/maildir/maildir_store.h"
 #include "scheduler/desktop/fax_log_model.h"
 #include "tools/sample_fax.h"
 #include "tools/sample_inbox.h"

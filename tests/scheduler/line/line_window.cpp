@@ -1,6 +1,6 @@
 #include "line_window.h"
 
-#include "platform/profile_api.h"
+#include "platform/settings/profile_api.h"
 #include "scheduler/clock.h"
 
 #include <QDir>

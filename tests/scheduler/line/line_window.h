@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/message_box.h"
+#include "platform/desktop/message_box.h"
 #include "scheduler/main_form.h"
 #include "tests/scheduler/form_fixture.h"
 #include "tests/support/test_env.h"
