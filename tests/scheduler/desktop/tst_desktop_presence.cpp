@@ -4,7 +4,7 @@
 // notification per retrieval at a notification service of our own, and the
 // fax log over what a real print run filed, reprinting through vxprintu.
 #include "common/telvane_info.h"
-#include "printutil/maildir_mailbox.h"
+#include "printutil/mailbox/maildir_mailbox.h"
 #include "scheduler/desktop/desktop_presence.h"
 #include "tests/support/notification_server.h"
 #include "tests/support/test_env.h"
