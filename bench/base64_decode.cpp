@@ -4,8 +4,8 @@
 // Usage: bench_base64_decode [megabytes]
 #include "child_measure.h"
 
-#include "platform/codec.h"
-#include "printutil/mime_decoder.h"
+#include "platform/codec/codec.h"
+#include "printutil/decode/mime_decoder.h"
 
 #include <QCoreApplication>
 #include <QDir>

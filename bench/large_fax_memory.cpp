@@ -9,7 +9,7 @@
 #include "child_measure.h"
 
 #include "common/telvane_info.h"
-#include "platform/codec.h"
+#include "platform/codec/codec.h"
 #include "tests/support/dovecot_server.h"
 #include "tests/support/pdf_reader.h"
 

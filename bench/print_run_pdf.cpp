@@ -7,7 +7,7 @@
 #include "child_measure.h"
 
 #include "common/telvane_info.h"
-#include "printutil/maildir_mailbox.h"
+#include "printutil/mailbox/maildir_mailbox.h"
 #include "tools/sample_fax.h"
 #include "tools/sample_inbox.h"
 

@@ -3,7 +3,8 @@
 # to the peer program measured in the same run.
 #   bench/report.sh [build folder]
 # Sizes can be changed through BENCH_BASE64_MB, BENCH_POP3_COUNT,
-# BENCH_POP3_KB, BENCH_PRINT_COUNT, BENCH_LARGE_MB and BENCH_IDLE_SECONDS.
+# BENCH_POP3_KB, BENCH_PRINT_COUNT, BENCH_LARGE_MB, BENCH_FAXLOG_COUNT and
+# BENCH_IDLE_SECONDS.
 set -uo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 bin="${1:-$top/build}/bin"
@@ -19,18 +20,19 @@ run() {  # name, then the command line
   fi
 }
 
-for program in bench_base64_decode bench_pop3_download bench_print_run_pdf bench_large_fax_memory bench_scheduler_idle; do
+for program in bench_base64_decode bench_pop3_download bench_print_run_pdf bench_large_fax_memory bench_fax_log_open bench_scheduler_idle; do
   [ -x "$bin/$program" ] || { echo "$bin/$program is missing: build first (cmake --build build)" >&2; exit 2; }
 done
 run base64 "$bin/bench_base64_decode" "${BENCH_BASE64_MB:-20}"
 run pop3 "$bin/bench_pop3_download" "${BENCH_POP3_COUNT:-200}" "${BENCH_POP3_KB:-100}"
 run print "$bin/bench_print_run_pdf" "${BENCH_PRINT_COUNT:-100}" 3
 run large "$bin/bench_large_fax_memory" "${BENCH_LARGE_MB:-100}"
+run faxlog "$bin/bench_fax_log_open" "${BENCH_FAXLOG_COUNT:-10000}"
 run idle "$bin/bench_scheduler_idle" "${BENCH_IDLE_SECONDS:-60}"
 
 echo
 echo "Benchmark report, $(date -u '+%Y-%m-%d %H:%M UTC') on $(nproc) cores"
-cat "$log"/{base64,pop3,print,large,idle}.out 2>/dev/null | awk -F'\t' '
+cat "$log"/{base64,pop3,print,large,faxlog,idle}.out 2>/dev/null | awk -F'\t' '
   BEGIN { printf "%-18s %-16s %12s  %-10s %12s %7s\n", "benchmark", "measure", "ours", "peer", "peer", "ratio"
           printf "%-18s %-16s %12s  %-10s %12s %7s\n", "---------", "-------", "----", "----", "----", "-----" }
   $1 == "figure" {

@@ -2,7 +2,7 @@
 
 #include "array_load.h"
 #include "service_defaults.h"
-#include "platform/profile_api.h"
+#include "platform/settings/profile_api.h"
 
 namespace torvex {
 namespace {

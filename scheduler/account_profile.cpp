@@ -2,7 +2,7 @@
 
 #include "account_escape.h"
 #include "common/service_defaults.h"
-#include "platform/profile_api.h"
+#include "platform/settings/profile_api.h"
 
 namespace torvex {
 

@@ -10,7 +10,7 @@
 #include "common/char_tests.h"
 #include "common/mail_security.h"
 #include "common/service_defaults.h"
-#include "platform/profile_api.h"
+#include "platform/settings/profile_api.h"
 
 #include <QCoreApplication>
 

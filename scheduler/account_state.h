@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/message_box.h"
+#include "platform/desktop/message_box.h"
 #include "scheduler/scheduler_state.h"
 #include "scheduler/scheduler_view.h"
 #include "scheduler/status_bar.h"

@@ -1,6 +1,6 @@
 #include "connection_choice.h"
 
-#include "platform/message_box.h"
+#include "platform/desktop/message_box.h"
 #include "program_title.h"
 #include "scheduler_state.h"
 #include "scheduler_view.h"

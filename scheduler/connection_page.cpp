@@ -3,7 +3,7 @@
 #include "account_service.h"
 #include "connection_choice.h"
 #include "dialup_connection.h"
-#include "platform/message_box.h"
+#include "platform/desktop/message_box.h"
 #include "program_title.h"
 #include "scheduler_state.h"
 

@@ -1,8 +1,8 @@
 #include "desktop_environment.h"
 
 #include "clock.h"
-#include "platform/message_box.h"
-#include "platform/printer_list.h"
+#include "platform/desktop/message_box.h"
+#include "platform/print/printer_list.h"
 
 #include <QDesktopServices>
 #include <QPrintDialog>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/dialer.h"
+#include "platform/modem/dialer.h"
 
 #include <QObject>
 

@@ -2,7 +2,7 @@
 
 #include "common/char_tests.h"
 #include "common/mail_security.h"
-#include "platform/message_box.h"
+#include "platform/desktop/message_box.h"
 #include "profile_session.h"
 #include "program_title.h"
 #include "schedule_engine.h"

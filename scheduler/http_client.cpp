@@ -1,7 +1,7 @@
 #include "http_client.h"
 
-#include "platform/time_scale.h"
-#include "platform/tls_trust.h"
+#include "platform/desktop/time_scale.h"
+#include "platform/mail/tls_trust.h"
 
 #include <QEventLoop>
 #include <QNetworkProxy>

@@ -2,9 +2,9 @@
 
 #include "common/telvane_info.h"
 #include "line_error_text.h"
-#include "platform/message_box.h"
-#include "platform/modem_line_probe.h"
-#include "platform/time_scale.h"
+#include "platform/desktop/message_box.h"
+#include "platform/modem/modem_line_probe.h"
+#include "platform/desktop/time_scale.h"
 #include "print_launcher.h"
 #include "program_title.h"
 #include "schedule_engine.h"

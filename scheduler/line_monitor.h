@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/modem_line.h"
+#include "platform/modem/modem_line.h"
 
 #include <QObject>
 #include <QString>

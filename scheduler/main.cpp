@@ -1,8 +1,8 @@
 #include "desktop_environment.h"
 #include "main_form.h"
-#include "platform/app_paths.h"
-#include "platform/private_files.h"
-#include "platform/single_instance.h"
+#include "platform/settings/app_paths.h"
+#include "platform/files/private_files.h"
+#include "platform/desktop/single_instance.h"
 #include "scheduler_core.h"
 #include "window_placement.h"
 

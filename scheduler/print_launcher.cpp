@@ -5,7 +5,7 @@
 #include "common/file_exists.h"
 #include "common/telvane_info.h"
 #include "dialup_connection.h"
-#include "platform/message_box.h"
+#include "platform/desktop/message_box.h"
 #include "program_title.h"
 #include "scheduler_state.h"
 #include "scheduler_view.h"
@@ -62,15 +62,19 @@ void PrintLauncher::shellIt(const QString& flg)
         return;
     }
 
+    Q_EMIT runStarted(flg);
     // A general_timout below 0 counts as 0: the wait stays bounded.
+    bool finished = false;
     int steps = std::max(state_.info.gTimoutMinutes, 1) * 6;
     while (--steps > 0) {
         waitOnTimer(timer2_, 10000);
-        if (readTorvexKey(QStringLiteral("VXPrint")) == QLatin1String("quit"))
+        finished = readTorvexKey(QStringLiteral("VXPrint")) == QLatin1String("quit");
+        if (finished)
             break;
         showPrintStatus();
     }
     finish(flg);
+    Q_EMIT runEnded(flg, finished);
 }
 
 void PrintLauncher::showPrintStatus()

@@ -39,6 +39,10 @@ public:
     [[nodiscard]] bool running() const { return running_; }
 
 Q_SIGNALS:
+    // A run of the print utility was started, and has ended (finished: it
+    // said "quit" within the time allowed); kind as shellIt's.
+    void runStarted(const QString& kind);
+    void runEnded(const QString& kind, bool finished);
     // The window's caption: the program title, with " Halted !" after a
     // run that reported an error.
     void captionChanged(const QString& caption);

@@ -1,9 +1,9 @@
 #include "profile_session.h"
 
 #include "core_environment.h"
-#include "platform/app_paths.h"
-#include "platform/maildir_profile.h"
-#include "platform/message_box.h"
+#include "platform/settings/app_paths.h"
+#include "platform/maildir/maildir_profile.h"
+#include "platform/desktop/message_box.h"
 #include "program_title.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 #include "schedule_engine.h"
 
 #include "clock.h"
-#include "platform/message_box.h"
+#include "platform/desktop/message_box.h"
 #include "print_launcher.h"
 #include "scheduler_state.h"
 #include "scheduler_view.h"

@@ -7,9 +7,9 @@
 #include "connection_choice.h"
 #include "forwarding_rows.h"
 #include "help_pages.h"
-#include "platform/app_paths.h"
-#include "platform/message_box.h"
-#include "platform/time_scale.h"
+#include "platform/settings/app_paths.h"
+#include "platform/desktop/message_box.h"
+#include "platform/desktop/time_scale.h"
 #include "print_utility_path.h"
 #include "program_title.h"
 #include "security_fields.h"
@@ -61,11 +61,20 @@ SchedulerCore::SchedulerCore(CoreEnvironment env, SchedulerView& view, QObject* 
 
     connect(&status_, &StatusBar::textChanged, this, &SchedulerCore::statusTextChanged);
     connect(&launcher_, &PrintLauncher::captionChanged, this, &SchedulerCore::captionChanged);
+    connect(&launcher_, &PrintLauncher::runStarted, this, &SchedulerCore::retrievalStarted);
+    connect(&launcher_, &PrintLauncher::runEnded, this, &SchedulerCore::retrievalEnded);
     connect(&settings_, &SettingsApply::fieldRejected, this, &SchedulerCore::reportField);
     connect(&fields_, &FieldChecks::fieldRejected, this, &SchedulerCore::reportField);
 }
 
 SchedulerCore::~SchedulerCore() = default;
+
+int SchedulerCore::minutesToNextRetrieval() const
+{
+    bool ok = false;
+    const int minutes = view_.text(Control::Text19).trimmed().toInt(&ok);
+    return ok ? minutes : -1;
+}
 
 void SchedulerCore::clicked(Control control)
 {

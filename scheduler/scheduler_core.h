@@ -26,6 +26,13 @@ namespace torvex {
 // launcher, Apply and the field checks, the service account, the dial-up
 // connection and the line monitor). The window is its view: it forwards
 // what the user does and shows what the core reports.
+//
+// A desktop view (tray, notifications, fax log) hooks onto the same core:
+// retrievalStarted/retrievalEnded for a run of the print utility,
+// statusTextChanged and captionChanged for what the window shows,
+// minutesToNextRetrieval for the schedule, clicked(Control::Command4) for
+// "&Get TORVEXes NOW" (offered while the view has Command4 enabled) and
+// clicked(Control::Command2) for "E&xit".
 class SchedulerCore final : public QObject {
     Q_OBJECT
 public:
@@ -52,6 +59,9 @@ public:
     void fieldLeft(Control field);
     void fieldEntered(Control field);
 
+    // "Time until next download" in minutes; -1 while it shows none.
+    [[nodiscard]] int minutesToNextRetrieval() const;
+
     [[nodiscard]] SchedulerState& state() { return state_; }
     [[nodiscard]] StatusBar& statusBar() { return status_; }
     [[nodiscard]] MessageBoxes& boxes() { return boxes_; }
@@ -67,6 +77,12 @@ public:
 Q_SIGNALS:
     void statusTextChanged(const QString& text);
     void captionChanged(const QString& caption);
+    // A run of the print utility began, and ended (finished: it reported
+    // its end within the time allowed); kind: "0" scheduled or manual,
+    // "1" regular faxes, "2" test message, "3" ring wake-up, "6" Brisko
+    // folder.
+    void retrievalStarted(const QString& kind);
+    void retrievalEnded(const QString& kind, bool finished);
 
 private:
     void Command4_Click();  // "&Get TORVEXes NOW"

@@ -2,7 +2,7 @@
 
 #include "common/telvane_info.h"
 #include "connection_choice.h"
-#include "platform/message_box.h"
+#include "platform/desktop/message_box.h"
 #include "print_launcher.h"
 #include "program_title.h"
 #include "schedule_engine.h"

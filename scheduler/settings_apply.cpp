@@ -5,7 +5,7 @@
 #include "common/mail_security.h"
 #include "connection_choice.h"
 #include "forwarding_rows.h"
-#include "platform/message_box.h"
+#include "platform/desktop/message_box.h"
 #include "profile_session.h"
 #include "program_title.h"
 #include "scheduler_state.h"

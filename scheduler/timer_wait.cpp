@@ -1,6 +1,6 @@
 #include "timer_wait.h"
 
-#include "platform/time_scale.h"
+#include "platform/desktop/time_scale.h"
 
 #include <QCoreApplication>
 #include <QTimer>

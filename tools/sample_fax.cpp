@@ -1,6 +1,6 @@
 #include "sample_fax.h"
 
-#include "platform/pcx_pages.h"
+#include "platform/print/pcx_pages.h"
 
 #include <QFile>
 #include <QPainter>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "printutil/inbox_message.h"
+#include "printutil/decode/inbox_message.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,7 +1,7 @@
 #include "sample_mail.h"
 
-#include "platform/codec.h"
-#include "platform/mail_multipart.h"
+#include "platform/codec/codec.h"
+#include "platform/mail/mail_multipart.h"
 
 #include <QCryptographicHash>
 

@@ -1,5 +1,5 @@
 // Fuzz target: the header-field reader and the file-type reader on any text.
-#include "printutil/header_field.h"
+#include "platform/mail/header_field.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
 // Fuzz target: one raw POP3 file through the MIME decoder. Whatever the
 // input, decoding must end, stay in bounds, and write nothing but files
 // inside the temp folder.
-#include "printutil/mime_decoder.h"
+#include "printutil/decode/mime_decoder.h"
 
 #include <QDir>
 #include <QFile>

@@ -6,7 +6,7 @@
 #include "tests/scheduler/account/sim_process.h"
 #include "scheduler/system_date.h"
 #include "common/mail_security.h"
-#include "platform/profile_api.h"
+#include "platform/settings/profile_api.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,6 +1,6 @@
 // The window as the user meets it: pages and tabs, Alt letters, the
 // keystroke a field refuses, the window's place and the second start.
-#include "platform/profile_api.h"
+#include "platform/settings/profile_api.h"
 #include "scheduler/main_form.h"
 #include "scheduler/window_placement.h"
 #include "tests/scheduler/support/scheduler_fixture.h"

@@ -1,7 +1,7 @@
 // "&Apply Settings", "E&xit" and the page handlers, driven through the real
 // widgets.
 #include "tests/scheduler/support/scheduler_fixture.h"
-#include "platform/printer_list.h"
+#include "platform/print/printer_list.h"
 #include "tests/support/cups_server.h"
 #include "scheduler/program_title.h"
 #include "tests/scheduler/account/sim_process.h"

@@ -1,6 +1,6 @@
 #include "delivery_ledger.h"
 
-#include "platform/maildir_message.h"
+#include "platform/maildir/maildir_message.h"
 #include "tests/support/pdf_reader.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/message_box.h"
+#include "platform/desktop/message_box.h"
 
 #include <QStringList>
 

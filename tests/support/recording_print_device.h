@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/print_device.h"
+#include "platform/print/print_device.h"
 
 #include <QSize>
 #include <QSizeF>

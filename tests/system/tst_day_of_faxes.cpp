@@ -5,7 +5,7 @@
 // At the end every TORVEX is printed and filed exactly once, every receipt
 // arrived exactly once and the settings are as the user left them.
 #include "common/telvane_info.h"
-#include "platform/profile_api.h"
+#include "platform/settings/profile_api.h"
 #include "tests/support/dovecot_server.h"
 #include "tests/support/delivery_ledger.h"
 #include "tests/support/smtp_test_server.h"

@@ -1,7 +1,7 @@
 // The demo's faxes go the whole way a user sees: Dovecot, the print
 // utility, the PDF printer, the folders and the receipt by SMTP.
 #include "common/telvane_info.h"
-#include "platform/maildir_store.h"
+#include "platform/maildir/maildir_store.h"
 #include "tests/support/dovecot_server.h"
 #include "tests/support/pdf_reader.h"
 #include "tests/support/smtp_test_server.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ini_file.h"
+#include "platform/settings/ini_file.h"
 #include "scheduler/account_service.h"
 #include "scheduler/clock.h"
 #include "scheduler/system_date.h"

@@ -1,5 +1,5 @@
 #include "common/telvane_info.h"
-#include "platform/ini_file.h"
+#include "platform/settings/ini_file.h"
 #include "scheduler/clock.h"
 #include "scheduler/program_title.h"
 #include "scheduler/scheduler_core.h"

@@ -1,4 +1,4 @@
-#include "platform/modem_line_errors.h"
+#include "platform/modem/modem_line_errors.h"
 #include "scheduler/line_error_text.h"
 #include "scheduler/status_lines.h"
 

@@ -1,6 +1,6 @@
 #include "scheduler_fixture.h"
 
-#include "platform/profile_api.h"
+#include "platform/settings/profile_api.h"
 #include "scheduler/line_monitor.h"
 #include "scheduler/main_form.h"
 #include "tests/support/fake_nmcli.h"

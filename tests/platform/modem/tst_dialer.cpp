@@ -1,0 +1,123 @@
+#include "platform/modem/dialer.h"
+#include "tests/support/fake_nmcli.h"
+
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QtTest>
+
+using namespace torvex;
+using torvex::test::FakeNmcli;
+
+// The dial-up layer against a stand-in nmcli on PATH. Under the time scale
+// the state is polled every 100 ms.
+class TestDialer : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { qputenv("TORVEX_TIME_SCALE", "50"); }
+
+    void terseFieldsAreUnescaped()
+    {
+        QCOMPARE(splitTerseLine(QStringLiteral("ISP\\: night:activated")),
+                 (QStringList{QStringLiteral("ISP: night"), QStringLiteral("activated")}));
+        QCOMPARE(splitTerseLine(QStringLiteral("a\\\\b:")), (QStringList{QStringLiteral("a\\b"), QString()}));
+    }
+
+    void withoutNmcliNothingIsInstalled()
+    {
+        test::NoNmcli none;
+        Dialer dialer;
+        QVERIFY(!dialer.isInstalled());
+        QVERIFY(dialer.phoneBookEntries().isEmpty());
+        dialer.setPhoneEntry(QStringLiteral("ISP"));
+        dialer.Connect();
+        dialer.refresh();
+        QVERIFY(!dialer.Connected());
+        QCOMPARE(dialer.statusText(), QStringLiteral("Disconnected"));
+    }
+
+    void profilesAreThePhoneBookInNmclisOrder()
+    {
+        FakeNmcli nmcli;
+        nmcli.setProfiles({QStringLiteral("Wired connection 1"), QStringLiteral("ISP: night rate"),
+                           QStringLiteral("Demon")});
+        Dialer dialer;
+        QVERIFY(dialer.isInstalled());
+        QCOMPARE(dialer.phoneBookEntries(),
+                 (QStringList{QStringLiteral("Wired connection 1"), QStringLiteral("ISP: night rate"),
+                              QStringLiteral("Demon")}));
+    }
+
+    void upMeansTheNamedProfileIsActivated()
+    {
+        FakeNmcli nmcli;
+        nmcli.setActive(QStringLiteral("Wired connection 1"), QStringLiteral("activated"));
+        nmcli.setActive(QStringLiteral("ISP"), QStringLiteral("activating"));
+        Dialer dialer;
+        dialer.refresh();
+        QVERIFY(!dialer.Connected());  // no entry chosen: another active profile is not our link
+        dialer.setPhoneEntry(QStringLiteral("ISP"));
+        QVERIFY(!dialer.Connected());
+        QCOMPARE(dialer.statusText(), QStringLiteral("Connecting"));
+        nmcli.setActive(QStringLiteral("ISP"), QStringLiteral("activated"));
+        dialer.refresh();
+        QVERIFY(dialer.Connected());
+        QCOMPARE(dialer.statusText(), QStringLiteral("Connected"));
+    }
+
+    void connectRunsInTheBackgroundAndAnnouncesTheLink()
+    {
+        FakeNmcli nmcli;
+        nmcli.setUpActivates(true, 0.5);
+        Dialer dialer;
+        dialer.setPhoneEntry(QStringLiteral("ISP"));
+        QSignalSpy up(&dialer, &Dialer::connected);
+        QSignalSpy down(&dialer, &Dialer::disconnected);
+        QElapsedTimer clock;
+        clock.start();
+        dialer.Connect();
+        QVERIFY(clock.elapsed() < 300);  // dialling never holds up the window
+        QVERIFY(!dialer.Connected());
+        QTRY_COMPARE(up.size(), 1);
+        QVERIFY(dialer.Connected());
+        QVERIFY(nmcli.calls().contains(QStringLiteral("connection up id ISP")));
+
+        dialer.HangUp();
+        QTRY_COMPARE(down.size(), 1);
+        QVERIFY(!dialer.Connected());
+        QVERIFY(nmcli.calls().contains(QStringLiteral("connection down id ISP")));
+        QCOMPARE(up.size(), 1);
+    }
+
+    void linkDroppedElsewhereIsNoticed()
+    {
+        FakeNmcli nmcli;
+        nmcli.setActive(QStringLiteral("ISP"), QStringLiteral("activated"));
+        Dialer dialer;
+        dialer.refresh();
+        dialer.setPhoneEntry(QStringLiteral("ISP"));
+        QVERIFY(dialer.Connected());
+        QSignalSpy down(&dialer, &Dialer::disconnected);
+        nmcli.setActive(QStringLiteral("ISP"), QString());
+        QTRY_COMPARE(down.size(), 1);
+    }
+
+    void hangUpWinsOverADialStillRunning()
+    {
+        FakeNmcli nmcli;
+        nmcli.setUpActivates(true, 5);
+        Dialer dialer;
+        dialer.setPhoneEntry(QStringLiteral("ISP"));
+        QSignalSpy up(&dialer, &Dialer::connected);
+        dialer.Connect();
+        QTRY_VERIFY(nmcli.calls().contains(QStringLiteral("connection up id ISP")));
+        dialer.HangUp();
+        QTRY_VERIFY(nmcli.calls().contains(QStringLiteral("connection down id ISP")));
+        QTest::qWait(300);
+        QCOMPARE(up.size(), 0);
+        QVERIFY(!dialer.Connected());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDialer)
+#include "tst_dialer.moc"

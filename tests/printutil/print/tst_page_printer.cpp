@@ -1,0 +1,291 @@
+#include "common/telvane_info.h"
+#include "platform/print/image_pages.h"
+#include "platform/print/pcx_pages.h"
+#include "platform/print/print_device.h"
+#include "platform/print/printer_list.h"
+#include "printutil/print/page_printer.h"
+#include "tests/support/pdf_reader.h"
+#include "tests/support/recording_print_device.h"
+#include "tests/support/test_env.h"
+#include "tools/sample_fax.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QImageReader>
+#include <QImageWriter>
+#include <QtTest>
+
+#include <memory>
+
+using namespace torvex;
+using namespace torvex::tools;
+using torvex::test::RecordingPrintDevice;
+
+Q_DECLARE_METATYPE(ImageLimit)
+
+class TestPagePrinter : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { env_ = std::make_unique<test::TestEnv>(); }
+    void cleanup() { env_.reset(); }
+
+    void faxTiffsDecodeEveryPageAtTheirResolution_data()
+    {
+        QTest::addColumn<int>("compression");
+        QTest::addColumn<bool>("fine");
+        QTest::newRow("group 3") << int(FaxCompression::Group3) << false;
+        QTest::newRow("group 3 2-D") << int(FaxCompression::Group3TwoD) << true;
+        QTest::newRow("group 4") << int(FaxCompression::Group4) << true;
+        QTest::newRow("uncompressed") << int(FaxCompression::None) << false;
+    }
+    void faxTiffsDecodeEveryPageAtTheirResolution()
+    {
+        QFETCH(int, compression);
+        QFETCH(bool, fine);
+        const QString path = env_->path(QStringLiteral("fax.tif"));
+        SampleFaxOptions options;
+        options.pages = 3;
+        options.fine = fine;
+        QVERIFY(writeSampleFaxTiff(path, options, FaxCompression(compression)));
+        ImageError error;
+        auto pages = openImagePages(path, &error);
+        QVERIFY2(pages, qPrintable(error.text));
+        QCOMPARE(pages->pageCount(), 3);
+        const QImage expected = renderSampleFaxPage(options, 2);
+        const QImage page = pages->page(1, &error);
+        QCOMPARE(page.size(), QSize(1728, fine ? 2200 : 1100));
+        QCOMPARE(qRound(page.dotsPerMeterX() * 0.0254), 204);
+        QCOMPARE(qRound(page.dotsPerMeterY() * 0.0254), fine ? 196 : 98);
+        // Pixel for pixel what was drawn (compare as black/white).
+        QCOMPARE(page.convertToFormat(QImage::Format_RGB32), expected.convertToFormat(QImage::Format_RGB32));
+        // Qt's own TIFF reader agrees about the file.
+        QImageReader qtReader(path, "tiff");
+        QCOMPARE(qtReader.imageCount(), 3);
+    }
+
+    void dcxAndPcxPages()
+    {
+        const QString path = env_->path(QStringLiteral("fax.dcx"));
+        SampleFaxOptions options;
+        options.pages = 2;
+        options.fine = false;
+        QVERIFY(writeSampleFaxDcx(path, options));
+        ImageError error;
+        auto pages = openImagePages(path, &error);
+        QVERIFY2(pages, qPrintable(error.text));
+        QCOMPARE(pages->pageCount(), 2);
+        const QImage page = pages->page(1, &error);
+        QCOMPARE(page.convertToFormat(QImage::Format_RGB32),
+                 renderSampleFaxPage(options, 2).convertToFormat(QImage::Format_RGB32));
+        QCOMPARE(qRound(page.dotsPerMeterY() * 0.0254), 98);
+
+        // A single PCX page, odd width.
+        QImage small(13, 5, QImage::Format_Mono);
+        small.fill(1);
+        small.setPixel(3, 2, 0);
+        small.setDotsPerMeterX(7874);
+        small.setDotsPerMeterY(7874);
+        const QByteArray pcx = encodeMonoPcx(small);
+        QCOMPARE(decodePcx(pcx, &error).convertToFormat(QImage::Format_RGB32),
+                 small.convertToFormat(QImage::Format_RGB32));
+        ImageError truncatedError;
+        QVERIFY(decodePcx(pcx.left(pcx.size() - 3), &truncatedError).isNull());
+        QVERIFY(!truncatedError.text.isEmpty());
+    }
+
+    void otherFormatsThroughQt()
+    {
+        QImage picture(40, 30, QImage::Format_RGB32);
+        picture.fill(Qt::red);
+        for (const char* format : {"jpg", "bmp"}) {
+            const QString path = env_->path(QStringLiteral("p.") + QLatin1String(format));
+            QVERIFY(picture.save(path, format));
+            ImageError error;
+            QCOMPARE(checkImageLoadable(path, &error), 1);
+        }
+    }
+
+    void badImagesAreNotLoadable_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("empty") << QByteArray() << QStringLiteral("e.tif");
+        QTest::newRow("text as tif") << QByteArray("just some text\r\n") << QStringLiteral("t.tif");
+        QTest::newRow("awd") << QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1 rest of an AWD", 23) << QStringLiteral("f.awd");
+        QTest::newRow("tiff header only") << QByteArray("II*\0\x08\0\0\0", 8) << QStringLiteral("h.tif");
+        QTest::newRow("dcx pointing outside") << QByteArray("\xB1\x68\xDE\x3A\xFF\xFF\0\0\0\0\0\0", 12) << QStringLiteral("d.dcx");
+    }
+    void badImagesAreNotLoadable()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, name);
+        env_->writeFile(name, content);
+        ImageError error;
+        QCOMPARE(checkImageLoadable(env_->path(name), &error), 0);
+        QVERIFY(!error.text.isEmpty());
+    }
+
+    // Files past the limits are refused before their pages are decoded.
+    void filesPastTheLimitsAreRefused_data()
+    {
+        QTest::addColumn<int>("pages");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        QTest::addColumn<int>("samples");  // 1: one bit per pixel, 3: RGB
+        QTest::addColumn<ImageLimit>("limit");
+        QTest::newRow("pages") << kMaxFaxPages + 1 << 16 << 16 << 1 << ImageLimit::Pages;
+        QTest::newRow("pixels") << 1 << 8000 << 8000 << 1 << ImageLimit::PagePixels;
+        QTest::newRow("memory") << 1 << 5200 << 5200 << 3 << ImageLimit::PageBytes;
+        QTest::newRow("within") << kMaxFaxPages << 16 << 16 << 1 << ImageLimit::None;
+    }
+    void filesPastTheLimitsAreRefused()
+    {
+        QFETCH(int, pages);
+        QFETCH(int, width);
+        QFETCH(int, height);
+        QFETCH(int, samples);
+        QFETCH(ImageLimit, limit);
+        const QString path = env_->path(QStringLiteral("limit.tif"));
+        QVERIFY(writeBlankTiff(path, pages, width, height, samples == 3));
+        ImageError error;
+        QCOMPARE(checkImageLoadable(path, &error), limit == ImageLimit::None ? pages : 0);
+        QCOMPARE(error.limit, limit);
+        const ImageFileCheck check = PagePrinter::LoadImageFile(path);
+        QCOMPARE(check.gflgFileOK, limit == ImageLimit::None);
+        QCOMPARE(check.gImageLimit, limit);
+    }
+
+    void truncatedAndCorruptTiffsAreNotLoadable()
+    {
+        const QString path = env_->path(QStringLiteral("fax.tif"));
+        QVERIFY(writeSampleFaxTiff(path, {}, FaxCompression::Group4));
+        const QByteArray whole = env_->readFile(path);
+        ImageError error;
+        QCOMPARE(checkImageLoadable(path, &error), 3);
+        for (const double keep : {0.1, 0.5, 0.9, 0.99}) {
+            env_->writeFile(QStringLiteral("cut.tif"), whole.left(qsizetype(whole.size() * keep)));
+            QCOMPARE(checkImageLoadable(env_->path(QStringLiteral("cut.tif")), &error), 0);
+        }
+        // Overwriting the image data with noise: libtiff refuses the codes.
+        QByteArray noisy = whole;
+        for (qsizetype i = 200; i < 4000; ++i)
+            noisy[i] = char((i * 7919) & 0xff);
+        env_->writeFile(QStringLiteral("noisy.tif"), noisy);
+        QCOMPARE(checkImageLoadable(env_->path(QStringLiteral("noisy.tif")), &error), 0);
+    }
+
+    void printNowRecordsEveryPageAtTrueSize()
+    {
+        const QString path = env_->path(QStringLiteral("fax.tif"));
+        SampleFaxOptions options;
+        options.fine = false;
+        QVERIFY(writeSampleFaxTiff(path, options, FaxCompression::Group3));
+        RecordingPrintDevice device;
+        PagePrinter printer(device);
+        const ImagePrintResult printed = printer.PrintNow(path);
+        QVERIFY(printed.gflgPrintImage);
+        QCOMPARE(printed.failure, PrintFailure::None);
+        QCOMPARE(printed.gfaxPageCount, 3);
+        QCOMPARE(int(device.jobs.size()), 1);
+        QCOMPARE(int(device.jobs[0].pages.size()), 3);
+        QVERIFY(device.jobs[0].ended);
+        const QSizeF inches = device.jobs[0].pages[0].imageInches;
+        QVERIFY(qAbs(inches.width() - 1728.0 / 204) < 0.01);
+        QVERIFY(qAbs(inches.height() - 1100.0 / 98) < 0.01);
+
+        // The printer failing is told from a file that cannot be printed,
+        // which never reaches the printer.
+        device.failBeginAfterJobs = 1;
+        const ImagePrintResult printerOff = printer.PrintNow(path);
+        QVERIFY(!printerOff.gflgPrintImage);
+        QCOMPARE(printerOff.failure, PrintFailure::Printer);
+        QCOMPARE(printerOff.gPrintErrMsg, device.error);
+
+        device.failBeginAfterJobs = -1;
+        env_->writeFile(QStringLiteral("bad.tif"), "not an image");
+        const ImagePrintResult bad = printer.PrintNow(env_->path(QStringLiteral("bad.tif")));
+        QVERIFY(!bad.gflgPrintImage);
+        QCOMPARE(bad.failure, PrintFailure::File);
+        QVERIFY(!bad.gPrintErrMsg.isEmpty());
+        QCOMPARE(int(device.jobs.size()), 1);
+    }
+
+    void textBlockFollowsTheSettings()
+    {
+        writeTorvexKey(QStringLiteral("chrs_per_line"), QStringLiteral("20"));
+        writeTorvexKey(QStringLiteral("lines_per_page"), QStringLiteral("3"));
+        RecordingPrintDevice device;
+        PagePrinter printer(device);
+        int pageNo = 0;
+        QVERIFY(printer.PrintBlockOfText(QStringLiteral("one two three four five six seven eight nine ten\r\n"), true,
+                                         QStringLiteral("s"), QStringLiteral("r"), QStringLiteral("f"), pageNo));
+        QCOMPARE(int(device.jobs.size()), 1);
+        QCOMPARE(int(device.jobs[0].pages.size()), 1);
+        QCOMPARE(device.jobs[0].pages[0].lines.size(), 2 + 3);
+        QCOMPARE(device.jobs[0].pages[0].lines[2], QStringLiteral("\tone two three four "));
+        QCOMPARE(pageNo, 2);
+        // A width of 0 would never end a line: the default stands in.
+        writeTorvexKey(QStringLiteral("chrs_per_line"), QStringLiteral("0"));
+        QVERIFY(printer.PrintBlockOfText(QString(300, QLatin1Char('x')), false, {}, {}, {}, pageNo));
+        QCOMPARE(device.jobs[1].pages[0].lines.first().size(), 1 + 110);
+        device.failBeginAfterJobs = 2;
+        QVERIFY(!printer.PrintBlockOfText(QStringLiteral("x"), false, {}, {}, {}, pageNo));
+    }
+
+    // The built-in PDF printer: one file per job, readable text, real pages.
+    void pdfPrinterWritesOneFilePerJob()
+    {
+        const QString folder = env_->path(QStringLiteral("Printouts"));
+        auto device = makePrintDevice(QString::fromLatin1(kPdfPrinterName), folder);
+        PagePrinter printer(*device);
+        const QString fax = env_->path(QStringLiteral("fax.tif"));
+        QVERIFY(writeSampleFaxTiff(fax, {}, FaxCompression::Group4));
+        const ImagePrintResult printedFax = printer.PrintNow(fax);
+        QVERIFY2(printedFax.gflgPrintImage, qPrintable(printedFax.gPrintErrMsg));
+        int pageNo = 0;
+        QString text;
+        for (int i = 1; i <= 100; ++i)
+            text += QStringLiteral("Line number %1 of the text block\r\n").arg(i);
+        QVERIFY(printer.PrintBlockOfText(text, true, QStringLiteral("Mon"), QStringLiteral("Tue"),
+                                         QStringLiteral("sender@example.org"), pageNo));
+        const QStringList files = QDir(folder).entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Name);
+        QCOMPARE(files.size(), 2);
+        QVERIFY(files[0].startsWith(QStringLiteral("TORVEX-")));
+        QCOMPARE(test::pdfPageCount(folder + QLatin1Char('/') + files[0]), 3);
+        QCOMPARE(test::pdfPageCount(folder + QLatin1Char('/') + files[1]), 2);  // 80 lines a page
+        const QString printed = test::pdfText(folder + QLatin1Char('/') + files[1], test::PdfLayout::Physical).value_or(QString());
+        QVERIFY(printed.simplified().contains(QStringLiteral("S Mon R Tue sender@example.org Page No. 1")));
+        QVERIFY(printed.simplified().contains(QStringLiteral("Page No. 2")));
+        QVERIFY(printed.contains(QStringLiteral("Line number 80 of the text block")));
+        QVERIFY(printed.contains(QStringLiteral("Line number 100 of the text block")));
+    }
+
+    void unwritablePdfFolderIsAPrinterError()
+    {
+        env_->writeFile(QStringLiteral("Printouts"), "a file where the folder should be");
+        auto device = makePrintDevice(QString::fromLatin1(kPdfPrinterName), env_->path(QStringLiteral("Printouts")));
+        PagePrinter printer(*device);
+        int pageNo = 0;
+        QVERIFY(!printer.PrintBlockOfText(QStringLiteral("x"), false, {}, {}, {}, pageNo));
+        QVERIFY(device->errorString().contains(QStringLiteral("Printer Error")));
+        auto missing = makePrintDevice(QStringLiteral("No Such Queue"), QString());
+        QVERIFY(!missing->beginJob(QStringLiteral("t")));
+        QVERIFY(missing->errorString().contains(QStringLiteral("Printer Error")));
+    }
+
+    void timer1WaitsItsInterval()
+    {
+        QElapsedTimer clock;
+        clock.start();
+        PagePrinter::waitForTimer1(120);
+        QVERIFY(clock.elapsed() >= 110);
+    }
+
+private:
+    std::unique_ptr<test::TestEnv> env_;
+};
+
+QTEST_MAIN(TestPagePrinter)
+#include "tst_page_printer.moc"

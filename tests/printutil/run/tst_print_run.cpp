@@ -1,0 +1,626 @@
+// The message loop of a run over a real Maildir, with a recording printer
+// and recording transports: what is printed, filed, counted and confirmed.
+#include "common/telvane_info.h"
+#include "platform/mail/mail_text.h"
+#include "platform/maildir/maildir_message.h"
+#include "platform/maildir/maildir_store.h"
+#include "platform/desktop/message_box.h"
+#include "platform/print/print_device.h"
+#include "printutil/mailbox/maildir_mailbox.h"
+#include "printutil/run/message_handler.h"
+#include "printutil/print/text_layout.h"
+#include "platform/print/image_pages.h"
+#include "printutil/run/print_run.h"
+#include "tests/support/recording_message_boxes.h"
+#include "tests/support/recording_print_device.h"
+#include "tests/support/test_env.h"
+#include "tools/sample_fax.h"
+#include "tools/sample_inbox.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+using namespace torvex;
+using namespace torvex::tools;
+using torvex::test::RecordingPrintDevice;
+
+namespace {
+
+const QString kUser = QStringLiteral("user@torvex.net");
+
+// Lets the test keep the recording device the run prints on.
+class ForwardingDevice final : public PrintDevice {
+public:
+    explicit ForwardingDevice(RecordingPrintDevice& target) : target_(target) {}
+    bool beginJob(const QString& title) override { return target_.beginJob(title); }
+    bool printTextPage(const QStringList& lines, const TextPageStyle& style) override
+    {
+        return target_.printTextPage(lines, style);
+    }
+    bool printImagePage(const QImage& page) override { return target_.printImagePage(page); }
+    bool endJob() override { return target_.endJob(); }
+    [[nodiscard]] QString errorString() const override { return target_.errorString(); }
+
+private:
+    RecordingPrintDevice& target_;
+};
+
+class RecordingReceipts final : public ReceiptSender {
+public:
+    void FlushOutFolder() override { events << QStringLiteral("flush"); }
+    bool SendMDN(const ReceiptRequest& request) override
+    {
+        events << QStringLiteral("mdn");
+        requests.push_back(request);
+        return true;
+    }
+    QStringList events;
+    std::vector<ReceiptRequest> requests;
+};
+
+class NoTestMessage final : public TestMessageSender {
+public:
+    void SendTestTorvex() override {}
+};
+
+class ScriptedFetcher final : public PopFetcher {
+public:
+    void CHECKMAIL_Click() override
+    {
+        ++clicks;
+        if (onClick)
+            onClick();
+    }
+    void ProcessPOPFiles(InboxWriter&) override { ++processed; }
+    int clicks = 0;
+    int processed = 0;
+    std::function<void()> onClick;
+};
+
+QByteArray sampleTiff(const QString& folder, int pages, FaxCompression compression = FaxCompression::Group3)
+{
+    SampleFaxOptions options;
+    options.pages = pages;
+    options.fine = false;
+    const QString path = folder + QStringLiteral("/sample.tif");
+    QDir().mkpath(folder);
+    if (!writeSampleFaxTiff(path, options, compression))
+        return {};
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+}  // namespace
+
+class TestPrintRun : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init()
+    {
+        env_ = std::make_unique<test::TestEnv>();
+        QVERIFY(QDir().mkpath(env_->path(QStringLiteral("profiles/TORVEX"))));
+        settings({{"Torvex_Profile", "TORVEX"}, {"Torvex_Addr", "user@torvex.net"}, {"Printer_Type", "TORVEX PDF"},
+                  {"Confirm_Receipt", "y"}, {"wake_probes", "0"}});
+        device_ = std::make_unique<RecordingPrintDevice>();
+        receipts_ = std::make_unique<RecordingReceipts>();
+        fetcher_ = std::make_unique<ScriptedFetcher>();
+        boxes_ = std::make_unique<RecordingMessageBoxes>();
+        mailbox_ = std::make_unique<MaildirMailboxSystem>(env_->home());
+        QVERIFY(mailbox_->SessionLogIn(QStringLiteral("TORVEX")));
+        tiff_ = sampleTiff(env_->path(QStringLiteral("work")), 3);
+        QVERIFY(!tiff_.isEmpty());
+    }
+    void cleanup()
+    {
+        mailbox_.reset();
+        env_.reset();
+    }
+
+    // A day's Inbox: every kind of message the loop tells apart.
+    void mixedInboxIsPrintedFiledAndCounted()
+    {
+        add(torvex(QStringLiteral("three page fax"), {{QStringLiteral("fax.tif;"), tiff_}},
+                   {QStringLiteral("Disposition-Notification-To: receipts@example.org")}));
+        add(torvex(QStringLiteral("text attachment"), {{QStringLiteral("note.txt;"), "Dear user,\r\nhere is the note.\r\n"}},
+                   {QStringLiteral("Disposition-Notification-To: receipts@example.org")}));
+        add(torvex(QStringLiteral("rejected type"), {{QStringLiteral("fax.tif;"), tiff_}, {QStringLiteral("letter.doc;"), "DOC"}}));
+        SampleTorvex report = torvex(QStringLiteral("receipt from elsewhere"), {});
+        report.contentType = QStringLiteral("multipart/report; report-type=disposition-notification; boundary=x");
+        add(report);
+        SampleTorvex regular = torvex(QStringLiteral("regular fax"), {{QStringLiteral("fax.tif;"), tiff_}});
+        regular.messageClass = QStringLiteral("IPM.Note.Microsoft.Fax");
+        add(regular);
+        SampleTorvex other = torvex(QStringLiteral("for someone else"), {{QStringLiteral("fax.tif;"), tiff_}});
+        other.to = QStringLiteral("someone@torvex.net");
+        add(other);
+
+        QCOMPARE(run(QStringLiteral("/6")), RunExit::Finished);
+        QCOMPARE(readTorvexKey(QStringLiteral("session")), QStringLiteral("2,1,1,0"));
+        QCOMPARE(readTorvexKey(QStringLiteral("print_status")), QStringLiteral(" Printed 2 TORVEXes + 1 Regular Faxes"));
+        QCOMPARE(readTorvexKey(QStringLiteral("last_error"), QStringLiteral("absent")), QString());
+        QCOMPARE(subjectsIn({}), QStringList{QStringLiteral("for someone else")});
+        QCOMPARE(subjectsIn({QStringLiteral("TORVEXes"), QStringLiteral("Printed")}),
+                 (QStringList{QStringLiteral("three page fax"), QStringLiteral("text attachment")}));
+        QCOMPARE(subjectsIn({QStringLiteral("TORVEXes"), QStringLiteral("Unprintable")}),
+                 QStringList{QStringLiteral("rejected type")});
+        QCOMPARE(subjectsIn({QStringLiteral("Deleted Items")}), QStringList{QStringLiteral("receipt from elsewhere")});
+        QCOMPARE(subjectsIn({QStringLiteral("Regular Faxes"), QStringLiteral("Printed")}),
+                 QStringList{QStringLiteral("regular fax")});
+        for (const char* made : {".TORVEXes.Sent", ".TORVEXes.Receipts Out", ".Regular Faxes.Unprintable"})
+            QVERIFY2(QFileInfo(profileRoot() + QLatin1Char('/') + QLatin1String(made) + QStringLiteral("/cur")).isDir(), made);
+        // A printed TORVEX is marked read; the unprintable one is not.
+        const auto printed = MaildirFolder(profileRoot(), {QStringLiteral("TORVEXes"), QStringLiteral("Printed")}).messages();
+        QVERIFY(printed[0].fileName.endsWith(QStringLiteral(":2,S")));
+        QVERIFY(!MaildirFolder(profileRoot(), {QStringLiteral("TORVEXes"), QStringLiteral("Unprintable")})
+                     .messages()[0].fileName.contains(QStringLiteral(":2,S")));
+
+        // Printout: header block + fax; header + text; header + fax; regular fax.
+        QStringList titles;
+        for (const auto& job : device_->jobs)
+            titles << job.title;
+        QCOMPARE(titles, (QStringList{QStringLiteral("TORVEX Print"), QStringLiteral("0001.TIF"),
+                                      QStringLiteral("TORVEX Print"), QStringLiteral("TORVEX Print"),
+                                      QStringLiteral("TORVEX Print"), QStringLiteral("0001.TIF"),
+                                      QStringLiteral("temp.tif")}));
+        QCOMPARE(int(device_->jobs[1].pages.size()), 3);
+        const QStringList header = device_->jobs[0].pages[0].lines;
+        QVERIFY(header.contains(QStringLiteral("\tTo:\t\tuser@torvex.net")));
+        QVERIFY(header.contains(QStringLiteral("\tFrom:\t\tSender Office <sender@example.org>")));
+        QVERIFY(header.contains(QStringLiteral("\tSent:\t\tTue, 5 Mar 2024 10:20:30 +0100")));
+        QVERIFY(header.contains(QStringLiteral("\tTORVEXes:")));
+        QVERIFY(header.contains(QStringLiteral("\t\t\t\tFAX.TIF\tValid TORVEX Format")));
+        QVERIFY(header.contains(QStringLiteral("\tSubject:\tthree page fax From: Sender Office <sender@example.org>")));
+        // The text attachment gets its page header.
+        QVERIFY(device_->jobs[3].pages[0].lines[0].startsWith(QStringLiteral("S ")));
+        QVERIFY(device_->jobs[3].pages[0].lines[0].contains(QStringLiteral("Page No. 1")));
+        QVERIFY(device_->jobs[3].pages[0].lines.contains(QStringLiteral("\there is the note.")));
+        const QStringList rejected = device_->jobs[4].pages[0].lines;
+        QVERIFY(rejected.contains(QStringLiteral("\t\t\t\tFAX.TIF\tValid TORVEX Format")));
+        QVERIFY(rejected.contains(QStringLiteral("\t\tLETTER.DOC;\tInvalid File Format")));
+
+        // Receipts: flushed first, then one per TORVEX that needs one.
+        QCOMPARE(receipts_->events.first(), QStringLiteral("flush"));
+        QCOMPARE(int(receipts_->requests.size()), 3);
+        QCOMPARE(receipts_->requests[0].disposition, ReceiptDisposition::Processed);
+        QCOMPARE(receipts_->requests[0].recipient, QStringLiteral("receipts@example.org"));
+        QCOMPARE(receipts_->requests[0].pageCount, QStringLiteral("3"));
+        QCOMPARE(receipts_->requests[0].receivedId, QStringLiteral("<sample@example.org>"));
+        // Each receipt counts the pages of its own message.
+        QCOMPARE(receipts_->requests[1].pageCount, QStringLiteral("1"));
+        const ReceiptRequest& failed = receipts_->requests[2];
+        QCOMPARE(failed.disposition, ReceiptDisposition::Failed);
+        QCOMPARE(failed.failureText, QStringLiteral("Unprintable File(s)"));
+        QCOMPARE(failed.recipient, QStringLiteral("Sender Office <sender@example.org>"));
+        QVERIFY(failed.report.startsWith(QStringLiteral("Process report - \r\n")));
+        QVERIFY(failed.report.contains(QStringLiteral("\tLETTER.DOC;\tInvalid File Format\r\n")));
+        QVERIFY(failed.report.contains(QStringLiteral("\tFAX.TIF\tFile Processed\r\n")));
+
+        // A second run finds only the message for someone else.
+        device_->jobs.clear();
+        QCOMPARE(run(QStringLiteral("/6")), RunExit::Finished);
+        QCOMPARE(readTorvexKey(QStringLiteral("session")), QStringLiteral("0,0,0,0"));
+        QVERIFY(device_->jobs.empty());
+    }
+
+    void testModeLeavesTheInboxAsItWas()
+    {
+        add(torvex(QStringLiteral("fax"), {{QStringLiteral("fax.tif;"), tiff_}}));
+        const auto before = MaildirFolder(profileRoot(), {}).messages();
+        for (int round = 0; round < 2; ++round) {
+            device_->jobs.clear();
+            QCOMPARE(run(QStringLiteral("/7")), RunExit::Finished);
+            QCOMPARE(readTorvexKey(QStringLiteral("session")), QStringLiteral("1,0,0,0"));
+            QCOMPARE(int(device_->jobs.size()), 2);
+            const auto after = MaildirFolder(profileRoot(), {}).messages();
+            QCOMPARE(int(after.size()), 1);
+            QCOMPARE(after[0].fileName, before[0].fileName);
+        }
+        // print_test does the same for any switch.
+        writeTorvexKey(QStringLiteral("print_test"), QStringLiteral("1"));
+        QCOMPARE(run(QStringLiteral("/6")), RunExit::Finished);
+        QCOMPARE(int(MaildirFolder(profileRoot(), {}).messages().size()), 1);
+    }
+
+    void wakeUpRunRetriesAfterItsWait()
+    {
+        settings({{"wake_probes", "2"}, {"wake_probe_seconds", "60"}});
+        qputenv("TORVEX_TIME_SCALE", "200");  // 60 s become 300 ms
+        fetcher_->onClick = [this] {
+            add(torvex(QStringLiteral("fetched %1").arg(fetcher_->clicks), {{QStringLiteral("fax.tif;"), tiff_}}));
+        };
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(run(QStringLiteral("/3")), RunExit::Finished);
+        const qint64 elapsed = clock.elapsed();
+        qunsetenv("TORVEX_TIME_SCALE");
+        QCOMPARE(fetcher_->clicks, 3);
+        QCOMPARE(fetcher_->processed, 6);  // before and after every fetch
+        QVERIFY2(elapsed >= 580, qPrintable(QString::number(elapsed)));
+        QCOMPARE(readTorvexKey(QStringLiteral("session")), QStringLiteral("3,0,0,0"));
+        QCOMPARE(receipts_->events.count(QStringLiteral("flush")), 3);
+    }
+
+    void noPrinterFetchesButPrintsAndMovesNothing()
+    {
+        settings({{"Printer_Type", ""}});
+        add(torvex(QStringLiteral("fax"), {{QStringLiteral("fax.tif;"), tiff_}}));
+        QCOMPARE(run(QStringLiteral("/0")), RunExit::Finished);
+        QCOMPARE(fetcher_->clicks, 1);
+        QVERIFY(device_->jobs.empty());
+        QCOMPARE(int(MaildirFolder(profileRoot(), {}).messages().size()), 1);
+        QCOMPARE(readTorvexKey(QStringLiteral("print_status")), QStringLiteral(" Printed 0 TORVEXes + 0 Regular Faxes"));
+    }
+
+    // Mail another program put into the Inbox: its fields come from its own
+    // header, as for mail fetched by POP3, however the header is folded.
+    void deliverNowWhenTheProfileFetches()
+    {
+        settings({{"Use_Profile", "y"}});
+        const QString drop = env_->path(QStringLiteral("drop"));
+        QVERIFY(QDir().mkpath(drop));
+        env_->writeFile(QStringLiteral("drop/1.x"),
+                        "To: user@torvex.net\nFrom: a@b\nSubject: delivered\nDate: Tue, 5 Mar 2024 10:20:30 +0100\n"
+                        "Message-Id: <d1@b>\nDisposition-Notification-To: Receipt Desk\n <desk@b>\n\nHello\n"
+                        "Disposition-Notification-To: not@the.body\n");
+        env_->writeFile(QStringLiteral("drop/2.x"),
+                        "To: user@torvex.net\nFrom: a@b\nSubject: receipt\nContent-Type: multipart/report;\n"
+                        " report-type=\"disposition-notification\";\n boundary=r\n\n--r\n\nprocessed\n--r--\n");
+        env_->writeFile(QStringLiteral("profiles/TORVEX/profile.ini"),
+                        "[Profile]\nDeliver=cp '" + drop.toUtf8() + "'/* \"$MAILDIR/new/\"\n");
+        QVERIFY(mailbox_->SessionLogIn(QStringLiteral("TORVEX")));
+        QCOMPARE(run(QStringLiteral("/0")), RunExit::Finished);
+        QCOMPARE(fetcher_->clicks, 0);
+        QCOMPARE(readTorvexKey(QStringLiteral("session")), QStringLiteral("1,0,0,0"));
+        QCOMPARE(int(device_->jobs.size()), 1);
+        const QStringList lines = device_->jobs[0].pages[0].lines;
+        QVERIFY(lines.contains(QStringLiteral("\tHello")));
+        QVERIFY(lines.contains(QStringLiteral("\tFrom:\t\ta@b")));
+        QVERIFY(lines.contains(QStringLiteral("\tSent:\t\tTue, 5 Mar 2024 10:20:30 +0100")));
+        QCOMPARE(subjectsIn({QStringLiteral("Deleted Items")}), QStringList{QStringLiteral("receipt")});
+        QCOMPARE(int(receipts_->requests.size()), 1);
+        QCOMPARE(receipts_->requests[0].recipient, QStringLiteral("Receipt Desk <desk@b>"));
+        QCOMPARE(receipts_->requests[0].receivedId, QStringLiteral("<d1@b>"));
+        QCOMPARE(receipts_->requests[0].pageCount, QStringLiteral("1"));  // its text, on one page
+    }
+
+    void capabilitiesRequestIsAnsweredNotPrinted()
+    {
+        SampleTorvex caps = torvex(QStringLiteral("caps"), {});
+        caps.extraHeaders = {QStringLiteral("Disposition-Notification-To: caps@example.org"),
+                             QStringLiteral("Disposition-Notification-Options: G3Fax-capability-request=required")};
+        add(caps);
+        QCOMPARE(run(QStringLiteral("/6")), RunExit::Finished);
+        QVERIFY(device_->jobs.empty());
+        QCOMPARE(int(receipts_->requests.size()), 1);
+        QCOMPARE(receipts_->requests[0].disposition, ReceiptDisposition::CapsRequest);
+        QCOMPARE(receipts_->requests[0].recipient, QStringLiteral("caps@example.org"));
+        QVERIFY(receipts_->requests[0].fullMode);
+        QCOMPARE(subjectsIn({QStringLiteral("Deleted Items")}), QStringList{QStringLiteral("caps")});
+    }
+
+    void unknownReportStaysInTheInbox()
+    {
+        SampleTorvex report = torvex(QStringLiteral("delivery report"), {});
+        report.contentType = QStringLiteral("multipart/report; report-type=delivery-status");
+        add(report);
+        QCOMPARE(run(QStringLiteral("/6")), RunExit::Finished);
+        QVERIFY(device_->jobs.empty());
+        QCOMPARE(subjectsIn({}), QStringList{QStringLiteral("delivery report")});
+    }
+
+    void alternativePrintsOnlyTheTiff()
+    {
+        SampleTorvex alternative = torvex(QStringLiteral("alt"), {{QStringLiteral("fax.txt;"), "the fax as text\r\n"},
+                                                                   {QStringLiteral("fax.tif;"), tiff_}});
+        alternative.contentType = QStringLiteral("multipart/alternative; boundary=b");
+        add(alternative);
+        QCOMPARE(run(QStringLiteral("/6")), RunExit::Finished);
+        QCOMPARE(int(device_->jobs.size()), 2);
+        QCOMPARE(device_->jobs[1].title, QStringLiteral("0002.TIF"));
+        QCOMPARE(readTorvexKey(QStringLiteral("session")), QStringLiteral("1,0,0,0"));
+    }
+
+    void headerModes_data()
+    {
+        QTest::addColumn<QString>("simple");
+        QTest::addColumn<QString>("full");
+        QTest::addColumn<int>("jobs");
+        QTest::addColumn<bool>("blockFirst");
+        QTest::newRow("simple only") << "y" << "n" << 1 << true;
+        QTest::newRow("full only") << "n" << "y" << 1 << false;
+        QTest::newRow("both") << "y" << "y" << 2 << false;
+    }
+    void headerModes()
+    {
+        QFETCH(QString, simple);
+        QFETCH(QString, full);
+        QFETCH(int, jobs);
+        QFETCH(bool, blockFirst);
+        settings({{"Print_Simple_Header", simple.toLatin1()}, {"Print_Full_Header", full.toLatin1()}});
+        SampleTorvex blank = torvex(QStringLiteral("blank text"), {});
+        blank.body = QStringLiteral("\r\n\t\r\n");
+        add(blank);
+        QCOMPARE(run(QStringLiteral("/6")), RunExit::Finished);
+        QCOMPARE(int(device_->jobs.size()), jobs);
+        const QStringList first = device_->jobs[0].pages[0].lines;
+        QCOMPARE(first.contains(QStringLiteral("\tSubject:\tblank text From: Sender Office <sender@example.org>")), blockFirst);
+        QCOMPARE(first.contains(QStringLiteral("\tMessage-Id: <sample@example.org>")), !blockFirst);
+        const QStringList last = device_->jobs.back().pages[0].lines;
+        QVERIFY(last.contains(QStringLiteral("\tNo Printable PlainText Message")));
+    }
+
+    void nothingPrintableSaysSo()
+    {
+        SampleTorvex empty = torvex(QStringLiteral("empty"), {});
+        empty.body = QStringLiteral("\r\n");
+        add(empty);
+        QCOMPARE(run(QStringLiteral("/6")), RunExit::Finished);
+        QVERIFY(device_->jobs[0].pages[0].lines.contains(QStringLiteral("\tNo Printable Content")));
+    }
+
+    // The end-of-data line that closes a fetched message is dropped; every
+    // line the sender wrote is printed, a lone "." among them.
+    void endOfDataLineIsDroppedAndNothingElse()
+    {
+        SampleTorvex plain = torvex(QStringLiteral("plain"), {});
+        plain.body = QStringLiteral("first line\r\n.hidden\r\n.\r\nMAIL FROM:<x@example.org>\r\nlast line\r\n.\r\n");
+        add(plain);
+        QCOMPARE(run(QStringLiteral("/6")), RunExit::Finished);
+        const QStringList lines = device_->jobs[0].pages[0].lines;
+        const qsizetype first = lines.indexOf(QStringLiteral("\tfirst line"));
+        QVERIFY(first > 0);
+        QCOMPARE(lines.mid(first), (QStringList{QStringLiteral("\tfirst line"), QStringLiteral("\t.hidden"),
+                                                QStringLiteral("\t."), QStringLiteral("\tMAIL FROM:<x@example.org>"),
+                                                QStringLiteral("\tlast line")}));
+    }
+
+    void endOfDataHelper()
+    {
+        QCOMPARE(withoutEndOfData(QStringLiteral("a\r\n.\r\n")), QStringLiteral("a\r\n"));
+        QCOMPARE(withoutEndOfData(QStringLiteral("a\r\n.\r\nb\r\n.\r\n")), QStringLiteral("a\r\n.\r\nb\r\n"));
+        QCOMPARE(withoutEndOfData(QStringLiteral(".\r\n")), QString());
+        QCOMPARE(withoutEndOfData(QStringLiteral("a\r\n.")), QStringLiteral("a\r\n"));
+        QCOMPARE(withoutEndOfData(QStringLiteral("a.\r\n..\r\nx. \r\n")), QStringLiteral("a.\r\n..\r\nx. \r\n"));
+        // A multipart message's text ends after its text parts: the sender's "." stays.
+        QCOMPARE(withoutEndOfData(QStringLiteral("a\r\n.\r\nb\r\n ")), QStringLiteral("a\r\n.\r\nb\r\n "));
+    }
+
+    void fatalPrinterErrorEndsTheLoopButFilesWhatWasDone()
+    {
+        add(torvex(QStringLiteral("one"), {{QStringLiteral("fax.tif;"), tiff_}}));
+        add(torvex(QStringLiteral("two"), {{QStringLiteral("fax.tif;"), tiff_}}));
+        add(torvex(QStringLiteral("three"), {{QStringLiteral("fax.tif;"), tiff_}}));
+        device_->failBeginAfterJobs = 3;  // header and fax of "one", header of "two"
+        QCOMPARE(run(QStringLiteral("/6")), RunExit::Finished);
+        QCOMPARE(readTorvexKey(QStringLiteral("last_error")), QStringLiteral("Print Error : Fatal Printer Error"));
+        QCOMPARE(subjectsIn({QStringLiteral("TORVEXes"), QStringLiteral("Printed")}), QStringList{QStringLiteral("one")});
+        QCOMPARE(subjectsIn({}), (QStringList{QStringLiteral("two"), QStringLiteral("three")}));
+        QCOMPARE(readTorvexKey(QStringLiteral("VXPrint")), QStringLiteral("quit"));
+        QCOMPARE(int(receipts_->requests.size()), 0);  // one was printed without a receipt address
+    }
+
+    // Hostile or broken attachments never write outside the temp folder,
+    // never stop the run and never lose the message.
+    void badAttachmentsAreRejectedSafely()
+    {
+        QByteArray cut = tiff_.left(tiff_.size() / 2);
+        add(torvex(QStringLiteral("bad names"), {{QStringLiteral("../../escape.tif;"), tiff_},
+                                                 {QStringLiteral("a/b/../../c.txt;"), "x"},
+                                                 {QStringLiteral(".."), "y"}}));
+        add(torvex(QStringLiteral("cut tiff"), {{QStringLiteral("fax.tif;"), cut}}));
+        QByteArray noisy = tiff_;
+        for (qsizetype i = 300; i < noisy.size() - 2000; ++i)
+            noisy[i] = char((i * 131) & 0xff);
+        add(torvex(QStringLiteral("noisy tiff"), {{QStringLiteral("fax.tif;"), noisy}}));
+        add(torvex(QStringLiteral("empty files"), {{QStringLiteral("blank.tif;"), QByteArray()},
+                                                   {QStringLiteral("blank.txt;"), QByteArray()}}));
+        SampleTorvex anonymous = torvex(QStringLiteral("awd"), {{QStringLiteral("fax.awd;"), QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1xx", 10)}});
+        anonymous.from.clear();  // no one to send its receipt to
+        add(anonymous);
+        // Files that are not mail at all.
+        const MaildirFolder inbox(profileRoot(), {});
+        QVERIFY(deliverToMaildir(inbox, QByteArray("\x00\xff\x01 garbage", 11)));
+        QVERIFY(deliverToMaildir(inbox, QByteArray("To: user@torvex.net\r\nContent-Type: multipart/mixed; boundary=q\r\n\r\n--q\r\n")));
+
+        QCOMPARE(run(QStringLiteral("/6")), RunExit::Finished);
+        QCOMPARE(subjectsIn({QStringLiteral("TORVEXes"), QStringLiteral("Unprintable")}),
+                 (QStringList{QStringLiteral("bad names"), QStringLiteral("cut tiff"), QStringLiteral("noisy tiff"),
+                              QStringLiteral("empty files"), QStringLiteral("awd")}));
+        // The garbage file is addressed to nobody and stays; the broken
+        // multipart one is a TORVEX with nothing in it, printed as such.
+        QCOMPARE(int(MaildirFolder(profileRoot(), {}).messages().size()), 1);
+        QCOMPARE(subjectsIn({QStringLiteral("TORVEXes"), QStringLiteral("Printed")}), QStringList{QString()});
+        QVERIFY(!QFile::exists(env_->path(QStringLiteral("escape.tif"))));
+        QVERIFY(!QFile::exists(env_->home() + QStringLiteral("/../escape.tif")));
+        const QStringList temp = QDir(env_->path(QStringLiteral("temp"))).entryList(QDir::Files);
+        for (const QString& name : temp)
+            QVERIFY2(QRegularExpression(QStringLiteral("^(\\d{4}\\.[A-Z]+|vcard\\.txt|temp\\.tif)$")).match(name).hasMatch(),
+                     qPrintable(name));
+        QCOMPARE(readTorvexKey(QStringLiteral("session")), QStringLiteral("1,5,0,0"));
+        QCOMPARE(readTorvexKey(QStringLiteral("last_error")), QString());
+        // A "Failed" receipt for each unprintable one but the one from nobody.
+        QCOMPARE(int(receipts_->requests.size()), 4);
+        for (const ReceiptRequest& request : receipts_->requests)
+            QVERIFY(!request.recipient.isEmpty());
+    }
+
+    // What passes a limit is not printed: the TORVEX is filed as
+    // unprintable, and its header block and receipt say why.
+    void limitsMakeATorvexUnprintable_data()
+    {
+        QTest::addColumn<QString>("what");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("pages") << QStringLiteral("pages") << QStringLiteral("\tFAX.TIF;\tNot Printed, more than 500 pages\r\n");
+        QTest::newRow("text pages") << QStringLiteral("text") << QStringLiteral("\tLONG.TXT\tNot Printed, more than 500 text pages\r\n");
+        QTest::newRow("message text") << QStringLiteral("body") << QStringLiteral("\tMESSAGE TEXT\tNot Printed, more than 500 text pages\r\n");
+        QTest::newRow("files") << QStringLiteral("files") << QStringLiteral("\tN101.TXT;\tNot Printed, more than 100 files in one TORVEX\r\n");
+    }
+    void limitsMakeATorvexUnprintable()
+    {
+        QFETCH(QString, what);
+        QFETCH(QString, line);
+        SampleTorvex sample = torvex(QStringLiteral("too much"), {});
+        if (what == QLatin1String("pages")) {
+            const QString path = env_->path(QStringLiteral("work/long.tif"));
+            QVERIFY(writeBlankTiff(path, kMaxFaxPages + 1, 16, 16, false));
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            sample.attachments.push_back({QStringLiteral("fax.tif;"), file.readAll()});
+        } else if (what == QLatin1String("text")) {
+            sample.attachments.push_back({QStringLiteral("long.txt;"), QByteArray(8'000'000, 'x')});
+        } else if (what == QLatin1String("body")) {
+            sample.body = QString(8'000'000, QLatin1Char('y'));
+        } else {
+            for (int n = 1; n <= kMaxPrintedFiles + 1; ++n)
+                sample.attachments.push_back({QStringLiteral("n%1.txt;").arg(n), "note\r\n"});
+        }
+        add(sample);
+        QCOMPARE(run(QStringLiteral("/6")), RunExit::Finished);
+        QCOMPARE(readTorvexKey(QStringLiteral("session")), QStringLiteral("0,1,0,0"));
+        QCOMPARE(subjectsIn({QStringLiteral("TORVEXes"), QStringLiteral("Unprintable")}), QStringList{QStringLiteral("too much")});
+        QVERIFY(int(device_->jobs.size()) <= 1 + kMaxPrintedFiles);
+        QCOMPARE(int(receipts_->requests.size()), 1);
+        QCOMPARE(receipts_->requests[0].disposition, ReceiptDisposition::Failed);
+        QVERIFY2(receipts_->requests[0].report.contains(line), qPrintable(receipts_->requests[0].report.left(300)));
+        QString printed;
+        for (const auto& job : device_->jobs) {
+            for (const auto& page : job.pages)
+                printed += page.lines.join(QLatin1Char('\n'));
+        }
+        QVERIFY2(printed.contains(line.trimmed().section(QLatin1Char('\t'), -1)), qPrintable(printed.left(500)));
+    }
+
+    void vcardIsPrintedInTheHeaderAndSpiffIgnored()
+    {
+        add(torvex(QStringLiteral("card"), {{QStringLiteral("sender.vcard.vcf;"), "BEGIN:VCARD\r\nFN:Sender Office\r\nEND:VCARD\r\n"},
+                                            {QStringLiteral("spiff.dat;"), "spiff"},
+                                            {QStringLiteral("fax.tif;"), tiff_}}));
+        QCOMPARE(run(QStringLiteral("/6")), RunExit::Finished);
+        QVERIFY(device_->jobs[0].pages[0].lines.contains(QStringLiteral("\tFN:Sender Office")));
+        QCOMPARE(readTorvexKey(QStringLiteral("session")), QStringLiteral("1,0,0,0"));
+    }
+
+    void foldersDifferingInCaseAreNotTaken()
+    {
+        QVERIFY(MaildirFolder(profileRoot(), {QStringLiteral("torvexes")}).create());
+        add(torvex(QStringLiteral("fax"), {{QStringLiteral("fax.tif;"), tiff_}}));
+        QCOMPARE(run(QStringLiteral("/6")), RunExit::Finished);
+        QCOMPARE(subjectsIn({QStringLiteral("TORVEXes"), QStringLiteral("Printed")}), QStringList{QStringLiteral("fax")});
+        QVERIFY(MaildirFolder(profileRoot(), {QStringLiteral("torvexes")}).messages().empty());
+    }
+
+    void regularFaxPassOnItsOwnProfile()
+    {
+        QVERIFY(QDir().mkpath(env_->path(QStringLiteral("profiles/Fax"))));
+        settings({{"Print_Normal_Fax", "y"}, {"Normal_Fax_Profile", "Fax"}, {"Print_Error_Info", "y"}});
+        MaildirMailboxSystem faxBox(env_->home());
+        QVERIFY(faxBox.SessionLogIn(QStringLiteral("Fax")));
+        SampleTorvex good = torvex(QStringLiteral("good"), {{QStringLiteral("fax.tif;"), tiff_}});
+        good.messageClass = QStringLiteral("IPM.Note.Fax");
+        SampleTorvex bad = torvex(QStringLiteral("bad"), {{QStringLiteral("fax.tif;"), "not a tiff"}});
+        bad.messageClass = QStringLiteral("IPM.Note.Fax");
+        QVERIFY(addSampleTorvex(faxBox, good, env_->path(QStringLiteral("work"))));
+        QVERIFY(addSampleTorvex(faxBox, bad, env_->path(QStringLiteral("work"))));
+        QVERIFY(addSampleTorvex(faxBox, torvex(QStringLiteral("plain mail"), {}), env_->path(QStringLiteral("work"))));
+
+        QCOMPARE(run(QStringLiteral("/1")), RunExit::Finished);
+        QCOMPARE(readTorvexKey(QStringLiteral("session")), QStringLiteral("0,0,1,0"));
+        const QString faxRoot = env_->path(QStringLiteral("profiles/Fax"));
+        QCOMPARE(int(MaildirFolder(faxRoot, {QStringLiteral("Regular Faxes"), QStringLiteral("Printed")}).messages().size()), 1);
+        QCOMPARE(int(MaildirFolder(faxRoot, {QStringLiteral("Regular Faxes"), QStringLiteral("Unprintable")}).messages().size()), 1);
+        QCOMPARE(int(MaildirFolder(faxRoot, {}).messages().size()), 1);  // the plain mail is not a fax
+        const QStringList report = device_->jobs.back().pages[0].lines;
+        QCOMPARE(report.first(), QStringLiteral("\tTORVEX Print Error Report"));
+        QVERIFY(report.contains(QStringLiteral("\tIt will be moved to the folder 'Regular Faxes | Unprintable'.")));
+        QVERIFY(!QFileInfo(faxRoot + QStringLiteral("/.TORVEXes")).exists());
+    }
+
+    void regularEmailStepDeliversOnItsProfile()
+    {
+        QVERIFY(QDir().mkpath(env_->path(QStringLiteral("profiles/Mail"))));
+        env_->writeFile(QStringLiteral("profiles/Mail/profile.ini"), "[Profile]\nDeliver=touch \"$MAILDIR/delivered\"\n");
+        settings({{"Get_Normal_EMail", "y"}, {"Regular_Mail_Profile", "Mail"}});
+        QCOMPARE(run(QStringLiteral("/5")), RunExit::Finished);
+        QVERIFY(QFile::exists(env_->path(QStringLiteral("profiles/Mail/delivered"))));
+        QCOMPARE(readTorvexKey(QStringLiteral("last_error")), QString());
+        settings({{"Regular_Mail_Profile", "Nowhere"}});
+        QCOMPARE(run(QStringLiteral("/5")), RunExit::Finished);
+        QCOMPARE(readTorvexKey(QStringLiteral("print_status")), QStringLiteral(" Printed 0 TORVEXes + 0 Regular Faxes"));
+    }
+
+    void missingProfileAsksAndReportsTheInboxError()
+    {
+        settings({{"Torvex_Profile", "Nobody"}});
+        QCOMPARE(run(QStringLiteral("/6")), RunExit::Finished);
+        QCOMPARE(int(boxes_->shown.size()), 1);
+        QCOMPARE(boxes_->shown[0].buttons, MsgButtons::YesNo);
+        QCOMPARE(readTorvexKey(QStringLiteral("last_error")), QStringLiteral("Inbox Error on profile Nobody"));
+        QCOMPARE(readTorvexKey(QStringLiteral("VXPrint")), QStringLiteral("quit"));
+    }
+
+private:
+    void settings(std::initializer_list<std::pair<const char*, QByteArray>> values)
+    {
+        for (const auto& [key, value] : values)
+            writeTorvexKey(QString::fromLatin1(key), QString::fromUtf8(value));
+    }
+
+    SampleTorvex torvex(const QString& subject, std::vector<SampleTorvex::Attachment> attachments,
+                        QStringList extraHeaders = {})
+    {
+        SampleTorvex sample;
+        sample.to = kUser;
+        sample.subject = subject;
+        sample.body = QStringLiteral("Message text of ") + subject + kCrLf + QStringLiteral(".") + kCrLf;
+        sample.attachments = std::move(attachments);
+        sample.extraHeaders = std::move(extraHeaders);
+        return sample;
+    }
+
+    void add(const SampleTorvex& sample)
+    {
+        QVERIFY(addSampleTorvex(*mailbox_, sample, env_->path(QStringLiteral("work"))));
+    }
+
+    QString profileRoot() const { return env_->path(QStringLiteral("profiles/TORVEX")); }
+
+    // Subjects as the sample gave them ("x From: sender" is how the
+    // decoder stores them), in delivery order.
+    QStringList subjectsIn(const QStringList& folderPath) const
+    {
+        const MaildirFolder folder(profileRoot(), folderPath);
+        QStringList subjects;
+        for (const MaildirEntry& entry : folder.messages()) {
+            const auto file = MailFile::read(folder.filePath(entry));
+            subjects << file->subject().section(QStringLiteral(" From:"), 0, 0);
+        }
+        return subjects;
+    }
+
+    RunExit run(const QString& commandLine)
+    {
+        RunContext ctx;
+        ctx.programFolder = env_->home();
+        PrintRun printRun({ctx, *boxes_, *mailbox_, *fetcher_, *receipts_, nullTest_,
+                           [] { return QStringList{QStringLiteral("Office Laser"), QStringLiteral("TORVEX PDF")}; },
+                           [this](const QString&) { return std::make_unique<ForwardingDevice>(*device_); }});
+        return printRun.Main(commandLine);
+    }
+
+    std::unique_ptr<test::TestEnv> env_;
+    std::unique_ptr<RecordingPrintDevice> device_;
+    std::unique_ptr<RecordingReceipts> receipts_;
+    std::unique_ptr<ScriptedFetcher> fetcher_;
+    std::unique_ptr<RecordingMessageBoxes> boxes_;
+    std::unique_ptr<MaildirMailboxSystem> mailbox_;
+    NoTestMessage nullTest_;
+    QByteArray tiff_;
+};
+
+QTEST_MAIN(TestPrintRun)
+#include "tst_print_run.moc"

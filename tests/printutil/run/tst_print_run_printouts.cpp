@@ -1,0 +1,420 @@
+// Whole runs of vxprintu onto real printers: the built-in PDF printer read
+// back with pdfinfo, pdfimages and pdftotext, a CUPS queue of a cupsd the
+// test starts, and Internet faxes written by real mail software, fetched
+// from Dovecot all the way to paper and receipt.
+#include "common/telvane_info.h"
+#include "platform/maildir/maildir_message.h"
+#include "platform/maildir/maildir_store.h"
+#include "printutil/mailbox/maildir_mailbox.h"
+#include "tests/support/cups_server.h"
+#include "tests/support/dovecot_server.h"
+#include "tests/support/pdf_reader.h"
+#include "tests/support/smtp_test_server.h"
+#include "tests/support/test_env.h"
+#include "tools/sample_fax.h"
+#include "tools/sample_inbox.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QtTest>
+
+#include <memory>
+
+using namespace torvex;
+using namespace torvex::tools;
+
+namespace {
+
+const QString kUser = QStringLiteral("user@torvex.net");
+// Pages of the jobs the sample Inbox prints, in order: header block and
+// 3-page fax; header block and text file; header block and fax of the
+// message with a rejected file; the 2-page regular fax.
+const QList<int> kJobPages{1, 3, 1, 1, 1, 3, 2};
+
+QByteArray faxTiff(const QString& folder, int pages)
+{
+    SampleFaxOptions options;
+    options.pages = pages;
+    options.fine = false;
+    QDir().mkpath(folder);
+    const QString path = folder + QStringLiteral("/fax%1.tif").arg(pages);
+    if (!writeSampleFaxTiff(path, options, FaxCompression::Group3))
+        return {};
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+}  // namespace
+
+class TestPrintRunPrintouts : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init()
+    {
+        env_ = std::make_unique<test::TestEnv>();
+        QVERIFY(QDir().mkpath(profileRoot()));
+        writeTorvexKey(QStringLiteral("Torvex_Profile"), QStringLiteral("TORVEX"));
+        writeTorvexKey(QStringLiteral("Torvex_Addr"), kUser);
+        writeTorvexKey(QStringLiteral("Printer_Type"), QStringLiteral("TORVEX PDF"));
+    }
+    void cleanup() { env_.reset(); }
+
+    void pdfPrinterPrintsTheWholeInbox()
+    {
+        fillInbox();
+        const test::ProcessResult run = test::runProgram(QStringLiteral("vxprintu"), {QStringLiteral("/6")}, 120000);
+        QVERIFY2(run.finished && run.exitCode == 0, run.err.constData());
+        checkSummaryAndFolders();
+
+        const QString folder = env_->path(QStringLiteral("Printouts"));
+        const QStringList pdfs = QDir(folder).entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Name);
+        QList<int> pages;
+        QStringList texts;
+        for (const QString& pdf : pdfs) {
+            pages << test::pdfPageCount(folder + QLatin1Char('/') + pdf);
+            texts << test::pdfText(folder + QLatin1Char('/') + pdf, test::PdfLayout::Physical).value_or(QString()).simplified();
+        }
+        QCOMPARE(pages, kJobPages);
+        const QString& first = texts[0];
+        for (const char* expected : {"To: user@torvex.net", "From: Sender Office <sender@example.org>",
+                                     "Sent: Tue, 5 Mar 2024 10:20:30 +0100", "TORVEXes: FAX.TIF Valid TORVEX Format",
+                                     "Subject: three page fax From: Sender Office <sender@example.org>",
+                                     "Message text of three page fax"})
+            QVERIFY2(first.contains(QLatin1String(expected)), qPrintable(first + QStringLiteral(" / ") + QLatin1String(expected)));
+        QVERIFY(first.contains(QStringLiteral("Received: ")) && first.contains(QStringLiteral("Processed: ")));
+        QVERIFY(texts[3].contains(QStringLiteral("Page No. 1")));
+        QVERIFY(texts[3].contains(QStringLiteral("Dear user, here is the note.")));
+        QVERIFY2(texts[4].contains(QStringLiteral("FAX.TIF Valid TORVEX Format LETTER.DOC; Invalid File Format")),
+                 qPrintable(texts[4]));
+    }
+
+    void cupsQueueGetsJobsOfTheRightPageCounts()
+    {
+        if (!test::CupsServer::available())
+            QSKIP("cupsd is not installed (tools/debian-packages.txt lists cups)");
+        test::CupsServer cups;
+        QVERIFY2(cups.start(), qPrintable(cups.log()));
+        QVERIFY2(cups.addFileQueue(QStringLiteral("Fax_Printer"), env_->path(QStringLiteral("printed.ps"))),
+                 qPrintable(cups.log()));
+        writeTorvexKey(QStringLiteral("Printer_Type"), QStringLiteral("Fax_Printer"));
+        fillInbox();
+        const test::ProcessResult run = test::runProgram(QStringLiteral("vxprintu"), {QStringLiteral("/6")}, 180000,
+                                                         {QStringLiteral("CUPS_SERVER=") + cups.address()});
+        QVERIFY2(run.finished && run.exitCode == 0, run.err.constData());
+        QCOMPARE(readTorvexKey(QStringLiteral("print_status")), QStringLiteral(" Printed 2 TORVEXes + 1 Regular Faxes"));
+        checkSummaryAndFolders();
+        const QMap<int, int> jobs = cups.finishedJobPages(QStringLiteral("Fax_Printer"), int(kJobPages.size()));
+        QCOMPARE(jobs.values(), kJobPages);
+        QVERIFY(env_->readFile(QStringLiteral("printed.ps")).startsWith("%!PS"));
+        QVERIFY(!QFileInfo::exists(env_->path(QStringLiteral("Printouts"))) || QDir(env_->path(QStringLiteral("Printouts"))).isEmpty());
+    }
+
+    // "/8 ID" prints a filed fax again as the run printed it: its header
+    // block and its pages, and nothing else happens. The folders keep every
+    // file (read marks included), no receipt is sent, the one waiting in
+    // Out/ stays there, and the scheduler's keys are left alone.
+    void reprintPrintsAFiledFaxOnceMore()
+    {
+        if (!test::SmtpTestServer::available())
+            QSKIP("python3-aiosmtpd is needed (tools/debian-packages.txt)");
+        fillInbox();
+        QVERIFY(test::runProgram(QStringLiteral("vxprintu"), {QStringLiteral("/6")}, 120000).exitCode == 0);
+        test::SmtpTestServer smtp;
+        QVERIFY(smtp.start());
+        writeTorvexKey(QStringLiteral("Confirm_Receipt"), QStringLiteral("y"));
+        writeTorvexKey(QStringLiteral("User_SMTP_Server"), QStringLiteral("127.0.0.1"));
+        env_->writeFile(QStringLiteral("Out/20240305102030.MDN"), "To:sender@127.0.0.1\r\nSubject: waiting\r\n\r\nx\r\n.\r\n");
+        writeTorvexKey(QStringLiteral("VXPrint"), QString());
+        const QStringList before = filesUnder(profileRoot()) + filesUnder(env_->path(QStringLiteral("Out")));
+
+        const QString printed = filedId({QStringLiteral("TORVEXes"), QStringLiteral("Printed")}, QStringLiteral("three page fax"));
+        const QString unprintable = filedId({QStringLiteral("TORVEXes"), QStringLiteral("Unprintable")}, QString());
+        const QString regular = filedId({QStringLiteral("Regular Faxes"), QStringLiteral("Printed")}, QString());
+        QVERIFY(!printed.isEmpty() && !unprintable.isEmpty() && !regular.isEmpty());
+        const QString inInbox = QStringLiteral("INBOX/") + MaildirFolder(profileRoot(), {}).messages().front().baseName;
+        const struct {
+            QString id;
+            int exitCode;
+            QList<int> jobPages;
+            QString onPaper;
+        } cases[] = {
+            {printed, 0, {1, 3}, QStringLiteral("Subject: three page fax")},
+            {unprintable, 0, {1, 3}, QStringLiteral("Invalid File Format")},
+            {regular, 0, {2}, QString()},
+            {inInbox, 4, {}, QString()},
+            {printed.section(QLatin1Char('/'), 0, 0) + QStringLiteral("/no-such-message"), 4, {}, QString()},
+            {QStringLiteral("../.TORVEXes.Printed/") + printed.section(QLatin1Char('/'), 1), 4, {}, QString()},
+        };
+        const QString folder = env_->path(QStringLiteral("Printouts"));
+        for (const auto& c : cases) {
+            QDir(folder).removeRecursively();
+            const test::ProcessResult run = test::runProgram(QStringLiteral("vxprintu"), {QStringLiteral("/8"), c.id}, 120000,
+                                                             {QStringLiteral("TORVEX_SMTP_PORT=%1").arg(smtp.port())});
+            QVERIFY2(run.finished && run.exitCode == c.exitCode, qPrintable(c.id + QLatin1Char(' ') + QString::fromUtf8(run.err)));
+            QList<int> pages;
+            for (const QString& pdf : QDir(folder).entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Name))
+                pages << test::pdfPageCount(folder + QLatin1Char('/') + pdf);
+            QCOMPARE(pages, c.jobPages);
+            QVERIFY2(test::printedText(folder).simplified().contains(c.onPaper), qPrintable(c.id));
+        }
+        QCOMPARE(filesUnder(profileRoot()) + filesUnder(env_->path(QStringLiteral("Out"))), before);
+        QCOMPARE(smtp.commands(), QStringList());
+        QCOMPARE(readTorvexKey(QStringLiteral("VXPrint")), QString());
+    }
+
+    // Internet faxes written by real mail software, fetched from Dovecot by
+    // POP3 and, again, delivered into the Inbox by another program: each
+    // prints its fax pages and only its own text, readable and whole, and
+    // its receipt tells what was printed.
+    void realMailPrintsRight_data()
+    {
+        QTest::addColumn<QString>("shape");       // of tests/support/real_mail.py
+        QTest::addColumn<int>("faxPages");
+        QTest::addColumn<int>("textPages");       // at most
+        QTest::addColumn<bool>("printed");        // else unprintable, "Failed"
+        QTest::addColumn<int>("receiptPages");
+        QTest::addColumn<QStringList>("onPaper");
+        QTest::addColumn<QStringList>("notOnPaper");
+        const QStringList mime{QStringLiteral("Content-Type"), QStringLiteral("SUkq")};
+        const QString sender = QStringLiteral("sender@127.0.0.1");
+        QTest::newRow("email, mixed") << "mixed-base64" << 2 << 1 << true << 2
+                                      << QStringList{sender, "Please find the fax attached.", "FAX.TIF"} << mime;
+        QTest::newRow("email, folded part header")
+            << "octet-folded" << 2 << 1 << true << 2
+            << QStringList{"RECEIVED FACSIMILE PAGE ONE OF THE GATEWAY.TIF"} << mime;
+        QTest::newRow("email, RFC 2231 names")
+            << "rfc2231-names" << 4 << 1 << true << 4
+            << QStringList{"FAX F\u00dcR SIE.TIF", "EMPFANGENES TELEFAX \u00dcBER DAS GATEWAY, SEITE ZWEI VON ZWEI.TIFF"}
+            << mime;
+        QTest::newRow("email, RFC 2047 name") << "rfc2047-name" << 2 << 1 << true << 2
+                                              << QStringList{"T\u00c9L\u00c9COPIE.TIF"} << mime;
+        QTest::newRow("email, alternative in mixed")
+            << "alternative-in-mixed" << 2 << 1 << true << 2 << QStringList{"Plain cover text of the fax."}
+            << mime + QStringList{"HTML cover", "<p>", "<html"};
+        QTest::newRow("email, related") << "related" << 2 << 1 << true << 2
+                                        << QStringList{"Plain cover text of the fax."}
+                                        << mime + QStringList{"See the page", "cid:"};
+        QTest::newRow("email, single image body") << "single-image" << 2 << 0 << true << 2 << QStringList{} << mime;
+        QTest::newRow("email, charsets")
+            << "charsets" << 0 << 3 << true << 2
+            << QStringList{"Gr\u00fc\u00dfe aus K\u00f6ln", "Cover caf\u00e9 \u2013 na\u00efve",
+                           "UTF-8 note: caf\u00e9", "Latin-1 note: caf\u00e9"}
+            << QStringList{"caf\u00c3"};
+        QTest::newRow("email, lone dot") << "lone-dot" << 2 << 1 << true << 2
+                                         << QStringList{"Above the dot.", "Below the dot."} << mime;
+        QTest::newRow("email, plain dots")
+            << "plain-dots" << 0 << 1 << true << 1
+            << QStringList{"Above the dots.", ".hidden", "MAIL FROM:<x@example.org>", "Last line."}
+            << QStringList{"..hidden"};
+        QTest::newRow("email, binary called text")
+            << "binary-text" << 0 << 1 << false << 1 << QStringList{"UNKNOWN.TXT", "Invalid File Format"}
+            << QStringList{"II*"};
+        QTest::newRow("email, wide LF lines") << "long-lines" << 0 << 3 << true << 2
+                                              << QStringList{"030 WWWWWWWWWW 8888888888"} << QStringList{};
+        QTest::newRow("mutt") << "mutt" << 2 << 1 << true << 2 << QStringList{sender, "EMPF\u00c4NGER FAX.TIF"} << mime;
+        QTest::newRow("s-nail") << "s-nail" << 2 << 1 << true << 2 << QStringList{sender, "FAX.TIF"} << mime;
+        QTest::newRow("mpack") << "mpack" << 2 << 1 << true << 2
+                               << QStringList{sender, "Please find the fax attached.", "FAX.TIF"} << mime;
+    }
+
+    void realMailPrintsRight()
+    {
+        QFETCH(QString, shape);
+        QFETCH(int, faxPages);
+        QFETCH(int, textPages);
+        QFETCH(bool, printed);
+        QFETCH(int, receiptPages);
+        QFETCH(QStringList, onPaper);
+        QFETCH(QStringList, notOnPaper);
+        if (!test::DovecotServer::available() || !test::SmtpTestServer::available())
+            QSKIP("dovecot-pop3d and python3-aiosmtpd are needed (tools/debian-packages.txt)");
+        startServers();
+        const QByteArray message = realMail(shape);
+        QVERIFY(!message.isEmpty());
+        writeTorvexKey(QStringLiteral("Torvex_Addr"), dovecot_->user() + QStringLiteral("@127.0.0.1"));
+        writeTorvexKey(QStringLiteral("Password"), dovecot_->password());
+        writeTorvexKey(QStringLiteral("Confirm_Receipt"), QStringLiteral("y"));
+
+        for (const bool inInbox : {false, true}) {
+            const QString path = inInbox ? QStringLiteral("Inbox") : QStringLiteral("POP3");
+            if (inInbox) {
+                // Named as delivery agents name Maildir files: by the time of arrival.
+                const QString drop = QStringLiteral("drop/%1.M1P1.test").arg(QDateTime::currentSecsSinceEpoch());
+                env_->writeFile(drop, message);
+                env_->writeFile(QStringLiteral("profiles/TORVEX/profile.ini"),
+                                "[Profile]\nDeliver=cp '" + env_->path(drop).toUtf8() + "' \"$MAILDIR/new/\"\n");
+                writeTorvexKey(QStringLiteral("Use_Profile"), QStringLiteral("y"));
+            } else {
+                dovecot_->deliver(message);
+            }
+            const qsizetype receiptsBefore = smtp_->deliveries().size();
+            const QString folder = env_->path(QStringLiteral("Printouts"));
+            QDir(folder).removeRecursively();
+            const test::ProcessResult run = test::runProgram(
+                QStringLiteral("vxprintu"), {QStringLiteral("/0")}, 120000,
+                {QStringLiteral("TORVEX_POP3_PORT=%1").arg(dovecot_->port()),
+                 QStringLiteral("TORVEX_SMTP_PORT=%1").arg(smtp_->port()), QStringLiteral("TORVEX_TIME_SCALE=30")});
+            QVERIFY2(run.finished && run.exitCode == 0, run.err.constData());
+            QCOMPARE(readTorvexKey(QStringLiteral("session")),
+                     printed ? QStringLiteral("1,0,0,0") : QStringLiteral("0,1,0,0"));
+
+            int images = 0;
+            int texts = 0;
+            for (const QString& pdf : QDir(folder).entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Name)) {
+                const int pageImages = test::pdfImageCount(folder + QLatin1Char('/') + pdf);
+                images += pageImages;
+                texts += test::pdfPageCount(folder + QLatin1Char('/') + pdf) - pageImages;
+                // No character lies outside the printable area.
+                QVERIFY2(test::pdfTextRightMargin(folder + QLatin1Char('/') + pdf) > 14, qPrintable(path + QLatin1Char(' ') + pdf));
+            }
+            QCOMPARE(images, faxPages);
+            QVERIFY2(texts <= textPages, qPrintable(path + QStringLiteral(": %1 text pages").arg(texts)));
+            const QString paper = test::printedText(folder).simplified();
+            // The sender's name is whole; mail another program delivered shows the address.
+            if (!inInbox && paper.contains(QStringLiteral("From: ")))
+                QVERIFY2(paper.contains(QStringLiteral("From: Fax Gateway <sender@127.0.0.1>")), qPrintable(paper));
+            for (const QString& text : onPaper)
+                QVERIFY2(paper.contains(text), qPrintable(path + QStringLiteral(" lacks ") + text + QStringLiteral(": ") + paper));
+            for (const QString& text : notOnPaper)
+                QVERIFY2(!paper.contains(text), qPrintable(path + QStringLiteral(" has ") + text + QStringLiteral(": ") + paper));
+
+            const QList<test::SmtpTestServer::Delivery> receipts = smtp_->deliveries();
+            QCOMPARE(receipts.size(), receiptsBefore + 1);
+            const QByteArray& receipt = receipts.back().content;
+            QCOMPARE(receipts.back().rcptTo, QStringList{QStringLiteral("sender@127.0.0.1")});
+            QVERIFY2(receipt.contains("\r\nX-VX-PageCount:" + QByteArray::number(receiptPages) + "\r\n"), receipt.constData());
+            QVERIFY(receipt.contains(printed ? "MDN-sent-automatically; Processed" : "MDN-sent-automatically; Failed"));
+        }
+        QTRY_VERIFY(dovecot_->messages().isEmpty());
+    }
+
+    void cleanupTestCase()
+    {
+        smtp_.reset();
+        dovecot_.reset();
+    }
+
+private:
+    QString profileRoot() const { return env_->path(QStringLiteral("profiles/TORVEX")); }
+
+    SampleTorvex torvex(const QString& subject, std::vector<SampleTorvex::Attachment> attachments) const
+    {
+        SampleTorvex sample;
+        sample.to = kUser;
+        sample.subject = subject;
+        sample.body = QStringLiteral("Message text of ") + subject + QStringLiteral("\r\n.\r\n");
+        sample.attachments = std::move(attachments);
+        return sample;
+    }
+
+    void fillInbox()
+    {
+        const QString work = env_->path(QStringLiteral("work"));
+        const QByteArray three = faxTiff(work, 3);
+        const QByteArray two = faxTiff(work, 2);
+        QVERIFY(!three.isEmpty() && !two.isEmpty());
+        MaildirMailboxSystem mailbox(env_->home());
+        QVERIFY(mailbox.SessionLogIn(QStringLiteral("TORVEX")));
+        std::vector<SampleTorvex> samples;
+        samples.push_back(torvex(QStringLiteral("three page fax"), {{QStringLiteral("fax.tif;"), three}}));
+        samples.push_back(torvex(QStringLiteral("text attachment"),
+                                 {{QStringLiteral("note.txt;"), "Dear user,\r\nhere is the note.\r\n"}}));
+        samples.push_back(torvex(QStringLiteral("rejected type"),
+                                 {{QStringLiteral("fax.tif;"), three}, {QStringLiteral("letter.doc;"), "DOC"}}));
+        SampleTorvex report = torvex(QStringLiteral("receipt from elsewhere"), {});
+        report.contentType = QStringLiteral("multipart/report; report-type=disposition-notification; boundary=r");
+        samples.push_back(report);
+        SampleTorvex regular = torvex(QStringLiteral("regular fax"), {{QStringLiteral("fax.tif;"), two}});
+        regular.messageClass = QStringLiteral("IPM.Note.Fax");
+        samples.push_back(regular);
+        SampleTorvex other = torvex(QStringLiteral("for someone else"), {{QStringLiteral("fax.tif;"), three}});
+        other.to = QStringLiteral("someone@torvex.net");
+        samples.push_back(other);
+        for (const SampleTorvex& sample : samples)
+            QVERIFY(addSampleTorvex(mailbox, sample, work));
+    }
+
+    // Every file below the folder, by its path there.
+    static QStringList filesUnder(const QString& folder)
+    {
+        QStringList files;
+        QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            files << QDir(folder).relativeFilePath(it.next());
+        files.sort();
+        return files;
+    }
+
+    // The ID of the message in that filed folder whose subject starts so
+    // (the first message when subject is empty).
+    QString filedId(const QStringList& namePath, const QString& subject) const
+    {
+        const MaildirFolder folder(profileRoot(), namePath);
+        for (const MaildirEntry& entry : folder.messages()) {
+            const auto file = MailFile::read(folder.filePath(entry));
+            if (subject.isEmpty() || (file && file->subject().startsWith(subject)))
+                return folder.id() + QLatin1Char('/') + entry.baseName;
+        }
+        return {};
+    }
+
+    int countIn(const QStringList& folder) const
+    {
+        return int(MaildirFolder(profileRoot(), folder).messages().size());
+    }
+
+    void checkSummaryAndFolders() const
+    {
+        QCOMPARE(readTorvexKey(QStringLiteral("session")), QStringLiteral("2,1,1,0"));
+        QCOMPARE(readTorvexKey(QStringLiteral("VXPrint")), QStringLiteral("quit"));
+        QCOMPARE(readTorvexKey(QStringLiteral("last_error"), QStringLiteral("absent")), QString());
+        QCOMPARE(countIn({}), 1);
+        QCOMPARE(countIn({QStringLiteral("TORVEXes"), QStringLiteral("Printed")}), 2);
+        QCOMPARE(countIn({QStringLiteral("TORVEXes"), QStringLiteral("Unprintable")}), 1);
+        QCOMPARE(countIn({QStringLiteral("Deleted Items")}), 1);
+        QCOMPARE(countIn({QStringLiteral("Regular Faxes"), QStringLiteral("Printed")}), 1);
+    }
+
+    void startServers()
+    {
+        if (!dovecot_) {
+            dovecot_ = std::make_unique<test::DovecotServer>();
+            QVERIFY2(dovecot_->start(), qPrintable(dovecot_->log()));
+            smtp_ = std::make_unique<test::SmtpTestServer>();
+            QVERIFY(smtp_->start());
+        }
+    }
+
+    // A message of that shape, written by the mail software it names, with
+    // a two-page fax.
+    QByteArray realMail(const QString& shape) const
+    {
+        const QString work = env_->path(QStringLiteral("mail"));
+        QDir().mkpath(work);
+        SampleFaxOptions options;
+        options.pages = 2;
+        options.fine = false;
+        const QString fax = work + QStringLiteral("/fax.tif");
+        const QString out = work + QStringLiteral("/message.eml");
+        QProcess python;
+        python.start(QStringLiteral("/usr/bin/python3"),
+                     {test::sourceDir() + QStringLiteral("/tests/support/real_mail.py"), shape, out,
+                      QStringLiteral("--fax"), fax, QStringLiteral("--sender"), QStringLiteral("sender@127.0.0.1"),
+                      QStringLiteral("--to"), QStringLiteral("torvex@127.0.0.1")});
+        if (!writeSampleFaxTiff(fax, options, FaxCompression::Group3) || !python.waitForFinished(60000)
+            || python.exitCode() != 0) {
+            qWarning() << python.readAllStandardError();
+            return {};
+        }
+        QFile file(out);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    std::unique_ptr<test::TestEnv> env_;
+    std::unique_ptr<test::DovecotServer> dovecot_;
+    std::unique_ptr<test::SmtpTestServer> smtp_;
+};
+
+QTEST_MAIN(TestPrintRunPrintouts)
+#include "tst_print_run_printouts.moc"

@@ -1,0 +1,180 @@
+#include "printutil/transport/mail_socket.h"
+
+#include <QTcpServer>
+#include <QtTest>
+
+#include <memory>
+
+using namespace torvex;
+
+// The shared socket set-up against a server in this process: each case
+// scripts what the server does once a client connects.
+class TestMailSocket : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init()
+    {
+        qputenv("TORVEX_TIME_SCALE", "600");  // a one-minute tick takes 100 ms
+        server_ = std::make_unique<QTcpServer>();
+        QVERIFY(server_->listen(QHostAddress::LocalHost));
+        connect(server_.get(), &QTcpServer::newConnection, this, [this] {
+            peer_ = server_->nextPendingConnection();
+            if (onConnect_)
+                onConnect_(peer_);
+        });
+        onConnect_ = nullptr;
+        peer_ = nullptr;
+    }
+    void cleanup()
+    {
+        server_.reset();
+        qunsetenv("TORVEX_TIME_SCALE");
+    }
+
+    void portsDefaultAndOverride()
+    {
+        qunsetenv("TORVEX_POP3_PORT");
+        qunsetenv("TORVEX_SMTP_PORT");
+        QCOMPARE(mailPort(MailService::POP), quint16(110));
+        QCOMPARE(mailPort(MailService::SMTP), quint16(25));
+        qputenv("TORVEX_POP3_PORT", "2110");
+        qputenv("TORVEX_SMTP_PORT", "junk");
+        QCOMPARE(mailPort(MailService::POP), quint16(2110));
+        QCOMPARE(mailPort(MailService::SMTP), quint16(25));
+        qunsetenv("TORVEX_POP3_PORT");
+        qunsetenv("TORVEX_SMTP_PORT");
+    }
+
+    void resolveNamesAndDottedAddresses()
+    {
+        MailSocket s;
+        s.InitMailSocket(MailService::POP);
+        QVERIFY(s.ResolveHost(QStringLiteral("127.0.0.1"), MailService::POP));
+        QCOMPARE(s.hostAddress, QStringLiteral("127.0.0.1"));
+        QCOMPARE(s.gSocketState, SocketState::DataReceived);
+        QVERIFY(s.ResolveHost(QStringLiteral("localhost"), MailService::POP));
+        QCOMPARE(s.hostAddress, QStringLiteral("127.0.0.1"));
+        // Only a dotted quad is an address; other numbers (a Fax-To telephone
+        // number taken for a domain) name no host at all.
+        for (const char* none : {"300.1.1.1", "5551234", "127.1", "0x7f000001", "1.2.3.4.5"}) {
+            QVERIFY2(!s.ResolveHost(QString::fromLatin1(none), MailService::POP), none);
+            QVERIFY(s.hostAddress.isEmpty());
+        }
+        QVERIFY(s.ResolveHost(QStringLiteral("::1"), MailService::POP));
+        QVERIFY(!s.ResolveHost(QStringLiteral("no-such-host.invalid"), MailService::POP));
+    }
+
+    void greetingOpensTheConnection()
+    {
+        onConnect_ = [](QTcpSocket* peer) { peer->write("+OK ready\r\n"); };
+        MailSocket s;
+        connectTo(s);
+        QCOMPARE(s.error, MailError::None);
+        QCOMPARE(s.gSocketState, SocketState::DataReceived);
+        QCOMPARE(s.PortIn, QByteArray("+OK ready\r\n"));
+    }
+
+    void replySplitAcrossSegmentsIsOneReply()
+    {
+        onConnect_ = [](QTcpSocket* peer) {
+            peer->write("+O");
+            peer->flush();
+            QTimer::singleShot(30, peer, [peer] { peer->write("K split\r\n"); });
+        };
+        MailSocket s;
+        connectTo(s);
+        QCOMPARE(s.error, MailError::None);
+        QCOMPARE(s.PortIn, QByteArray("+OK split\r\n"));
+    }
+
+    void refusedConnectionCannotBeOpened()
+    {
+        const quint16 port = server_->serverPort();
+        server_->close();
+        MailSocket s;
+        s.InitMailSocket(MailService::SMTP);
+        QVERIFY(s.ResolveHost(QStringLiteral("127.0.0.1"), MailService::SMTP));
+        s.OpenMailConnection(port);
+        QCOMPARE(s.error, MailError::CannotConnect);
+    }
+
+    void silentServerTimesOutAsCannotConnect()
+    {
+        MailSocket s;
+        s.timeoutTicks = 2;
+        QElapsedTimer clock;
+        clock.start();
+        connectTo(s);
+        QCOMPARE(s.error, MailError::CannotConnect);
+        QVERIFY(clock.elapsed() >= 150);  // two ticks of about 100 ms
+    }
+
+    void waitsEndOnTheDialoguesError()
+    {
+        onConnect_ = [](QTcpSocket* peer) { peer->write("+OK\r\n"); };
+        MailSocket s;
+        connectTo(s);
+        s.gSocketState = SocketState::AwaitingReply;
+        peer_->disconnectFromHost();
+        QVERIFY(!s.waitForState(SocketState::DataReceived));
+        QCOMPARE(s.error, MailError::Disconnected);
+        QCOMPARE(s.errorDescription, QStringLiteral("Server Disconnected"));
+    }
+
+    void writeOutSendsEverythingAndKeepsTheWait()
+    {
+        QByteArray received;
+        onConnect_ = [&received](QTcpSocket* peer) {
+            peer->write("+OK\r\n");
+            connect(peer, &QTcpSocket::readyRead, peer, [peer, &received] { received += peer->readAll(); });
+        };
+        MailSocket s;
+        connectTo(s);
+        s.gSocketState = SocketState::AwaitingReply;
+        const QByteArray big(300000, 'x');
+        QVERIFY(s.writeOut(big + "\r\n"));
+        QCOMPARE(s.gSocketState, SocketState::AwaitingReply);
+        QTRY_COMPARE(received.size(), big.size() + 2);
+    }
+
+    void readingFlagLeavesDataToTheReader()
+    {
+        onConnect_ = [](QTcpSocket* peer) { peer->write("+OK\r\n"); };
+        MailSocket s;
+        connectTo(s);
+        s.reading = true;
+        peer_->write("+OK 5 octets\r\n");
+        QVERIFY(s.waitReadable());
+        QCOMPARE(s.PortIn, QByteArray("+OK\r\n"));
+        QCOMPARE(s.readAvailable(), QByteArray("+OK 5 octets\r\n"));
+        // Nothing more comes: one tick ends the wait.
+        QVERIFY(!s.waitReadable());
+    }
+
+    void ownCloseIsNoServerDisconnect()
+    {
+        onConnect_ = [](QTcpSocket* peer) { peer->write("+OK\r\n"); };
+        MailSocket s;
+        connectTo(s);
+        s.closeConnection();
+        QTest::qWait(20);
+        QCOMPARE(s.error, MailError::None);
+        QVERIFY(!s.isConnected());
+    }
+
+private:
+    void connectTo(MailSocket& s)
+    {
+        s.InitMailSocket(MailService::POP);
+        QVERIFY(s.ResolveHost(QStringLiteral("127.0.0.1"), MailService::POP));
+        s.OpenMailConnection(server_->serverPort());
+    }
+
+    std::unique_ptr<QTcpServer> server_;
+    QTcpSocket* peer_ = nullptr;
+    std::function<void(QTcpSocket*)> onConnect_;
+};
+
+QTEST_GUILESS_MAIN(TestMailSocket)
+#include "tst_mail_socket.moc"

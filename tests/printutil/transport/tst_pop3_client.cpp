@@ -1,0 +1,429 @@
+#include "pop3_test_support.h"
+#include "scripted_pop3_server.h"
+
+#include "tests/support/test_certificates.h"
+
+#include "common/telvane_info.h"
+#include "platform/maildir/maildir_store.h"
+#include "printutil/mailbox/maildir_mailbox.h"
+#include "printutil/transport/pop3_client.h"
+#include "printutil/transport/pop3_client_store.h"
+#include "printutil/transport/pop3_uidl_record.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QtTest>
+
+#include <memory>
+
+using namespace torvex;
+using test::ScriptedPop3Server;
+using Delivery = ScriptedPop3Server::Delivery;
+
+Q_DECLARE_METATYPE(Delivery)
+
+// The POP3 dialogue against a scripted server on loopback: the replies,
+// refusals, stalls, drops and trickles a real server does not produce on
+// request.
+class TestPop3Client : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init()
+    {
+        qputenv("TORVEX_TIME_SCALE", "200");  // a one-minute tick takes 300 ms
+        env_ = std::make_unique<test::TestEnv>();
+        server_ = std::make_unique<ScriptedPop3Server>();
+    }
+    void cleanup()
+    {
+        server_.reset();
+        env_.reset();
+    }
+
+    void downloadsStoresAndDeletesEachMessage()
+    {
+        const QList<QByteArray> messages = {"Subject: one\r\n\r\n.hidden\r\n.\r\nMAIL FROM:<x@example.org>\r\n",
+                                            QByteArray(10000 - 20, 'x') + "\r\n\r\nlong line\r\n"};
+        server_->messages = messages;
+        server_->statReply = "+OK 2 3456\r\n";
+        RunContext ctx = context();
+        Pop3Client client(ctx);
+        client.CHECKMAIL_Click();
+        QCOMPARE(client.numberOfMessages(), 2);
+        QCOMPARE(client.lengthOfMessages(), 3456);
+        QCOMPARE(server_->commands, (QList<QByteArray>{"USER user", "PASS secret", "STAT", "UIDL", "LIST", "RETR 1",
+                                                       "DELE 1", "RETR 2", "DELE 2", "QUIT"}));
+        QCOMPARE(server_->deleted, (QList<int>{1, 2}));
+        QCOMPARE(readTorvexKey(QStringLiteral("print_status")), QStringLiteral("Downloading 2 TORVEXes"));
+        QCOMPARE(ctx.gLastError, QStringLiteral("unchanged"));
+        // Stored as received, but without the stuffing dots.
+        for (int n = 1; n <= 2; ++n) {
+            const QByteArray message = messages.at(n - 1);
+            QCOMPARE(env_->readFile(QStringLiteral("In/%1.TXT").arg(n)),
+                     "+OK " + QByteArray::number(message.size()) + " octets\r\n" + message + ".\r\n");
+            QVERIFY(!QFile::exists(env_->path(QStringLiteral("In/%1.TXT.partial").arg(n))));
+        }
+        // What QUIT deleted is no longer on record.
+        UidlRecord record(uidlRecordPathFor(ctx.folders.in), ctx.info.Torvex_Addr);
+        record.load();
+        QVERIFY(!record.contains(ScriptedPop3Server::uidOf(messages[0])));
+    }
+
+    void emptyMailboxSendsQuitAndStoresNothing()
+    {
+        RunContext ctx = context();
+        Pop3Client client(ctx);
+        client.CHECKMAIL_Click();
+        QCOMPARE(readTorvexKey(QStringLiteral("print_status")), QStringLiteral("No new TORVEXes"));
+        QCOMPARE(server_->commands, (QList<QByteArray>{"USER user", "PASS secret", "STAT", "QUIT"}));
+        QVERIFY(QDir(env_->path(QStringLiteral("In"))).isEmpty());
+        QCOMPARE(ctx.gLastError, QStringLiteral("unchanged"));
+    }
+
+    void refusedPasswordBecomesTheErrorText()
+    {
+        server_->passReply = "-ERR invalid password\r\n";
+        RunContext ctx = context();
+        Pop3Client client(ctx);
+        client.CHECKMAIL_Click();
+        QCOMPARE(client.gPOP_Error(), MailError::Disconnected);
+        QCOMPARE(ctx.gLastError, QStringLiteral("Retrieval Error :  invalid password\r\n"));
+        QTRY_COMPARE(server_->commands, (QList<QByteArray>{"USER user", "PASS secret", "QUIT"}));
+    }
+
+    // Every way a server can fail ends the fetch within its bound with a
+    // clear error, no DELE for the message it was on, and no partial file.
+    void hostilePeersEndWithAClearError_data()
+    {
+        QTest::addColumn<QByteArray>("greeting");
+        QTest::addColumn<QByteArray>("statReply");
+        QTest::addColumn<Delivery>("delivery");
+        QTest::addColumn<bool>("endlessUidl");
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<Pop3Failure>("failure");
+        QTest::addColumn<QString>("lastError");
+
+        const QByteArray ok = "+OK scripted ready\r\n";
+        const QString local = QStringLiteral("127.0.0.1");
+        const QString timedOut = QStringLiteral("Retrieval Error : The connection timed out");
+        QTest::newRow("never greets") << QByteArray() << QByteArray() << Delivery::Whole << false << local
+                                      << Pop3Failure::TimedOut << timedOut;
+        QTest::newRow("greeting without blank") << QByteArray("+OK\r\n") << QByteArray() << Delivery::Whole << false
+                                                << local << Pop3Failure::TimedOut << timedOut;
+        QTest::newRow("garbage greeting") << QByteArray("HTTP/1.0 400 Bad Request\r\n") << QByteArray()
+                                          << Delivery::Whole << false << local << Pop3Failure::Garbled
+                                          << QStringLiteral("Retrieval Error : The POP server replied - HTTP/1.0 400 Bad Request");
+        QTest::newRow("endless greeting") << QByteArray(200 * 1024, 'g') << QByteArray() << Delivery::Whole << false
+                                          << local << Pop3Failure::Overlong
+                                          << QStringLiteral("Retrieval Error : The POP server sent a line without end");
+        QTest::newRow("no address") << ok << QByteArray() << Delivery::Whole << false
+                                    << QStringLiteral("no-such-host.invalid") << Pop3Failure::NoAddress
+                                    << QStringLiteral("Retrieval Error : Unable to obtain an Internet Address for the server - no-such-host.invalid");
+        QTest::newRow("huge STAT") << ok << QByteArray("+OK 999999999 5\r\n") << Delivery::Whole << false << local
+                                   << Pop3Failure::TooManyMessages
+                                   << QStringLiteral("Retrieval Error : The POP server announced 999999999 messages, more than 100000");
+        QTest::newRow("garbage STAT") << ok << QByteArray("+OK many\r\n") << Delivery::Whole << false << local
+                                      << Pop3Failure::Garbled << QStringLiteral("Retrieval Error : The POP server replied - +OK many");
+        QTest::newRow("endless UIDL") << ok << QByteArray() << Delivery::Whole << true << local
+                                      << Pop3Failure::Overlong
+                                      << QStringLiteral("Retrieval Error : The POP server sent a line without end");
+        QTest::newRow("stall") << ok << QByteArray() << Delivery::StallAfterHalf << false << local
+                               << Pop3Failure::TimedOut << timedOut;
+        QTest::newRow("drop") << ok << QByteArray() << Delivery::DropAfterHalf << false << local
+                              << Pop3Failure::Disconnected
+                              << QStringLiteral("Retrieval Error : Disconnected by the server");
+        QTest::newRow("overrun") << ok << QByteArray() << Delivery::Overrun << false << local
+                                 << Pop3Failure::MessageOverran
+                                 << QStringLiteral("Retrieval Error : TORVEX 1 grew past the size the server announced");
+        QTest::newRow("trickle") << ok << QByteArray() << Delivery::Trickle << false << local
+                                 << Pop3Failure::SessionTooLong
+                                 << QStringLiteral("Retrieval Error : The session with 127.0.0.1 ran past its time limit of 9 minutes");
+    }
+
+    void hostilePeersEndWithAClearError()
+    {
+        QFETCH(QByteArray, greeting);
+        QFETCH(QByteArray, statReply);
+        QFETCH(Delivery, delivery);
+        QFETCH(bool, endlessUidl);
+        QFETCH(QString, host);
+        QFETCH(Pop3Failure, failure);
+        QFETCH(QString, lastError);
+        server_->greeting = greeting;
+        server_->statReply = statReply;
+        server_->endlessUidl = endlessUidl;
+        server_->messages = {"Subject: one\r\n\r\n" + QByteArray(3000, 'a') + "\r\n", "Subject: two\r\n\r\nsecond\r\n"};
+        server_->delivery[1] = delivery;
+        RunContext ctx = context();
+        ctx.gPOPServer = host;
+        ctx.info.gTimoutMinutes = 1;
+        QElapsedTimer took;
+        took.start();
+        Pop3Client client(ctx);
+        client.CHECKMAIL_Click();
+        // The longest bound here: the trickle's 9 minutes, 2.7 s scaled.
+        QVERIFY2(took.elapsed() < 6000, qPrintable(QString::number(took.elapsed())));
+        QCOMPARE(client.failure(), failure);
+        QCOMPARE(ctx.gLastError, lastError);
+        QVERIFY(client.gPOP_Error() != MailError::None);
+        QVERIFY(!server_->commands.contains("DELE 1"));
+        QVERIFY(server_->deleted.isEmpty());
+        QCOMPARE(QDir(env_->path(QStringLiteral("In"))).entryList(QDir::Files), QStringList());
+    }
+
+    // STLS and POP3S: where the server or its certificate falls short the
+    // fetch ends with its reason and no log-on crossed in the clear; where
+    // all is well the log-on follows the handshake. `clear`: how many of
+    // the commands came unencrypted.
+    void secureConnection_data()
+    {
+        QTest::addColumn<QString>("security");
+        QTest::addColumn<QString>("certificate");  // the server's; empty: no TLS
+        QTest::addColumn<QByteArray>("capa");
+        QTest::addColumn<QByteArray>("stls");
+        QTest::addColumn<bool>("drop");
+        QTest::addColumn<QString>("lastError");
+        QTest::addColumn<QList<QByteArray>>("commands");
+        QTest::addColumn<int>("clear");
+        const QString offered = QStringLiteral("starttls");
+        const QString required = QStringLiteral("starttls-required");
+        const QString tls = QStringLiteral("tls");
+        const QByteArray listed = "+OK\r\nUSER\r\nSTLS\r\nUIDL\r\n.\r\n";
+        const QByteArray begin = "+OK begin TLS\r\n";
+        const QString refused = QStringLiteral("Retrieval Error : No secure connection - the server refused STLS: ");
+        const QString failed = QStringLiteral("Retrieval Error : Secure connection failed - ");
+        const QString unchanged = QStringLiteral("unchanged");
+        const QList<QByteArray> logOn{"USER user", "PASS secret", "STAT", "QUIT"};
+        const QList<QByteArray> stls{"CAPA", "STLS"};
+        QTest::newRow("listed, then refused") << offered << QString() << listed << QByteArray("-ERR not now\r\n")
+                                              << false << refused + QStringLiteral("-ERR not now") << stls << 2;
+        QTest::newRow("required, unknown") << required << QString() << QByteArray() << QByteArray() << false
+                                           << refused + QStringLiteral("-ERR unknown command")
+                                           << QList<QByteArray>{"STLS"} << 1;
+        QTest::newRow("dropped in the handshake")
+            << offered << QString() << listed << begin << true
+            << failed + QStringLiteral("the server closed the connection during the TLS handshake") << stls << 2;
+        QTest::newRow("expired certificate") << offered << QStringLiteral("expired") << listed << begin << false
+                                             << failed + QStringLiteral("the server's certificate has expired")
+                                             << stls << 2;
+        QTest::newRow("certificate for another host")
+            << tls << QStringLiteral("other-host") << QByteArray() << QByteArray() << false
+            << failed + QStringLiteral("the server's certificate is for another host") << QList<QByteArray>{} << 0;
+        QTest::newRow("unknown issuer") << required << QStringLiteral("unknown-issuer") << QByteArray() << begin
+                                        << false
+                                        << failed + QStringLiteral("the server's certificate comes from an unknown issuer")
+                                        << QList<QByteArray>{"STLS"} << 1;
+        QTest::newRow("STLS, then the log-on") << offered << QStringLiteral("server") << listed << begin << false
+                                               << unchanged << stls + logOn << 2;
+        QTest::newRow("POP3S") << tls << QStringLiteral("server") << QByteArray() << QByteArray() << false << unchanged
+                               << logOn << 0;
+        QTest::newRow("not listed: plain") << offered << QString() << QByteArray("+OK\r\nUSER\r\n.\r\n")
+                                           << QByteArray() << false << unchanged
+                                           << QList<QByteArray>{"CAPA"} + logOn << 5;
+        QTest::newRow("no CAPA: plain") << offered << QString() << QByteArray() << QByteArray() << false << unchanged
+                                        << QList<QByteArray>{"CAPA"} + logOn << 5;
+    }
+    void secureConnection()
+    {
+        QFETCH(QString, security);
+        QFETCH(QString, certificate);
+        QFETCH(QByteArray, capa);
+        QFETCH(QByteArray, stls);
+        QFETCH(bool, drop);
+        QFETCH(QString, lastError);
+        QFETCH(QList<QByteArray>, commands);
+        QFETCH(int, clear);
+        static const test::TestCertificates certificates;
+        QVERIFY2(certificates.ok(), "openssl could not make the test certificates");
+        const std::map<QString, test::TestCertificates::Pair> pairs{
+            {QStringLiteral("server"), certificates.server()},
+            {QStringLiteral("expired"), certificates.expired()},
+            {QStringLiteral("other-host"), certificates.otherHost()},
+            {QStringLiteral("unknown-issuer"), certificates.unknownIssuer()}};
+        if (!certificate.isEmpty()) {
+            server_->tlsCert = pairs.at(certificate).cert;
+            server_->tlsKey = pairs.at(certificate).key;
+        }
+        server_->implicitTls = security == QLatin1String("tls");
+        server_->capaReply = capa;
+        server_->stlsReply = stls;
+        server_->dropInTlsHandshake = drop;
+        RunContext ctx = context();
+        ctx.info.POP3_Security = security;
+        ctx.info.POP3_Port = QString::number(server_->port());
+        ctx.info.Trusted_Certificate_File = certificates.caFile();
+        ctx.info.gTimoutMinutes = 5;  // handshakes on a loaded machine
+        Pop3Client client(ctx);
+        client.CHECKMAIL_Click();
+        QCOMPARE(ctx.gLastError, lastError);
+        QCOMPARE(server_->commands, commands);
+        QCOMPARE(server_->inClear, commands.mid(0, clear));
+    }
+
+    void refusedConnectionIsReported()
+    {
+        RunContext ctx = context();
+        server_.reset();  // nothing listens on the port any more
+        Pop3Client client(ctx);
+        client.CHECKMAIL_Click();
+        QCOMPARE(client.gPOP_Error(), MailError::CannotConnect);
+        QCOMPARE(ctx.gLastError, QStringLiteral("Retrieval Error : Unable to connect to the server - 127.0.0.1"));
+    }
+
+    // A session that ends before QUIT leaves every message on the server.
+    // What it stored whole is on record: the next session only deletes it.
+    // Without UIDL it is fetched again, as it always was.
+    void nextSessionFetchesOnlyWhatWasNotStored_data()
+    {
+        QTest::addColumn<bool>("uidl");
+        QTest::addColumn<QList<QByteArray>>("again");
+        QTest::newRow("UIDL") << true << QList<QByteArray>{"DELE 1", "RETR 2", "DELE 2"};
+        QTest::newRow("no UIDL") << false << QList<QByteArray>{"RETR 1", "DELE 1", "RETR 2", "DELE 2"};
+    }
+
+    void nextSessionFetchesOnlyWhatWasNotStored()
+    {
+        QFETCH(bool, uidl);
+        QFETCH(QList<QByteArray>, again);
+        server_->offersUidl = uidl;
+        server_->messages = {"Subject: one\r\n\r\nfirst\r\n", "Subject: two\r\n\r\n" + QByteArray(5000, 'b') + "\r\n"};
+        server_->delivery[2] = Delivery::DropAfterHalf;
+        RunContext ctx = context();
+        Pop3Client(ctx).CHECKMAIL_Click();
+        QVERIFY(!server_->commands.contains("QUIT"));
+        QCOMPARE(QDir(env_->path(QStringLiteral("In"))).entryList(QDir::Files),
+                 QStringList{QStringLiteral("1.TXT")});
+
+        // The stored one reaches the Inbox before the next fetch, as in a run.
+        auto mailbox = maildirInbox();
+        Pop3Client(ctx).ProcessPOPFiles(*mailbox);
+        server_->delivery.clear();
+        server_->commands.clear();
+        Pop3Client client(ctx);
+        client.CHECKMAIL_Click();
+        QList<QByteArray> transactions;
+        for (const QByteArray& command : server_->commands) {
+            if (command.startsWith("RETR") || command.startsWith("DELE"))
+                transactions << command;
+        }
+        QCOMPARE(transactions, again);
+        QVERIFY(server_->messages.isEmpty());
+        client.ProcessPOPFiles(*mailbox);
+        QCOMPARE(mailbox->Inbox()->MessageCount(), uidl ? 2 : 3);
+        QVERIFY(QDir(env_->path(QStringLiteral("In"))).isEmpty());
+    }
+
+    // Ended between the steps that make a download and its hand-over to the
+    // Inbox: a file whose id was recorded counts as stored, one whose
+    // message already reached the Inbox is only deleted.
+    void endedStepsAreFinishedOnce()
+    {
+        RunContext ctx = context();
+        const QByteArray raw = "+OK 30 octets\r\nSubject: kept\r\n\r\nbody\r\n.\r\n";
+        UidlRecord record(uidlRecordPathFor(ctx.folders.in), ctx.info.Torvex_Addr);
+        record.load();
+        QVERIFY(record.add("recorded"));
+        env_->writeFile(QStringLiteral("In/1.TXT"), raw);
+        env_->writeFile(QStringLiteral("In/1.TXT.partial"), "recorded");
+        env_->writeFile(QStringLiteral("In/2.TXT"), raw.left(20));
+        env_->writeFile(QStringLiteral("In/2.TXT.partial"), "not-recorded");
+        env_->writeFile(QStringLiteral("In/3.TXT"), raw);
+        env_->writeFile(QStringLiteral("In/3.TXT.inbox"), "1700000000.M1P1Q1.host");
+        env_->writeFile(QStringLiteral("In/4.TXT.inbox"), "1700000000.M2P1Q1.host");
+        auto mailbox = maildirInbox();
+        NewInboxMessage already;
+        already.subject = QStringLiteral("already stored");
+        already.deliveryName = QStringLiteral("1700000000.M1P1Q1.host");
+        QVERIFY(mailbox->addToInbox(already));
+        QVERIFY(mailbox->addToInbox(already));  // a second time changes nothing
+
+        Pop3Client(ctx).ProcessPOPFiles(*mailbox);
+        std::unique_ptr<MailFolder> inbox = mailbox->Inbox();
+        QCOMPARE(inbox->MessageCount(), 2);
+        QStringList subjects;
+        for (int i = 1; i <= 2; ++i)
+            subjects << inbox->Message(i)->Subject();
+        QVERIFY2(subjects.contains(QStringLiteral("already stored")), qPrintable(subjects.join(',')));
+        QVERIFY2(subjects.filter(QStringLiteral("kept")).size() == 1, qPrintable(subjects.join(',')));
+        QCOMPARE(QDir(env_->path(QStringLiteral("In"))).entryList(QDir::Files), QStringList());
+    }
+
+    void oversizedMessageStaysAndTheOthersArrive()
+    {
+        writeTorvexKey(QStringLiteral("max_message_mb"), QStringLiteral("1"));
+        server_->messages = {"Subject: big\r\n\r\n" + QByteArray(1100 * 1024, 'x') + "\r\n", "Subject: small\r\n\r\nok\r\n"};
+        RunContext ctx = context();
+        Pop3Client client(ctx);
+        client.CHECKMAIL_Click();
+        QVERIFY(!server_->commands.contains("RETR 1"));
+        QCOMPARE(server_->deleted, QList<int>{2});
+        QCOMPARE(server_->messages.size(), 1);
+        QCOMPARE(ctx.gLastError, QStringLiteral("Retrieval Error : TORVEX 1 is larger than 1 MB and stays on the server"));
+        QCOMPARE(QDir(env_->path(QStringLiteral("In"))).entryList(QDir::Files), QStringList{QStringLiteral("2.TXT")});
+    }
+
+    void inFolderFilesMatchWithoutRegardToCase()
+    {
+        RunContext ctx = context();
+        env_->writeFile(QStringLiteral("In/1.TXT"), "+OK 9 octets\r\nSubject: a\r\n\r\nx\r\n.\r\n");
+        env_->writeFile(QStringLiteral("In/2.txt"), "+OK 9 octets\r\nSubject: b\r\n\r\ny\r\n.\r\n");
+        env_->writeFile(QStringLiteral("In/10.Txt"), "+OK 9 octets\r\nSubject: c\r\n\r\nz\r\n.\r\n");
+        env_->writeFile(QStringLiteral("In/notes.doc"), "other");
+        test::CollectingInbox inbox;
+        Pop3Client(ctx).ProcessPOPFiles(inbox);
+        QCOMPARE(inbox.messages.size(), size_t(3));
+        QVERIFY(inbox.messages[0].subject.startsWith(QStringLiteral("a From")));
+        QVERIFY(inbox.messages[1].subject.startsWith(QStringLiteral("b From")));
+        QVERIFY(inbox.messages[2].subject.startsWith(QStringLiteral("c From")));
+        QCOMPARE(QDir(env_->path(QStringLiteral("In"))).entryList(QDir::Files), QStringList{QStringLiteral("notes.doc")});
+    }
+
+    void storeKeepsLongLinesAndSplitTerminators()
+    {
+        // Fed one byte at a time, and with a line far longer than the buffer.
+        const QString path = env_->path(QStringLiteral("1.TXT"));
+        const QByteArray longLine = "." + QByteArray(20000, 'q');
+        const QByteArray reply = "+OK 20012 octets\r\n." + longLine + "\r\n..\r\nend\r\n.\r\n";
+        {
+            RetrievedMessageFile file(path, "id1", 1 << 20);
+            RetrievedMessageFile::Progress progress = RetrievedMessageFile::Progress::More;
+            for (const char c : reply)
+                progress = file.feed(QByteArrayView(&c, 1));
+            QCOMPARE(progress, RetrievedMessageFile::Progress::Complete);
+            QVERIFY(file.commit(nullptr));
+        }
+        QCOMPARE(env_->readFile(path), "+OK 20012 octets\r\n" + longLine + "\r\n.\r\nend\r\n.\r\n");
+
+        RetrievedMessageFile refused(path, {}, 1 << 20);
+        QCOMPARE(refused.feed("-ERR no such message\r\n"), RetrievedMessageFile::Progress::Refused);
+        RetrievedMessageFile sizeless(path, {}, 1 << 20);
+        QCOMPARE(sizeless.feed("+OK\r\nFrom: x\r\n"), RetrievedMessageFile::Progress::Refused);
+        RetrievedMessageFile tooLarge(path, {}, 1 << 20);
+        QCOMPARE(tooLarge.feed("+OK 2000000 octets\r\n"), RetrievedMessageFile::Progress::Oversized);
+    }
+
+private:
+    RunContext context()
+    {
+        RunContext ctx = test::popContext(*env_, server_ ? server_->port() : 1, QStringLiteral("user"),
+                                          QStringLiteral("secret"));
+        ctx.gLastError = QStringLiteral("unchanged");
+        return ctx;
+    }
+
+    std::unique_ptr<MaildirMailboxSystem> maildirInbox()
+    {
+        QDir().mkpath(env_->path(QStringLiteral("profiles/TORVEX")));
+        auto mailbox = std::make_unique<MaildirMailboxSystem>(env_->home());
+        if (!mailbox->SessionLogIn(QStringLiteral("TORVEX")))
+            return nullptr;
+        return mailbox;
+    }
+
+    std::unique_ptr<test::TestEnv> env_;
+    std::unique_ptr<ScriptedPop3Server> server_;
+};
+
+QTEST_GUILESS_MAIN(TestPop3Client)
+#include "tst_pop3_client.moc"

@@ -1,0 +1,151 @@
+#include "pop3_test_support.h"
+
+#include "common/telvane_info.h"
+#include "printutil/transport/pop3_client.h"
+#include "tests/support/dovecot_server.h"
+#include "tests/support/test_certificates.h"
+
+#include <QDir>
+#include <QtTest>
+
+#include <memory>
+
+using namespace torvex;
+
+namespace {
+
+const QByteArray kDotted = "From: Sender Office <sender@example.org>\r\n"
+                           "Subject: dots\r\n"
+                           "\r\n"
+                           "above\r\n"
+                           ".hidden\r\n"
+                           ".\r\n"
+                           "MAIL FROM:<x@example.org>\r\n";
+
+const QByteArray kFax = "From: <fax@example.org>\r\n"
+                        "Subject: Fax\r\n"
+                        "Content-Type: multipart/mixed; boundary=\"b1\"\r\n"
+                        "\r\n"
+                        "--b1\r\n"
+                        "Content-Type: text/plain\r\n"
+                        "Content-Transfer-Encoding: quoted-printable\r\n"
+                        "\r\n"
+                        ".cover =\r\npage\r\n"
+                        "--b1\r\n"
+                        "Content-Type: image/tiff; name=\"fax.tif\"\r\n"
+                        "Content-Transfer-Encoding: base64\r\n"
+                        "\r\n"
+                        "SUkqAAgAAAA=\r\n"
+                        "--b1--\r\n";
+
+}  // namespace
+
+// The fetch against Debian's Dovecot on loopback, the server users meet.
+class TestPop3Dovecot : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        if (!test::DovecotServer::available())
+            QSKIP("dovecot is not installed (tools/debian-packages.txt lists dovecot-pop3d)");
+    }
+    void init()
+    {
+        qputenv("TORVEX_TIME_SCALE", "30");  // a tick of 2 s
+        env_ = std::make_unique<test::TestEnv>();
+        dovecot_ = std::make_unique<test::DovecotServer>();
+    }
+    void cleanup()
+    {
+        dovecot_.reset();
+        env_.reset();
+    }
+
+    // In the clear, and from a mailbox that takes log-ons over TLS only:
+    // STLS on the plain port and POP3S, the certificate checked against
+    // the test CA.
+    void fetchesEveryMessageAndEmptiesTheMailbox_data()
+    {
+        QTest::addColumn<QString>("security");
+        QTest::newRow("plain") << QStringLiteral("none");
+        QTest::newRow("STLS") << QStringLiteral("starttls");
+        QTest::newRow("POP3S") << QStringLiteral("tls");
+    }
+    void fetchesEveryMessageAndEmptiesTheMailbox()
+    {
+        QFETCH(QString, security);
+        static const test::TestCertificates certificates;
+        const bool tls = security != QLatin1String("none");
+        if (tls) {
+            QVERIFY2(certificates.ok(), "openssl could not make the test certificates");
+            dovecot_->useTls(certificates.server().cert, certificates.server().key);
+        }
+        QVERIFY2(dovecot_->start(), qPrintable(dovecot_->log()));
+        dovecot_->deliver(kDotted);
+        dovecot_->deliver(kFax);
+        RunContext ctx = context(dovecot_->password());
+        ctx.info.POP3_Security = security;
+        ctx.info.Trusted_Certificate_File = certificates.caFile();
+        if (security == QLatin1String("tls"))
+            ctx.info.POP3_Port = QString::number(dovecot_->tlsPort());
+        Pop3Client client(ctx);
+        client.CHECKMAIL_Click();
+        QVERIFY2(client.gPOP_Error() == MailError::None || client.gPOP_Error() == MailError::Disconnected,
+                 qPrintable(dovecot_->log()));
+        QVERIFY2(ctx.gLastError.isEmpty(), qPrintable(dovecot_->log()));
+        QCOMPARE(client.numberOfMessages(), 2);
+        QTRY_VERIFY(dovecot_->messages().isEmpty());
+        // Dovecot takes no log-on in the clear here: this one was encrypted.
+        if (tls)
+            QVERIFY2(dovecot_->log().contains(QStringLiteral(", TLS")), qPrintable(dovecot_->log()));
+
+        // Stored with every line as the sender wrote it.
+        const QByteArray first = env_->readFile(QStringLiteral("In/1.TXT"));
+        QCOMPARE(first, "+OK " + QByteArray::number(kDotted.size()) + " octets\r\n" + kDotted + ".\r\n");
+
+        test::CollectingInbox inbox;
+        client.ProcessPOPFiles(inbox);
+        QCOMPARE(inbox.messages.size(), size_t(2));
+        const NewInboxMessage& dotted = inbox.messages[0];
+        QCOMPARE(dotted.subject, QStringLiteral("dots From: Sender Office <sender@example.org>"));
+        QVERIFY(dotted.text.contains(QStringLiteral("\r\nabove\r\n.hidden\r\n.\r\nMAIL FROM:<x@example.org>\r\n.\r\n")));
+        const NewInboxMessage& fax = inbox.messages[1];
+        QCOMPARE(fax.senderName, QStringLiteral("fax@example.org"));
+        QVERIFY(fax.text.contains(QStringLiteral("\r\n.cover page\r\n ")));
+        QCOMPARE(fax.attachments.size(), size_t(1));
+        QCOMPARE(fax.attachments[0].name, QStringLiteral("fax.tif;"));
+        QVERIFY(QDir(env_->path(QStringLiteral("In"))).isEmpty());
+
+        Pop3Client again(ctx);
+        again.CHECKMAIL_Click();
+        QCOMPARE(readTorvexKey(QStringLiteral("print_status")), QStringLiteral("No new TORVEXes"));
+        QVERIFY(QDir(env_->path(QStringLiteral("In"))).isEmpty());
+    }
+
+    void wrongPasswordReportsTheServersWords()
+    {
+        QVERIFY2(dovecot_->start(), qPrintable(dovecot_->log()));
+        dovecot_->deliver(kDotted);
+        RunContext ctx = context(QStringLiteral("wrong"));
+        Pop3Client client(ctx);
+        client.CHECKMAIL_Click();
+        QCOMPARE(client.gPOP_Error(), MailError::Disconnected);
+        QVERIFY2(ctx.gLastError.startsWith(QStringLiteral("Retrieval Error :  ")), qPrintable(ctx.gLastError));
+        QVERIFY(ctx.gLastError.contains(QStringLiteral("Authentication failed")));
+        QVERIFY(ctx.gLastError.endsWith(QStringLiteral("\r\n")));
+        QCOMPARE(dovecot_->messages().size(), 1);
+    }
+
+private:
+    RunContext context(const QString& password)
+    {
+        return test::popContext(*env_, dovecot_->port(), dovecot_->user(), password);
+    }
+
+    std::unique_ptr<test::TestEnv> env_;
+    std::unique_ptr<test::DovecotServer> dovecot_;
+};
+
+QTEST_GUILESS_MAIN(TestPop3Dovecot)
+#include "tst_pop3_dovecot.moc"

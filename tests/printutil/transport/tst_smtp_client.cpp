@@ -1,0 +1,365 @@
+#include "platform/settings/profile_api.h"
+#include "common/mail_security.h"
+#include "printutil/transport/smtp_client.h"
+#include "printutil/transport/smtp_server_selection.h"
+#include "scripted_smtp_server.h"
+#include "tests/support/test_env.h"
+
+#include <QElapsedTimer>
+#include <QtTest>
+
+#include <memory>
+
+using namespace torvex;
+using test::ScriptedSmtpServer;
+
+namespace {
+
+const QString kMessage = QStringLiteral("To: <b@example.org>\r\nSubject: hello\r\n\r\nLine one\r\n\r\n.\r\n");
+
+}  // namespace
+
+class TestSmtpClient : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        // A one-minute tick takes 100 ms.
+        qputenv("TORVEX_TIME_SCALE", "600");
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress(QStringLiteral("127.0.0.3")), 0));
+        port_ = probe.serverPort();
+        qputenv("TORVEX_SMTP_PORT", QByteArray::number(port_));
+    }
+
+    void init()
+    {
+        env_ = std::make_unique<test::TestEnv>();
+        ctx_ = RunContext();
+        ctx_.programFolder = env_->home();
+        ctx_.info.gTimoutMinutes = 2;
+        smtp_ = SmtpContext();
+        smtp_.gSMTPSenderAddr = QStringLiteral("a@example.org");
+        smtp_.gSMTPRecipAddr = QStringLiteral("b@example.org");
+        smtp_.gSMTPMessage = kMessage;
+        client_ = std::make_unique<SmtpClient>(ctx_, smtp_);
+        client_->InitMailSocket();
+    }
+    void cleanup()
+    {
+        client_.reset();
+        servers_.clear();
+        env_.reset();
+    }
+
+    void continuationGreetingIsAccepted()
+    {
+        ScriptedSmtpServer::Script script;
+        script.greeting = {"220-scripted.example ESMTP\r\n", "220-no UCE\r\n", "220 ready\r\n"};
+        ScriptedSmtpServer& server = serve(QStringLiteral("127.0.0.3"), script);
+        send(QStringLiteral("127.0.0.3"));
+        QCOMPARE(result_.gSMTP_Error, qint32(SMTP_OK));
+        QCOMPARE(server.commands,
+                 QList<QByteArray>({"HELO 127.0.0.3", "MAIL FROM: <a@example.org>",
+                                    "RCPT TO: <b@example.org>", "DATA", "QUIT"}));
+        QCOMPARE(server.messages.size(), 1);
+        QCOMPARE(ScriptedSmtpServer::unstuffed(server.messages.front()),
+                 QByteArray("To: <b@example.org>\r\nSubject: hello\r\n\r\nLine one\r\n\r\n"));
+        QCOMPARE(smtp_.gSMTPLog, QStringLiteral("SMTP_CONFIRM_QUIT + Alles OK + 221 Bye, "));
+    }
+
+    void greetingWithoutTwoTwentyEndsWithoutQuit()
+    {
+        ScriptedSmtpServer::Script script;
+        script.greeting = {"554 not today\r\n"};
+        ScriptedSmtpServer& server = serve(QStringLiteral("127.0.0.3"), script);
+        send(QStringLiteral("127.0.0.3"));
+        QCOMPARE(result_.gSMTP_Error, qint32(SMTP_ServiceUnavailable));
+        QVERIFY(server.commands.isEmpty());
+    }
+
+    void refusedRecipientStillGetsQuit()
+    {
+        ScriptedSmtpServer::Script script;
+        script.replies["RCPT"] = "550 5.1.1 No such user here\r\n";
+        ScriptedSmtpServer& server = serve(QStringLiteral("127.0.0.3"), script);
+        send(QStringLiteral("127.0.0.3"));
+        QCOMPARE(result_.gSMTP_Error, qint32(SMTP_RecipientRefused));
+        QCOMPARE(server.commands,
+                 QList<QByteArray>({"HELO 127.0.0.3", "MAIL FROM: <a@example.org>",
+                                    "RCPT TO: <b@example.org>", "QUIT"}));
+        QVERIFY(server.messages.isEmpty());
+        // The log names the refusal, not the goodbye that followed it.
+        QCOMPARE(SMTPErrorText(result_),
+                 QStringLiteral("The SMTP server replied - 5.1.1 No such user here"));
+        QCOMPARE(smtp_.gSMTPLog, QStringLiteral("SMTP_RCPT + The SMTP server replied - 5.1.1 No such "
+                                                "user here + 550 5.1.1 No such user here, "));
+    }
+
+    void refusedSenderDataAndMessage_data()
+    {
+        QTest::addColumn<QByteArray>("word");
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<int>("error");
+        QTest::addColumn<int>("commandsBeforeQuit");
+        QTest::newRow("HELO") << QByteArray("HELO") << QByteArray("501 who?\r\n") << 1 << 1;
+        QTest::newRow("MAIL") << QByteArray("MAIL") << QByteArray("553 no relay\r\n") << 1 << 2;
+        QTest::newRow("DATA") << QByteArray("DATA") << QByteArray("451 later\r\n") << 3 << 4;
+        QTest::newRow("message") << QByteArray() << QByteArray("554 spam\r\n") << 4 << 4;
+    }
+    void refusedSenderDataAndMessage()
+    {
+        QFETCH(QByteArray, word);
+        QFETCH(QByteArray, reply);
+        QFETCH(int, error);
+        QFETCH(int, commandsBeforeQuit);
+        ScriptedSmtpServer::Script script;
+        if (word.isEmpty())
+            script.afterMessage = reply;
+        else
+            script.replies[word] = reply;
+        ScriptedSmtpServer& server = serve(QStringLiteral("127.0.0.3"), script);
+        send(QStringLiteral("127.0.0.3"));
+        QCOMPARE(result_.gSMTP_Error, error);
+        QCOMPARE(server.commands.size(), commandsBeforeQuit + 1);
+        QCOMPARE(server.commands.back(), QByteArray("QUIT"));
+    }
+
+    void serverDropsAtData_data()
+    {
+        QTest::addColumn<int>("drop");
+        QTest::newRow("on the DATA command") << int(ScriptedSmtpServer::Drop::OnDataCommand);
+        QTest::newRow("after the message") << int(ScriptedSmtpServer::Drop::AfterMessage);
+    }
+    void serverDropsAtData()
+    {
+        QFETCH(int, drop);
+        ScriptedSmtpServer::Script script;
+        script.drop = ScriptedSmtpServer::Drop(drop);
+        serve(QStringLiteral("127.0.0.3"), script);
+        send(QStringLiteral("127.0.0.3"));
+        // Noticed as the drop it is, not as a wait that ran out (7).
+        QCOMPARE(result_.gSMTP_Error, qint32(SMTP_Disconnected));
+        QCOMPARE(SMTPErrorText(result_), QStringLiteral("Server Disconnected"));
+    }
+
+    void silentServerTimesOut()
+    {
+        ScriptedSmtpServer::Script script;
+        script.silentAfterGreeting = true;
+        ScriptedSmtpServer& server = serve(QStringLiteral("127.0.0.3"), script);
+        QElapsedTimer clock;
+        clock.start();
+        send(QStringLiteral("127.0.0.3"));
+        QCOMPARE(result_.gSMTP_Error, qint32(SMTP_TimedOut));
+        // Two one-minute ticks (gTimoutMinutes) at 100 ms each.
+        QVERIFY2(clock.elapsed() >= 190 && clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(server.commands, QList<QByteArray>({"HELO 127.0.0.3"}));
+        QVERIFY(smtp_.gSMTPLog.startsWith(QStringLiteral("SMTP_OpenConnection + The connection timed out + ")));
+    }
+
+    void noGreetingAndNoServer()
+    {
+        ScriptedSmtpServer::Script script;
+        script.greeting.clear();
+        serve(QStringLiteral("127.0.0.3"), script);
+        send(QStringLiteral("127.0.0.3"));
+        QCOMPARE(result_.gSMTP_Error, qint32(SMTP_NoConnection));
+
+        send(QStringLiteral("127.0.0.4"));  // nobody listens there
+        QCOMPARE(result_.gSMTP_Error, qint32(SMTP_NoConnection));
+        QVERIFY(smtp_.gSMTPLog.endsWith(QStringLiteral("SMTP_CallHost + Unable to connect to the server -  + , ")));
+
+        send(QStringLiteral("no-such-host.invalid"));
+        QCOMPARE(result_.gSMTP_Error, qint32(SMTP_NoAddress));
+    }
+
+    // STARTTLS and the log-on where the server falls short: each row ends
+    // with its own code and never sends the password in the clear.
+    void secureConnectionFaults_data()
+    {
+        QTest::addColumn<QByteArray>("ehlo");
+        QTest::addColumn<QByteArray>("startTls");
+        QTest::addColumn<bool>("dropInHandshake");
+        QTest::addColumn<int>("security");
+        QTest::addColumn<QString>("user");
+        QTest::addColumn<int>("error");
+        QTest::addColumn<QString>("reason");
+        QTest::addColumn<QList<QByteArray>>("commands");
+        const QByteArray offered = "250-scripted\r\n250-AUTH PLAIN LOGIN\r\n250 STARTTLS\r\n";
+        const QByteArray plain = "250-scripted\r\n250 AUTH PLAIN LOGIN\r\n";
+        const QByteArray ehlo = "EHLO 127.0.0.3";
+        const auto required = int(MailSecurity::StartTlsRequired);
+        const auto whenOffered = int(MailSecurity::StartTlsWhenOffered);
+        QTest::newRow("offered, then refused")
+            << offered << QByteArray("454 4.7.0 TLS not available\r\n") << false << required
+            << QStringLiteral("user") << int(SMTP_TlsUnavailable)
+            << QStringLiteral("No secure connection - the server refused STARTTLS: 454 4.7.0 TLS not available")
+            << QList<QByteArray>{ehlo, "STARTTLS", "QUIT"};
+        QTest::newRow("refused when only wanted if offered")
+            << offered << QByteArray("454 4.7.0 TLS not available\r\n") << false << whenOffered << QString()
+            << int(SMTP_TlsUnavailable) << QStringLiteral("refused STARTTLS")
+            << QList<QByteArray>{ehlo, "STARTTLS", "QUIT"};
+        QTest::newRow("not offered but required")
+            << plain << QByteArray() << false << required << QStringLiteral("user") << int(SMTP_TlsUnavailable)
+            << QStringLiteral("No secure connection - the server does not offer STARTTLS")
+            << QList<QByteArray>{ehlo, "QUIT"};
+        QTest::newRow("dropped in the handshake")
+            << offered << QByteArray("220 2.0.0 Ready\r\n") << true << required << QStringLiteral("user")
+            << int(SMTP_TlsFailed)
+            << QStringLiteral("Secure connection failed - the server closed the connection during the TLS handshake")
+            << QList<QByteArray>{ehlo, "STARTTLS"};
+        QTest::newRow("log-on without TLS")
+            << plain << QByteArray() << false << int(MailSecurity::None) << QStringLiteral("user")
+            << int(SMTP_TlsUnavailable) << QStringLiteral("No secure connection - the log-on needs STARTTLS or TLS")
+            << QList<QByteArray>{ehlo, "QUIT"};
+        QTest::newRow("not offered, wanted only if offered")
+            << plain << QByteArray() << false << whenOffered << QString() << int(SMTP_OK) << QString()
+            << QList<QByteArray>{ehlo, "MAIL FROM: <a@example.org>", "RCPT TO: <b@example.org>", "DATA", "QUIT"};
+    }
+    void secureConnectionFaults()
+    {
+        QFETCH(QByteArray, ehlo);
+        QFETCH(QByteArray, startTls);
+        QFETCH(bool, dropInHandshake);
+        QFETCH(int, security);
+        QFETCH(QString, user);
+        QFETCH(int, error);
+        QFETCH(QString, reason);
+        QFETCH(QList<QByteArray>, commands);
+        ScriptedSmtpServer::Script script;
+        script.replies["EHLO"] = ehlo;
+        script.replies["STARTTLS"] = startTls;
+        if (dropInHandshake)
+            script.drop = ScriptedSmtpServer::Drop::InTlsHandshake;
+        ScriptedSmtpServer& server = serve(QStringLiteral("127.0.0.3"), script);
+        smtp_.gSMTPAccess.security = MailSecurity(security);
+        smtp_.gSMTPAccess.user = user;
+        smtp_.gSMTPAccess.password = QStringLiteral("s3cret");
+        send(QStringLiteral("127.0.0.3"));
+        QCOMPARE(result_.gSMTP_Error, error);
+        QCOMPARE(server.commands, commands);
+        QVERIFY2(SMTPErrorText(result_).contains(reason),
+                 qPrintable(SMTPErrorText(result_)));
+        QVERIFY(smtp_.gSMTPLog.contains(reason));
+    }
+
+    void dotLinesAndSmuggledCommandsStayText()
+    {
+        ScriptedSmtpServer& server = serve(QStringLiteral("127.0.0.3"), {});
+        const QByteArray body = "Subject: x\r\n\r\n.hidden\r\n.\r\nMAIL FROM:<x@example.org>\r\n"
+                                "RCPT TO:<y@example.org>\r\nDATA\r\nbare\n.\r\nend\r\n";
+        smtp_.gSMTPMessage = QString::fromLatin1(body);
+        smtp_.gSMTPRecipAddr = QStringLiteral("b@example.org>\r\nRSET");
+        send(QStringLiteral("127.0.0.3"));
+        QCOMPARE(result_.gSMTP_Error, qint32(SMTP_OK));
+        QCOMPARE(server.commands,
+                 QList<QByteArray>({"HELO 127.0.0.3", "MAIL FROM: <a@example.org>",
+                                    "RCPT TO: <b@example.org> RSET>", "DATA", "QUIT"}));
+        QCOMPARE(server.messages.size(), 1);
+        QCOMPARE(ScriptedSmtpServer::unstuffed(server.messages.front()),
+                 QByteArray("Subject: x\r\n\r\n.hidden\r\n.\r\nMAIL FROM:<x@example.org>\r\n"
+                            "RCPT TO:<y@example.org>\r\nDATA\r\nbare\r\n.\r\nend\r\n\r\n\r\n"));
+    }
+
+    void rowsAreTriedInOrderUntilOneTakesIt()
+    {
+        ScriptedSmtpServer::Script refusing;
+        refusing.replies["RCPT"] = "550 unknown\r\n";
+        ScriptedSmtpServer& second = serve(QStringLiteral("127.0.0.5"), refusing);
+        ScriptedSmtpServer& third = serve(QStringLiteral("127.0.0.6"), {});
+        ctx_.info.Normal_EMail_Addr = QStringLiteral("me@home.example");
+        ctx_.info.gUserSMTPServer = QStringLiteral("127.0.0.5");
+        ctx_.info.gSMTPServer2 = QStringLiteral("127.0.0.6");
+        ctx_.info.gLastResortSMTPServer = QStringLiteral("127.0.0.3");
+        smtp_.gSMTPRecipAddr = QStringLiteral("Sender Office <sender@127.0.0.4>");
+        QVERIFY(SendMessageFile(ctx_, smtp_, *client_, QStringLiteral("MDN+Processed")));
+        const QString file = ctx_.accountFilePath();
+        QCOMPARE(GetPrivateProfileStringA(QStringLiteral("log"), QStringLiteral("SMTP_Servers"), QString(), file),
+                 QStringLiteral("127.0.0.4 + a@example.org , mail.127.0.0.4 + a@example.org , "
+                                "127.0.0.5 + me@home.example , 127.0.0.6 + me@home.example , "));
+        QCOMPARE(GetPrivateProfileStringA(QStringLiteral("log"), QStringLiteral("SMTP_State"), QString(), file),
+                 QStringLiteral("SMTP_CallHost + Unable to connect to the server -  + , "
+                                "SMTP_CallHost + Unable to obtain an Internet Address for the server -  + , "
+                                "SMTP_RCPT + The SMTP server replied - unknown + 550 unknown, "
+                                "SMTP_CONFIRM_QUIT + Alles OK + 221 Bye, "));
+        QCOMPARE(GetPrivateProfileStringA(QStringLiteral("log"), QStringLiteral("SMTP_Type"), QString(), file),
+                 QStringLiteral("MDN+Processed_OK"));
+        QCOMPARE(second.commands.value(2), QByteArray("RCPT TO: <sender@127.0.0.4>"));
+        QCOMPARE(third.commands.value(1), QByteArray("MAIL FROM: <me@home.example>"));
+        QCOMPARE(third.messages.size(), 1);
+        QCOMPARE(smtp_.gSMTPSendToServer, QStringLiteral("127.0.0.6"));
+    }
+
+    // Once the message went out whole, its final reply decides: taken (even
+    // when the goodbye is lost) or refused in words, the next server may
+    // try; no reply at all, and the message may have arrived, so no second
+    // server gets a copy now.
+    void finalReplyDecidesWhetherAnotherServerTries_data()
+    {
+        QTest::addColumn<int>("drop");
+        QTest::addColumn<QByteArray>("afterMessage");
+        QTest::addColumn<bool>("quitAnswered");
+        QTest::addColumn<bool>("sent");
+        QTest::addColumn<int>("atSecond");
+        QTest::newRow("taken, goodbye lost") << int(ScriptedSmtpServer::Drop::Never) << QByteArray("250 queued\r\n")
+                                             << false << true << 0;
+        QTest::newRow("refused") << int(ScriptedSmtpServer::Drop::Never) << QByteArray("554 no\r\n") << true
+                                 << true << 1;
+        QTest::newRow("no reply, silence") << int(ScriptedSmtpServer::Drop::SilentAfterMessage) << QByteArray()
+                                           << true << false << 0;
+        QTest::newRow("no reply, dropped") << int(ScriptedSmtpServer::Drop::AfterMessage) << QByteArray() << true
+                                           << false << 0;
+    }
+    void finalReplyDecidesWhetherAnotherServerTries()
+    {
+        QFETCH(int, drop);
+        QFETCH(QByteArray, afterMessage);
+        QFETCH(bool, quitAnswered);
+        QFETCH(bool, sent);
+        QFETCH(int, atSecond);
+        ScriptedSmtpServer::Script first;
+        first.drop = ScriptedSmtpServer::Drop(drop);
+        first.afterMessage = afterMessage;
+        if (!quitAnswered)
+            first.replies["QUIT"] = QByteArray();
+        ScriptedSmtpServer& one = serve(QStringLiteral("127.0.0.4"), first);
+        ScriptedSmtpServer& two = serve(QStringLiteral("127.0.0.6"), {});
+        ctx_.info.gLastResortSMTPServer = QStringLiteral("127.0.0.6");
+        smtp_.gSMTPRecipAddr = QStringLiteral("sender@127.0.0.4");
+        int accepted = 0;
+        smtp_.onAccepted = [&accepted] { ++accepted; };
+        QCOMPARE(SendMessageFile(ctx_, smtp_, *client_, QStringLiteral("MDN+Processed")), sent);
+        smtp_.onAccepted = nullptr;
+        QCOMPARE(one.messages.size(), 1);
+        QCOMPARE(int(two.messages.size()), atSecond);
+        QCOMPARE(accepted, sent ? 1 : 0);
+    }
+
+private:
+    ScriptedSmtpServer& serve(const QString& address, ScriptedSmtpServer::Script script)
+    {
+        servers_.push_back(std::make_unique<ScriptedSmtpServer>(std::move(script)));
+        if (!servers_.back()->listen(QHostAddress(address), port_))
+            qFatal("cannot listen on %s:%u", qPrintable(address), unsigned(port_));
+        return *servers_.back();
+    }
+
+    void send(const QString& server)
+    {
+        smtp_.gSMTPSendToServer = server;
+        result_ = client_->SendEMail();
+    }
+
+    quint16 port_ = 0;
+    std::unique_ptr<test::TestEnv> env_;
+    RunContext ctx_;
+    SmtpContext smtp_;
+    SmtpResult result_;
+    std::unique_ptr<SmtpClient> client_;
+    std::vector<std::unique_ptr<ScriptedSmtpServer>> servers_;
+};
+
+QTEST_GUILESS_MAIN(TestSmtpClient)
+#include "tst_smtp_client.moc"
