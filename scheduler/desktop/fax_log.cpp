@@ -2,6 +2,8 @@
 
 #include "platform/maildir/filed_folders.h"
 #include "platform/print/image_pages.h"
+#include "platform/print/print_device.h"
+#include "platform/print/printer_list.h"
 #include "platform/mail/mail_header.h"
 #include "platform/maildir/maildir_message.h"
 #include "platform/maildir/maildir_store.h"
@@ -146,6 +148,11 @@ QStringList FaxLog::writeFaxFiles(int row)
             written << path;
     }
     return written;
+}
+
+QStringList FaxLog::printouts(int row) const
+{
+    return printoutsOf(pdfPrintoutFolder(), items_.at(size_t(row)).entry.messageId.section(QLatin1Char('/'), -1));
 }
 
 QTemporaryDir& FaxLog::scratch()
