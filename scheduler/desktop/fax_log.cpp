@@ -63,6 +63,8 @@ bool isImageName(const QString& name)
 
 FaxLog::FaxLog(const QString& maildirRoot, QString programFolder) : programFolder_(std::move(programFolder))
 {
+    if (maildirRoot.isEmpty())
+        return;  // no profile: nothing filed
     for (const FiledFolder& filed : filedFolders()) {
         const MaildirFolder folder(maildirRoot, filed.namePath);
         const QString id = folder.id() + QLatin1Char('/');
