@@ -1,0 +1,264 @@
+// The scheduler on the desktop with the real widgets under a private X
+// server (Xvfb) and a private session bus (dbus-run-session): the tray icon
+// in a tray of our own, its menu, the window hidden to the tray, one
+// notification per retrieval at a notification service of our own, and the
+// fax log over what a real print run filed, reprinting through vxprintu.
+#include "common/telvane_info.h"
+#include "printutil/mailbox/maildir_mailbox.h"
+#include "scheduler/desktop/desktop_presence.h"
+#include "tests/support/notification_server.h"
+#include "tests/support/test_env.h"
+#include "tests/support/tray_host.h"
+#include "tools/sample_fax.h"
+#include "tools/sample_inbox.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QThread>
+#include <QtTest>
+
+#include <xcb/xcb.h>
+
+#include <memory>
+
+using namespace torvex;
+using namespace torvex::tools;
+
+namespace {
+
+// The window manager's close: WM_DELETE_WINDOW sent to the window.
+void closeAsTheWindowManager(QWidget& window)
+{
+    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+    const auto atom = [connection](const char* name) {
+        xcb_intern_atom_reply_t* reply =
+            xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, uint16_t(strlen(name)), name), nullptr);
+        const xcb_atom_t value = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+        free(reply);
+        return value;
+    };
+    xcb_client_message_event_t event{};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = xcb_window_t(window.winId());
+    event.type = atom("WM_PROTOCOLS");
+    event.data.data32[0] = atom("WM_DELETE_WINDOW");
+    event.data.data32[1] = XCB_CURRENT_TIME;
+    xcb_send_event(connection, 0, event.window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&event));
+    xcb_flush(connection);
+    xcb_disconnect(connection);
+}
+
+QByteArray faxTiff(const QString& folder, int pages)
+{
+    SampleFaxOptions options;
+    options.pages = pages;
+    options.fine = false;
+    QDir().mkpath(folder);
+    const QString path = folder + QStringLiteral("/fax.tif");
+    QFile file(path);
+    return writeSampleFaxTiff(path, options, FaxCompression::Group3) && file.open(QIODevice::ReadOnly) ? file.readAll()
+                                                                                                        : QByteArray();
+}
+
+}  // namespace
+
+class TestDesktopPresence : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY2(tray_.start() && notifications_.start(), "no session bus: run the test under dbus-run-session");
+    }
+    void init()
+    {
+        env_ = std::make_unique<test::TestEnv>();
+        window_ = std::make_unique<QWidget>();
+        window_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+        glance_ = {};
+        getNowEnabled_ = true;
+        calls_.clear();
+        presence_ = std::make_unique<DesktopPresence>(*window_, hooks());
+    }
+    void cleanup()
+    {
+        presence_.reset();
+        window_.reset();
+        env_.reset();
+    }
+
+    // The icon is in the desktop's tray; the tooltip tells the next
+    // retrieval, a run, or the error; the menu drives the window's buttons.
+    void trayShowsTheStateAndItsMenuDrivesTheScheduler()
+    {
+        TrayIcon* tray = presence_->tray();
+        QVERIFY2(tray, "the tray of our own was not seen");
+        QTRY_COMPARE(tray_.items().size() > 0, true);
+        QVERIFY(tray->icon().isVisible());
+
+        glance_ = {false, false, QString(), true, 12};
+        presence_->refresh();
+        QCOMPARE(tray->state().activity, TrayActivity::Idle);
+        QVERIFY2(tray->icon().toolTip().contains(QStringLiteral("(in 12 minutes)")), qPrintable(tray->icon().toolTip()));
+        presence_->runStarted();
+        QCOMPARE(tray->state().activity, TrayActivity::Retrieving);
+        glance_ = {false, true, QStringLiteral("Retrieval Error : The connection timed out"), true, 5};
+        presence_->runEnded(false, true);
+        QCOMPARE(tray->state().activity, TrayActivity::Error);
+        QVERIFY(tray->icon().toolTip().contains(QStringLiteral("! Retrieval Error : The connection timed out")));
+
+        QStringList texts;
+        for (QAction* action : tray->menu().actions())
+            texts << action->text();
+        QCOMPARE(texts, (QStringList{QStringLiteral("&Get TORVEXes NOW"), QStringLiteral("&Show window"),
+                                     QStringLiteral("Fax &Log..."), QString(), QStringLiteral("E&xit")}));
+        tray->menu().actions()[0]->trigger();
+        getNowEnabled_ = false;
+        presence_->refresh();
+        QVERIFY(!tray->menu().actions()[0]->isEnabled());
+        tray->menu().actions()[4]->trigger();
+        QCOMPARE(calls_, (QStringList{QStringLiteral("getNow"), QStringLiteral("exit")}));
+
+        // Closed by the window manager, the window goes to the tray and
+        // comes back from its menu.
+        closeAsTheWindowManager(*window_);
+        QTRY_VERIFY(!window_->isVisible());
+        tray->menu().actions()[1]->trigger();
+        QTRY_VERIFY(window_->isVisible());
+    }
+
+    // After a real run: one notification telling it; none for a run that
+    // found nothing. The log lists what was filed, reprints the chosen
+    // fax onto the PDF printer, and every control has a name and a key.
+    void aRunIsToldAndItsFaxesReprintFromTheLog()
+    {
+        fillInbox();
+        const test::ProcessResult run = test::runProgram(QStringLiteral("vxprintu"), {QStringLiteral("/6")}, 120000);
+        QVERIFY2(run.finished && run.exitCode == 0, run.err.constData());
+        const qsizetype told = notifications_.received().size();
+        presence_->runEnded(true, true);
+        QTRY_COMPARE(notifications_.received().size(), told + 1);
+        const test::NotificationServer::Received notice = notifications_.received().back();
+        QCOMPARE(notice.summary, QStringLiteral("1 TORVEX could not be printed: filed as Unprintable"));
+        QCOMPARE(notice.body, QStringLiteral("1 TORVEX printed\n1 regular fax printed"));
+        QVERIFY(test::runProgram(QStringLiteral("vxprintu"), {QStringLiteral("/6")}, 120000).exitCode == 0);
+        presence_->runEnded(true, true);
+        QTest::qWait(500);
+        QCOMPARE(notifications_.received().size(), told + 1);
+
+        presence_->tray()->menu().actions()[2]->trigger();
+        FaxLogDialog* log = presence_->faxLog();
+        QVERIFY(log && log->isVisible());
+        QCOMPARE(log->model().rowCount(), 3);
+        for (QWidget* control : log->findChildren<QWidget*>()) {
+            if (!(control->focusPolicy() & Qt::TabFocus))
+                continue;
+            QVERIFY2(!control->accessibleName().isEmpty(), qPrintable(control->objectName()));
+            if (auto* button = qobject_cast<QAbstractButton*>(control))
+                QVERIFY2(button->text().contains(QLatin1Char('&')), qPrintable(button->text()));
+        }
+        QCOMPARE(log->focusWidget(), &log->table());
+
+        int row = 0;
+        while (row < 3 && !log->model().index(row, FaxLogModel::Subject).data().toString().startsWith(QStringLiteral("three page fax")))
+            ++row;
+        QVERIFY(row < 3);
+        QCOMPARE(log->model().index(row, FaxLogModel::Pages).data().toString(), QStringLiteral("3"));
+        log->table().selectRow(row);
+        const QDir printouts(env_->path(QStringLiteral("Printouts")));
+        const qsizetype before = printouts.entryList({QStringLiteral("*.pdf")}, QDir::Files).size();
+        QSignalSpy done(log, &FaxLogDialog::reprintDone);
+        log->findChild<QAbstractButton*>(QStringLiteral("FaxLogReprint"))->click();
+        QVERIFY(done.wait(120000));
+        QCOMPARE(log->result().text(), QStringLiteral("The fax was printed again."));
+        QCOMPARE(printouts.entryList({QStringLiteral("*.pdf")}, QDir::Files).size(), before + 2);
+        QCOMPARE(log->model().rowCount(), 3);
+    }
+
+private:
+    DesktopHooks hooks()
+    {
+        DesktopHooks hooks;
+        hooks.glance = [this] { return glance_; };
+        hooks.getNowEnabled = [this] { return getNowEnabled_; };
+        hooks.getNow = [this] { calls_ << QStringLiteral("getNow"); };
+        hooks.exit = [this] { calls_ << QStringLiteral("exit"); };
+        hooks.faxLog = [this] {
+            return FaxLogModel::Source{env_->path(QStringLiteral("profiles/TORVEX")), env_->home()};
+        };
+        hooks.printUtility = [] { return test::binDir() + QStringLiteral("/vxprintu"); };
+        hooks.programFolder = env_->home();
+        return hooks;
+    }
+
+    void fillInbox()
+    {
+        QVERIFY(QDir().mkpath(env_->path(QStringLiteral("profiles/TORVEX"))));
+        writeTorvexKey(QStringLiteral("Torvex_Profile"), QStringLiteral("TORVEX"));
+        writeTorvexKey(QStringLiteral("Torvex_Addr"), QStringLiteral("user@torvex.net"));
+        writeTorvexKey(QStringLiteral("Printer_Type"), QStringLiteral("TORVEX PDF"));
+        const QString work = env_->path(QStringLiteral("work"));
+        const QByteArray fax = faxTiff(work, 3);
+        QVERIFY(!fax.isEmpty());
+        MaildirMailboxSystem mailbox(env_->home());
+        QVERIFY(mailbox.SessionLogIn(QStringLiteral("TORVEX")));
+        const auto sample = [](const QString& subject, std::vector<SampleTorvex::Attachment> files) {
+            SampleTorvex s;
+            s.to = QStringLiteral("user@torvex.net");
+            s.subject = subject;
+            s.body = QStringLiteral("Text of ") + subject + QStringLiteral("\r\n");
+            s.attachments = std::move(files);
+            return s;
+        };
+        SampleTorvex regular = sample(QStringLiteral("regular fax"), {{QStringLiteral("fax.tif;"), fax}});
+        regular.messageClass = QStringLiteral("IPM.Note.Fax");
+        for (const SampleTorvex& s : {sample(QStringLiteral("three page fax"), {{QStringLiteral("fax.tif;"), fax}}),
+                                      sample(QStringLiteral("rejected type"), {{QStringLiteral("letter.doc;"), "DOC"}}), regular})
+            QVERIFY(addSampleTorvex(mailbox, s, work));
+    }
+
+    test::TrayHost tray_;
+    test::NotificationServer notifications_;
+    std::unique_ptr<test::TestEnv> env_;
+    std::unique_ptr<QWidget> window_;
+    std::unique_ptr<DesktopPresence> presence_;
+    SchedulerGlance glance_;
+    bool getNowEnabled_ = true;
+    QStringList calls_;
+};
+
+// A private X server for the test, then the application on it.
+int main(int argc, char* argv[])
+{
+    int display = 120;
+    while (QFileInfo::exists(QStringLiteral("/tmp/.X%1-lock").arg(display)))
+        ++display;
+    QProcess xvfb;
+    xvfb.start(QStringLiteral("Xvfb"), {QStringLiteral(":%1").arg(display), QStringLiteral("-screen"), QStringLiteral("0"),
+                                         QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+    if (!xvfb.waitForStarted(5000)) {
+        qCritical("Xvfb did not start");
+        return 1;
+    }
+    const QString socket = QStringLiteral("/tmp/.X11-unix/X%1").arg(display);
+    for (int i = 0; i < 100 && !QFileInfo::exists(socket); ++i)
+        QThread::msleep(50);
+    qputenv("DISPLAY", QStringLiteral(":%1").arg(display).toLatin1());
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    int result = 0;
+    {
+        QApplication app(argc, argv);
+        TestDesktopPresence test;
+        result = QTest::qExec(&test, argc, argv);
+    }
+    xvfb.terminate();
+    xvfb.waitForFinished(5000);
+    return result;
+}
+
+#include "tst_desktop_presence.moc"
