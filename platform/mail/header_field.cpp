@@ -1,5 +1,9 @@
 #include "header_field.h"
 
+#include "mail_header.h"
+
+#include <optional>
+
 namespace torvex {
 namespace {
 
@@ -37,32 +41,45 @@ QString trimBlanks(const QString& text)
 
 QString GetHeaderField(const QString& text, const QString& fieldName)
 {
-    if (fieldName.isEmpty())
+    // The callers give the name with its colon and what they want to follow
+    // it ("Subject: "); the occurrence that counts is the first at a line
+    // start (or after a tab, where folded fields join).
+    const qsizetype colon = fieldName.indexOf(QLatin1Char(':'));
+    if (colon <= 0)
         return {};
     qsizetype at = text.indexOf(fieldName, 0, Qt::CaseInsensitive);
     while (at >= 0 && !startsLine(text, at))
         at = text.indexOf(fieldName, at + 1, Qt::CaseInsensitive);
     if (at < 0)
         return {};
-
-    const QString value = trimBlanks(text.mid(at + fieldName.size()));
-    qsizetype lineEnd = value.indexOf(QLatin1Char('\r'));
+    qsizetype lineEnd = text.indexOf(QLatin1Char('\r'), at + fieldName.size());
     if (lineEnd < 0)
         return {};
-    QString joined = value.left(lineEnd);
-    // Every folded continuation line belongs to the field (mail programs
-    // fold long Content-Type and address fields over several lines): one
-    // folded with a tab is joined without the tab, one folded with a blank
-    // keeps its blank.
-    while (lineEnd + 2 < value.size() && value.at(lineEnd + 1) == QLatin1Char('\n')) {
-        const QChar first = value.at(lineEnd + 2);
-        if (first != QLatin1Char('\t') && first != QLatin1Char(' '))
-            break;
-        const qsizetype next = value.indexOf(QLatin1String("\r\n"), lineEnd + 3);
+
+    // The line from there is read as a field by the mail header reader.
+    const QByteArray line = text.mid(at, lineEnd - at).toUtf8();
+    const std::optional<HeaderFieldLine> field = readFieldLine(line);
+    if (!field || QString::fromUtf8(field->name).compare(fieldName.left(colon), Qt::CaseInsensitive) != 0)
+        return {};
+    QString joined = QString::fromUtf8(field->value).mid(fieldName.size() - colon - 1);
+    qsizetype blanks = 0;
+    while (blanks < joined.size() && joined.at(blanks) == QLatin1Char(' '))
+        ++blanks;
+    joined.remove(0, blanks);
+
+    // Every folded continuation line with a line end belongs to the field
+    // (mail programs fold long Content-Type and address fields over several
+    // lines): one folded with a tab is joined without the tab, one folded
+    // with a blank keeps its blank.
+    while (lineEnd + 2 < text.size() && text.at(lineEnd + 1) == QLatin1Char('\n')) {
+        const qsizetype start = lineEnd + 2;
+        const qsizetype next = text.indexOf(QLatin1String("\r\n"), start + 1);
         if (next < 0)
             break;
-        const qsizetype from = first == QLatin1Char('\t') ? lineEnd + 3 : lineEnd + 2;
-        joined += value.mid(from, next - from);
+        const QString continuation = text.mid(start, next - start);
+        if (!isFoldedLine(continuation.left(1).toUtf8()))
+            break;
+        joined += continuation.startsWith(QLatin1Char('\t')) ? continuation.mid(1) : continuation;
         lineEnd = next;
     }
     return joined;

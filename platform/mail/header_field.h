@@ -4,9 +4,9 @@
 
 namespace torvex {
 
-// The reader of header fields in header texts as they came (the raw POP3
-// files, the header texts the run keeps for receipts, the stored receipts),
-// where the run decides by a field's text; MailHeader reads parsed headers.
+// Header fields looked up in header texts as they came (the raw POP3
+// files, the header texts the run keeps for receipts, the stored receipts);
+// the field's line is read by the one mail header reader (mail_header.h).
 
 // The value of a header field. fieldName holds the colon and, where the
 // caller wants one, the trailing space ("From:", "Subject: "). The name is

@@ -89,11 +89,33 @@ QByteArray decodeQWord(QByteArrayView text)
 
 }  // namespace
 
+std::optional<HeaderFieldLine> readFieldLine(QByteArrayView line)
+{
+    if (line.isEmpty() || isBlank(line.front()))
+        return std::nullopt;
+    const qsizetype colon = line.indexOf(':');
+    if (colon <= 0)
+        return std::nullopt;
+    const QByteArrayView name = line.first(colon).trimmed();
+    if (name.isEmpty())
+        return std::nullopt;
+    for (const char c : name) {
+        if (uchar(c) < 0x21 || uchar(c) > 0x7e)
+            return std::nullopt;
+    }
+    return HeaderFieldLine{name, line.sliced(colon + 1)};
+}
+
+bool isFoldedLine(QByteArrayView line)
+{
+    return !line.isEmpty() && isBlank(line.front());
+}
+
 void MailHeader::addLine(QByteArrayView line)
 {
     if (line.isEmpty() || size_ + line.size() > kMaxHeaderBytes)
         return;
-    if (isBlank(line.front())) {
+    if (isFoldedLine(line)) {
         if (fields_.empty())
             return;
         fields_.back().value += ' ' + line.trimmed().toByteArray();
@@ -101,16 +123,10 @@ void MailHeader::addLine(QByteArrayView line)
         size_ += line.size();
         return;
     }
-    const qsizetype colon = line.indexOf(':');
-    if (colon <= 0)
+    const std::optional<HeaderFieldLine> field = readFieldLine(line);
+    if (!field)
         return;
-    const QByteArrayView name = line.first(colon).trimmed();
-    // A name holds no blanks: "From sender date" lines are none.
-    for (const char c : name) {
-        if (isBlank(c))
-            return;
-    }
-    fields_.push_back({name.toByteArray(), line.sliced(colon + 1).trimmed().toByteArray()});
+    fields_.push_back({field->name.toByteArray(), field->value.trimmed().toByteArray()});
     size_ += line.size();
 }
 

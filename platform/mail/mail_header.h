@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
 #include <vector>
 
 namespace torvex {
@@ -18,6 +19,20 @@ struct MailHeaderField {
     QByteArray name;
     QByteArray value;  // unfolded, trimmed, still encoded
 };
+
+// One header line read as a field: the name before the colon (trailing
+// blanks dropped) and the value after it as written. None for a line that
+// is no field: no colon, an empty name, a blank or a character other than
+// printable ASCII inside the name ("From sender date" lines of mbox files,
+// body text), or a line that starts with a blank.
+struct HeaderFieldLine {
+    QByteArrayView name;
+    QByteArrayView value;
+};
+[[nodiscard]] std::optional<HeaderFieldLine> readFieldLine(QByteArrayView line);
+
+// A line that continues the field before it (folded, RFC 5322 2.2.3).
+[[nodiscard]] bool isFoldedLine(QByteArrayView line);
 
 // The header of a message or of a MIME part.
 class MailHeader {

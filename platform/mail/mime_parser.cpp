@@ -107,16 +107,7 @@ bool isBlank(char c)
 
 bool isFieldLine(QByteArrayView line)
 {
-    if (!line.isEmpty() && isBlank(line.front()))
-        return true;  // a folded continuation
-    const qsizetype colon = line.indexOf(':');
-    if (colon <= 0)
-        return false;
-    for (const char c : line.first(colon)) {
-        if (isBlank(c) || uchar(c) < 0x21 || uchar(c) > 0x7e)
-            return false;
-    }
-    return true;
+    return isFoldedLine(line) || readFieldLine(line).has_value();
 }
 
 class Parser {

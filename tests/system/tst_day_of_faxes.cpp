@@ -6,12 +6,9 @@
 // arrived exactly once and the settings are as the user left them.
 #include "common/telvane_info.h"
 #include "platform/settings/profile_api.h"
-#include "tests/support/dovecot_server.h"
 #include "tests/support/delivery_ledger.h"
-#include "tests/support/smtp_test_server.h"
+#include "tests/support/loopback_mail.h"
 #include "tests/support/test_env.h"
-#include "tools/sample_fax.h"
-#include "tools/sample_mail.h"
 
 #include <QDir>
 #include <QFile>
@@ -160,12 +157,8 @@ class TestDayOfFaxes : public QObject {
 private Q_SLOTS:
     void initTestCase()
     {
-        if (!DovecotServer::available())
-            QSKIP("dovecot is not installed");
-        if (!SmtpTestServer::available())
-            QSKIP("python3-aiosmtpd is not installed");
-        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
-            QSKIP("poppler-utils is not installed");
+        if (const QString missing = test::missingMailServers(true); !missing.isEmpty())
+            QSKIP(qPrintable(missing));
         // A minute of the schedule is one second.
         qputenv("TORVEX_TIME_SCALE", "60");
     }
@@ -204,14 +197,12 @@ void TestDayOfFaxes::setUpDay()
 {
     env_ = std::make_unique<test::TestEnv>();
     pop_ = std::make_unique<DovecotServer>();
-    QVERIFY(pop_->start(QStringLiteral("torvex"), QStringLiteral("secret")));
-    qputenv("TORVEX_POP3_PORT", QByteArray::number(pop_->port()));
+    QVERIFY(test::startMailbox(*pop_));
     const quint16 smtpPort = test::freeLoopbackPort();
     smtpA_ = std::make_unique<SmtpTestServer>();
     smtpB_ = std::make_unique<SmtpTestServer>();
-    QVERIFY(smtpA_->start(QStringLiteral("127.0.0.1"), smtpPort));
-    QVERIFY(smtpB_->start(QStringLiteral("127.0.0.2"), smtpPort));
-    qputenv("TORVEX_SMTP_PORT", QByteArray::number(smtpPort));
+    QVERIFY(test::startReceiptServer(*smtpA_, QStringLiteral("127.0.0.1"), smtpPort));
+    QVERIFY(test::startReceiptServer(*smtpB_, QStringLiteral("127.0.0.2"), smtpPort));
 
     QVERIFY(QDir().mkpath(folder(QString())));
     env_->writeFile(QStringLiteral("account.ini"), kAccountFile);
@@ -221,14 +212,8 @@ void TestDayOfFaxes::setUpDay()
         WriteProfileStringA(QStringLiteral("TORVEX"), it.key(), it.value());
     WriteProfileStringA(QStringLiteral("Other"), QStringLiteral("keep"), QStringLiteral("1"));
 
-    const QString tiff = env_->path(QStringLiteral("sample.tif"));
-    tools::SampleFaxOptions options;
-    options.pages = 1;
-    options.fine = false;
-    QVERIFY(tools::writeSampleFaxTiff(tiff, options, tools::FaxCompression::Group3));
-    QFile file(tiff);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    fax_ = file.readAll();
+    fax_ = test::sampleFaxTiff(env_->path(QStringLiteral("sample.tif")), 1);
+    QVERIFY(!fax_.isEmpty());
 
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
@@ -241,13 +226,7 @@ void TestDayOfFaxes::setUpDay()
 void TestDayOfFaxes::deliverBatch(int first)
 {
     for (int n = first; n < first + kBatch; ++n) {
-        tools::InternetFax mail;
-        mail.from = kSender;
-        mail.to = kAddress;
-        mail.subject = subject(n);
-        mail.messageId = QStringLiteral("<day-%1@127.0.0.1>").arg(n);
-        mail.body = QStringLiteral("Covering note %1\nof the day's faxes.\n").arg(token(n));
-        mail.attachments.push_back({QStringLiteral("fax%1.tif").arg(n), QStringLiteral("image/tiff"), fax_});
+        tools::InternetFax mail = test::numberedTorvex(n, kSender, kAddress, subject(n), token(n), fax_);
         if (hasNote(n))
             mail.attachments.push_back({QStringLiteral("note%1.txt").arg(n), QStringLiteral("text/plain"),
                                         "Please call back about " + noteToken(n).toUtf8() + "\r\n"});

@@ -175,11 +175,15 @@ private Q_SLOTS:
         }
         const QStringList before = allBaseNames(folders);
         QCOMPARE(before.size(), 40);
-        bool movedAway = false;
         for (int round = 0; round < 25; ++round) {
             QProcess churn;
             churn.start(test::binDir() + QStringLiteral("/maildir_churn"), {root_, QStringLiteral("move")});
             QVERIFY(churn.waitForStarted());
+            // The first round waits until the mover did get to work, however
+            // slowly a loaded machine starts the program; the others kill at
+            // any moment.
+            if (round == 0)
+                QTRY_VERIFY_WITH_TIMEOUT(inbox.messages().size() < 40, 10000);
             QTest::qWait(int(QRandomGenerator::global()->bounded(5, 60)));
             churn.kill();
             QVERIFY(churn.waitForFinished());
@@ -190,9 +194,7 @@ private Q_SLOTS:
                     seen.insert(fileContent(folder.filePath(entry)));
             }
             QCOMPARE(seen, contents);
-            movedAway = movedAway || inbox.messages().size() < 40;
         }
-        QVERIFY(movedAway);  // the mover did get to work
     }
 
     void killedDeliveryNeverShowsAPartialMessage()

@@ -12,11 +12,9 @@
 #include "printutil/run/move_list.h"
 #include "tests/support/dovecot_server.h"
 #include "tests/support/delivery_ledger.h"
-#include "tests/support/smtp_test_server.h"
+#include "tests/support/loopback_mail.h"
 #include "tests/support/test_env.h"
-#include "tools/sample_fax.h"
 #include "tools/sample_inbox.h"
-#include "tools/sample_mail.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -172,10 +170,8 @@ class TestInterruptedRun : public QObject {
 private Q_SLOTS:
     void initTestCase()
     {
-        if (!DovecotServer::available() || !SmtpTestServer::available())
-            QSKIP("dovecot-pop3d and python3-aiosmtpd are needed");
-        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
-            QSKIP("poppler-utils is not installed");
+        if (const QString missing = test::missingMailServers(true); !missing.isEmpty())
+            QSKIP(qPrintable(missing));
     }
 
     void everyTorvexOnceWhereverARunIsKilled();
@@ -211,9 +207,10 @@ void TestInterruptedRun::setUp()
     env_ = std::make_unique<test::TestEnv>();
     qputenv("TORVEX_TIME_SCALE", "10");
     pop_ = std::make_unique<DovecotServer>();
-    QVERIFY2(pop_->start(QStringLiteral("torvex"), QStringLiteral("secret")), qPrintable(pop_->log()));
+    QVERIFY(test::startMailbox(*pop_));
     smtp_ = std::make_unique<SmtpTestServer>();
-    QVERIFY(smtp_->start(QStringLiteral("127.0.0.1")));
+    QVERIFY(test::startReceiptServer(*smtp_));
+    // The runs go through the relays.
     popRelay_ = std::make_unique<HoldingRelay>(pop_->port());
     smtpRelay_ = std::make_unique<HoldingRelay>(smtp_->port());
     qputenv("TORVEX_POP3_PORT", QByteArray::number(popRelay_->port()));
@@ -230,21 +227,11 @@ void TestInterruptedRun::setUp()
           {"general_timout", QStringLiteral("9")}})
         writeTorvexKey(QString::fromLatin1(key), value);
 
-    const QString tiff = home(QStringLiteral("sample.tif"));
-    tools::SampleFaxOptions options;
-    options.pages = 2;
-    QVERIFY(tools::writeSampleFaxTiff(tiff, options, tools::FaxCompression::Group4));
-    QFile file(tiff);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QByteArray fax = file.readAll();
+    const QByteArray fax = test::sampleFaxTiff(home(QStringLiteral("sample.tif")), 2, tools::FaxCompression::Group4,
+                                                 true);
+    QVERIFY(!fax.isEmpty());
     for (int n = 1; n <= kTorvexes; ++n) {
-        tools::InternetFax mail;
-        mail.from = kSender;
-        mail.to = kAddress;
-        mail.subject = subject(n);
-        mail.messageId = QStringLiteral("<kill-%1@127.0.0.1>").arg(n);
-        mail.body = QStringLiteral("Covering note %1\n").arg(token(n));
-        mail.attachments.push_back({QStringLiteral("fax%1.tif").arg(n), QStringLiteral("image/tiff"), fax});
+        tools::InternetFax mail = test::numberedTorvex(n, kSender, kAddress, subject(n), token(n), fax);
         mail.extraHeaders = tools::receiptRequestHeaders(kSender, n % 2 == 0);
         pop_->deliver(tools::composeInternetFax(mail));
     }

@@ -1,7 +1,6 @@
 #include "common/telvane_info.h"
-#include "tests/support/dovecot_server.h"
+#include "tests/support/loopback_mail.h"
 #include "tests/support/pdf_reader.h"
-#include "tests/support/smtp_test_server.h"
 #include "tests/support/test_certificates.h"
 #include "tests/support/test_env.h"
 
@@ -47,10 +46,8 @@ class TestMailRoundTrip : public QObject {
 private Q_SLOTS:
     void initTestCase()
     {
-        if (!DovecotServer::available())
-            QSKIP("dovecot is not installed");
-        if (!SmtpTestServer::available())
-            QSKIP("python3-aiosmtpd is not installed");
+        if (const QString missing = test::missingMailServers(false); !missing.isEmpty())
+            QSKIP(qPrintable(missing));
     }
 
     void init()
@@ -192,16 +189,11 @@ private Q_SLOTS:
     }
 
 private:
-    void startPop()
-    {
-        QVERIFY(pop_->start(QStringLiteral("torvex"), QStringLiteral("secret")));
-        qputenv("TORVEX_POP3_PORT", QByteArray::number(pop_->port()));
-    }
+    void startPop() { QVERIFY(test::startMailbox(*pop_)); }
     void startSmtp(const QString& maildir = QString())
     {
         smtp_ = std::make_unique<SmtpTestServer>(maildir);
-        QVERIFY(smtp_->start());
-        qputenv("TORVEX_SMTP_PORT", QByteArray::number(smtp_->port()));
+        QVERIFY(test::startReceiptServer(*smtp_));
     }
 
     bool run(const QString& kind)

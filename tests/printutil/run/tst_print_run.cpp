@@ -11,10 +11,10 @@
 #include "printutil/print/text_layout.h"
 #include "platform/print/image_pages.h"
 #include "printutil/run/print_run.h"
+#include "tests/support/loopback_mail.h"
 #include "tests/support/recording_message_boxes.h"
 #include "tests/support/recording_print_device.h"
 #include "tests/support/test_env.h"
-#include "tools/sample_fax.h"
 #include "tools/sample_inbox.h"
 
 #include <QDir>
@@ -81,19 +81,6 @@ public:
     std::function<void()> onClick;
 };
 
-QByteArray sampleTiff(const QString& folder, int pages, FaxCompression compression = FaxCompression::Group3)
-{
-    SampleFaxOptions options;
-    options.pages = pages;
-    options.fine = false;
-    const QString path = folder + QStringLiteral("/sample.tif");
-    QDir().mkpath(folder);
-    if (!writeSampleFaxTiff(path, options, compression))
-        return {};
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 }  // namespace
 
 class TestPrintRun : public QObject {
@@ -112,7 +99,7 @@ private Q_SLOTS:
         boxes_ = std::make_unique<RecordingMessageBoxes>();
         mailbox_ = std::make_unique<MaildirMailboxSystem>(env_->home());
         QVERIFY(mailbox_->SessionLogIn(QStringLiteral("TORVEX")));
-        tiff_ = sampleTiff(env_->path(QStringLiteral("work")), 3);
+        tiff_ = test::sampleFaxTiff(env_->path(QStringLiteral("work/sample.tif")), 3);
         QVERIFY(!tiff_.isEmpty());
     }
     void cleanup()

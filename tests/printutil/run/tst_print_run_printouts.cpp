@@ -7,11 +7,9 @@
 #include "platform/maildir/maildir_store.h"
 #include "printutil/mailbox/maildir_mailbox.h"
 #include "tests/support/cups_server.h"
-#include "tests/support/dovecot_server.h"
+#include "tests/support/loopback_mail.h"
 #include "tests/support/pdf_reader.h"
-#include "tests/support/smtp_test_server.h"
 #include "tests/support/test_env.h"
-#include "tools/sample_fax.h"
 #include "tools/sample_inbox.h"
 
 #include <QDir>
@@ -30,19 +28,6 @@ const QString kUser = QStringLiteral("user@torvex.net");
 // 3-page fax; header block and text file; header block and fax of the
 // message with a rejected file; the 2-page regular fax.
 const QList<int> kJobPages{1, 3, 1, 1, 1, 3, 2};
-
-QByteArray faxTiff(const QString& folder, int pages)
-{
-    SampleFaxOptions options;
-    options.pages = pages;
-    options.fine = false;
-    QDir().mkpath(folder);
-    const QString path = folder + QStringLiteral("/fax%1.tif").arg(pages);
-    if (!writeSampleFaxTiff(path, options, FaxCompression::Group3))
-        return {};
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 }  // namespace
 
@@ -311,8 +296,8 @@ private:
     void fillInbox()
     {
         const QString work = env_->path(QStringLiteral("work"));
-        const QByteArray three = faxTiff(work, 3);
-        const QByteArray two = faxTiff(work, 2);
+        const QByteArray three = test::sampleFaxTiff(work + QStringLiteral("/fax3.tif"), 3);
+        const QByteArray two = test::sampleFaxTiff(work + QStringLiteral("/fax2.tif"), 2);
         QVERIFY(!three.isEmpty() && !two.isEmpty());
         MaildirMailboxSystem mailbox(env_->home());
         QVERIFY(mailbox.SessionLogIn(QStringLiteral("TORVEX")));
@@ -392,18 +377,16 @@ private:
     {
         const QString work = env_->path(QStringLiteral("mail"));
         QDir().mkpath(work);
-        SampleFaxOptions options;
-        options.pages = 2;
-        options.fine = false;
         const QString fax = work + QStringLiteral("/fax.tif");
         const QString out = work + QStringLiteral("/message.eml");
+        if (test::sampleFaxTiff(fax, 2).isEmpty())
+            return {};
         QProcess python;
         python.start(QStringLiteral("/usr/bin/python3"),
                      {test::sourceDir() + QStringLiteral("/tests/support/real_mail.py"), shape, out,
                       QStringLiteral("--fax"), fax, QStringLiteral("--sender"), QStringLiteral("sender@127.0.0.1"),
                       QStringLiteral("--to"), QStringLiteral("torvex@127.0.0.1")});
-        if (!writeSampleFaxTiff(fax, options, FaxCompression::Group3) || !python.waitForFinished(60000)
-            || python.exitCode() != 0) {
+        if (!python.waitForFinished(60000) || python.exitCode() != 0) {
             qWarning() << python.readAllStandardError();
             return {};
         }

@@ -53,68 +53,68 @@ private Q_SLOTS:
         env_.reset();
     }
 
-    void continuationGreetingIsAccepted()
+    // Each way a conversation ends, with its code, the commands the server
+    // saw and what the log says: QUIT after a refusal in words, none after
+    // a greeting other than 220 or a dropped connection.
+    void conversationEndsWithItsCode_data()
     {
-        ScriptedSmtpServer::Script script;
-        script.greeting = {"220-scripted.example ESMTP\r\n", "220-no UCE\r\n", "220 ready\r\n"};
-        ScriptedSmtpServer& server = serve(QStringLiteral("127.0.0.3"), script);
-        send(QStringLiteral("127.0.0.3"));
-        QCOMPARE(result_.gSMTP_Error, qint32(SMTP_OK));
-        QCOMPARE(server.commands,
-                 QList<QByteArray>({"HELO 127.0.0.3", "MAIL FROM: <a@example.org>",
-                                    "RCPT TO: <b@example.org>", "DATA", "QUIT"}));
-        QCOMPARE(server.messages.size(), 1);
-        QCOMPARE(ScriptedSmtpServer::unstuffed(server.messages.front()),
-                 QByteArray("To: <b@example.org>\r\nSubject: hello\r\n\r\nLine one\r\n\r\n"));
-        QCOMPARE(smtp_.gSMTPLog, QStringLiteral("SMTP_CONFIRM_QUIT + Alles OK + 221 Bye, "));
-    }
-
-    void greetingWithoutTwoTwentyEndsWithoutQuit()
-    {
-        ScriptedSmtpServer::Script script;
-        script.greeting = {"554 not today\r\n"};
-        ScriptedSmtpServer& server = serve(QStringLiteral("127.0.0.3"), script);
-        send(QStringLiteral("127.0.0.3"));
-        QCOMPARE(result_.gSMTP_Error, qint32(SMTP_ServiceUnavailable));
-        QVERIFY(server.commands.isEmpty());
-    }
-
-    void refusedRecipientStillGetsQuit()
-    {
-        ScriptedSmtpServer::Script script;
-        script.replies["RCPT"] = "550 5.1.1 No such user here\r\n";
-        ScriptedSmtpServer& server = serve(QStringLiteral("127.0.0.3"), script);
-        send(QStringLiteral("127.0.0.3"));
-        QCOMPARE(result_.gSMTP_Error, qint32(SMTP_RecipientRefused));
-        QCOMPARE(server.commands,
-                 QList<QByteArray>({"HELO 127.0.0.3", "MAIL FROM: <a@example.org>",
-                                    "RCPT TO: <b@example.org>", "QUIT"}));
-        QVERIFY(server.messages.isEmpty());
-        // The log names the refusal, not the goodbye that followed it.
-        QCOMPARE(SMTPErrorText(result_),
-                 QStringLiteral("The SMTP server replied - 5.1.1 No such user here"));
-        QCOMPARE(smtp_.gSMTPLog, QStringLiteral("SMTP_RCPT + The SMTP server replied - 5.1.1 No such "
-                                                "user here + 550 5.1.1 No such user here, "));
-    }
-
-    void refusedSenderDataAndMessage_data()
-    {
-        QTest::addColumn<QByteArray>("word");
+        QTest::addColumn<QList<QByteArray>>("greeting");
+        QTest::addColumn<QByteArray>("word");  // the command refused; empty: the message itself
         QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<int>("drop");
         QTest::addColumn<int>("error");
-        QTest::addColumn<int>("commandsBeforeQuit");
-        QTest::newRow("HELO") << QByteArray("HELO") << QByteArray("501 who?\r\n") << 1 << 1;
-        QTest::newRow("MAIL") << QByteArray("MAIL") << QByteArray("553 no relay\r\n") << 1 << 2;
-        QTest::newRow("DATA") << QByteArray("DATA") << QByteArray("451 later\r\n") << 3 << 4;
-        QTest::newRow("message") << QByteArray() << QByteArray("554 spam\r\n") << 4 << 4;
+        QTest::addColumn<QList<QByteArray>>("commands");
+        QTest::addColumn<QString>("log");
+        const QList<QByteArray> ready{"220 ready\r\n"};
+        const int never = int(ScriptedSmtpServer::Drop::Never);
+        const QByteArray helo = "HELO 127.0.0.3";
+        const QByteArray mail = "MAIL FROM: <a@example.org>";
+        const QByteArray rcpt = "RCPT TO: <b@example.org>";
+        QTest::newRow("continued greeting")
+            << QList<QByteArray>{"220-scripted.example ESMTP\r\n", "220-no UCE\r\n", "220 ready\r\n"} << QByteArray()
+            << QByteArray("250 queued\r\n") << never << int(SMTP_OK)
+            << QList<QByteArray>{helo, mail, rcpt, "DATA", "QUIT"}
+            << QStringLiteral("SMTP_CONFIRM_QUIT + Alles OK + 221 Bye, ");
+        QTest::newRow("greeting without 220") << QList<QByteArray>{"554 not today\r\n"} << QByteArray() << QByteArray()
+                                              << never << int(SMTP_ServiceUnavailable) << QList<QByteArray>{}
+                                              << QString();
+        QTest::newRow("no greeting") << QList<QByteArray>{} << QByteArray() << QByteArray() << never
+                                     << int(SMTP_NoConnection) << QList<QByteArray>{} << QString();
+        // The log names the refusal, not the goodbye that followed it.
+        QTest::newRow("RCPT") << ready << QByteArray("RCPT") << QByteArray("550 5.1.1 No such user here\r\n") << never
+                              << int(SMTP_RecipientRefused) << QList<QByteArray>{helo, mail, rcpt, "QUIT"}
+                              << QStringLiteral("SMTP_RCPT + The SMTP server replied - 5.1.1 No such user here + 550 "
+                                                "5.1.1 No such user here, ");
+        QTest::newRow("HELO") << ready << QByteArray("HELO") << QByteArray("501 who?\r\n") << never << 1
+                              << QList<QByteArray>{helo, "QUIT"} << QString();
+        QTest::newRow("MAIL") << ready << QByteArray("MAIL") << QByteArray("553 no relay\r\n") << never << 1
+                              << QList<QByteArray>{helo, mail, "QUIT"} << QString();
+        QTest::newRow("DATA") << ready << QByteArray("DATA") << QByteArray("451 later\r\n") << never << 3
+                              << QList<QByteArray>{helo, mail, rcpt, "DATA", "QUIT"} << QString();
+        QTest::newRow("message") << ready << QByteArray() << QByteArray("554 spam\r\n") << never << 4
+                                 << QList<QByteArray>{helo, mail, rcpt, "DATA", "QUIT"} << QString();
+        // Noticed as the drop it is, not as a wait that ran out (7).
+        QTest::newRow("dropped on DATA") << ready << QByteArray() << QByteArray("250 queued\r\n")
+                                         << int(ScriptedSmtpServer::Drop::OnDataCommand) << int(SMTP_Disconnected)
+                                         << QList<QByteArray>{helo, mail, rcpt, "DATA"}
+                                         << QStringLiteral("Server Disconnected");
+        QTest::newRow("dropped after the message")
+            << ready << QByteArray() << QByteArray("250 queued\r\n") << int(ScriptedSmtpServer::Drop::AfterMessage)
+            << int(SMTP_Disconnected) << QList<QByteArray>{helo, mail, rcpt, "DATA"}
+            << QStringLiteral("Server Disconnected");
     }
-    void refusedSenderDataAndMessage()
+    void conversationEndsWithItsCode()
     {
+        QFETCH(QList<QByteArray>, greeting);
         QFETCH(QByteArray, word);
         QFETCH(QByteArray, reply);
+        QFETCH(int, drop);
         QFETCH(int, error);
-        QFETCH(int, commandsBeforeQuit);
+        QFETCH(QList<QByteArray>, commands);
+        QFETCH(QString, log);
         ScriptedSmtpServer::Script script;
+        script.greeting = greeting;
+        script.drop = ScriptedSmtpServer::Drop(drop);
         if (word.isEmpty())
             script.afterMessage = reply;
         else
@@ -122,26 +122,11 @@ private Q_SLOTS:
         ScriptedSmtpServer& server = serve(QStringLiteral("127.0.0.3"), script);
         send(QStringLiteral("127.0.0.3"));
         QCOMPARE(result_.gSMTP_Error, error);
-        QCOMPARE(server.commands.size(), commandsBeforeQuit + 1);
-        QCOMPARE(server.commands.back(), QByteArray("QUIT"));
-    }
-
-    void serverDropsAtData_data()
-    {
-        QTest::addColumn<int>("drop");
-        QTest::newRow("on the DATA command") << int(ScriptedSmtpServer::Drop::OnDataCommand);
-        QTest::newRow("after the message") << int(ScriptedSmtpServer::Drop::AfterMessage);
-    }
-    void serverDropsAtData()
-    {
-        QFETCH(int, drop);
-        ScriptedSmtpServer::Script script;
-        script.drop = ScriptedSmtpServer::Drop(drop);
-        serve(QStringLiteral("127.0.0.3"), script);
-        send(QStringLiteral("127.0.0.3"));
-        // Noticed as the drop it is, not as a wait that ran out (7).
-        QCOMPARE(result_.gSMTP_Error, qint32(SMTP_Disconnected));
-        QCOMPARE(SMTPErrorText(result_), QStringLiteral("Server Disconnected"));
+        QCOMPARE(server.commands, commands);
+        QVERIFY2(smtp_.gSMTPLog.contains(log), qPrintable(smtp_.gSMTPLog));
+        if (error == SMTP_OK)
+            QCOMPARE(ScriptedSmtpServer::unstuffed(server.messages.value(0)),
+                     QByteArray("To: <b@example.org>\r\nSubject: hello\r\n\r\nLine one\r\n\r\n"));
     }
 
     void silentServerTimesOut()
@@ -159,14 +144,8 @@ private Q_SLOTS:
         QVERIFY(smtp_.gSMTPLog.startsWith(QStringLiteral("SMTP_OpenConnection + The connection timed out + ")));
     }
 
-    void noGreetingAndNoServer()
+    void noServer()
     {
-        ScriptedSmtpServer::Script script;
-        script.greeting.clear();
-        serve(QStringLiteral("127.0.0.3"), script);
-        send(QStringLiteral("127.0.0.3"));
-        QCOMPARE(result_.gSMTP_Error, qint32(SMTP_NoConnection));
-
         send(QStringLiteral("127.0.0.4"));  // nobody listens there
         QCOMPARE(result_.gSMTP_Error, qint32(SMTP_NoConnection));
         QVERIFY(smtp_.gSMTPLog.endsWith(QStringLiteral("SMTP_CallHost + Unable to connect to the server -  + , ")));
