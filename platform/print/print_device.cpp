@@ -31,6 +31,20 @@ QString printable(const QString& line)
     return out;
 }
 
+// The end of a printout's name that tells whose it is: the characters of
+// a file name only.
+QString ownerSuffix(const QString& owner)
+{
+    QString suffix;
+    for (const QChar c : owner) {
+        if (c.isLetterOrNumber() || c == QLatin1Char('.') || c == QLatin1Char('_'))
+            suffix += c;
+        else
+            suffix += QLatin1Char('_');
+    }
+    return suffix.isEmpty() ? suffix : QLatin1Char('-') + suffix.left(200);
+}
+
 // Qt writes a one-bit image as a one-bit PDF bitmap only when its colour 0
 // is black and colour 1 white; any other table costs a byte per pixel.
 QImage withBlackFirst(const QImage& page)
@@ -69,7 +83,7 @@ public:
         error_.clear();
         printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
         if (printerName_ == QString::fromLatin1(kPdfPrinterName)) {
-            pdfFile_ = reservePrintoutFile(pdfFolder_);
+            pdfFile_ = reservePrintoutFile(pdfFolder_, owner_);
             if (pdfFile_.isEmpty())
                 return fail(QStringLiteral("Printer Error : cannot write into ") + pdfFolder_);
             printer_->setOutputFormat(QPrinter::PdfFormat);
@@ -166,6 +180,7 @@ public:
     }
 
     [[nodiscard]] QString errorString() const override { return error_; }
+    void setJobOwner(const QString& owner) override { owner_ = owner; }
 
 private:
     // The width of one line as drawn, drawing it at that baseline when
@@ -206,6 +221,7 @@ private:
     QString printerName_;
     QString pdfFolder_;
     QString pdfFile_;
+    QString owner_;
     QString error_;
     std::unique_ptr<QPrinter> printer_;
     std::unique_ptr<QPainter> painter_;
@@ -231,7 +247,7 @@ void removeUnfinishedPrintouts(const QString& folder)
         QFile::remove(dir.filePath(name));
 }
 
-QString reservePrintoutFile(const QString& folder)
+QString reservePrintoutFile(const QString& folder, const QString& owner)
 {
     static int sequence = 0;
     if (!makePrivateFolder(folder))
@@ -239,9 +255,10 @@ QString reservePrintoutFile(const QString& folder)
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     for (int attempt = 0; attempt < 10000; ++attempt) {
         sequence = sequence % 9999 + 1;
-        const QString path = QStringLiteral("%1/TORVEX-%2-%3.pdf")
+        const QString path = QStringLiteral("%1/TORVEX-%2-%3%4.pdf")
                                  .arg(folder, stamp)
-                                 .arg(sequence, 4, 10, QLatin1Char('0'));
+                                 .arg(sequence, 4, 10, QLatin1Char('0'))
+                                 .arg(ownerSuffix(owner));
         if (QFile::exists(path))
             continue;
         QFile file(printoutPartFile(path));
@@ -251,6 +268,18 @@ QString reservePrintoutFile(const QString& folder)
             return {};  // not taken, yet not writable
     }
     return {};
+}
+
+QStringList printoutsOf(const QString& folder, const QString& owner)
+{
+    const QString suffix = ownerSuffix(owner);
+    if (suffix.isEmpty())
+        return {};
+    const QDir dir(folder);
+    QStringList found;
+    for (const QString& name : dir.entryList({QStringLiteral("TORVEX-*") + suffix + QStringLiteral(".pdf")}, QDir::Files, QDir::Name))
+        found << dir.filePath(name);
+    return found;
 }
 
 }  // namespace torvex

@@ -39,6 +39,10 @@ public:
     virtual bool printImagePage(const QImage& page) = 0;
     virtual bool endJob() = 0;
     [[nodiscard]] virtual QString errorString() const = 0;
+    // The message the next jobs print (its Maildir unique name), so that the
+    // built-in PDF printer's printouts can be found by it; other printers
+    // have no use for it.
+    virtual void setJobOwner(const QString& owner) { (void)owner; }
 };
 
 // The printer of that name through Qt's printing: a CUPS queue, or the
@@ -49,10 +53,14 @@ public:
 
 // A new printout name in the folder, by date, time and a sequence number
 // ("TORVEX-20240305-102030-0001.pdf"), so that two jobs never share one
-// and the names sort in the order the jobs were printed. The job is
-// written into its part file, created empty here, and renamed to the
-// name once complete. Empty when the folder cannot be written.
-[[nodiscard]] QString reservePrintoutFile(const QString& folder);
+// and the names sort in the order the jobs were printed; a job of a
+// message ends in the message's unique name, made safe for a file name
+// ("...-0001-1712345678.M1P2Q3.host.pdf"). The job is written into its part
+// file, created empty here, and renamed to the name once complete. Empty
+// when the folder cannot be written.
+[[nodiscard]] QString reservePrintoutFile(const QString& folder, const QString& owner = {});
+// The complete printouts of the message with that unique name, oldest first.
+[[nodiscard]] QStringList printoutsOf(const QString& folder, const QString& owner);
 // Where the job of that printout is written until it is complete.
 [[nodiscard]] QString printoutPartFile(const QString& printout);
 // Deletes the part files jobs that were never completed left behind.

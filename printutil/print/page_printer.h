@@ -46,6 +46,9 @@ public:
     // printed at all) from a printer that failed.
     TextOutcome printText(const QString& text, bool flgPageHdr, const PageHeaderFields& header, int& pageNo);
 
+    // The message the next jobs print, by its unique name.
+    void setJobOwner(const QString& owner) { device_.setJobOwner(owner); }
+
     // The print window's timer: one tick of intervalMs, waited for with the
     // event loop running.
     static void waitForTimer1(int intervalMs);

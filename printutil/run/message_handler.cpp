@@ -105,6 +105,7 @@ MessageOutcome MessageHandler::handle(MailFolder& inbox, int index, const Messag
     if (!m.item)
         return MessageOutcome::Handled;
     m.type = m.item->Type();
+    printer_.setJobOwner(m.item->ID().section(QLatin1Char('/'), -1));
     const bool isFax = containsNoCase(m.type, QStringLiteral("fax"));
     if (pass.regularFaxPass && !isFax)
         return MessageOutcome::Handled;

@@ -2,6 +2,8 @@
 
 #include "platform/maildir/filed_folders.h"
 #include "platform/print/image_pages.h"
+#include "platform/print/print_device.h"
+#include "platform/print/printer_list.h"
 #include "platform/mail/mail_header.h"
 #include "platform/maildir/maildir_message.h"
 #include "platform/maildir/maildir_store.h"
@@ -61,6 +63,8 @@ bool isImageName(const QString& name)
 
 FaxLog::FaxLog(const QString& maildirRoot, QString programFolder) : programFolder_(std::move(programFolder))
 {
+    if (maildirRoot.isEmpty())
+        return;  // no profile: nothing filed
     for (const FiledFolder& filed : filedFolders()) {
         const MaildirFolder folder(maildirRoot, filed.namePath);
         const QString id = folder.id() + QLatin1Char('/');
@@ -146,6 +150,11 @@ QStringList FaxLog::writeFaxFiles(int row)
             written << path;
     }
     return written;
+}
+
+QStringList FaxLog::printouts(int row) const
+{
+    return printoutsOf(pdfPrintoutFolder(), items_.at(size_t(row)).entry.messageId.section(QLatin1Char('/'), -1));
 }
 
 QTemporaryDir& FaxLog::scratch()

@@ -53,6 +53,9 @@ public:
     // desktop's viewer, into a private folder the log removes; empty when
     // it has none.
     [[nodiscard]] QStringList writeFaxFiles(int row);
+    // What the built-in PDF printer wrote for the message (every printing
+    // of it), oldest first; empty when it went to another printer.
+    [[nodiscard]] QStringList printouts(int row) const;
 
 private:
     struct Item {

@@ -110,7 +110,10 @@ void FaxLogDialog::openChosen()
     const int row = chosenRow();
     if (row < 0)
         return;
-    const QStringList files = model_.log().writeFaxFiles(row);
+    // Its printout as the built-in printer wrote it, else its fax files.
+    QStringList files = model_.log().printouts(row);
+    if (files.isEmpty())
+        files = model_.log().writeFaxFiles(row);
     if (files.isEmpty()) {
         result_.setText(QStringLiteral("This fax has no file to show."));
         return;

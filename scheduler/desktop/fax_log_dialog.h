@@ -13,7 +13,8 @@
 namespace torvex {
 
 // The log of received faxes: the faxes the print run filed, newest first.
-// "&Open" shows the chosen fax's files with the desktop's viewer,
+// "&Open" shows the chosen fax's printout (or, printed on paper, its
+// files) with the desktop's viewer,
 // "&Reprint" prints it again through the print utility ("vxprintu /8").
 class FaxLogDialog final : public QDialog {
     Q_OBJECT

@@ -14,6 +14,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
@@ -63,6 +64,15 @@ QByteArray faxTiff(const QString& folder, int pages)
     return writeSampleFaxTiff(path, options, FaxCompression::Group3) && file.open(QIODevice::ReadOnly) ? file.readAll()
                                                                                                         : QByteArray();
 }
+
+// The desktop's viewer, as "Open" asks it.
+class UrlRecorder : public QObject {
+    Q_OBJECT
+public:
+    QStringList opened;
+public Q_SLOTS:
+    void open(const QUrl& url) { opened << url.toLocalFile(); }
+};
 
 }  // namespace
 
@@ -174,10 +184,23 @@ private Q_SLOTS:
         const qsizetype before = printouts.entryList({QStringLiteral("*.pdf")}, QDir::Files).size();
         QSignalSpy done(log, &FaxLogDialog::reprintDone);
         log->findChild<QAbstractButton*>(QStringLiteral("FaxLogReprint"))->click();
+        const QStringList printed = log->model().log().printouts(row);
+        QCOMPARE(printed.size(), 2);  // its header page and its fax
         QVERIFY(done.wait(120000));
         QCOMPARE(log->result().text(), QStringLiteral("The fax was printed again."));
         QCOMPARE(printouts.entryList({QStringLiteral("*.pdf")}, QDir::Files).size(), before + 2);
         QCOMPARE(log->model().rowCount(), 3);
+
+        // "Open" shows the fax's printouts, the reprint's too.
+        UrlRecorder viewer;
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &viewer, "open");
+        log->table().selectRow(row);
+        log->findChild<QAbstractButton*>(QStringLiteral("FaxLogOpen"))->click();
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        const QStringList all = log->model().log().printouts(row);
+        QCOMPARE(all.size(), 4);
+        QCOMPARE(all.mid(0, 2), printed);
+        QCOMPARE(viewer.opened, all);
     }
 
 private:
