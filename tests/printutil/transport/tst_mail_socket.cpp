@@ -65,16 +65,6 @@ private Q_SLOTS:
         QVERIFY(!s.ResolveHost(QStringLiteral("no-such-host.invalid"), MailService::POP));
     }
 
-    void greetingOpensTheConnection()
-    {
-        onConnect_ = [](QTcpSocket* peer) { peer->write("+OK ready\r\n"); };
-        MailSocket s;
-        connectTo(s);
-        QCOMPARE(s.error, MailError::None);
-        QCOMPARE(s.gSocketState, SocketState::DataReceived);
-        QCOMPARE(s.PortIn, QByteArray("+OK ready\r\n"));
-    }
-
     void replySplitAcrossSegmentsIsOneReply()
     {
         onConnect_ = [](QTcpSocket* peer) {
@@ -86,28 +76,6 @@ private Q_SLOTS:
         connectTo(s);
         QCOMPARE(s.error, MailError::None);
         QCOMPARE(s.PortIn, QByteArray("+OK split\r\n"));
-    }
-
-    void refusedConnectionCannotBeOpened()
-    {
-        const quint16 port = server_->serverPort();
-        server_->close();
-        MailSocket s;
-        s.InitMailSocket(MailService::SMTP);
-        QVERIFY(s.ResolveHost(QStringLiteral("127.0.0.1"), MailService::SMTP));
-        s.OpenMailConnection(port);
-        QCOMPARE(s.error, MailError::CannotConnect);
-    }
-
-    void silentServerTimesOutAsCannotConnect()
-    {
-        MailSocket s;
-        s.timeoutTicks = 2;
-        QElapsedTimer clock;
-        clock.start();
-        connectTo(s);
-        QCOMPARE(s.error, MailError::CannotConnect);
-        QVERIFY(clock.elapsed() >= 150);  // two ticks of about 100 ms
     }
 
     void waitsEndOnTheDialoguesError()
