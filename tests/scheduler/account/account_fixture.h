@@ -1,9 +1,9 @@
 #pragma once
 
 #include "platform/settings/ini_file.h"
-#include "scheduler/account_service.h"
-#include "scheduler/clock.h"
-#include "scheduler/system_date.h"
+#include "scheduler/account/account_service.h"
+#include "scheduler/core/clock.h"
+#include "scheduler/core/system_date.h"
 #include "tests/scheduler/support/fake_view.h"
 #include "tests/support/recording_message_boxes.h"
 #include "tests/scheduler/account/sim_process.h"

@@ -1,4 +1,4 @@
-#include "scheduler/account_escape.h"
+#include "scheduler/account/account_escape.h"
 
 #include <QtTest>
 

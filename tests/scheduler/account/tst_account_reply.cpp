@@ -1,4 +1,4 @@
-#include "scheduler/account_reply.h"
+#include "scheduler/account/account_reply.h"
 
 #include <QtTest>
 

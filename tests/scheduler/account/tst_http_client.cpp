@@ -1,4 +1,4 @@
-#include "scheduler/http_client.h"
+#include "scheduler/account/http_client.h"
 #include "tests/scheduler/account/sim_process.h"
 #include "tests/support/test_certificates.h"
 

@@ -1,4 +1,4 @@
-#include "scheduler/ip_lookup.h"
+#include "scheduler/account/ip_lookup.h"
 
 #include <QNetworkInterface>
 #include <QtTest>

@@ -1,7 +1,7 @@
 // Dial-up on the real window against a stand-in nmcli on PATH.
-#include "scheduler/dialup_connection.h"
-#include "scheduler/ip_lookup.h"
-#include "scheduler/print_launcher.h"
+#include "scheduler/connection/dialup_connection.h"
+#include "scheduler/account/ip_lookup.h"
+#include "scheduler/launch/print_launcher.h"
 #include "tests/scheduler/line/line_window.h"
 #include "tests/support/fake_nmcli.h"
 

@@ -1,9 +1,9 @@
 // The ring wake-up on the real window, against a modem simulated on a
 // pseudo-terminal, with a scripted print utility that notes its runs.
-#include "scheduler/line_monitor.h"
-#include "scheduler/program_title.h"
-#include "scheduler/print_launcher.h"
-#include "scheduler/schedule_engine.h"
+#include "scheduler/line/line_monitor.h"
+#include "scheduler/core/program_title.h"
+#include "scheduler/launch/print_launcher.h"
+#include "scheduler/schedule/schedule_engine.h"
 #include "tests/scheduler/line/line_window.h"
 #include "tests/support/modem_simulator.h"
 

@@ -1,6 +1,6 @@
 #include "platform/modem/modem_line_errors.h"
-#include "scheduler/line_error_text.h"
-#include "scheduler/status_lines.h"
+#include "scheduler/line/line_error_text.h"
+#include "scheduler/line/status_lines.h"
 
 #include <QtTest>
 

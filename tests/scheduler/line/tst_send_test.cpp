@@ -2,8 +2,8 @@
 // sends through the test SMTP server, which delivers into the Maildir that
 // Dovecot serves; the retrieval start talks to the service simulator.
 #include "common/telvane_info.h"
-#include "scheduler/program_title.h"
-#include "scheduler/system_date.h"
+#include "scheduler/core/program_title.h"
+#include "scheduler/core/system_date.h"
 #include "tests/scheduler/account/sim_process.h"
 #include "tests/scheduler/line/line_window.h"
 #include "tests/support/dovecot_server.h"

@@ -1,6 +1,6 @@
 #include "fake_view.h"
 
-#include "scheduler/scheduler_core.h"
+#include "scheduler/core/scheduler_core.h"
 
 #include <QMetaEnum>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "scheduler/scheduler_view.h"
+#include "scheduler/core/scheduler_view.h"
 
 #include <QHash>
 #include <QStringList>

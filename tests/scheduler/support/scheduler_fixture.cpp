@@ -1,8 +1,8 @@
 #include "scheduler_fixture.h"
 
 #include "platform/settings/profile_api.h"
-#include "scheduler/line_monitor.h"
-#include "scheduler/main_form.h"
+#include "scheduler/line/line_monitor.h"
+#include "scheduler/window/main_form.h"
 #include "tests/support/fake_nmcli.h"
 
 #include <QApplication>

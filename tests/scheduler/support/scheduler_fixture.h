@@ -1,8 +1,8 @@
 #pragma once
 
-#include "scheduler/clock.h"
-#include "scheduler/core_environment.h"
-#include "scheduler/scheduler_core.h"
+#include "scheduler/core/clock.h"
+#include "scheduler/core/core_environment.h"
+#include "scheduler/core/scheduler_core.h"
 #include "tests/scheduler/support/fake_view.h"
 #include "tests/support/recording_message_boxes.h"
 #include "tests/support/test_env.h"
