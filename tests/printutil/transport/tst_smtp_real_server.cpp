@@ -113,7 +113,10 @@ private Q_SLOTS:
         QVERIFY(!receipts.SendMDN(hostileRequest()));
         const QStringList waiting = QDir(ctx_.folders.out).entryList(QDir::Files);
         QCOMPARE(waiting.size(), 1);
+        QVERIFY(QRegularExpression(QStringLiteral("^\\d{14}\\.MDN$")).match(waiting.front()).hasMatch());
         const QByteArray stored = env_->readFile(ctx_.folders.out + waiting.front());
+        QVERIFY(stored.startsWith("To:Sender Office <sender@127.0.0.1>\r\nFrom:user@127.0.0.1\r\n"));
+        QVERIFY(stored.endsWith("--\r\n\r\n.\r\n\r\n"));
         // Row 1 (127.0.0.1) refused the connection, row 2 ("mail.127.0.0.1") has no address.
         QCOMPARE(ctx_.gLastError, QStringLiteral("5"));
         QVERIFY(QDir(ctx_.folders.mdns).isEmpty());
@@ -133,6 +136,9 @@ private Q_SLOTS:
         QVERIFY(QDir(ctx_.folders.out).isEmpty());
         QCOMPARE(env_->readFile(ctx_.folders.mdns + waiting.front()), stored);
         QCOMPARE(server_->commands().filter(QStringLiteral("MAIL FROM")).size(), 1);
+        QCOMPARE(GetPrivateProfileStringA(QStringLiteral("log"), QStringLiteral("SMTP_Type"), QString(),
+                                          ctx_.accountFilePath()),
+                 QStringLiteral("MDN+_OK"));
     }
 
     void testMessageRun()
