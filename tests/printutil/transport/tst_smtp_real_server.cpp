@@ -141,49 +141,6 @@ private Q_SLOTS:
                  QStringLiteral("MDN+_OK"));
     }
 
-    void testMessageRun()
-    {
-        env_->writeFile(env_->iniPath(), "[TORVEX]\nTorvex_Addr=user@127.0.0.1\nVX_SMTP_Server=\n"
-                                         "Last_Resort_SMTP_Server=\ntest_server=old\n");
-        const test::ProcessResult run = test::runProgram(QStringLiteral("vxprintu"), {QStringLiteral("/2")});
-        QVERIFY(run.finished);
-        QCOMPARE(readTorvexKey(QStringLiteral("test_server")), QStringLiteral("127.0.0.1"));
-        QCOMPARE(readTorvexKey(QStringLiteral("last_error"), QStringLiteral("absent")), QString());
-        QCOMPARE(readTorvexKey(QStringLiteral("VXPrint")), QStringLiteral("quit"));
-        const QList<SmtpTestServer::Delivery> delivered = server_->deliveries();
-        QCOMPARE(delivered.size(), 1);
-        QCOMPARE(delivered.front().rcptTo, QStringList({"user@127.0.0.1"}));
-        const QByteArray& text = delivered.front().content;
-        QVERIFY(text.startsWith("To: <user@127.0.0.1>\r\nMessage-Id: <VXTEST."));
-        QVERIFY(text.contains("\r\nSubject: Test TORVEX\r\n\r\n>>>-------This PERFECTLY TORVEX is printed"));
-        QVERIFY(text.contains("\r\n             WELCOME TO THE WONDERFULL WORLD OF TORVEX\r\n"));
-        QVERIFY(text.endsWith("WWW.TORVEX.NET----------<<<\r\n\r\n\r\n\r\n"));
-        const QString account = env_->path(QStringLiteral("account.ini"));
-        QCOMPARE(GetPrivateProfileStringA(QStringLiteral("log"), QStringLiteral("SMTP_Type"), QString(), account),
-                 QStringLiteral("Test_TORVEX_OK"));
-        QCOMPARE(GetPrivateProfileStringA(QStringLiteral("log"), QStringLiteral("SMTP_Servers"), QString(), account),
-                 QStringLiteral("127.0.0.1 + user@127.0.0.1 , "));
-    }
-
-    void testMessageToAnUnknownAddress()
-    {
-        server_->stop();
-        QVERIFY(server_->start(QStringLiteral("127.0.0.1"), server_->port(), {QStringLiteral("user@127.0.0.1")}));
-        // Another server would take it, but the own domain's refusal ends the test.
-        env_->writeFile(env_->iniPath(), "[TORVEX]\nTorvex_Addr=user@127.0.0.1\nVX_SMTP_Server=\n"
-                                         "Last_Resort_SMTP_Server=127.0.0.1\ntest_server=old\n");
-        const test::ProcessResult run = test::runProgram(QStringLiteral("vxprintu"), {QStringLiteral("/2")});
-        QVERIFY(run.finished);
-        QCOMPARE(readTorvexKey(QStringLiteral("test_server"), QStringLiteral("absent")), QString());
-        QCOMPARE(readTorvexKey(QStringLiteral("last_error")), QStringLiteral("2"));
-        QVERIFY(server_->deliveries().isEmpty());
-        QCOMPARE(server_->commands(),
-                 QStringList({"HELO 127.0.0.1", "MAIL FROM: <user@127.0.0.1>", "RCPT TO: <user@127.0.0.1>", "QUIT"}));
-        QCOMPARE(GetPrivateProfileStringA(QStringLiteral("log"), QStringLiteral("SMTP_Type"), QString(),
-                                          env_->path(QStringLiteral("account.ini"))),
-                 QStringLiteral("Test_TORVEX_NOT_OK"));
-    }
-
     // A receipt through the user's own submission server, found by the
     // server selection: STARTTLS (or TLS from the first byte) and AUTH,
     // with the certificate checked against 127.0.0.1 and the test CA.
