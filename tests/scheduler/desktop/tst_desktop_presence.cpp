@@ -9,16 +9,13 @@
 #include "tests/support/notification_server.h"
 #include "tests/support/test_env.h"
 #include "tests/support/tray_host.h"
+#include "tests/scheduler/support/xvfb_run.h"
 #include "tools/sample_fax.h"
 #include "tools/sample_inbox.h"
 
 #include <QAbstractButton>
-#include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
-#include <QFileInfo>
-#include <QProcess>
-#include <QThread>
 #include <QtTest>
 
 #include <xcb/xcb.h>
@@ -261,33 +258,12 @@ private:
     QStringList calls_;
 };
 
-// A private X server for the test, then the application on it.
 int main(int argc, char* argv[])
 {
-    int display = 120;
-    while (QFileInfo::exists(QStringLiteral("/tmp/.X%1-lock").arg(display)))
-        ++display;
-    QProcess xvfb;
-    xvfb.start(QStringLiteral("Xvfb"), {QStringLiteral(":%1").arg(display), QStringLiteral("-screen"), QStringLiteral("0"),
-                                         QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp")});
-    if (!xvfb.waitForStarted(5000)) {
-        qCritical("Xvfb did not start");
-        return 1;
-    }
-    const QString socket = QStringLiteral("/tmp/.X11-unix/X%1").arg(display);
-    for (int i = 0; i < 100 && !QFileInfo::exists(socket); ++i)
-        QThread::msleep(50);
-    qputenv("DISPLAY", QStringLiteral(":%1").arg(display).toLatin1());
-    qputenv("QT_QPA_PLATFORM", "xcb");
-    int result = 0;
-    {
-        QApplication app(argc, argv);
+    return test::runUnderXvfb(120, argc, argv, [&] {
         TestDesktopPresence test;
-        result = QTest::qExec(&test, argc, argv);
-    }
-    xvfb.terminate();
-    xvfb.waitForFinished(5000);
-    return result;
+        return QTest::qExec(&test, argc, argv);
+    });
 }
 
 #include "tst_desktop_presence.moc"

@@ -3,9 +3,9 @@
 // controls overlap.
 #include "scheduler/window/main_form.h"
 #include "tests/scheduler/support/scheduler_fixture.h"
+#include "tests/scheduler/support/xvfb_run.h"
 
 #include <QAbstractButton>
-#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
@@ -14,10 +14,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
-#include <QProcess>
 #include <QScreen>
 #include <QTabBar>
-#include <QThread>
 #include <QtTest>
 
 using namespace torvex;
@@ -125,34 +123,12 @@ void TstPageScreenshots::everyPageIsReadable()
     }
 }
 
-// Starts a private X server for the test, then the application on it.
 int main(int argc, char* argv[])
 {
-    int display = 90;
-    while (QFileInfo::exists(QStringLiteral("/tmp/.X%1-lock").arg(display)))
-        ++display;
-    QProcess xvfb;
-    xvfb.start(QStringLiteral("Xvfb"), {QStringLiteral(":%1").arg(display), QStringLiteral("-screen"),
-                                         QStringLiteral("0"), QStringLiteral("1280x1024x24"),
-                                         QStringLiteral("-nolisten"), QStringLiteral("tcp")});
-    if (!xvfb.waitForStarted(5000)) {
-        qCritical("Xvfb did not start");
-        return 1;
-    }
-    const QString socket = QStringLiteral("/tmp/.X11-unix/X%1").arg(display);
-    for (int i = 0; i < 100 && !QFileInfo::exists(socket); ++i)
-        QThread::msleep(50);
-    qputenv("DISPLAY", QStringLiteral(":%1").arg(display).toLatin1());
-    qputenv("QT_QPA_PLATFORM", "xcb");
-    int result = 0;
-    {
-        QApplication app(argc, argv);
+    return test::runUnderXvfb(90, argc, argv, [&] {
         TstPageScreenshots test;
-        result = QTest::qExec(&test, argc, argv);
-    }
-    xvfb.terminate();
-    xvfb.waitForFinished(5000);
-    return result;
+        return QTest::qExec(&test, argc, argv);
+    });
 }
 
 #include "tst_page_screenshots.moc"
