@@ -47,16 +47,17 @@ QSslConfiguration TlsTrust::configuration() const
     return config;
 }
 
-QList<QSslError> TlsTrust::excused(const QList<QSslError>& errors, const QSslCertificate& peer) const
+QList<QSslError> TlsTrust::settle(QSslSocket& socket, const QList<QSslError>& errors) const
 {
-    QList<QSslError> result;
-    if (peer.isNull() || !trusted_.contains(peer))
-        return result;
-    for (const QSslError& e : errors) {
-        if (isIssuerError(e.error()))
-            result.append(e);
-    }
-    return result;
+    const QSslCertificate peer = socket.peerCertificate();
+    const bool ownServer = !peer.isNull() && trusted_.contains(peer);
+    QList<QSslError> excused;
+    QList<QSslError> left;
+    for (const QSslError& e : errors)
+        (ownServer && isIssuerError(e.error()) ? excused : left).append(e);
+    if (!excused.isEmpty())
+        socket.ignoreSslErrors(excused);
+    return left;
 }
 
 TlsFailureKind tlsFailureKind(const QSslError& error)

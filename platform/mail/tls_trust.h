@@ -4,6 +4,7 @@
 #include <QSslCertificate>
 #include <QSslConfiguration>
 #include <QSslError>
+#include <QSslSocket>
 #include <QString>
 
 #include <optional>
@@ -26,11 +27,11 @@ public:
     // The client configuration: peers verified, the CA store plus the file.
     [[nodiscard]] QSslConfiguration configuration() const;
 
-    // The errors of a handshake that the file's own server certificates
-    // excuse (an issuer nobody here knows), to be ignored; empty unless
-    // the peer's certificate is one of them.
-    [[nodiscard]] QList<QSslError> excused(const QList<QSslError>& errors,
-                                           const QSslCertificate& peer) const;
+    // A handshake's errors sorted on its socket: those the file's own server
+    // certificates excuse (an issuer nobody here knows, for a peer whose
+    // certificate is one of them) are ignored on the socket; the rest are
+    // returned, to tell the user why the handshake failed.
+    QList<QSslError> settle(QSslSocket& socket, const QList<QSslError>& errors) const;
 
 private:
     QList<QSslCertificate> trusted_;

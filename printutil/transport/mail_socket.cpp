@@ -344,13 +344,7 @@ void MailSocket::onError(QAbstractSocket::SocketError socketError)
 
 void MailSocket::onSslErrors(const QList<QSslError>& errors)
 {
-    const QList<QSslError> excused = trust_.excused(errors, socket_.peerCertificate());
-    for (const QSslError& e : errors) {
-        if (!excused.contains(e))
-            sslErrors_.append(e);
-    }
-    if (!excused.isEmpty())
-        socket_.ignoreSslErrors(excused);
+    sslErrors_.append(trust_.settle(socket_, errors));
 }
 
 void MailSocket::failTls(const QString& fallback)

@@ -220,13 +220,7 @@ HttpResult HttpClient::GetURL(const QString& aURI, const HttpCredentials& creden
                      [&] { socket.write(requestText(url, defaultPort, credentials)); });
     QList<QSslError> sslErrors;  // those no trusted certificate excuses
     QObject::connect(&socket, &QSslSocket::sslErrors, &loop, [&](const QList<QSslError>& errors) {
-        const QList<QSslError> excused = trust.excused(errors, socket.peerCertificate());
-        for (const QSslError& e : errors) {
-            if (!excused.contains(e))
-                sslErrors.append(e);
-        }
-        if (!excused.isEmpty())
-            socket.ignoreSslErrors(excused);
+        sslErrors.append(trust.settle(socket, errors));
     });
     QObject::connect(&socket, &QTcpSocket::readyRead, &loop, [&] {
         reply.append(socket.readAll());

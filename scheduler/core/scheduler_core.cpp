@@ -129,14 +129,8 @@ void SchedulerCore::fieldEntered(Control field)
 
 void SchedulerCore::Command4_Click()
 {
-    if (!IsConnection(view_, boxes_, state_))
+    if (!settings_.applyBeforeRun(Control::Command4))
         return;
-    view_.setEnabled(Control::Command4, false);
-    settings_.Command1_Click();
-    if (!state_.settingsApplied) {
-        view_.setEnabled(Control::Command4, true);
-        return;
-    }
     const BusyScope hourglass(view_);
     status_.showNow(QStringLiteral(" "),
                     QStringLiteral("Retrieving TORVEXes for ") + state_.info.Torvex_Addr.toUpper());

@@ -1,7 +1,6 @@
 #include "scheduler/line/send_test.h"
 
 #include "common/telvane_info.h"
-#include "scheduler/connection/connection_choice.h"
 #include "platform/desktop/message_box.h"
 #include "scheduler/launch/print_launcher.h"
 #include "scheduler/core/program_title.h"
@@ -15,14 +14,8 @@ namespace torvex {
 
 void SendTest::Command5_Click()
 {
-    if (!IsConnection(view_, boxes_, state_))
+    if (!settings_.applyBeforeRun(Control::Command5))
         return;
-    view_.setEnabled(Control::Command5, false);
-    settings_.Command1_Click();
-    if (!state_.settingsApplied) {
-        view_.setEnabled(Control::Command5, true);
-        return;
-    }
     const BusyScope hourglass(view_);
     view_.setChecked(Control::Check14, false);
     status_.showNow(QStringLiteral("  "),

@@ -47,8 +47,7 @@ void ScheduleEngine::Timer1_Timer()
         kind = QStringLiteral("0");
     }
     if (kind) {
-        settings_.Command1_Click();
-        if (!state_.settingsApplied || !view_.isEnabled(Control::Command4))
+        if (!settings_.Command1_Click() || !view_.isEnabled(Control::Command4))
             return;
         launcher_.shellIt(*kind);
         ResetCountdown();

@@ -15,7 +15,7 @@
 
 namespace torvex {
 
-void SettingsApply::Command1_Click()
+bool SettingsApply::Command1_Click()
 {
     const BusyScope hourglass(view_);
     TelvaneInfo& info = state_.info;
@@ -37,6 +37,18 @@ void SettingsApply::Command1_Click()
         state_.settingsApplied = runChecks();
     }
     view_.setEnabled(Control::Command1, true);
+    return state_.settingsApplied;
+}
+
+bool SettingsApply::applyBeforeRun(Control button)
+{
+    if (!IsConnection(view_, boxes_, state_))
+        return false;
+    view_.setEnabled(button, false);
+    if (Command1_Click())
+        return true;
+    view_.setEnabled(button, true);
+    return false;
 }
 
 bool SettingsApply::runChecks()

@@ -27,7 +27,11 @@ public:
     {
     }
 
-    void Command1_Click();  // Apply; the outcome is the state's settingsApplied
+    bool Command1_Click();  // Apply: true when every check passed (kept in the state's settingsApplied)
+    // Before a run started by `button`: the connection chosen and the
+    // settings applied, the button disabled meanwhile and again usable
+    // when either fails.
+    bool applyBeforeRun(Control button);
     void Command2_Click();  // Exit
 
 Q_SIGNALS:

@@ -9,11 +9,12 @@
 #include "tests/support/notification_server.h"
 #include "tests/support/test_env.h"
 #include "tests/support/tray_host.h"
-#include "tests/scheduler/support/xvfb_run.h"
+#include "tests/support/xvfb_server.h"
 #include "tools/sample_fax.h"
 #include "tools/sample_inbox.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QtTest>
@@ -258,12 +259,17 @@ private:
     QStringList calls_;
 };
 
+// A private X server for the test, then the application on it.
 int main(int argc, char* argv[])
 {
-    return test::runUnderXvfb(120, argc, argv, [&] {
-        TestDesktopPresence test;
-        return QTest::qExec(&test, argc, argv);
-    });
+    torvex::test::XvfbServer xvfb;
+    if (!xvfb.start()) {
+        qCritical("Xvfb did not start");
+        return 1;
+    }
+    QApplication app(argc, argv);
+    TestDesktopPresence test;
+    return QTest::qExec(&test, argc, argv);
 }
 
 #include "tst_desktop_presence.moc"

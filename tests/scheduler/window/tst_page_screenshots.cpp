@@ -3,9 +3,10 @@
 // controls overlap.
 #include "scheduler/window/main_form.h"
 #include "tests/scheduler/support/scheduler_fixture.h"
-#include "tests/scheduler/support/xvfb_run.h"
+#include "tests/support/xvfb_server.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
@@ -123,12 +124,17 @@ void TstPageScreenshots::everyPageIsReadable()
     }
 }
 
+// Starts a private X server for the test, then the application on it.
 int main(int argc, char* argv[])
 {
-    return test::runUnderXvfb(90, argc, argv, [&] {
-        TstPageScreenshots test;
-        return QTest::qExec(&test, argc, argv);
-    });
+    torvex::test::XvfbServer xvfb;
+    if (!xvfb.start()) {
+        qCritical("Xvfb did not start");
+        return 1;
+    }
+    QApplication app(argc, argv);
+    TstPageScreenshots test;
+    return QTest::qExec(&test, argc, argv);
 }
 
 #include "tst_page_screenshots.moc"
