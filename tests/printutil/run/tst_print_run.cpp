@@ -121,6 +121,12 @@ private Q_SLOTS:
         SampleTorvex report = torvex(QStringLiteral("receipt from elsewhere"), {});
         report.contentType = QStringLiteral("multipart/report; report-type=disposition-notification; boundary=x");
         add(report);
+        SampleTorvex delivery = torvex(QStringLiteral("delivery report"), {});
+        delivery.contentType = QStringLiteral("multipart/report; report-type=delivery-status");
+        add(delivery);
+        add(torvex(QStringLiteral("caps"), {},
+                   {QStringLiteral("Disposition-Notification-To: caps@example.org"),
+                    QStringLiteral("Disposition-Notification-Options: G3Fax-capability-request=required")}));
         SampleTorvex regular = torvex(QStringLiteral("regular fax"), {{QStringLiteral("fax.tif;"), tiff_}});
         regular.messageClass = QStringLiteral("IPM.Note.Microsoft.Fax");
         add(regular);
@@ -132,12 +138,11 @@ private Q_SLOTS:
         QCOMPARE(readTorvexKey(QStringLiteral("session")), QStringLiteral("2,1,1,0"));
         QCOMPARE(readTorvexKey(QStringLiteral("print_status")), QStringLiteral(" Printed 2 TORVEXes + 1 Regular Faxes"));
         QCOMPARE(readTorvexKey(QStringLiteral("last_error"), QStringLiteral("absent")), QString());
-        QCOMPARE(subjectsIn(kInbox), QStringList{QStringLiteral("for someone else")});
-        QCOMPARE(subjectsIn(kPrinted),
-                 (QStringList{QStringLiteral("three page fax"), QStringLiteral("text attachment")}));
-        QCOMPARE(subjectsIn(kUnprintable),
-                 QStringList{QStringLiteral("rejected type")});
-        QCOMPARE(subjectsIn(kDeleted), QStringList{QStringLiteral("receipt from elsewhere")});
+        // Reports other than receipts stay; the capabilities request is answered, not printed.
+        QCOMPARE(subjectsIn(kInbox), (QStringList{QStringLiteral("delivery report"), QStringLiteral("for someone else")}));
+        QCOMPARE(subjectsIn(kPrinted), (QStringList{QStringLiteral("three page fax"), QStringLiteral("text attachment")}));
+        QCOMPARE(subjectsIn(kUnprintable), QStringList{QStringLiteral("rejected type")});
+        QCOMPARE(subjectsIn(kDeleted), (QStringList{QStringLiteral("receipt from elsewhere"), QStringLiteral("caps")}));
         QCOMPARE(subjectsIn({QStringLiteral("Regular Faxes"), QStringLiteral("Printed")}),
                  QStringList{QStringLiteral("regular fax")});
         for (const char* made : {".TORVEXes.Sent", ".TORVEXes.Receipts Out", ".Regular Faxes.Unprintable"})
@@ -145,8 +150,7 @@ private Q_SLOTS:
         // A printed TORVEX is marked read; the unprintable one is not.
         const auto printed = MaildirFolder(profileRoot(), kPrinted).messages();
         QVERIFY(printed[0].fileName.endsWith(QStringLiteral(":2,S")));
-        QVERIFY(!MaildirFolder(profileRoot(), kUnprintable)
-                     .messages()[0].fileName.contains(QStringLiteral(":2,S")));
+        QVERIFY(!MaildirFolder(profileRoot(), kUnprintable).messages()[0].fileName.contains(QStringLiteral(":2,S")));
 
         // Printout: header block + fax; header + text; header + fax; regular fax.
         QStringList titles;
@@ -173,7 +177,7 @@ private Q_SLOTS:
         QVERIFY(rejected.contains(QStringLiteral("\t\tLETTER.DOC;\tInvalid File Format")));
 
         // Receipts: one per TORVEX that needs one.
-        QCOMPARE(int(receipts_->requests.size()), 3);
+        QCOMPARE(int(receipts_->requests.size()), 4);
         QCOMPARE(receipts_->requests[0].disposition, ReceiptDisposition::Processed);
         QCOMPARE(receipts_->requests[0].recipient, QStringLiteral("receipts@example.org"));
         QCOMPARE(receipts_->requests[0].pageCount, QStringLiteral("3"));
@@ -187,8 +191,11 @@ private Q_SLOTS:
         QVERIFY(failed.report.startsWith(QStringLiteral("Process report - \r\n")));
         QVERIFY(failed.report.contains(QStringLiteral("\tLETTER.DOC;\tInvalid File Format\r\n")));
         QVERIFY(failed.report.contains(QStringLiteral("\tFAX.TIF\tFile Processed\r\n")));
+        QCOMPARE(receipts_->requests[3].disposition, ReceiptDisposition::CapsRequest);
+        QCOMPARE(receipts_->requests[3].recipient, QStringLiteral("caps@example.org"));
+        QVERIFY(receipts_->requests[3].fullMode);
 
-        // A second run finds only the message for someone else.
+        // A second run finds only what stayed, and prints nothing.
         device_->jobs.clear();
         QCOMPARE(run(QStringLiteral("/6")), RunExit::Finished);
         QCOMPARE(readTorvexKey(QStringLiteral("session")), QStringLiteral("0,0,0,0"));
@@ -271,31 +278,6 @@ private Q_SLOTS:
         QCOMPARE(receipts_->requests[0].recipient, QStringLiteral("Receipt Desk <desk@b>"));
         QCOMPARE(receipts_->requests[0].receivedId, QStringLiteral("<d1@b>"));
         QCOMPARE(receipts_->requests[0].pageCount, QStringLiteral("1"));  // its text, on one page
-    }
-
-    void capabilitiesRequestIsAnsweredNotPrinted()
-    {
-        SampleTorvex caps = torvex(QStringLiteral("caps"), {});
-        caps.extraHeaders = {QStringLiteral("Disposition-Notification-To: caps@example.org"),
-                             QStringLiteral("Disposition-Notification-Options: G3Fax-capability-request=required")};
-        add(caps);
-        QCOMPARE(run(QStringLiteral("/6")), RunExit::Finished);
-        QVERIFY(device_->jobs.empty());
-        QCOMPARE(int(receipts_->requests.size()), 1);
-        QCOMPARE(receipts_->requests[0].disposition, ReceiptDisposition::CapsRequest);
-        QCOMPARE(receipts_->requests[0].recipient, QStringLiteral("caps@example.org"));
-        QVERIFY(receipts_->requests[0].fullMode);
-        QCOMPARE(subjectsIn(kDeleted), QStringList{QStringLiteral("caps")});
-    }
-
-    void unknownReportStaysInTheInbox()
-    {
-        SampleTorvex report = torvex(QStringLiteral("delivery report"), {});
-        report.contentType = QStringLiteral("multipart/report; report-type=delivery-status");
-        add(report);
-        QCOMPARE(run(QStringLiteral("/6")), RunExit::Finished);
-        QVERIFY(device_->jobs.empty());
-        QCOMPARE(subjectsIn(kInbox), QStringList{QStringLiteral("delivery report")});
     }
 
     void alternativePrintsOnlyTheTiff()
