@@ -133,14 +133,25 @@ private Q_SLOTS:
         SampleTorvex other = torvex(QStringLiteral("for someone else"), {{QStringLiteral("fax.tif;"), tiff_}});
         other.to = QStringLiteral("someone@torvex.net");
         add(other);
+        SampleTorvex alternative = torvex(QStringLiteral("alternative"), {{QStringLiteral("fax.txt;"), "the fax as text\r\n"},
+                                                                           {QStringLiteral("fax.tif;"), tiff_}});
+        alternative.contentType = QStringLiteral("multipart/alternative; boundary=b");
+        add(alternative);
+        add(torvex(QStringLiteral("card"), {{QStringLiteral("sender.vcard.vcf;"), "BEGIN:VCARD\r\nFN:Sender Office\r\nEND:VCARD\r\n"},
+                                            {QStringLiteral("spiff.dat;"), "spiff"},
+                                            {QStringLiteral("fax.tif;"), tiff_}}));
+        SampleTorvex empty = torvex(QStringLiteral("empty"), {});
+        empty.body = QStringLiteral("\r\n");
+        add(empty);
 
         QCOMPARE(run(QStringLiteral("/6")), RunExit::Finished);
-        QCOMPARE(readTorvexKey(QStringLiteral("session")), QStringLiteral("2,1,1,0"));
-        QCOMPARE(readTorvexKey(QStringLiteral("print_status")), QStringLiteral(" Printed 2 TORVEXes + 1 Regular Faxes"));
+        QCOMPARE(readTorvexKey(QStringLiteral("session")), QStringLiteral("5,1,1,0"));
+        QCOMPARE(readTorvexKey(QStringLiteral("print_status")), QStringLiteral(" Printed 5 TORVEXes + 1 Regular Faxes"));
         QCOMPARE(readTorvexKey(QStringLiteral("last_error"), QStringLiteral("absent")), QString());
         // Reports other than receipts stay; the capabilities request is answered, not printed.
         QCOMPARE(subjectsIn(kInbox), (QStringList{QStringLiteral("delivery report"), QStringLiteral("for someone else")}));
-        QCOMPARE(subjectsIn(kPrinted), (QStringList{QStringLiteral("three page fax"), QStringLiteral("text attachment")}));
+        QCOMPARE(subjectsIn(kPrinted), (QStringList{QStringLiteral("three page fax"), QStringLiteral("text attachment"),
+                                                    QStringLiteral("alternative"), QStringLiteral("card"), QStringLiteral("empty")}));
         QCOMPARE(subjectsIn(kUnprintable), QStringList{QStringLiteral("rejected type")});
         QCOMPARE(subjectsIn(kDeleted), (QStringList{QStringLiteral("receipt from elsewhere"), QStringLiteral("caps")}));
         QCOMPARE(subjectsIn({QStringLiteral("Regular Faxes"), QStringLiteral("Printed")}),
@@ -152,14 +163,20 @@ private Q_SLOTS:
         QVERIFY(printed[0].fileName.endsWith(QStringLiteral(":2,S")));
         QVERIFY(!MaildirFolder(profileRoot(), kUnprintable).messages()[0].fileName.contains(QStringLiteral(":2,S")));
 
-        // Printout: header block + fax; header + text; header + fax; regular fax.
+        // Printout: header block + fax; header + text; header + fax; the
+        // regular fax; of the alternatives only the fax; the vCard in the
+        // header, the spiff file nowhere; a header saying there is nothing to print.
         QStringList titles;
         for (const auto& job : device_->jobs)
             titles << job.title;
         QCOMPARE(titles, (QStringList{QStringLiteral("TORVEX Print"), QStringLiteral("0001.TIF"),
                                       QStringLiteral("TORVEX Print"), QStringLiteral("TORVEX Print"),
                                       QStringLiteral("TORVEX Print"), QStringLiteral("0001.TIF"),
-                                      QStringLiteral("temp.tif")}));
+                                      QStringLiteral("temp.tif"), QStringLiteral("TORVEX Print"),
+                                      QStringLiteral("0002.TIF"), QStringLiteral("TORVEX Print"),
+                                      QStringLiteral("0003.TIF"), QStringLiteral("TORVEX Print")}));
+        QVERIFY(device_->jobs[9].pages[0].lines.contains(QStringLiteral("\tFN:Sender Office")));
+        QVERIFY(device_->jobs[11].pages[0].lines.contains(QStringLiteral("\tNo Printable Content")));
         QCOMPARE(int(device_->jobs[1].pages.size()), 3);
         const QStringList header = device_->jobs[0].pages[0].lines;
         QVERIFY(header.contains(QStringLiteral("\tTo:\t\tuser@torvex.net")));
@@ -280,18 +297,6 @@ private Q_SLOTS:
         QCOMPARE(receipts_->requests[0].pageCount, QStringLiteral("1"));  // its text, on one page
     }
 
-    void alternativePrintsOnlyTheTiff()
-    {
-        SampleTorvex alternative = torvex(QStringLiteral("alt"), {{QStringLiteral("fax.txt;"), "the fax as text\r\n"},
-                                                                   {QStringLiteral("fax.tif;"), tiff_}});
-        alternative.contentType = QStringLiteral("multipart/alternative; boundary=b");
-        add(alternative);
-        QCOMPARE(run(QStringLiteral("/6")), RunExit::Finished);
-        QCOMPARE(int(device_->jobs.size()), 2);
-        QCOMPARE(device_->jobs[1].title, QStringLiteral("0002.TIF"));
-        QCOMPARE(readTorvexKey(QStringLiteral("session")), QStringLiteral("1,0,0,0"));
-    }
-
     void headerModes_data()
     {
         QTest::addColumn<QString>("simple");
@@ -319,15 +324,6 @@ private Q_SLOTS:
         QCOMPARE(first.contains(QStringLiteral("\tMessage-Id: <sample@example.org>")), !blockFirst);
         const QStringList last = device_->jobs.back().pages[0].lines;
         QVERIFY(last.contains(QStringLiteral("\tNo Printable PlainText Message")));
-    }
-
-    void nothingPrintableSaysSo()
-    {
-        SampleTorvex empty = torvex(QStringLiteral("empty"), {});
-        empty.body = QStringLiteral("\r\n");
-        add(empty);
-        QCOMPARE(run(QStringLiteral("/6")), RunExit::Finished);
-        QVERIFY(device_->jobs[0].pages[0].lines.contains(QStringLiteral("\tNo Printable Content")));
     }
 
     // The end-of-data line that closes a fetched message is dropped; every
@@ -460,16 +456,6 @@ private Q_SLOTS:
                 printed += page.lines.join(QLatin1Char('\n'));
         }
         QVERIFY2(printed.contains(line.trimmed().section(QLatin1Char('\t'), -1)), qPrintable(printed.left(500)));
-    }
-
-    void vcardIsPrintedInTheHeaderAndSpiffIgnored()
-    {
-        add(torvex(QStringLiteral("card"), {{QStringLiteral("sender.vcard.vcf;"), "BEGIN:VCARD\r\nFN:Sender Office\r\nEND:VCARD\r\n"},
-                                            {QStringLiteral("spiff.dat;"), "spiff"},
-                                            {QStringLiteral("fax.tif;"), tiff_}}));
-        QCOMPARE(run(QStringLiteral("/6")), RunExit::Finished);
-        QVERIFY(device_->jobs[0].pages[0].lines.contains(QStringLiteral("\tFN:Sender Office")));
-        QCOMPARE(readTorvexKey(QStringLiteral("session")), QStringLiteral("1,0,0,0"));
     }
 
     void regularFaxPassOnItsOwnProfile()
