@@ -32,50 +32,45 @@ private Q_SLOTS:
     }
     void cleanup() { f.reset(); }
 
-    void otherTiersReportAnEmptyAddressEveryTime()
+    void reportsTheAddressOfTheTier_data()
     {
-        f->info.gMemberStatus = QStringLiteral("3");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<bool>("modem");
+        QTest::addColumn<QString>("address");  // reported and kept
+        QTest::addColumn<int>("again");        // requests after a second report of the same address
+        QTest::newRow("other tiers: empty, every time") << "3" << false << "0" << 2;
+        QTest::newRow("brisko by modem: the connection's, once") << "4" << true << "10.2.2.2" << 1;
+        QTest::newRow("brisko relay: the network card's") << "5" << false << "10.1.1.1" << 1;
+    }
+    void reportsTheAddressOfTheTier()
+    {
+        QFETCH(QString, status);
+        QFETCH(bool, modem);
+        QFETCH(QString, address);
+        QFETCH(int, again);
+        f->info.gMemberStatus = status;
+        if (modem) {
+            f->info.Modem_Connect = true;
+            f->view.setChecked(Control::Option2, false);
+            f->view.setChecked(Control::Option1, true);
+        }
         f->account.reporting.UpdatedbLocalIPAddress();
-        QCOMPARE(f->sched.gLocalIPAddr, QStringLiteral("0"));
+        QCOMPARE(f->sched.gLocalIPAddr, address);
         QCOMPARE(f->sim.requests().size(), 1);
         QVERIFY(f->lastRequest().startsWith(QLatin1String("/bbs?action=changeuser&login=5551234&")));
-        QCOMPARE(faxOfLastRequest(), QStringLiteral("%20"));
-        QCOMPARE(f->setting(QStringLiteral("Public_IP_Addr")), QStringLiteral("0"));
+        QCOMPARE(faxOfLastRequest(), address == QLatin1String("0") ? QStringLiteral("%20") : address);
+        QCOMPARE(f->setting(QStringLiteral("Public_IP_Addr")), address);
         QVERIFY(f->boxes.shown.empty());
-
         f->account.reporting.UpdatedbLocalIPAddress();
-        QCOMPARE(f->sim.requests().size(), 2);
-    }
-
-    void briskoReportsTheConnectionsAddressOnce()
-    {
-        f->info.gMemberStatus = QStringLiteral("4");
-        f->info.Modem_Connect = true;
-        f->view.setChecked(Control::Option2, false);
-        f->view.setChecked(Control::Option1, true);
-        f->account.reporting.UpdatedbLocalIPAddress();
-        QCOMPARE(f->sched.gLocalIPAddr, QStringLiteral("10.2.2.2"));
-        QCOMPARE(faxOfLastRequest(), QStringLiteral("10.2.2.2"));
-        QCOMPARE(f->setting(QStringLiteral("Public_IP_Addr")), QStringLiteral("10.2.2.2"));
+        QCOMPARE(f->sim.requests().size(), again);
+        if (!modem)
+            return;
         QVERIFY(f->sim.accounts().contains("\"fax\": \"10.2.2.2\""));
-
-        // The same address again in this run: no request.
-        f->account.reporting.UpdatedbLocalIPAddress();
-        QCOMPARE(f->sim.requests().size(), 1);
-
         // A new address is reported.
         f->view.setText(Control::Text8, QStringLiteral("10.3.3.3"));
         f->account.reporting.UpdatedbLocalIPAddress();
         QCOMPARE(f->sim.requests().size(), 2);
         QCOMPARE(faxOfLastRequest(), QStringLiteral("10.3.3.3"));
-    }
-
-    void theNetworkCardsAddressWithoutTheModem()
-    {
-        f->info.gMemberStatus = QStringLiteral("5");
-        f->account.reporting.UpdatedbLocalIPAddress();
-        QCOMPARE(faxOfLastRequest(), QStringLiteral("10.1.1.1"));
-        QCOMPARE(f->setting(QStringLiteral("Public_IP_Addr")), QStringLiteral("10.1.1.1"));
     }
 
     void aRejectedReportIsNotSavedAndIsTriedAgain()

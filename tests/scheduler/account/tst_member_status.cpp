@@ -38,16 +38,6 @@ private Q_SLOTS:
     }
     void cleanup() { f.reset(); }
 
-    void statusFromGroups()
-    {
-        QCOMPARE(memberStatusFromGroups(QStringLiteral("Members, Relay")), QStringLiteral("3"));
-        QCOMPARE(memberStatusFromGroups(QStringLiteral("brisko")), QStringLiteral("4"));
-        QCOMPARE(memberStatusFromGroups(QStringLiteral("Brisko Relay")), QStringLiteral("5"));
-        QCOMPARE(memberStatusFromGroups(QStringLiteral("Members")), QStringLiteral("2"));
-        QCOMPARE(memberStatusFromGroups(QString()), QStringLiteral("1"));
-        QCOMPARE(memberStatusFromGroups(QStringLiteral("Guests")), QStringLiteral("1"));
-    }
-
     void checkAgainstTheServer_data()
     {
         QTest::addColumn<QString>("groups");
@@ -56,8 +46,10 @@ private Q_SLOTS:
         QTest::newRow("members and relay") << "Members, Relay" << "3" << " Relay ";
         QTest::newRow("lower-case brisko") << "brisko" << "4" << " Brisko ";
         QTest::newRow("brisko and relay") << "Brisko, Relay" << "5" << " Brisko+Relay ";
+        QTest::newRow("brisko relay, no comma") << "Brisko Relay" << "5" << " Brisko+Relay ";
         QTest::newRow("members") << "Members" << "2" << " Member ";
         QTest::newRow("no groups item") << QString() << "1" << " Basic ";
+        QTest::newRow("another group") << "Guests" << "1" << " Basic ";
     }
 
     void checkAgainstTheServer()

@@ -5,16 +5,9 @@
 #include "scheduler/schedule/schedule_engine.h"
 #include "scheduler/launch/print_utility_path.h"
 #include "scheduler/core/program_title.h"
-#include "scheduler/core/system_date.h"
-#include "tests/scheduler/account/sim_process.h"
 
-#include <QCheckBox>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QTimer>
 #include <QtTest>
 
@@ -33,10 +26,8 @@ private Q_SLOTS:
     void testMessageRunShowsNoErrorSign();
     void missingUtilityIsReported();
     void modemRunNeedsAConnectionButRegularFaxesDoNot();
-    void memberStatusIsRefreshedAfterThirtyDays();
     void getTorvexesNowAppliesThenRuns();
-    void exeSuffixFallsBackToTheBareName();
-    void utilityBesideTheSchedulerServesAnotherProgramFolder();
+    void utilityPath();
 };
 
 namespace {
@@ -45,22 +36,6 @@ void linkRealUtility(CoreFixture& f)
 {
     QVERIFY(QFile::link(binDir() + QStringLiteral("/vxprintu"),
                         f.env.path(QStringLiteral("vxprintu"))));
-}
-
-void installScript(CoreFixture& f, const QByteArray& body)
-{
-    f.env.writeFile(QStringLiteral("vxprintu"), "#!/bin/sh\n" + body);
-    QFile::setPermissions(f.env.path(QStringLiteral("vxprintu")),
-                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-}
-
-QMap<QString, QString> settingsWith(std::initializer_list<std::pair<const char*, const char*>> extra)
-{
-    QMap<QString, QString> s = registeredSettings();
-    s.insert(QStringLiteral("Printer_Type"), QString());
-    for (const auto& [key, value] : extra)
-        s.insert(QString::fromLatin1(key), QString::fromLatin1(value));
-    return s;
 }
 
 }  // namespace
@@ -73,7 +48,7 @@ void TstPrintLauncher::initTestCase()
 void TstPrintLauncher::followsARealRunUntilQuit()
 {
     // A long time-out: the run must end on "quit", not on the clock.
-    CoreFixture f(settingsWith({{"general_timout", "19"}}));
+    CoreFixture f(registeredSettings({{"Printer_Type", ""}, {"general_timout", "19"}}));
     linkRealUtility(f);
     QVERIFY(f.load());
     writeTorvexKey(QStringLiteral("VXPrint"), QStringLiteral("stale"));
@@ -105,7 +80,7 @@ void TstPrintLauncher::followsARealRunUntilQuit()
 void TstPrintLauncher::realRunThatStopsWithoutQuitTimesOut()
 {
     // The utility ends at once on a printer it cannot find, without "quit".
-    CoreFixture f(settingsWith({{"general_timout", "0"}, {"Printer_Type", "No_Such_Queue"}}));
+    CoreFixture f(registeredSettings({{"general_timout", "0"}, {"Printer_Type", "No_Such_Queue"}}));
     linkRealUtility(f);
     QVERIFY(f.load());
     int waits = 0;
@@ -121,9 +96,9 @@ void TstPrintLauncher::realRunThatStopsWithoutQuitTimesOut()
 
 void TstPrintLauncher::reportedErrorShowsTheErrorSign()
 {
-    CoreFixture f(settingsWith({{"general_timout", "19"}}));
+    CoreFixture f(registeredSettings({{"Printer_Type", ""}, {"general_timout", "19"}}));
     // A utility that fails: its error and "quit" land in the settings file.
-    installScript(f, "printf 'last_error=Unable to reach the POP3 server\\nVXPrint=quit\\n' "
+    f.installUtility(QStringLiteral("vxprintu"), "printf 'last_error=Unable to reach the POP3 server\\nVXPrint=quit\\n' "
                      ">> \"$TORVEX_INI\"\n");
     QVERIFY(f.load());
     f.core().launcher().shellIt(QStringLiteral("0"));
@@ -159,10 +134,10 @@ void TstPrintLauncher::utilityThatNeverEndsTimesOut()
 {
     QFETCH(QString, generalTimeout);
     QFETCH(int, polls);
-    QMap<QString, QString> s = settingsWith({});
+    QMap<QString, QString> s = registeredSettings({{"Printer_Type", ""}});
     s.insert(QStringLiteral("general_timout"), generalTimeout);
     CoreFixture f(s);
-    installScript(f, "exec sleep 4\n");
+    f.installUtility(QStringLiteral("vxprintu"), "exec sleep 4\n");
     QVERIFY(f.load());
     writeTorvexKey(QStringLiteral("VXPrint"), QStringLiteral("running"));
     writeTorvexKey(QStringLiteral("print_status"), QStringLiteral("Fetching mail"));
@@ -178,8 +153,8 @@ void TstPrintLauncher::utilityThatNeverEndsTimesOut()
 
 void TstPrintLauncher::testMessageRunShowsNoErrorSign()
 {
-    CoreFixture f(settingsWith({}));
-    installScript(f, "exit 0\n");
+    CoreFixture f(registeredSettings({{"Printer_Type", ""}}));
+    f.installUtility(QStringLiteral("vxprintu"), "exit 0\n");
     QVERIFY(f.load());
     writeTorvexKey(QStringLiteral("last_error"), QStringLiteral("No server took the message"));
     writeTorvexKey(QStringLiteral("general_timout"), QStringLiteral("0"));
@@ -191,7 +166,7 @@ void TstPrintLauncher::testMessageRunShowsNoErrorSign()
 
 void TstPrintLauncher::missingUtilityIsReported()
 {
-    CoreFixture f(settingsWith({{"print_exe", "nothere.exe"}}));
+    CoreFixture f(registeredSettings({{"Printer_Type", ""}, {"print_exe", "nothere.exe"}}));
     QVERIFY(f.load());
     f.core().launcher().shellIt(QStringLiteral("0"));
     QCOMPARE(f.boxes->texts(),
@@ -202,8 +177,8 @@ void TstPrintLauncher::missingUtilityIsReported()
 
 void TstPrintLauncher::modemRunNeedsAConnectionButRegularFaxesDoNot()
 {
-    CoreFixture f(settingsWith({{"general_timout", "0"}}));
-    installScript(f, "echo \"$1\" >> \"$TORVEX_HOME/launches.log\"\n");
+    CoreFixture f(registeredSettings({{"Printer_Type", ""}, {"general_timout", "0"}}));
+    f.installUtility();
     QVERIFY(f.load());
     f.core().state().flgLoading = true;
     f.view.setChecked(Control::Option1, true);
@@ -214,49 +189,20 @@ void TstPrintLauncher::modemRunNeedsAConnectionButRegularFaxesDoNot()
     f.boxes->shown.clear();
     f.core().launcher().shellIt(QStringLiteral("1"));
     QVERIFY(f.boxes->texts().isEmpty());
-    QTRY_COMPARE(QString::fromUtf8(f.env.readFile(QStringLiteral("launches.log"))),
-                 QStringLiteral("/1\n"));
-}
-
-void TstPrintLauncher::memberStatusIsRefreshedAfterThirtyDays()
-{
-    const QDate today(2024, 3, 12);
-    for (const int days : {30, 31}) {
-        SimProcess sim;
-        QVERIFY(sim.isRunning());
-        sim.writeAccounts(R"({"4420712345": {"password": "secret1", "groups": "Members"}})");
-        CoreFixture f(settingsWith({{"general_timout", "0"}}));
-        f.env.writeFile(QStringLiteral("account.ini"), "[TORVEX]\nVX_IP_Address=" + sim.address().toUtf8() + "\n");
-        installScript(f, "exit 0\n");
-        writeTorvexKey(QStringLiteral("Profile_Last_Change"), formatSystemDate(today.addDays(-days)));
-        QVERIFY(f.load(QDateTime(today, QTime(9, 0))));
-        const auto userRecordRequests = [&] {
-            return sim.requests().filter(QStringLiteral("action=showdb")).size();
-        };
-        const qsizetype before = userRecordRequests();
-        f.core().launcher().shellIt(QStringLiteral("0"));
-        QCOMPARE(userRecordRequests() - before, days == 30 ? 0 : 1);
-        QCOMPARE(f.key(QStringLiteral("Profile_Last_Change")),
-                 formatSystemDate(days == 30 ? today.addDays(-30) : today));
-        // Brisko runs never ask.
-        const qsizetype asked = sim.requests().size();
-        f.core().launcher().shellIt(QStringLiteral("6"));
-        QCOMPARE(sim.requests().size(), asked);
-    }
+    QTRY_COMPARE(f.launches(), QStringList{QStringLiteral("/1")});
 }
 
 void TstPrintLauncher::getTorvexesNowAppliesThenRuns()
 {
-    CoreFixture f(settingsWith({{"general_timout", "0"}}));
-    installScript(f, "echo \"$1\" >> \"$TORVEX_HOME/launches.log\"\n");
+    CoreFixture f(registeredSettings({{"Printer_Type", ""}, {"general_timout", "0"}}));
+    f.installUtility();
     QVERIFY(f.load());
     // No printer saved, none chosen: asked, "No", and the run goes ahead.
     f.boxes->answers = {MsgAnswer::No};
     f.view.click(Control::Command4);
     QCOMPARE(f.boxes->texts().size(), 2);
     QVERIFY(f.core().state().settingsApplied);
-    QTRY_COMPARE(QString::fromUtf8(f.env.readFile(QStringLiteral("launches.log"))),
-                 QStringLiteral("/0\n"));
+    QTRY_COMPARE(f.launches(), QStringList{QStringLiteral("/0")});
     QVERIFY(f.statusSeen.contains(f.core().statusBar().myDateTime()
                                 + QStringLiteral(" Retrieving TORVEXes for 4420712345@TORVEX.NET")));
     QVERIFY(f.view.isEnabled(Control::Command4));
@@ -269,30 +215,20 @@ void TstPrintLauncher::getTorvexesNowAppliesThenRuns()
     QVERIFY(f.view.isEnabled(Control::Command4));
 }
 
-void TstPrintLauncher::exeSuffixFallsBackToTheBareName()
-{
-    TestEnv env;
-    env.writeFile(QStringLiteral("vxprintu"), "");
-    QCOMPARE(printUtilityPath(env.home(), QStringLiteral("vxprintu.exe")),
-             env.home() + QStringLiteral("/vxprintu"));
-    env.writeFile(QStringLiteral("vxprintu.exe"), "");
-    QCOMPARE(printUtilityPath(env.home(), QStringLiteral("vxprintu.exe")),
-             env.home() + QStringLiteral("/vxprintu.exe"));
-    QCOMPARE(printUtilityPath(env.home(), QStringLiteral("other")),
-             env.home() + QStringLiteral("/other"));
-}
-
-void TstPrintLauncher::utilityBesideTheSchedulerServesAnotherProgramFolder()
+// The utility in the program folder, by its name or without ".exe"; else
+// the one built beside the scheduler.
+void TstPrintLauncher::utilityPath()
 {
     TestEnv env;
     const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/vxprintu");
-    if (!QFileInfo::exists(beside))
-        QSKIP("vxprintu is not built beside the test");
+    QVERIFY2(QFileInfo::exists(beside), "vxprintu is not built beside the test");
     QCOMPARE(printUtilityPath(env.home(), QStringLiteral("vxprintu.exe")), beside);
     QCOMPARE(printUtilityPath(env.home(), QStringLiteral("vxprintu")), beside);
-    // One in the program folder comes first.
     env.writeFile(QStringLiteral("vxprintu"), "");
     QCOMPARE(printUtilityPath(env.home(), QStringLiteral("vxprintu.exe")), env.home() + QStringLiteral("/vxprintu"));
+    env.writeFile(QStringLiteral("vxprintu.exe"), "");
+    QCOMPARE(printUtilityPath(env.home(), QStringLiteral("vxprintu.exe")), env.home() + QStringLiteral("/vxprintu.exe"));
+    QCOMPARE(printUtilityPath(env.home(), QStringLiteral("other")), env.home() + QStringLiteral("/other"));
 }
 
 QTEST_GUILESS_MAIN(TstPrintLauncher)

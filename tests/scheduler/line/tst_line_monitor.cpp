@@ -8,12 +8,6 @@
 #include "tests/support/modem_simulator.h"
 
 #include <QFile>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QTimer>
 #include <QtTest>
 
@@ -47,12 +41,11 @@ private:
 class Scenario {
 public:
     explicit Scenario(const QString& memberStatus = QStringLiteral("2"), QString devices = QString())
-        : window_(settings(memberStatus, devices.isEmpty() ? modem.slavePath() : devices))
+        : window_(registeredSettings({{"Use_Defaults", qPrintable(memberStatus)},
+                                      {"modem_devices", qPrintable(devices.isEmpty() ? modem.slavePath() : devices)},
+                                      {"print_exe", "fakeprint"}, {"general_timout", "1"}}))
     {
-        window_.env.writeFile(QStringLiteral("fakeprint"),
-                               "#!/bin/sh\necho \"$1\" >> \"$(dirname \"$0\")/runs.log\"\n");
-        QFile::setPermissions(window_.env.path(QStringLiteral("fakeprint")),
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        window_.installUtility(QStringLiteral("fakeprint"));
     }
 
     bool load()
@@ -67,15 +60,8 @@ public:
     [[nodiscard]] LineWindow& window() { return window_; }
     [[nodiscard]] SchedulerCore& core() { return window_.core(); }
     [[nodiscard]] RecordingMessageBoxes& boxes() { return *window_.boxes; }
-    [[nodiscard]] TelephoneLineMonitor& monitor()
-    {
-        return core().lineMonitor();
-    }
-    [[nodiscard]] QStringList runs() const
-    {
-        return QString::fromLatin1(window_.env.readFile(QStringLiteral("runs.log")))
-            .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    }
+    [[nodiscard]] TelephoneLineMonitor& monitor() { return core().lineMonitor(); }
+    [[nodiscard]] QStringList runs() const { return window_.launches(); }
     [[nodiscard]] QString box() { return view().text(Control::txtStatus); }
     [[nodiscard]] bool waiting() { return box().startsWith(QLatin1String("Waiting for an incoming call...\n")); }
 
@@ -83,16 +69,6 @@ public:
     std::unique_ptr<LineStateLog> log;
 
 private:
-    static QMap<QString, QString> settings(const QString& memberStatus, const QString& devices)
-    {
-        QMap<QString, QString> s = registeredSettings();
-        s.insert(QStringLiteral("Use_Defaults"), memberStatus);
-        s.insert(QStringLiteral("modem_devices"), devices);
-        s.insert(QStringLiteral("print_exe"), QStringLiteral("fakeprint"));
-        s.insert(QStringLiteral("general_timout"), QStringLiteral("1"));
-        return s;
-    }
-
     LineWindow window_;
 };
 

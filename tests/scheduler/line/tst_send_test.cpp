@@ -9,11 +9,7 @@
 #include "tests/support/dovecot_server.h"
 #include "tests/support/smtp_test_server.h"
 
-#include <QCheckBox>
 #include <QFile>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTabBar>
 #include <QTcpSocket>
 #include <QtTest>
 
@@ -50,15 +46,9 @@ class TestSendTest : public QObject {
     {
         // A registered member on a card, whose status check is due, with the
         // SMTP servers of every row on loopback.
-        QMap<QString, QString> settings = registeredSettings();
-        settings.insert(QStringLiteral("Torvex_Addr"), kAddress);
-        settings.insert(QStringLiteral("User_SMTP_Server"), QStringLiteral("127.0.0.1"));
-        settings.insert(QStringLiteral("Printer_Type"), QStringLiteral("TORVEX PDF"));
-        settings.insert(QStringLiteral("print_exe"), QStringLiteral("vxprintu"));
-        settings.insert(QStringLiteral("general_timout"), QStringLiteral("5"));
-        settings.insert(QStringLiteral("Auto_Dis_Connect"), QStringLiteral("y"));
-        settings.insert(QStringLiteral("modem_devices"), QStringLiteral("none"));
-        settings.insert(QStringLiteral("Use_Defaults"), QStringLiteral("1"));
+        QMap<QString, QString> settings = registeredSettings(
+            {{"Torvex_Addr", "4420712345@127.0.0.1"}, {"User_SMTP_Server", "127.0.0.1"}, {"Printer_Type", "TORVEX PDF"},
+             {"print_exe", "vxprintu"}, {"general_timout", "5"}, {"Auto_Dis_Connect", "y"}, {"Use_Defaults", "1"}});
         settings.insert(QStringLiteral("Profile_Last_Change"), formatSystemDate(LineWindow::today().addDays(-40)));
         window = std::make_unique<LineWindow>(
             settings, "[TORVEX]\nVX_domain_name=torvex.net\nVX_IP_Address=" + sim->address().toUtf8()

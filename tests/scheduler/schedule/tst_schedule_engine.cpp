@@ -4,12 +4,7 @@
 #include "scheduler/launch/print_launcher.h"
 #include "scheduler/schedule/schedule_engine.h"
 
-#include <QCheckBox>
 #include <QDir>
-#include <QFile>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPushButton>
 #include <QTimer>
 #include <QtTest>
 
@@ -34,15 +29,6 @@ private Q_SLOTS:
 
 namespace {
 
-QMap<QString, QString> settingsWith(std::initializer_list<std::pair<const char*, const char*>> extra)
-{
-    QMap<QString, QString> s = registeredSettings();
-    s.insert(QStringLiteral("general_timout"), QStringLiteral("0"));  // 5 polls per run
-    for (const auto& [key, value] : extra)
-        s.insert(QString::fromLatin1(key), QString::fromLatin1(value));
-    return s;
-}
-
 QDateTime at(int day, int hour, int minute)
 {
     return QDateTime(QDate(2024, 3, day), QTime(hour, minute));
@@ -57,7 +43,7 @@ void TstScheduleEngine::initTestCase()
 
 void TstScheduleEngine::dailyWindow()
 {
-    CoreFixture f(settingsWith({{"Start_Time", "8"}, {"Stop_Time", "17"}}));
+    CoreFixture f(registeredSettings({{"general_timout", "0"}, {"Start_Time", "8"}, {"Stop_Time", "17"}}));
     QVERIFY(f.load(at(12, 7, 59)));
     ScheduleEngine& engine = f.core().schedule();
     QVERIFY(!engine.IsTime());
@@ -84,9 +70,9 @@ void TstScheduleEngine::cycleOfOneStartsARunEveryTick_data()
 void TstScheduleEngine::cycleOfOneStartsARunEveryTick()
 {
     QFETCH(QString, printer);
-    CoreFixture f(settingsWith({{"Cycle_Minutes", "1"}}));
+    CoreFixture f(registeredSettings({{"general_timout", "0"}, {"Cycle_Minutes", "1"}}));
     writeTorvexKey(QStringLiteral("Printer_Type"), printer);
-    f.installRecordingUtility();
+    f.installUtility();
     QVERIFY(f.load());
     f.core().Timer1().stop();  // only the ticks of the test
     QCOMPARE(f.core().state().countdown, 1);
@@ -112,8 +98,8 @@ void TstScheduleEngine::cycleOfOneStartsARunEveryTick()
 
 void TstScheduleEngine::countdownAtZeroOutsideHoursWaitsForTheWindow()
 {
-    CoreFixture f(settingsWith({{"Cycle_Minutes", "5"}, {"Start_Time", "8"}, {"Stop_Time", "17"}}));
-    f.installRecordingUtility();
+    CoreFixture f(registeredSettings({{"general_timout", "0"}, {"Cycle_Minutes", "5"}, {"Start_Time", "8"}, {"Stop_Time", "17"}}));
+    f.installUtility();
     QVERIFY(f.load(at(12, 18, 29)));
     f.core().Timer1().stop();  // only the ticks of the test
     f.core().state().countdown = 1;
@@ -139,9 +125,9 @@ void TstScheduleEngine::countdownAtZeroOutsideHoursWaitsForTheWindow()
 
 void TstScheduleEngine::regularFaxesRideOnTheCountdown()
 {
-    CoreFixture f(settingsWith({{"Cycle_Minutes", "60"}, {"GSTN_Fax_Minutes", "15"},
+    CoreFixture f(registeredSettings({{"general_timout", "0"}, {"Cycle_Minutes", "60"}, {"GSTN_Fax_Minutes", "15"},
                                 {"Print_Normal_Fax", "y"}, {"Normal_Fax_Profile", "Torvex"}}));
-    f.installRecordingUtility();
+    f.installUtility();
     QVERIFY(f.load());
     f.core().Timer1().stop();  // only the ticks of the test
     QVERIFY(f.view.isChecked(Control::Check8));
@@ -156,8 +142,8 @@ void TstScheduleEngine::regularFaxesRideOnTheCountdown()
 
 void TstScheduleEngine::regularFaxIntervalZeroIsSkipped()
 {
-    CoreFixture f(settingsWith({{"GSTN_Fax_Minutes", ""}, {"Print_Normal_Fax", "y"}}));
-    f.installRecordingUtility();
+    CoreFixture f(registeredSettings({{"general_timout", "0"}, {"GSTN_Fax_Minutes", ""}, {"Print_Normal_Fax", "y"}}));
+    f.installUtility();
     QVERIFY(f.load());
     QCOMPARE(f.core().state().gRegularFaxInterval, 0);
     for (int tick = 0; tick < 5; ++tick)
@@ -175,8 +161,8 @@ void TstScheduleEngine::briskoFolderOnlyForBriskoMembersWithFiles()
     };
     for (const Case& k : {Case{"3", true, false}, Case{"4", true, true}, Case{"5", true, true},
                           Case{"5", false, false}}) {
-        CoreFixture f(settingsWith({{"Use_Defaults", k.status}}));
-        f.installRecordingUtility();
+        CoreFixture f(registeredSettings({{"general_timout", "0"}, {"Use_Defaults", k.status}}));
+        f.installUtility();
         const QString folder = f.env.path(QStringLiteral("brisko"));
         QDir().mkpath(folder + QStringLiteral("/sub"));
         if (k.file)
@@ -196,8 +182,8 @@ void TstScheduleEngine::briskoFolderOnlyForBriskoMembersWithFiles()
 
 void TstScheduleEngine::failedApplyStartsNothingAndRetriesNextTick()
 {
-    CoreFixture f(settingsWith({{"Cycle_Minutes", "1"}}));
-    f.installRecordingUtility();
+    CoreFixture f(registeredSettings({{"general_timout", "0"}, {"Cycle_Minutes", "1"}}));
+    f.installUtility();
     QVERIFY(f.load());
     f.view.setText(Control::Text6, QString());
     f.view.switchFrame(5);
@@ -217,7 +203,7 @@ void TstScheduleEngine::failedApplyStartsNothingAndRetriesNextTick()
 
 void TstScheduleEngine::statusBarTexts()
 {
-    CoreFixture f(settingsWith({{"Cycle_Minutes", "1"}}));
+    CoreFixture f(registeredSettings({{"general_timout", "0"}, {"Cycle_Minutes", "1"}}));
     QVERIFY(f.load(at(12, 14, 5)));
     const QString prefix = f.core().statusBar().myDateTime();
     QVERIFY2(QRegularExpression(QStringLiteral("^Date : \\S.*  Time : 02:05 PM$"))
@@ -238,8 +224,8 @@ void TstScheduleEngine::statusBarTexts()
 
 void TstScheduleEngine::realTimerTicksUnderTheTimeScale()
 {
-    CoreFixture f(settingsWith({{"Cycle_Minutes", "1"}}));
-    f.installRecordingUtility();
+    CoreFixture f(registeredSettings({{"general_timout", "0"}, {"Cycle_Minutes", "1"}}));
+    f.installUtility();
     QVERIFY(f.load());
     QTimer* tick = &f.core().Timer1();
     QVERIFY(tick->isActive());

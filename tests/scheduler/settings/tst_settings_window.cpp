@@ -8,15 +8,7 @@
 #include "scheduler/settings/security_fields.h"
 #include "scheduler/settings/settings_apply.h"
 
-#include <QApplication>
-#include <QButtonGroup>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QGroupBox>
 #include <QDir>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QtTest>
 
 #include <functional>
@@ -68,27 +60,16 @@ void TstSettingsWindow::applyWritesTheSection()
     QVERIFY2(f.boxes->texts().isEmpty(), qPrintable(f.boxes->texts().join(QLatin1Char('|'))));
     QVERIFY(f.core().state().settingsApplied);
     QVERIFY(f.view.isEnabled(Control::Command1));
-    QCOMPARE(f.key(QStringLiteral("Torvex_Profile")), QStringLiteral("Torvex"));
-    QCOMPARE(f.key(QStringLiteral("Torvex_Addr")), QStringLiteral("4420712345@torvex.net"));
-    QCOMPARE(f.key(QStringLiteral("Printer_Type")), QStringLiteral("Office_Laser"));
-    QCOMPARE(f.key(QStringLiteral("Cycle_Minutes")), QStringLiteral("60"));
-    QCOMPARE(f.key(QStringLiteral("GSTN_Fax_Minutes")), QStringLiteral("20"));
-    QCOMPARE(f.key(QStringLiteral("SMTP_Server2")), QStringLiteral("backup.example.org"));
-    QCOMPARE(f.key(QStringLiteral("Activate_Scheduler")), QStringLiteral("y"));
-    QCOMPARE(f.key(QStringLiteral("Modem_Connect")), QStringLiteral("n"));
-    QCOMPARE(f.key(QStringLiteral("Print_Page_Hdr")), QStringLiteral("y"));
-    QCOMPARE(f.key(QStringLiteral("Firewall")), QStringLiteral("y"));
-    QCOMPARE(f.key(QStringLiteral("Default_SMTP_Servers")), QString());
-    QCOMPARE(f.key(QStringLiteral("forward1")), QStringLiteral(",,,"));
-    QCOMPARE(f.key(QStringLiteral("POP3_Security")), QStringLiteral("tls"));
-    QCOMPARE(f.key(QStringLiteral("POP3_Port")), QStringLiteral("995"));
-    QCOMPARE(f.key(QStringLiteral("User_SMTP_Security")), QStringLiteral("starttls-required"));
-    QCOMPARE(f.key(QStringLiteral("User_SMTP_Port")), QStringLiteral("587"));
-    QCOMPARE(f.key(QStringLiteral("User_SMTP_User")), QStringLiteral("me"));
-    QCOMPARE(f.key(QStringLiteral("User_SMTP_Password")), QStringLiteral("smtp-secret"));
-    QCOMPARE(f.key(QStringLiteral("SMTP_Security")), QStringLiteral("none"));
-    QCOMPARE(f.key(QStringLiteral("SMTP_Port")), QString());
-    QCOMPARE(f.key(QStringLiteral("VX_Use_HTTPS")), QStringLiteral("y"));
+    for (const auto& [key, value] :
+         {std::pair{"Torvex_Profile", "Torvex"}, {"Torvex_Addr", "4420712345@torvex.net"}, {"Printer_Type", "Office_Laser"},
+          {"Cycle_Minutes", "60"}, {"GSTN_Fax_Minutes", "20"}, {"SMTP_Server2", "backup.example.org"},
+          {"Activate_Scheduler", "y"}, {"Modem_Connect", "n"}, {"Print_Page_Hdr", "y"}, {"Firewall", "y"},
+          {"Default_SMTP_Servers", ""}, {"forward1", ",,,"}, {"POP3_Security", "tls"}, {"POP3_Port", "995"},
+          {"User_SMTP_Security", "starttls-required"}, {"User_SMTP_Port", "587"}, {"User_SMTP_User", "me"},
+          {"User_SMTP_Password", "smtp-secret"}, {"SMTP_Security", "none"}, {"SMTP_Port", ""}, {"VX_Use_HTTPS", "y"}}) {
+        const QString k = QString::fromLatin1(key);
+        QCOMPARE(k + QLatin1Char('=') + f.key(k), k + QLatin1Char('=') + QString::fromLatin1(value));
+    }
     QCOMPARE(f.core().state().gRegularFaxInterval, 20);
     // The address in use is the one the service was told of; the profile shows.
     QCOMPARE(f.key(QStringLiteral("Public_IP_Addr")), f.core().state().gLocalIPAddr);
@@ -101,7 +82,7 @@ void TstSettingsWindow::applyKeepsThePrintPageHeadersChoice()
         QMap<QString, QString> settings = registeredSettings();
         settings.insert(QStringLiteral("Print_Page_Hdr"), QString::fromLatin1(saved));
         CoreFixture f(settings);
-        QVERIFY(f.load());
+    QVERIFY(f.load());
         QCOMPARE(f.view.isChecked(Control::Check7), QByteArray(saved) == "y");
         applyNow(f);
         QVERIFY(f.core().state().settingsApplied);
@@ -204,7 +185,7 @@ void TstSettingsWindow::applyWithoutConnectionOptionStopsSilently()
 {
     CoreFixture f;
     QVERIFY(f.load());
-        f.view.setChecked(Control::Option2, false);
+    f.view.setChecked(Control::Option2, false);
     f.view.setText(Control::txtVXAddress, QString());  // would be the next message
     f.view.switchFrame(9);
     const QByteArray before = f.iniText();
@@ -320,7 +301,7 @@ void TstSettingsWindow::forwardingFollowsTheMemberStatus()
         settings.insert(QStringLiteral("forward2"), QStringLiteral("old@example.org,,,"));
     }
     CoreFixture f(settings);
-        QVERIFY(f.load());
+    QVERIFY(f.load());
     for (const Control c : {Control::Check16, Control::Check18, Control::Option8, Control::Text28})
         QCOMPARE(f.view.isEnabled(c), forwarding);
     QCOMPARE(f.view.isEnabled(Control::Check15), relay);

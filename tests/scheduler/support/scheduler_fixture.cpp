@@ -43,6 +43,14 @@ QMap<QString, QString> registeredSettings()
     };
 }
 
+QMap<QString, QString> registeredSettings(std::initializer_list<std::pair<const char*, const char*>> changes)
+{
+    QMap<QString, QString> s = registeredSettings();
+    for (const auto& [key, value] : changes)
+        s.insert(QString::fromLatin1(key), QString::fromUtf8(value));
+    return s;
+}
+
 SchedulerFixture::SchedulerFixture(const QMap<QString, QString>& settings, bool withAccountFile)
 {
     WriteProfileStringA(QStringLiteral("TORVEX"), QString::fromLatin1(kModemDevicesKey), QStringLiteral("none"));
@@ -79,9 +87,9 @@ QByteArray SchedulerFixture::iniText() const
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-void SchedulerFixture::installRecordingUtility(const QString& name)
+void SchedulerFixture::installUtility(const QString& name, const QByteArray& body)
 {
-    env.writeFile(name, "#!/bin/sh\necho \"$1\" >> \"$TORVEX_HOME/launches.log\"\n");
+    env.writeFile(name, "#!/bin/sh\n" + body);
     QFile::setPermissions(env.path(name), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 

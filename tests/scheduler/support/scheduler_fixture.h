@@ -46,6 +46,8 @@ public:
 // Settings of a registered account on the service's domain, scheduling on,
 // a profile and a printer: everything Apply needs to pass.
 [[nodiscard]] QMap<QString, QString> registeredSettings();
+// The same with some keys changed.
+[[nodiscard]] QMap<QString, QString> registeredSettings(std::initializer_list<std::pair<const char*, const char*>> changes);
 
 // A private settings file and program folder, recorded message boxes, a
 // fixed clock and recorded desktop calls; no modem is watched, and the
@@ -59,9 +61,11 @@ public:
 
     [[nodiscard]] QString key(const QString& name) const;  // [TORVEX] value, "<absent>" if none
     [[nodiscard]] QByteArray iniText() const;
-    // Writes a print utility into the program folder that appends its
-    // switch to launches.log and ends; launches() reads them back.
-    void installRecordingUtility(const QString& name = QStringLiteral("vxprintu"));
+    // Writes a print utility (a shell script) into the program folder; by
+    // default one that appends its switch to launches.log and ends, which
+    // launches() reads back.
+    void installUtility(const QString& name = QStringLiteral("vxprintu"),
+                        const QByteArray& body = "echo \"$1\" >> \"$TORVEX_HOME/launches.log\"\n");
     [[nodiscard]] QStringList launches() const;
 
     TestEnv env;

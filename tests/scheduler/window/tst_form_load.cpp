@@ -3,23 +3,9 @@
 #include "tests/scheduler/support/scheduler_fixture.h"
 #include "scheduler/schedule/schedule_engine.h"
 #include "scheduler/core/program_title.h"
-#include "tests/scheduler/account/sim_process.h"
-#include "scheduler/core/system_date.h"
 #include "common/mail_security.h"
 #include "platform/settings/profile_api.h"
 
-#include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QProcess>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QScreen>
-#include <QStackedLayout>
-#include <QTabBar>
-#include <QTimer>
 #include <QtTest>
 
 using namespace torvex;
@@ -33,8 +19,8 @@ private Q_SLOTS:
     void firstRunHelpFallsBackToTheReadme();
     void normalRunFillsThePages();
     void printersWithFaxOrRenderingAreNotListed();
+    void torvexAddressSplit_data();
     void torvexAddressSplit();
-    void accountStepsAtStart();
 };
 
 void TstFormLoad::missingAccountFileRefusesToStart()
@@ -94,45 +80,33 @@ void TstFormLoad::firstRunHelpFallsBackToTheReadme()
 
 void TstFormLoad::normalRunFillsThePages()
 {
-    QMap<QString, QString> s = registeredSettings();
-    s.insert(QStringLiteral("forward1"), QStringLiteral("1,,2,"));
-    s.insert(QStringLiteral("forward2"), QStringLiteral("fwd@example.org,,4930123,"));
-    s.insert(QStringLiteral("Print_Normal_Fax"), QStringLiteral("y"));
-    CoreFixture f(s);
+    CoreFixture f(registeredSettings(
+        {{"forward1", "1,,2,"}, {"forward2", "fwd@example.org,,4930123,"}, {"Print_Normal_Fax", "y"}}));
     QVERIFY(f.load());
     QVERIFY(f.boxes->texts().isEmpty());
     QVERIFY(f.core().Timer1().isActive());
     QCOMPARE(f.core().Timer1().interval(), 60000);
     QCOMPARE(f.caption, programTitle());
     QCOMPARE(f.view.text(Control::Label45), programTitle() + QLatin1Char(' '));
-    QCOMPARE(f.view.text(Control::Label48), QStringLiteral(" 0.8.2"));
-    QCOMPARE(f.view.text(Control::Text2), QStringLiteral("44"));
-    QCOMPARE(f.view.text(Control::txtVXAddress), QStringLiteral("4420712345@torvex.net"));
-    QCOMPARE(f.view.text(Control::Text13), QStringLiteral("secret1"));
-    QVERIFY(f.view.isChecked(Control::Check13));
-    QCOMPARE(f.view.text(Control::Text9), QStringLiteral("60"));
+    for (const auto& [field, text] :
+         {std::pair{Control::Label48, " 0.8.2"}, {Control::Text2, "44"}, {Control::txtVXAddress, "4420712345@torvex.net"},
+          {Control::Text13, "secret1"}, {Control::Text9, "60"}, {Control::Text30, "587"}, {Control::Text31, "me"},
+          {Control::Text32, "smtp-secret"}, {Control::Text22, "15"}, {Control::Text19, "60"},
+          {Control::Text23, "fwd@example.org"}, {Control::Text28, "4930123"},
+          {Control::Option2, "I connect to the mail server using a &Network Card *"}})
+        QCOMPARE(controlName(field) + QLatin1Char('=') + f.view.text(field), controlName(field) + QLatin1Char('=') + QString::fromUtf8(text));
+    for (const Control on : {Control::Check13, Control::Check3, Control::Check8, Control::Check16, Control::Option3,
+                             Control::Check18, Control::Option8, Control::Option2})
+        QVERIFY2(f.view.isChecked(on), qPrintable(controlName(on)));
+    for (const Control off : {Control::Check17, Control::Option1})
+        QVERIFY2(!f.view.isChecked(off), qPrintable(controlName(off)));
+    QVERIFY(f.view.isEnabled(Control::Text9));
+    QVERIFY(f.view.isEnabled(Control::Text12));
+    QVERIFY(!f.view.isEnabled(Control::Check14));
     QCOMPARE(f.view.currentIndex(Control::Combo3), int(MailSecurity::None));
     QCOMPARE(f.view.currentIndex(Control::Combo4), int(MailSecurity::StartTlsRequired));
-    QCOMPARE(f.view.text(Control::Text30), QStringLiteral("587"));
-    QCOMPARE(f.view.text(Control::Text31), QStringLiteral("me"));
-    QCOMPARE(f.view.text(Control::Text32), QStringLiteral("smtp-secret"));
-    QCOMPARE(f.view.text(Control::Text22), QStringLiteral("15"));
-    QVERIFY(f.view.isChecked(Control::Check3));
-    QVERIFY(f.view.isEnabled(Control::Text9));
-    QVERIFY(f.view.isChecked(Control::Check8));
-    QVERIFY(f.view.isEnabled(Control::Text12));
-    QCOMPARE(f.view.text(Control::Text19), QStringLiteral("60"));
     QCOMPARE(f.core().state().countdown, 60);
     QCOMPARE(f.core().state().gRegularFaxInterval, 15);
-    QVERIFY(f.view.isChecked(Control::Check16) && f.view.isChecked(Control::Option3));
-    QCOMPARE(f.view.text(Control::Text23), QStringLiteral("fwd@example.org"));
-    QVERIFY(!f.view.isChecked(Control::Check17));
-    QVERIFY(f.view.isChecked(Control::Check18) && f.view.isChecked(Control::Option8));
-    QCOMPARE(f.view.text(Control::Text28), QStringLiteral("4930123"));
-    QVERIFY(f.view.isChecked(Control::Option2));
-    QVERIFY(!f.view.isChecked(Control::Option1));
-    QVERIFY(!f.view.isEnabled(Control::Check14));
-    QCOMPARE(f.view.text(Control::Option2), QStringLiteral("I connect to the mail server using a &Network Card *"));
     QCOMPARE(f.view.text(Control::Text21), f.core().state().gLocalIPAddr);
     QVERIFY(f.view.text(Control::Check5).startsWith(QStringLiteral("You can use this schedule")));
     QCOMPARE(f.statusText(),
@@ -152,85 +126,41 @@ void TstFormLoad::printersWithFaxOrRenderingAreNotListed()
     QCOMPARE(f.view.text(Control::Combo2), QStringLiteral("Office_Laser"));
 }
 
-void TstFormLoad::torvexAddressSplit()
+void TstFormLoad::torvexAddressSplit_data()
 {
-    {
-        CoreFixture f;
-        QVERIFY(f.load());
-        QCOMPARE(f.view.text(Control::Label31), QStringLiteral(" 4420712345@torvex.net "));
-        QCOMPARE(f.view.text(Control::Command6), QStringLiteral("Update Account"));
-        QVERIFY(f.view.isEnabled(Control::Command4));
-        QVERIFY(f.view.isEnabled(Control::Command5));
-        QVERIFY(!f.view.isEnabled(Control::txtFirstName));
-        QCOMPARE(f.core().state().gLogin, QStringLiteral("4420712345"));
-    }
-    {
-        QMap<QString, QString> s = registeredSettings();
-        s.remove(QStringLiteral("Account_Date_Stamp"));
-        CoreFixture f(s);
-        QVERIFY(f.load());
-        QCOMPARE(f.view.text(Control::Command6), QStringLiteral("&Set Up Address"));
-        QVERIFY(!f.view.isEnabled(Control::Command4));
-        QVERIFY(f.view.isEnabled(Control::txtFirstName));
-    }
-    {
-        QMap<QString, QString> s = registeredSettings();
-        s.insert(QStringLiteral("Torvex_Addr"), QStringLiteral("nobody"));
-        CoreFixture f(s);
-        QVERIFY(f.load());
-        QVERIFY(!f.view.text(Control::Label31).contains(QLatin1String("nobody")));
-        QVERIFY(f.view.isVisible(Control::Frame8));
-        QVERIFY(!f.view.isEnabled(Control::Command4));
-    }
-    {
-        QMap<QString, QString> s = registeredSettings();
-        s.insert(QStringLiteral("Torvex_Addr"), QStringLiteral("me@example.org"));
-        CoreFixture f(s);
-        QVERIFY(f.load());
-        QVERIFY(!f.view.isVisible(Control::Frame8));  // the profile page is the service's only
-        QVERIFY(!f.view.isEnabled(Control::Command4));
-    }
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<bool>("registered");
+    QTest::addColumn<QString>("button");  // the account button's caption
+    QTest::addColumn<bool>("retrieval");  // "&Get TORVEXes NOW" enabled
+    QTest::addColumn<bool>("profilePage");
+    QTest::newRow("registered") << "4420712345@torvex.net" << true << "Update Account" << true << true;
+    QTest::newRow("not registered") << "4420712345@torvex.net" << false << "&Set Up Address" << false << true;
+    QTest::newRow("no @") << "nobody" << true << "&Set Up Address" << false << true;
+    // The profile page is the service's only.
+    QTest::newRow("another domain") << "me@example.org" << true << "&Set Up Address" << false << false;
 }
 
-void TstFormLoad::accountStepsAtStart()
+void TstFormLoad::torvexAddressSplit()
 {
-    const QDate today(2024, 3, 12);
-    struct Case {
-        const char* name;
-        bool dateStamp;
-        int daysAgo;  // -1: no Profile_Last_Change
-        bool sendAddress;
-        int userRecords;  // requests for the member status
-        int updates;      // account updates with the new address
-    };
-    const Case cases[] = {
-        {"no account", false, 40, false, 0, 0},
-        {"no status date", true, -1, false, 0, 0},
-        {"30 days", true, 30, false, 0, 0},
-        {"31 days", true, 31, false, 1, 1},
-        {"address changed", true, 1, true, 0, 1},
-    };
-    for (const Case& k : cases) {
-        SimProcess sim;
-        QVERIFY(sim.isRunning());
-        sim.writeAccounts(R"({"4420712345": {"password": "secret1", "groups": "Brisko"}})");
-        QMap<QString, QString> s = registeredSettings();
-        if (!k.dateStamp)
-            s.remove(QStringLiteral("Account_Date_Stamp"));
-        if (k.daysAgo >= 0)
-            s.insert(QStringLiteral("Profile_Last_Change"), formatSystemDate(today.addDays(-k.daysAgo)));
-        CoreFixture f(s);
-        f.env.writeFile(QStringLiteral("account.ini"),
-                        "[TORVEX]\nVX_IP_Address=" + sim.address().toUtf8()
-                            + "\n[MYINFO]\nlogin=4420712345\nfirstname=John\nlastname=Smith\n"
-                              "street=1%20High%20St\ntown=Leeds\ncountry=UK\n");
-        QVERIFY(f.load(QDateTime(today, QTime(9, 0))));
-        f.core().state().gflgSendIPAddressUpdate = k.sendAddress;
-        f.core().runStartupAccountSteps();
-        QVERIFY2(sim.requests().filter(QStringLiteral("action=showdb")).size() == k.userRecords, k.name);
-        QVERIFY2(sim.requests().filter(QStringLiteral("action=changeuser")).size() == k.updates, k.name);
-        if (k.updates)
-            QCOMPARE(f.key(QStringLiteral("Public_IP_Addr")), f.core().state().gLocalIPAddr);
+    QFETCH(QString, address);
+    QFETCH(bool, registered);
+    QFETCH(QString, button);
+    QFETCH(bool, retrieval);
+    QFETCH(bool, profilePage);
+    QMap<QString, QString> s = registeredSettings();
+    s.insert(QStringLiteral("Torvex_Addr"), address);
+    if (!registered)
+        s.remove(QStringLiteral("Account_Date_Stamp"));
+    CoreFixture f(s);
+    QVERIFY(f.load());
+    QCOMPARE(f.view.text(Control::Command6), button);
+    QCOMPARE(f.view.isEnabled(Control::Command4), retrieval);
+    QCOMPARE(f.view.isVisible(Control::Frame8), profilePage);
+    QCOMPARE(f.view.isEnabled(Control::txtFirstName), !retrieval);
+    QVERIFY(!f.view.text(Control::Label31).contains(QLatin1String("nobody")));
+    if (retrieval) {
+        QVERIFY(f.view.isEnabled(Control::Command5));
+        QCOMPARE(f.core().state().gLogin, QStringLiteral("4420712345"));
     }
 }
 
