@@ -200,14 +200,9 @@ private Q_SLOTS:
         QFETCH(int, clear);
         static const test::TestCertificates certificates;
         QVERIFY2(certificates.ok(), "openssl could not make the test certificates");
-        const std::map<QString, test::TestCertificates::Pair> pairs{
-            {QStringLiteral("server"), certificates.server()},
-            {QStringLiteral("expired"), certificates.expired()},
-            {QStringLiteral("other-host"), certificates.otherHost()},
-            {QStringLiteral("unknown-issuer"), certificates.unknownIssuer()}};
         if (!certificate.isEmpty()) {
-            server_->tlsCert = pairs.at(certificate).cert;
-            server_->tlsKey = pairs.at(certificate).key;
+            server_->tlsCert = certificates.pair(certificate).cert;
+            server_->tlsKey = certificates.pair(certificate).key;
         }
         server_->implicitTls = security == QLatin1String("tls");
         server_->capaReply = capa;

@@ -202,14 +202,9 @@ private Q_SLOTS:
         // 2 s, not 200 ms.
         qputenv("TORVEX_TIME_SCALE", "60");
 
-        const std::map<QString, test::TestCertificates::Pair> pairs{
-            {QStringLiteral("server"), certificates_.server()},
-            {QStringLiteral("expired"), certificates_.expired()},
-            {QStringLiteral("other-host"), certificates_.otherHost()},
-            {QStringLiteral("unknown-issuer"), certificates_.unknownIssuer()}};
         SmtpTestServer::Options options;
-        options.tlsCert = pairs.at(certificate).cert;
-        options.tlsKey = pairs.at(certificate).key;
+        options.tlsCert = certificates_.pair(certificate).cert;
+        options.tlsKey = certificates_.pair(certificate).key;
         options.implicitTls = security == QLatin1String("tls");
         options.requireTls = !options.implicitTls;
         options.auth = QStringLiteral("fax user:pass word");
