@@ -355,7 +355,6 @@ private:
     std::unique_ptr<SmtpTestServer> smtpB_;
     QProcess scheduler_;
     QByteArray fax_;
-    QMap<int, QString> receiptServer_;  // where each batch's receipts are to arrive
 };
 
 QTEST_MAIN(TestDayOfFaxes)
