@@ -41,17 +41,6 @@ private Q_SLOTS:
         env_.reset();
     }
 
-    void refusedPasswordBecomesTheErrorText()
-    {
-        server_->passReply = "-ERR invalid password\r\n";
-        RunContext ctx = context();
-        Pop3Client client(ctx);
-        client.CHECKMAIL_Click();
-        QCOMPARE(client.gPOP_Error(), MailError::Disconnected);
-        QCOMPARE(ctx.gLastError, QStringLiteral("Retrieval Error :  invalid password\r\n"));
-        QTRY_COMPARE(server_->commands, (QList<QByteArray>{"USER user", "PASS secret", "QUIT"}));
-    }
-
     // Every way a server can fail ends the fetch within its bound with a
     // clear error, no DELE for the message it was on, and no partial file.
     void hostilePeersEndWithAClearError_data()
