@@ -37,15 +37,6 @@ private Q_SLOTS:
         QVERIFY(!AllSpaces(QStringLiteral(" \t")));
     }
 
-    void loadArray1CutsAtLastBlankOrHard()
-    {
-        QString rest;
-        QCOMPARE(LoadArray1(QStringLiteral("aaa bbb ccc\n"), 9, rest), QStringLiteral("aaa bbb ") + kCrLf);
-        QCOMPARE(rest, QStringLiteral("ccc\n"));
-        QCOMPARE(LoadArray1(QStringLiteral("abcdefghij\n"), 4, rest), QStringLiteral("abcd") + kCrLf);
-        QCOMPARE(rest, QStringLiteral("efghij\n"));
-    }
-
     // Lines break at LF with or without CR, long lines wrap at the last
     // blank (or hard), a full page carries the rest over, a form feed ends
     // the page; without the flag no header, and trailing blank lines make
