@@ -41,6 +41,10 @@ struct AccountFixture {
         };
         for (const auto& [control, text] : page)
             view.setText(test::control(QString::fromLatin1(control)), QString::fromLatin1(text));
+        // A registered account; the addresses of the network card and of the modem.
+        info.gACDateStamp = QStringLiteral("01/01/2026");
+        view.setText(Control::Text21, QStringLiteral("10.1.1.1"));
+        view.setText(Control::Text8, QStringLiteral("10.2.2.2"));
         view.setEnabled(Control::Command6, true);
         view.setChecked(Control::Option2, true);
         status.setText(QStringLiteral("before"));

@@ -2,7 +2,7 @@
 #include "scheduler/connection/dialup_connection.h"
 #include "scheduler/account/ip_lookup.h"
 #include "scheduler/launch/print_launcher.h"
-#include "tests/scheduler/line/line_window.h"
+#include "tests/scheduler/support/scheduler_fixture.h"
 #include "tests/support/fake_nmcli.h"
 
 #include <QElapsedTimer>
@@ -176,12 +176,12 @@ private Q_SLOTS:
 private:
     bool load(const QMap<QString, QString>& settings = modemSettings())
     {
-        f_ = std::make_unique<LineWindow>(settings);
+        f_ = std::make_unique<LineFixture>(settings);
         return f_->load();
     }
 
     std::unique_ptr<FakeNmcli> nmcli_;
-    std::unique_ptr<LineWindow> f_;
+    std::unique_ptr<LineFixture> f_;
 };
 
 QTEST_GUILESS_MAIN(TestDialUpConnection)

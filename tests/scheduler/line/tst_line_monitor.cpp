@@ -4,7 +4,7 @@
 #include "scheduler/core/program_title.h"
 #include "scheduler/launch/print_launcher.h"
 #include "scheduler/schedule/schedule_engine.h"
-#include "tests/scheduler/line/line_window.h"
+#include "tests/scheduler/support/scheduler_fixture.h"
 #include "tests/support/modem_simulator.h"
 
 #include <QFile>
@@ -57,7 +57,7 @@ public:
     }
 
     [[nodiscard]] FakeView& view() { return window_.view; }
-    [[nodiscard]] LineWindow& window() { return window_; }
+    [[nodiscard]] LineFixture& window() { return window_; }
     [[nodiscard]] SchedulerCore& core() { return window_.core(); }
     [[nodiscard]] RecordingMessageBoxes& boxes() { return *window_.boxes; }
     [[nodiscard]] TelephoneLineMonitor& monitor() { return core().lineMonitor(); }
@@ -69,7 +69,7 @@ public:
     std::unique_ptr<LineStateLog> log;
 
 private:
-    LineWindow window_;
+    LineFixture window_;
 };
 
 }  // namespace

@@ -24,7 +24,6 @@ private Q_SLOTS:
     void briskoFolderOnlyForBriskoMembersWithFiles();
     void failedApplyStartsNothingAndRetriesNextTick();
     void statusBarTexts();
-    void realTimerTicksUnderTheTimeScale();
 };
 
 namespace {
@@ -220,17 +219,6 @@ void TstScheduleEngine::statusBarTexts()
     f.core().statusBar().setText(QStringLiteral("kept"));
     f.core().schedule().ResetStatusBar();
     QCOMPARE(f.statusText(), QStringLiteral("kept"));
-}
-
-void TstScheduleEngine::realTimerTicksUnderTheTimeScale()
-{
-    CoreFixture f(registeredSettings({{"general_timout", "0"}, {"Cycle_Minutes", "1"}}));
-    f.installUtility();
-    QVERIFY(f.load());
-    QTimer* tick = &f.core().Timer1();
-    QVERIFY(tick->isActive());
-    QCOMPARE(tick->interval(), 100);  // 60 s at scale 600
-    QTRY_VERIFY_WITH_TIMEOUT(f.launches().size() >= 3, 10000);
 }
 
 QTEST_GUILESS_MAIN(TstScheduleEngine)
