@@ -1,11 +1,15 @@
 // The ring wake-up on the real window, against a modem simulated on a
-// pseudo-terminal, with a scripted print utility that notes its runs.
+// pseudo-terminal, with a scripted print utility that notes its runs; the
+// texts of the line's errors and the bound of the Line State box.
 #include "scheduler/line/line_monitor.h"
 #include "scheduler/core/program_title.h"
 #include "scheduler/launch/print_launcher.h"
 #include "scheduler/schedule/schedule_engine.h"
 #include "tests/scheduler/support/scheduler_fixture.h"
 #include "tests/support/modem_simulator.h"
+#include "platform/modem/modem_line_errors.h"
+#include "scheduler/line/line_error_text.h"
+#include "scheduler/line/status_lines.h"
 
 #include <QFile>
 #include <QTimer>
@@ -240,6 +244,46 @@ private Q_SLOTS:
         QTest::qWait(400);
         QCOMPARE(s.log->count(QStringLiteral("First Ring ")), 0);
     }
+
+    void errorTextsFollowTapisNumbering()
+    {
+        const std::pair<quint32, const char*> numbered[] = {
+            {0x80000001u, "Allocated"},   {0x80000003u, "Bearer Mode Unavail"}, {0x80000005u, "Call UnAvail"},
+            {0x80000024u, "Invalid Device Handle"}, {0x80000026u, "Invalid Digit List"},
+            {0x80000030u, "Invalid Message ID"},    {0x80000032u, "Invalid Param"}, {0x80000056u, "No Multiple Instance"}};
+        for (const auto& [code, text] : numbered)
+            QCOMPARE(LineErrorText(lineerr::code(code)), QString::fromLatin1(text));
+        // The codes the modem line itself returns read as TAPI's would.
+        const std::pair<qint32, const char*> named[] = {
+            {lineerr::NODEVICE, "No Device"}, {lineerr::OPERATIONFAILED, "Operation Failed"}, {lineerr::INUSE, "In Use"},
+            {lineerr::RESOURCEUNAVAIL, "Resource Unavailable"}, {lineerr::UNINITIALIZED, "Uninitialized"},
+            {lineerr::BADDEVICEID, "Bad Device ID"}};
+        for (const auto& [code, text] : named)
+            QCOMPARE(LineErrorText(code), QString::fromLatin1(text));
+    }
+
+    void gapsAndStrangersHaveNoText()
+    {
+        for (quint32 code : {0x80000004u, 0x80000025u, 0x80000031u, 0x80000000u, 0x80000057u, 0u, 1u,
+                             0xFFFFFFFFu})
+            QVERIFY2(LineErrorText(lineerr::code(code)).isEmpty(), qPrintable(QString::number(code, 16)));
+        int withText = 0;
+        for (quint32 code = 0x80000001u; code <= 0x80000056u; ++code)
+            withText += LineErrorText(lineerr::code(code)).isEmpty() ? 0 : 1;
+        QCOMPARE(withText, 0x56 - 3);
+    }
+
+    void statusBoxKeepsItsNewestLines()
+    {
+        QString box;
+        for (int i = 1; i <= kStatusLineLimit + 5; ++i)
+            box = prependedStatusLine(box, QString::number(i));
+        const QStringList lines = box.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), kStatusLineLimit);
+        QCOMPARE(lines.first(), QString::number(kStatusLineLimit + 5));
+        QCOMPARE(lines.last(), QStringLiteral("6"));
+    }
+
 };
 
 QTEST_GUILESS_MAIN(TestLineMonitor)
