@@ -70,19 +70,6 @@ private Q_SLOTS:
         QVERIFY(!QFileInfo(env_->path(QStringLiteral("profiles/Home/cur"))).exists());
     }
 
-    void deliverNowRunsTheProfilesCommand()
-    {
-        env_->writeFile(QStringLiteral("drop.eml"), "Subject: delivered\r\n\r\nbody\r\n");
-        env_->writeFile(QStringLiteral("profiles/TORVEX/profile.ini"),
-                        "[Profile]\nDeliver=cp ../../drop.eml \"$MAILDIR/new/1.delivered\"\n");
-        QVERIFY(mailbox_->SessionLogIn(QStringLiteral("TORVEX")));
-        auto inbox = mailbox_->Inbox();
-        QCOMPARE(inbox->MessageCount(), 0);
-        mailbox_->DeliverNow();
-        QCOMPARE(inbox->MessageCount(), 1);
-        QCOMPARE(inbox->Message(1)->Subject(), QStringLiteral("delivered"));
-    }
-
     // What the decoder adds comes back exactly as it was given.
     void decodedMessageRoundTrips()
     {
