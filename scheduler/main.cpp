@@ -1,4 +1,5 @@
 #include "scheduler/window/desktop_environment.h"
+#include "scheduler/window/desktop_hooks.h"
 #include "scheduler/window/main_form.h"
 #include "platform/settings/app_paths.h"
 #include "platform/files/private_files.h"
@@ -29,6 +30,7 @@ int main(int argc, char* argv[])
     QObject::connect(&instance, &torvex::SingleInstance::activationRequested, &form,
                      &torvex::MainForm::bringForward);
     torvex::placeAndShow(form);
+    const auto desktop = torvex::presentOnDesktop(form);
     form.core().runStartupAccountSteps();
     return app.exec();
 }

@@ -259,7 +259,10 @@ QString reservePrintoutFile(const QString& folder, const QString& owner)
                                  .arg(folder, stamp)
                                  .arg(sequence, 4, 10, QLatin1Char('0'))
                                  .arg(ownerSuffix(owner));
-        if (QFile::exists(path))
+        // Any owner's printout with this number, or another run's in the same
+        // second, keeps the names in the order they were printed.
+        const QString taken = QStringLiteral("TORVEX-%1-%2*").arg(stamp).arg(sequence, 4, 10, QLatin1Char('0'));
+        if (!QDir(folder).entryList({taken}, QDir::Files).isEmpty())
             continue;
         QFile file(printoutPartFile(path));
         if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))

@@ -598,6 +598,11 @@ void buildFormControls(QWidget& window, FormControls& c)
     buttons->addWidget(c.Command2);
     buttons->addWidget(c.Command4);
     buttons->addWidget(c.Command5);
+    // Beside the specified buttons: the log of received faxes (Ctrl+L).
+    c.faxLog = button("FaxLogButton", QStringLiteral("Fax Log..."));
+    c.faxLog->setAccessibleName(QStringLiteral("Fax log: the received faxes (Ctrl+L)"));
+    c.faxLog->setToolTip(QStringLiteral("The received faxes: open or reprint one (Ctrl+L)"));
+    buttons->addWidget(c.faxLog);
     buttons->addStretch();
     buttons->addWidget(c.errorsignal);
 

@@ -148,6 +148,7 @@ struct FormControls {
     QPushButton* Command4 = nullptr;  // "&Get TORVEXes NOW"
     QPushButton* Command5 = nullptr;  // "Send &Test"
     QPushButton* errorsignal = nullptr;
+    QPushButton* faxLog = nullptr;  // "Fax Log...": not one of the form's own
     QStatusBar* StatusBar1 = nullptr;
     QLabel* statusPanel = nullptr;  // panel 1
 };

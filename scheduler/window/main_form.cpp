@@ -20,6 +20,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QShortcutEvent>
 #include <QStackedLayout>
 #include <QTabBar>
@@ -67,6 +68,9 @@ void MainForm::connectControls()
         connect(qobject_cast<QPushButton*>(widget(control)), &QPushButton::clicked, this,
                 [this, control] { core_->clicked(control); });
     connect(c_.Command3, &QPushButton::clicked, this, [this] { showPrinterSetup(this); });
+    connect(c_.faxLog, &QPushButton::clicked, this, &MainForm::faxLogRequested);
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_L), this), &QShortcut::activated, c_.faxLog,
+            &QPushButton::click);
     for (int i = 0; i < 4; ++i)
         connect(c_.Command9[std::size_t(i)], &QPushButton::clicked, this, [this, i] { core_->helpClicked(i); });
 

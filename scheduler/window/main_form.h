@@ -33,6 +33,12 @@ public:
     // Brings the window forward when a second start asks for it.
     void bringForward();
 
+Q_SIGNALS:
+    // "Fax Log..." or Ctrl+L: the log of received faxes is asked for.
+    void faxLogRequested();
+
+public:
+
     // SchedulerView
     [[nodiscard]] QString text(Control control) const override;
     void setText(Control control, const QString& text) override;

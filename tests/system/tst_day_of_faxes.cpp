@@ -163,14 +163,210 @@ private Q_SLOTS:
         qputenv("TORVEX_TIME_SCALE", "60");
     }
 
-    void aDayOfFaxes();
+    void aDayOfFaxes()
+    {
+        setUpDay();
+        if (QTest::currentTestFailed())
+            return;
+
+        // Morning: both receipt servers up.
+        deliverBatch(1);
+        QVERIFY(waitForFiled(10));
+        QVERIFY(outFiles().isEmpty());
+
+        // Server A is down: receipts go on to the user's own server.
+        const quint16 port = smtpA_->port();
+        smtpA_->stop();
+        deliverBatch(11);
+        QVERIFY(waitForFiled(20));
+        QVERIFY(outFiles().isEmpty());
+
+        // Both down: the receipts wait in Out/.
+        smtpB_->stop();
+        deliverBatch(21);
+        QVERIFY(waitForFiled(30));
+        int waiting = 0;
+        for (int n = 21; n <= 30; ++n)
+            waiting += receiptOf(n) != Receipt::None ? 1 : 0;
+        QCOMPARE(int(outFiles().size()), waiting);
+
+        // A is back on its port: the next run sends what waited, then the new
+        // ones. A run that began while A was still down files the batch and
+        // leaves what waited to the run after it.
+        QVERIFY(smtpA_->start(QStringLiteral("127.0.0.1"), port));
+        deliverBatch(31);
+        QVERIFY(waitForFiled(40));
+        QTRY_VERIFY_WITH_TIMEOUT(outFiles().isEmpty(), 30000);
+        QVERIFY(smtpB_->start(QStringLiteral("127.0.0.2"), port));
+
+        // Afternoon: a run is killed while it waits on a receipt server.
+        // Server A takes connections but never answers: the run that reaches
+        // the first receipt of the batch waits there, its printouts made, its
+        // moves recorded and the receipt stored in Out/.
+        const int printedBefore = int(printouts().size());
+        QVERIFY(smtpA_->pause());
+        deliverBatch(41);
+        const bool held = QTest::qWaitFor([&] { return !outFiles().isEmpty(); }, 60000);
+        const qint64 pid = printUtilityPid(env_->home());
+        QVERIFY(held);
+        QVERIFY(pid > 0);
+        QCOMPARE(readTorvexKey(QStringLiteral("VXPrint")), QStringLiteral("running"));
+        // The four TORVEXes without a receipt request and the one asking for it.
+        QVERIFY2(int(printouts().size()) - printedBefore >= kJobsPerTorvex,
+                 qPrintable(QString::number(printouts().size())));
+        QVERIFY(::kill(pid_t(pid), SIGKILL) == 0);
+        QVERIFY(QTest::qWaitFor([&] { return !QFileInfo::exists(QStringLiteral("/proc/%1").arg(pid)); }, 10000));
+        QVERIFY(smtpA_->resume());
+        QVERIFY(waitForFiled(kTorvexes, 90000));
+        QVERIFY(QTest::qWaitFor([&] { return outFiles().isEmpty(); }, 30000));
+
+        scheduler_.terminate();
+        QVERIFY(scheduler_.waitForFinished(10000));
+
+        // Printed once.
+        const QDir dir(env_->path(QStringLiteral("Printouts")));
+        QCOMPARE(dir.entryList({QStringLiteral("*.part")}, QDir::Files), QStringList());
+        const QStringList files = printouts();
+        QStringList tokens;
+        for (int n = 1; n <= kTorvexes; ++n)
+            tokens << token(n) << noteToken(n);
+        const auto counts = test::tokenCountsInPrintouts(dir.path(), tokens);
+        QVERIFY(counts.has_value());
+        const QMap<QString, int>& seen = *counts;
+        int jobs = 0;
+        for (int n = 1; n <= kTorvexes; ++n) {
+            QVERIFY2(seen.value(token(n)) == 1,
+                     qPrintable(QStringLiteral("%1 printed %2 times").arg(token(n)).arg(seen.value(token(n)))));
+            QVERIFY2(seen.value(noteToken(n)) == (hasNote(n) ? 1 : 0),
+                     qPrintable(QStringLiteral("%1 printed %2 times").arg(noteToken(n)).arg(seen.value(noteToken(n)))));
+            jobs += jobsOf(n);
+        }
+        // Each TORVEX's fax page (and note) once besides its header part.
+        QCOMPARE(int(files.size()), jobs);
+
+        // Every receipt asked for arrived once, at the right server.
+        QList<SmtpTestServer::Delivery> all = smtpA_->deliveries();
+        const QList<SmtpTestServer::Delivery> atB = smtpB_->deliveries();
+        all += atB;
+        int requested = 0;
+        for (int n = 1; n <= kTorvexes; ++n) {
+            const int count = test::receiptsFor(all, subject(n));
+            const int countAtB = test::receiptsFor(atB, subject(n));
+            const int expected = receiptOf(n) != Receipt::None ? 1 : 0;
+            requested += expected;
+            QVERIFY2(count == expected, qPrintable(QStringLiteral("receipt of %1 arrived %2 times").arg(n).arg(count)));
+            // While A was down (and only then) the user's own server took them.
+            if (expected)
+                QCOMPARE(countAtB, n > 10 && n <= 20 ? 1 : 0);
+        }
+        QCOMPARE(int(all.size()), requested);
+        for (const SmtpTestServer::Delivery& delivery : all)
+            QCOMPARE(delivery.rcptTo, QStringList({QStringLiteral("sender@127.0.0.1")}));
+
+        // Fetched and filed once.
+        QVERIFY(pop_->messages().isEmpty());
+        QCOMPARE(test::maildirMessageFiles(folder(QString())), QStringList());
+        QVERIFY(!QFileInfo::exists(folder(QStringLiteral("pending-moves"))));
+        QCOMPARE(QDir(env_->path(QStringLiteral("In"))).entryList(QDir::Files), QStringList());
+
+        // Every TORVEX lies in TORVEXes/Printed once, and nowhere else; the
+        // other folders were made and hold nothing.
+        const QMap<QString, QStringList> where = test::foldersHolding(folder(QString()), tokens);
+        for (int n = 1; n <= kTorvexes; ++n)
+            QCOMPARE(where.value(token(n)), QStringList({QStringLiteral(".TORVEXes.Printed")}));
+        for (const char* other : {".TORVEXes.Unprintable", ".TORVEXes.Sent", ".TORVEXes.Receipts Out", ".Deleted Items"}) {
+            QVERIFY2(QFileInfo(folder(QLatin1String(other))).isDir(), other);
+            QVERIFY2(test::maildirMessageFiles(folder(QLatin1String(other))).isEmpty(), other);
+        }
+        QCOMPARE(filedCount(), kTorvexes);
+
+        // The file parses: sections, keys with values and empty lines only.
+        const QStringList lines = fileText(env_->iniPath()).split(QLatin1Char('\n'));
+        for (QString line : lines) {
+            line = line.trimmed();
+            QVERIFY2(line.isEmpty() || (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']')))
+                         || line.indexOf(QLatin1Char('=')) > 0,
+                     qPrintable(line));
+        }
+        // Every key the user set is as the user set it.
+        const QMap<QString, QString> settings = userSettings();
+        for (auto it = settings.begin(); it != settings.end(); ++it) {
+            const QString now = GetProfileStringA(QStringLiteral("TORVEX"), it.key(), QStringLiteral("<missing>"));
+            QVERIFY2(now == it.value(), qPrintable(it.key() + QStringLiteral(" is now ") + now));
+        }
+        QCOMPARE(GetProfileStringA(QStringLiteral("Other"), QStringLiteral("keep"), QString()), QStringLiteral("1"));
+        QCOMPARE(readTorvexKey(QStringLiteral("session")).section(QLatin1Char(','), 1), QStringLiteral("0,0,0"));
+
+        const QString account = env_->path(QStringLiteral("account.ini"));
+        for (const char* key : {"VX_domain_name", "VX_IP_Address", "VX_SMTP_Server", "Last_Resort_SMTP_Server",
+                                "Default_Profile"}) {
+            const QString keyLine = QLatin1String(key) + QLatin1Char('=');
+            const qsizetype at = QString::fromUtf8(kAccountFile).indexOf(keyLine);
+            const QString expected = QString::fromUtf8(kAccountFile).mid(at + keyLine.size()).section(QStringLiteral("\r\n"), 0, 0);
+            QCOMPARE(GetPrivateProfileStringA(QStringLiteral("TORVEX"), QLatin1String(key), QStringLiteral("<missing>"), account), expected);
+        }
+        QCOMPARE(GetPrivateProfileStringA(QStringLiteral("MYINFO"), QStringLiteral("login"), QString(), account), QStringLiteral("12345"));
+        QCOMPARE(GetPrivateProfileStringA(QStringLiteral("MYINFO"), QStringLiteral("lastname"), QString(), account), QStringLiteral("Office"));
+        // The print utility logs its last send there.
+        QVERIFY(fileText(account).contains(QStringLiteral("SMTP_Type=MDN+")));
+    }
 
 private:
-    void setUpDay();
-    void deliverBatch(int first);
+    void setUpDay()
+    {
+        env_ = std::make_unique<test::TestEnv>();
+        pop_ = std::make_unique<DovecotServer>();
+        QVERIFY(test::startMailbox(*pop_));
+        const quint16 smtpPort = test::freeLoopbackPort();
+        smtpA_ = std::make_unique<SmtpTestServer>();
+        smtpB_ = std::make_unique<SmtpTestServer>();
+        QVERIFY(test::startReceiptServer(*smtpA_, QStringLiteral("127.0.0.1"), smtpPort));
+        QVERIFY(test::startReceiptServer(*smtpB_, QStringLiteral("127.0.0.2"), smtpPort));
+
+        QVERIFY(QDir().mkpath(folder(QString())));
+        env_->writeFile(QStringLiteral("account.ini"), kAccountFile);
+        QVERIFY(QFile::link(test::binDir() + QStringLiteral("/vxprintu"), env_->path(QStringLiteral("vxprintu"))));
+        const QMap<QString, QString> settings = userSettings();
+        for (auto it = settings.begin(); it != settings.end(); ++it)
+            WriteProfileStringA(QStringLiteral("TORVEX"), it.key(), it.value());
+        WriteProfileStringA(QStringLiteral("Other"), QStringLiteral("keep"), QStringLiteral("1"));
+
+        fax_ = test::sampleFaxTiff(env_->path(QStringLiteral("sample.tif")), 1);
+        QVERIFY(!fax_.isEmpty());
+
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        scheduler_.setProcessEnvironment(env);
+        scheduler_.setProcessChannelMode(QProcess::ForwardedChannels);
+        scheduler_.start(test::binDir() + QStringLiteral("/vxschedule"), {});
+        QVERIFY(scheduler_.waitForStarted(10000));
+    }
+
+    void deliverBatch(int first)
+    {
+        for (int n = first; n < first + kBatch; ++n) {
+            tools::InternetFax mail = test::numberedTorvex(n, kSender, kAddress, subject(n), token(n), fax_);
+            if (hasNote(n))
+                mail.attachments.push_back({QStringLiteral("note%1.txt").arg(n), QStringLiteral("text/plain"),
+                                            "Please call back about " + noteToken(n).toUtf8() + "\r\n"});
+            if (receiptOf(n) != Receipt::None)
+                mail.extraHeaders = tools::receiptRequestHeaders(kSender, receiptOf(n) == Receipt::Full);
+            pop_->deliver(tools::composeInternetFax(mail));
+        }
+    }
+
     // Waits until the TORVEXes up to last are filed, Dovecot is empty and
     // no run is in progress.
-    bool waitForFiled(int last, int timeoutMs = 60000);
+    bool waitForFiled(int last, int timeoutMs = 60000)
+    {
+        return QTest::qWaitFor(
+            [&] {
+                return filedCount() >= last && pop_->messages().isEmpty()
+                    && readTorvexKey(QStringLiteral("VXPrint")) != QLatin1String("running");
+            },
+            timeoutMs);
+    }
+
     [[nodiscard]] int filedCount() const { return int(test::maildirMessageFiles(folder(QStringLiteral(".TORVEXes.Printed"))).size()); }
     [[nodiscard]] QString folder(const QString& name) const { return env_->path(QStringLiteral("profiles/TORVEX/")) + name; }
     [[nodiscard]] QStringList outFiles() const { return QDir(env_->path(QStringLiteral("Out"))).entryList(QDir::Files); }
@@ -178,11 +374,6 @@ private:
     {
         return QDir(env_->path(QStringLiteral("Printouts"))).entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Name);
     }
-    void killARunWaitingOnAReceipt();
-    void checkPrintouts();
-    void checkReceipts();
-    void checkMailboxes();
-    void checkSettings();
 
     std::unique_ptr<test::TestEnv> env_;
     std::unique_ptr<DovecotServer> pop_;
@@ -192,231 +383,6 @@ private:
     QByteArray fax_;
     QMap<int, QString> receiptServer_;  // where each batch's receipts are to arrive
 };
-
-void TestDayOfFaxes::setUpDay()
-{
-    env_ = std::make_unique<test::TestEnv>();
-    pop_ = std::make_unique<DovecotServer>();
-    QVERIFY(test::startMailbox(*pop_));
-    const quint16 smtpPort = test::freeLoopbackPort();
-    smtpA_ = std::make_unique<SmtpTestServer>();
-    smtpB_ = std::make_unique<SmtpTestServer>();
-    QVERIFY(test::startReceiptServer(*smtpA_, QStringLiteral("127.0.0.1"), smtpPort));
-    QVERIFY(test::startReceiptServer(*smtpB_, QStringLiteral("127.0.0.2"), smtpPort));
-
-    QVERIFY(QDir().mkpath(folder(QString())));
-    env_->writeFile(QStringLiteral("account.ini"), kAccountFile);
-    QVERIFY(QFile::link(test::binDir() + QStringLiteral("/vxprintu"), env_->path(QStringLiteral("vxprintu"))));
-    const QMap<QString, QString> settings = userSettings();
-    for (auto it = settings.begin(); it != settings.end(); ++it)
-        WriteProfileStringA(QStringLiteral("TORVEX"), it.key(), it.value());
-    WriteProfileStringA(QStringLiteral("Other"), QStringLiteral("keep"), QStringLiteral("1"));
-
-    fax_ = test::sampleFaxTiff(env_->path(QStringLiteral("sample.tif")), 1);
-    QVERIFY(!fax_.isEmpty());
-
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    scheduler_.setProcessEnvironment(env);
-    scheduler_.setProcessChannelMode(QProcess::ForwardedChannels);
-    scheduler_.start(test::binDir() + QStringLiteral("/vxschedule"), {});
-    QVERIFY(scheduler_.waitForStarted(10000));
-}
-
-void TestDayOfFaxes::deliverBatch(int first)
-{
-    for (int n = first; n < first + kBatch; ++n) {
-        tools::InternetFax mail = test::numberedTorvex(n, kSender, kAddress, subject(n), token(n), fax_);
-        if (hasNote(n))
-            mail.attachments.push_back({QStringLiteral("note%1.txt").arg(n), QStringLiteral("text/plain"),
-                                        "Please call back about " + noteToken(n).toUtf8() + "\r\n"});
-        if (receiptOf(n) != Receipt::None)
-            mail.extraHeaders = tools::receiptRequestHeaders(kSender, receiptOf(n) == Receipt::Full);
-        pop_->deliver(tools::composeInternetFax(mail));
-    }
-}
-
-bool TestDayOfFaxes::waitForFiled(int last, int timeoutMs)
-{
-    return QTest::qWaitFor(
-        [&] {
-            return filedCount() >= last && pop_->messages().isEmpty()
-                && readTorvexKey(QStringLiteral("VXPrint")) != QLatin1String("running");
-        },
-        timeoutMs);
-}
-
-void TestDayOfFaxes::killARunWaitingOnAReceipt()
-{
-    // Server A takes connections but never answers: the run that reaches
-    // the first receipt of the batch waits there, its printouts made, its
-    // moves recorded and the receipt stored in Out/.
-    const int printedBefore = int(printouts().size());
-    QVERIFY(smtpA_->pause());
-    deliverBatch(41);
-    const bool waiting = QTest::qWaitFor([&] { return !outFiles().isEmpty(); }, 60000);
-    const qint64 pid = printUtilityPid(env_->home());
-    QVERIFY(waiting);
-    QVERIFY(pid > 0);
-    QCOMPARE(readTorvexKey(QStringLiteral("VXPrint")), QStringLiteral("running"));
-    // The four TORVEXes without a receipt request and the one asking for it.
-    QVERIFY2(int(printouts().size()) - printedBefore >= kJobsPerTorvex,
-             qPrintable(QString::number(printouts().size())));
-    QVERIFY(::kill(pid_t(pid), SIGKILL) == 0);
-    QVERIFY(QTest::qWaitFor([&] { return !QFileInfo::exists(QStringLiteral("/proc/%1").arg(pid)); }, 10000));
-    QVERIFY(smtpA_->resume());
-}
-
-void TestDayOfFaxes::aDayOfFaxes()
-{
-    setUpDay();
-    if (QTest::currentTestFailed())
-        return;
-
-    // Morning: both receipt servers up.
-    deliverBatch(1);
-    QVERIFY(waitForFiled(10));
-    QVERIFY(outFiles().isEmpty());
-
-    // Server A is down: receipts go on to the user's own server.
-    const quint16 port = smtpA_->port();
-    smtpA_->stop();
-    deliverBatch(11);
-    QVERIFY(waitForFiled(20));
-    QVERIFY(outFiles().isEmpty());
-
-    // Both down: the receipts wait in Out/.
-    smtpB_->stop();
-    deliverBatch(21);
-    QVERIFY(waitForFiled(30));
-    int waiting = 0;
-    for (int n = 21; n <= 30; ++n)
-        waiting += receiptOf(n) != Receipt::None ? 1 : 0;
-    QCOMPARE(int(outFiles().size()), waiting);
-
-    // A is back on its port: the next run sends what waited, then the new
-    // ones. A run that began while A was still down files the batch and
-    // leaves what waited to the run after it.
-    QVERIFY(smtpA_->start(QStringLiteral("127.0.0.1"), port));
-    deliverBatch(31);
-    QVERIFY(waitForFiled(40));
-    QTRY_VERIFY_WITH_TIMEOUT(outFiles().isEmpty(), 30000);
-    QVERIFY(smtpB_->start(QStringLiteral("127.0.0.2"), port));
-
-    // Afternoon: a run is killed while it waits on a receipt server.
-    killARunWaitingOnAReceipt();
-    if (QTest::currentTestFailed())
-        return;
-    QVERIFY(waitForFiled(kTorvexes, 90000));
-    QVERIFY(QTest::qWaitFor([&] { return outFiles().isEmpty(); }, 30000));
-
-    scheduler_.terminate();
-    QVERIFY(scheduler_.waitForFinished(10000));
-
-    checkPrintouts();
-    checkReceipts();
-    checkMailboxes();
-    checkSettings();
-}
-
-void TestDayOfFaxes::checkPrintouts()
-{
-    const QDir dir(env_->path(QStringLiteral("Printouts")));
-    QCOMPARE(dir.entryList({QStringLiteral("*.part")}, QDir::Files), QStringList());
-    const QStringList files = printouts();
-    QStringList tokens;
-    for (int n = 1; n <= kTorvexes; ++n)
-        tokens << token(n) << noteToken(n);
-    const auto counts = test::tokenCountsInPrintouts(dir.path(), tokens);
-    QVERIFY(counts.has_value());
-    const QMap<QString, int>& seen = *counts;
-    int jobs = 0;
-    for (int n = 1; n <= kTorvexes; ++n) {
-        QVERIFY2(seen.value(token(n)) == 1,
-                 qPrintable(QStringLiteral("%1 printed %2 times").arg(token(n)).arg(seen.value(token(n)))));
-        QVERIFY2(seen.value(noteToken(n)) == (hasNote(n) ? 1 : 0),
-                 qPrintable(QStringLiteral("%1 printed %2 times").arg(noteToken(n)).arg(seen.value(noteToken(n)))));
-        jobs += jobsOf(n);
-    }
-    // Each TORVEX's fax page (and note) once besides its header part.
-    QCOMPARE(int(files.size()), jobs);
-}
-
-void TestDayOfFaxes::checkReceipts()
-{
-    QList<SmtpTestServer::Delivery> all = smtpA_->deliveries();
-    const QList<SmtpTestServer::Delivery> atB = smtpB_->deliveries();
-    all += atB;
-    int requested = 0;
-    for (int n = 1; n <= kTorvexes; ++n) {
-        const int count = test::receiptsFor(all, subject(n));
-        const int countAtB = test::receiptsFor(atB, subject(n));
-        const int expected = receiptOf(n) != Receipt::None ? 1 : 0;
-        requested += expected;
-        QVERIFY2(count == expected, qPrintable(QStringLiteral("receipt of %1 arrived %2 times").arg(n).arg(count)));
-        // While A was down (and only then) the user's own server took them.
-        if (expected)
-            QCOMPARE(countAtB, n > 10 && n <= 20 ? 1 : 0);
-    }
-    QCOMPARE(int(all.size()), requested);
-    for (const SmtpTestServer::Delivery& delivery : all)
-        QCOMPARE(delivery.rcptTo, QStringList({QStringLiteral("sender@127.0.0.1")}));
-}
-
-void TestDayOfFaxes::checkMailboxes()
-{
-    QVERIFY(pop_->messages().isEmpty());
-    QCOMPARE(test::maildirMessageFiles(folder(QString())), QStringList());
-    QVERIFY(!QFileInfo::exists(folder(QStringLiteral("pending-moves"))));
-    QCOMPARE(QDir(env_->path(QStringLiteral("In"))).entryList(QDir::Files), QStringList());
-
-    // Every TORVEX lies in TORVEXes/Printed once, and nowhere else; the
-    // other folders were made and hold nothing.
-    QStringList tokens;
-    for (int n = 1; n <= kTorvexes; ++n)
-        tokens << token(n);
-    const QMap<QString, QStringList> where = test::foldersHolding(folder(QString()), tokens);
-    for (int n = 1; n <= kTorvexes; ++n)
-        QCOMPARE(where.value(token(n)), QStringList({QStringLiteral(".TORVEXes.Printed")}));
-    for (const char* other : {".TORVEXes.Unprintable", ".TORVEXes.Sent", ".TORVEXes.Receipts Out", ".Deleted Items"}) {
-        QVERIFY2(QFileInfo(folder(QLatin1String(other))).isDir(), other);
-        QVERIFY2(test::maildirMessageFiles(folder(QLatin1String(other))).isEmpty(), other);
-    }
-    QCOMPARE(filedCount(), kTorvexes);
-}
-
-void TestDayOfFaxes::checkSettings()
-{
-    // The file parses: sections, keys with values and empty lines only.
-    const QStringList lines = fileText(env_->iniPath()).split(QLatin1Char('\n'));
-    for (QString line : lines) {
-        line = line.trimmed();
-        QVERIFY2(line.isEmpty() || (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']')))
-                     || line.indexOf(QLatin1Char('=')) > 0,
-                 qPrintable(line));
-    }
-    // Every key the user set is as the user set it.
-    const QMap<QString, QString> settings = userSettings();
-    for (auto it = settings.begin(); it != settings.end(); ++it) {
-        const QString now = GetProfileStringA(QStringLiteral("TORVEX"), it.key(), QStringLiteral("<missing>"));
-        QVERIFY2(now == it.value(), qPrintable(it.key() + QStringLiteral(" is now ") + now));
-    }
-    QCOMPARE(GetProfileStringA(QStringLiteral("Other"), QStringLiteral("keep"), QString()), QStringLiteral("1"));
-    QCOMPARE(readTorvexKey(QStringLiteral("session")).section(QLatin1Char(','), 1), QStringLiteral("0,0,0"));
-
-    const QString account = env_->path(QStringLiteral("account.ini"));
-    for (const char* key : {"VX_domain_name", "VX_IP_Address", "VX_SMTP_Server", "Last_Resort_SMTP_Server",
-                            "Default_Profile"}) {
-        const QString line = QLatin1String(key) + QLatin1Char('=');
-        const qsizetype at = QString::fromUtf8(kAccountFile).indexOf(line);
-        const QString expected = QString::fromUtf8(kAccountFile).mid(at + line.size()).section(QStringLiteral("\r\n"), 0, 0);
-        QCOMPARE(GetPrivateProfileStringA(QStringLiteral("TORVEX"), QLatin1String(key), QStringLiteral("<missing>"), account), expected);
-    }
-    QCOMPARE(GetPrivateProfileStringA(QStringLiteral("MYINFO"), QStringLiteral("login"), QString(), account), QStringLiteral("12345"));
-    QCOMPARE(GetPrivateProfileStringA(QStringLiteral("MYINFO"), QStringLiteral("lastname"), QString(), account), QStringLiteral("Office"));
-    // The print utility logs its last send there.
-    QVERIFY(fileText(account).contains(QStringLiteral("SMTP_Type=MDN+")));
-}
 
 QTEST_MAIN(TestDayOfFaxes)
 #include "tst_day_of_faxes.moc"

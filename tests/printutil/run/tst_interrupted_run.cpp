@@ -174,25 +174,180 @@ private Q_SLOTS:
             QSKIP(qPrintable(missing));
     }
 
-    void everyTorvexOnceWhereverARunIsKilled();
-    void cutJournalLineIsPassedOver();
+    void everyTorvexOnceWhereverARunIsKilled()
+    {
+        setUp();
+        if (QTest::currentTestFailed())
+            return;
+
+        // During the fetch: ten messages stored (and deleted, but no QUIT).
+        popRelay_->holdClient([](const QByteArray& recent) { return recent.contains("RETR 11\r\n"); });
+        QVERIFY(killWhen([&] { return popRelay_->held(); }, "during the fetch"));
+        QCOMPARE(storedWhole(home(QStringLiteral("In"))), 10);
+
+        // While the next run decodes those ten into the Inbox.
+        QVERIFY(killWhen([&] { return test::maildirMessageFiles(profile()).size() >= 3; }, "while decoding"));
+
+        // While printing: the header of a TORVEX out, its fax not yet.
+        QVERIFY(killWhen([&] { return printouts() >= 5; }, "while printing"));
+
+        // Before the SMTP server's "250": the end of a receipt's data held back.
+        smtpRelay_->holdClient([](const QByteArray& recent) { return recent.contains("\r\n.\r\n"); });
+        QVERIFY(killWhen([&] { return smtpRelay_->held(); }, "before the 250"));
+
+        // After the "250": the server's goodbye held back.
+        smtpRelay_->holdServer([](const QByteArray& recent) { return recent.startsWith("221 ") || recent.contains("\n221 "); });
+        QVERIFY(killWhen([&] { return smtpRelay_->held(); }, "after the 250"));
+
+        // Then a run to its end.
+        startRun();
+        QVERIFY(QTest::qWaitFor([&] { return run_->state() == QProcess::NotRunning; }, 180000));
+        QCOMPARE(run_->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(readTorvexKey(QStringLiteral("last_error")), QString());
+
+        const auto counts = test::tokenCountsInPrintouts(home(QStringLiteral("Printouts")), tokens());
+        QVERIFY(counts.has_value());
+        // Printed once; the TORVEX whose run was killed between its print jobs
+        // and its record may come out twice.
+        int twice = 0;
+        for (int n = 1; n <= kTorvexes; ++n) {
+            const int printed = counts->value(token(n));
+            QVERIFY2(printed == 1 || printed == 2, qPrintable(QStringLiteral("%1 printed %2 times").arg(n).arg(printed)));
+            twice += printed == 2 ? 1 : 0;
+        }
+        QVERIFY2(twice <= 1, qPrintable(QString::number(twice)));
+
+        // Fetched and filed once: nothing left on the way.
+        QVERIFY(pop_->messages().isEmpty());
+        QCOMPARE(test::maildirMessageFiles(profile()), QStringList());
+        QVERIFY(!QFileInfo::exists(profile(QStringLiteral("pending-moves"))));
+        QCOMPARE(QDir(home(QStringLiteral("In"))).entryList(QDir::Files), QStringList());
+        QCOMPARE(QDir(home(QStringLiteral("Out"))).entryList(QDir::Files), QStringList());
+        // Every TORVEX lies in TORVEXes/Printed once, and nowhere else.
+        const QMap<QString, QStringList> where = test::foldersHolding(profile(), tokens());
+        for (int n = 1; n <= kTorvexes; ++n)
+            QCOMPARE(where.value(token(n)), QStringList{QStringLiteral(".TORVEXes.Printed")});
+        QCOMPARE(int(test::maildirMessageFiles(profile(QStringLiteral(".TORVEXes.Printed"))).size()), kTorvexes);
+
+        // Confirmed by exactly one receipt.
+        const QList<SmtpTestServer::Delivery> deliveries = smtp_->deliveries();
+        for (int n = 1; n <= kTorvexes; ++n) {
+            const int count = test::receiptsFor(deliveries, subject(n));
+            QVERIFY2(count == 1, qPrintable(QStringLiteral("receipt of %1 arrived %2 times").arg(n).arg(count)));
+        }
+        QCOMPARE(int(deliveries.size()), kTorvexes);
+
+        // And every file is private.
+        const auto mode = [](const QString& path) { return QFileInfo(path).permissions() & 0x0fff; };
+        for (const QString& folder : {home(QStringLiteral("In")), home(QStringLiteral("Out")), home(QStringLiteral("temp")),
+                                      home(QStringLiteral("Printouts")), profile(QStringLiteral("cur")),
+                                      profile(QStringLiteral(".TORVEXes.Printed")),
+                                      profile(QStringLiteral(".TORVEXes.Printed/cur"))})
+            QVERIFY2(mode(folder) == QFile::Permissions(0x0700), qPrintable(folder));
+        QStringList files = test::maildirMessageFiles(profile(QStringLiteral(".TORVEXes.Printed")));
+        const QDir printouts(home(QStringLiteral("Printouts")));
+        files << printouts.filePath(printouts.entryList(QDir::Files).value(0)) << home(QStringLiteral("In.uidl"));
+        for (const QString& file : files)
+            QVERIFY2(mode(file) == QFile::Permissions(0x0600), qPrintable(file));
+    }
+
+    // A journal line a kill cut short moves nothing; the whole lines before it
+    // are made.
+    void cutJournalLineIsPassedOver()
+    {
+        env_ = std::make_unique<test::TestEnv>();
+        QVERIFY(QDir().mkpath(profile()));
+        MaildirMailboxSystem mailbox(env_->home());
+        QVERIFY(mailbox.SessionLogIn(QStringLiteral("TORVEX")));
+        for (int n = 1; n <= 2; ++n) {
+            tools::SampleTorvex sample;
+            sample.to = kAddress;
+            sample.subject = subject(n);
+            QVERIFY(tools::addSampleTorvex(mailbox, sample, home(QStringLiteral("work"))));
+        }
+        std::unique_ptr<MailFolder> root = mailbox.RootFolder();
+        std::unique_ptr<MailFolder> printed;
+        const QString printedId = GetFolderID(QStringLiteral("Printed"), *root, printed);
+        std::unique_ptr<MailFolder> inbox = mailbox.Inbox();
+        QCOMPARE(inbox->MessageCount(), 2);
+        const QString first = inbox->Message(1)->ID();
+        const QString second = inbox->Message(2)->ID();
+        env_->writeFile(mailbox.pendingMovesPath(),
+                        QUrl::toPercentEncoding(printedId) + ' ' + QUrl::toPercentEncoding(first) + '\n'
+                            + QUrl::toPercentEncoding(printedId) + ' ' + QUrl::toPercentEncoding(second).left(5));
+        QCOMPARE(MoveList::replayJournal(mailbox.pendingMovesPath(), mailbox), 1);
+        QVERIFY(!QFileInfo::exists(mailbox.pendingMovesPath()));
+        QCOMPARE(inbox->MessageCount(), 1);
+        QVERIFY(mailbox.GetMessage(second));
+    }
 
 private:
-    void setUp();
-    void startRun();
+    void setUp()
+    {
+        env_ = std::make_unique<test::TestEnv>();
+        qputenv("TORVEX_TIME_SCALE", "10");
+        pop_ = std::make_unique<DovecotServer>();
+        QVERIFY(test::startMailbox(*pop_));
+        smtp_ = std::make_unique<SmtpTestServer>();
+        QVERIFY(test::startReceiptServer(*smtp_));
+        // The runs go through the relays.
+        popRelay_ = std::make_unique<HoldingRelay>(pop_->port());
+        smtpRelay_ = std::make_unique<HoldingRelay>(smtp_->port());
+        qputenv("TORVEX_POP3_PORT", QByteArray::number(popRelay_->port()));
+        qputenv("TORVEX_SMTP_PORT", QByteArray::number(smtpRelay_->port()));
+
+        QVERIFY(QDir().mkpath(profile()));
+        env_->writeFile(QStringLiteral("account.ini"),
+                        "[TORVEX]\r\nVX_domain_name=127.0.0.1\r\nVX_IP_Address=\r\nVX_SMTP_Server=\r\n"
+                        "Last_Resort_SMTP_Server=\r\n");
+        for (const auto& [key, value] :
+             {std::pair{"Torvex_Addr", kAddress}, {"Password", QStringLiteral("secret")},
+              {"Torvex_Profile", QStringLiteral("TORVEX")}, {"Printer_Type", QStringLiteral("TORVEX PDF")},
+              {"Confirm_Receipt", QStringLiteral("y")}, {"wake_probes", QStringLiteral("0")},
+              {"general_timout", QStringLiteral("9")}})
+            writeTorvexKey(QString::fromLatin1(key), value);
+
+        const QByteArray fax = test::sampleFaxTiff(home(QStringLiteral("sample.tif")), 2, tools::FaxCompression::Group4,
+                                                     true);
+        QVERIFY(!fax.isEmpty());
+        for (int n = 1; n <= kTorvexes; ++n) {
+            tools::InternetFax mail = test::numberedTorvex(n, kSender, kAddress, subject(n), token(n), fax);
+            mail.extraHeaders = tools::receiptRequestHeaders(kSender, n % 2 == 0);
+            pop_->deliver(tools::composeInternetFax(mail));
+        }
+    }
+
+    void startRun()
+    {
+        run_ = std::make_unique<QProcess>();
+        run_->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        run_->start(test::binDir() + QStringLiteral("/vxprintu"), {QStringLiteral("/0")});
+        QVERIFY(run_->waitForStarted(10000));
+    }
+
     // Kills the run once the condition holds; false when the run ended or
     // the moment never came.
-    bool killWhen(const std::function<bool()>& moment, const char* what);
+    bool killWhen(const std::function<bool()>& moment, const char* what)
+    {
+        startRun();
+        const bool reached = waitClosely([&] { return moment() || run_->state() == QProcess::NotRunning; }, 120000)
+            && run_->state() != QProcess::NotRunning;
+        run_->kill();  // SIGKILL
+        run_->waitForFinished(10000);
+        popRelay_->passEverything();
+        smtpRelay_->passEverything();
+        qInfo("killed %s: %d printouts, %d in the Inbox, %d in In/, %d receipts delivered", what, printouts(),
+              int(test::maildirMessageFiles(profile()).size()), storedWhole(home(QStringLiteral("In"))),
+              int(smtp_->deliveries().size()));
+        return reached;
+    }
+
     [[nodiscard]] QString home(const QString& name) const { return env_->path(name); }
     [[nodiscard]] QString profile(const QString& name = QString()) const
     {
         return home(QStringLiteral("profiles/TORVEX/")) + name;
     }
     [[nodiscard]] int printouts() const { return fileCount(home(QStringLiteral("Printouts")), {QStringLiteral("*.pdf")}); }
-    void checkPrintouts();
-    void checkFolders();
-    void checkReceipts();
-    void checkPrivacy();
 
     std::unique_ptr<test::TestEnv> env_;
     std::unique_ptr<DovecotServer> pop_;
@@ -201,185 +356,6 @@ private:
     std::unique_ptr<HoldingRelay> smtpRelay_;
     std::unique_ptr<QProcess> run_;
 };
-
-void TestInterruptedRun::setUp()
-{
-    env_ = std::make_unique<test::TestEnv>();
-    qputenv("TORVEX_TIME_SCALE", "10");
-    pop_ = std::make_unique<DovecotServer>();
-    QVERIFY(test::startMailbox(*pop_));
-    smtp_ = std::make_unique<SmtpTestServer>();
-    QVERIFY(test::startReceiptServer(*smtp_));
-    // The runs go through the relays.
-    popRelay_ = std::make_unique<HoldingRelay>(pop_->port());
-    smtpRelay_ = std::make_unique<HoldingRelay>(smtp_->port());
-    qputenv("TORVEX_POP3_PORT", QByteArray::number(popRelay_->port()));
-    qputenv("TORVEX_SMTP_PORT", QByteArray::number(smtpRelay_->port()));
-
-    QVERIFY(QDir().mkpath(profile()));
-    env_->writeFile(QStringLiteral("account.ini"),
-                    "[TORVEX]\r\nVX_domain_name=127.0.0.1\r\nVX_IP_Address=\r\nVX_SMTP_Server=\r\n"
-                    "Last_Resort_SMTP_Server=\r\n");
-    for (const auto& [key, value] :
-         {std::pair{"Torvex_Addr", kAddress}, {"Password", QStringLiteral("secret")},
-          {"Torvex_Profile", QStringLiteral("TORVEX")}, {"Printer_Type", QStringLiteral("TORVEX PDF")},
-          {"Confirm_Receipt", QStringLiteral("y")}, {"wake_probes", QStringLiteral("0")},
-          {"general_timout", QStringLiteral("9")}})
-        writeTorvexKey(QString::fromLatin1(key), value);
-
-    const QByteArray fax = test::sampleFaxTiff(home(QStringLiteral("sample.tif")), 2, tools::FaxCompression::Group4,
-                                                 true);
-    QVERIFY(!fax.isEmpty());
-    for (int n = 1; n <= kTorvexes; ++n) {
-        tools::InternetFax mail = test::numberedTorvex(n, kSender, kAddress, subject(n), token(n), fax);
-        mail.extraHeaders = tools::receiptRequestHeaders(kSender, n % 2 == 0);
-        pop_->deliver(tools::composeInternetFax(mail));
-    }
-}
-
-void TestInterruptedRun::startRun()
-{
-    run_ = std::make_unique<QProcess>();
-    run_->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    run_->start(test::binDir() + QStringLiteral("/vxprintu"), {QStringLiteral("/0")});
-    QVERIFY(run_->waitForStarted(10000));
-}
-
-bool TestInterruptedRun::killWhen(const std::function<bool()>& moment, const char* what)
-{
-    startRun();
-    const bool reached = waitClosely([&] { return moment() || run_->state() == QProcess::NotRunning; }, 120000)
-        && run_->state() != QProcess::NotRunning;
-    run_->kill();  // SIGKILL
-    run_->waitForFinished(10000);
-    popRelay_->passEverything();
-    smtpRelay_->passEverything();
-    qInfo("killed %s: %d printouts, %d in the Inbox, %d in In/, %d receipts delivered", what, printouts(),
-          int(test::maildirMessageFiles(profile()).size()), storedWhole(home(QStringLiteral("In"))),
-          int(smtp_->deliveries().size()));
-    return reached;
-}
-
-void TestInterruptedRun::everyTorvexOnceWhereverARunIsKilled()
-{
-    setUp();
-    if (QTest::currentTestFailed())
-        return;
-
-    // During the fetch: ten messages stored (and deleted, but no QUIT).
-    popRelay_->holdClient([](const QByteArray& recent) { return recent.contains("RETR 11\r\n"); });
-    QVERIFY(killWhen([&] { return popRelay_->held(); }, "during the fetch"));
-    QCOMPARE(storedWhole(home(QStringLiteral("In"))), 10);
-
-    // While the next run decodes those ten into the Inbox.
-    QVERIFY(killWhen([&] { return test::maildirMessageFiles(profile()).size() >= 3; }, "while decoding"));
-
-    // While printing: the header of a TORVEX out, its fax not yet.
-    QVERIFY(killWhen([&] { return printouts() >= 5; }, "while printing"));
-
-    // Before the SMTP server's "250": the end of a receipt's data held back.
-    smtpRelay_->holdClient([](const QByteArray& recent) { return recent.contains("\r\n.\r\n"); });
-    QVERIFY(killWhen([&] { return smtpRelay_->held(); }, "before the 250"));
-
-    // After the "250": the server's goodbye held back.
-    smtpRelay_->holdServer([](const QByteArray& recent) { return recent.startsWith("221 ") || recent.contains("\n221 "); });
-    QVERIFY(killWhen([&] { return smtpRelay_->held(); }, "after the 250"));
-
-    // Then a run to its end.
-    startRun();
-    QVERIFY(QTest::qWaitFor([&] { return run_->state() == QProcess::NotRunning; }, 180000));
-    QCOMPARE(run_->exitStatus(), QProcess::NormalExit);
-    QCOMPARE(readTorvexKey(QStringLiteral("last_error")), QString());
-
-    checkPrintouts();
-    checkFolders();
-    checkReceipts();
-    checkPrivacy();
-}
-
-void TestInterruptedRun::checkPrintouts()
-{
-    const auto counts = test::tokenCountsInPrintouts(home(QStringLiteral("Printouts")), tokens());
-    QVERIFY(counts.has_value());
-    // Once; the TORVEX whose run was killed between its print jobs and its
-    // record may come out twice.
-    int twice = 0;
-    for (int n = 1; n <= kTorvexes; ++n) {
-        const int printed = counts->value(token(n));
-        QVERIFY2(printed == 1 || printed == 2, qPrintable(QStringLiteral("%1 printed %2 times").arg(n).arg(printed)));
-        twice += printed == 2 ? 1 : 0;
-    }
-    QVERIFY2(twice <= 1, qPrintable(QString::number(twice)));
-}
-
-void TestInterruptedRun::checkFolders()
-{
-    QVERIFY(pop_->messages().isEmpty());
-    QCOMPARE(test::maildirMessageFiles(profile()), QStringList());
-    QVERIFY(!QFileInfo::exists(profile(QStringLiteral("pending-moves"))));
-    QCOMPARE(QDir(home(QStringLiteral("In"))).entryList(QDir::Files), QStringList());
-    QCOMPARE(QDir(home(QStringLiteral("Out"))).entryList(QDir::Files), QStringList());
-    // Every TORVEX lies in TORVEXes/Printed once, and nowhere else.
-    const QMap<QString, QStringList> where = test::foldersHolding(profile(), tokens());
-    for (int n = 1; n <= kTorvexes; ++n)
-        QCOMPARE(where.value(token(n)), QStringList{QStringLiteral(".TORVEXes.Printed")});
-    QCOMPARE(int(test::maildirMessageFiles(profile(QStringLiteral(".TORVEXes.Printed"))).size()), kTorvexes);
-}
-
-void TestInterruptedRun::checkReceipts()
-{
-    const QList<SmtpTestServer::Delivery> deliveries = smtp_->deliveries();
-    for (int n = 1; n <= kTorvexes; ++n) {
-        const int count = test::receiptsFor(deliveries, subject(n));
-        QVERIFY2(count == 1, qPrintable(QStringLiteral("receipt of %1 arrived %2 times").arg(n).arg(count)));
-    }
-    QCOMPARE(int(deliveries.size()), kTorvexes);
-}
-
-void TestInterruptedRun::checkPrivacy()
-{
-    const auto mode = [](const QString& path) { return QFileInfo(path).permissions() & 0x0fff; };
-    for (const QString& folder : {home(QStringLiteral("In")), home(QStringLiteral("Out")), home(QStringLiteral("temp")),
-                                  home(QStringLiteral("Printouts")), profile(QStringLiteral("cur")),
-                                  profile(QStringLiteral(".TORVEXes.Printed")),
-                                  profile(QStringLiteral(".TORVEXes.Printed/cur"))})
-        QVERIFY2(mode(folder) == QFile::Permissions(0x0700), qPrintable(folder));
-    QStringList files = test::maildirMessageFiles(profile(QStringLiteral(".TORVEXes.Printed")));
-    const QDir printouts(home(QStringLiteral("Printouts")));
-    files << printouts.filePath(printouts.entryList(QDir::Files).value(0)) << home(QStringLiteral("In.uidl"));
-    for (const QString& file : files)
-        QVERIFY2(mode(file) == QFile::Permissions(0x0600), qPrintable(file));
-}
-
-// A journal line a kill cut short moves nothing; the whole lines before it
-// are made.
-void TestInterruptedRun::cutJournalLineIsPassedOver()
-{
-    env_ = std::make_unique<test::TestEnv>();
-    QVERIFY(QDir().mkpath(profile()));
-    MaildirMailboxSystem mailbox(env_->home());
-    QVERIFY(mailbox.SessionLogIn(QStringLiteral("TORVEX")));
-    for (int n = 1; n <= 2; ++n) {
-        tools::SampleTorvex sample;
-        sample.to = kAddress;
-        sample.subject = subject(n);
-        QVERIFY(tools::addSampleTorvex(mailbox, sample, home(QStringLiteral("work"))));
-    }
-    std::unique_ptr<MailFolder> root = mailbox.RootFolder();
-    std::unique_ptr<MailFolder> printed;
-    const QString printedId = GetFolderID(QStringLiteral("Printed"), *root, printed);
-    std::unique_ptr<MailFolder> inbox = mailbox.Inbox();
-    QCOMPARE(inbox->MessageCount(), 2);
-    const QString first = inbox->Message(1)->ID();
-    const QString second = inbox->Message(2)->ID();
-    env_->writeFile(mailbox.pendingMovesPath(),
-                    QUrl::toPercentEncoding(printedId) + ' ' + QUrl::toPercentEncoding(first) + '\n'
-                        + QUrl::toPercentEncoding(printedId) + ' ' + QUrl::toPercentEncoding(second).left(5));
-    QCOMPARE(MoveList::replayJournal(mailbox.pendingMovesPath(), mailbox), 1);
-    QVERIFY(!QFileInfo::exists(mailbox.pendingMovesPath()));
-    QCOMPARE(inbox->MessageCount(), 1);
-    QVERIFY(mailbox.GetMessage(second));
-}
 
 QTEST_MAIN(TestInterruptedRun)
 #include "tst_interrupted_run.moc"

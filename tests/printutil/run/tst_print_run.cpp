@@ -121,23 +121,39 @@ private Q_SLOTS:
         SampleTorvex report = torvex(QStringLiteral("receipt from elsewhere"), {});
         report.contentType = QStringLiteral("multipart/report; report-type=disposition-notification; boundary=x");
         add(report);
+        SampleTorvex delivery = torvex(QStringLiteral("delivery report"), {});
+        delivery.contentType = QStringLiteral("multipart/report; report-type=delivery-status");
+        add(delivery);
+        add(torvex(QStringLiteral("caps"), {},
+                   {QStringLiteral("Disposition-Notification-To: caps@example.org"),
+                    QStringLiteral("Disposition-Notification-Options: G3Fax-capability-request=required")}));
         SampleTorvex regular = torvex(QStringLiteral("regular fax"), {{QStringLiteral("fax.tif;"), tiff_}});
         regular.messageClass = QStringLiteral("IPM.Note.Microsoft.Fax");
         add(regular);
         SampleTorvex other = torvex(QStringLiteral("for someone else"), {{QStringLiteral("fax.tif;"), tiff_}});
         other.to = QStringLiteral("someone@torvex.net");
         add(other);
+        SampleTorvex alternative = torvex(QStringLiteral("alternative"), {{QStringLiteral("fax.txt;"), "the fax as text\r\n"},
+                                                                           {QStringLiteral("fax.tif;"), tiff_}});
+        alternative.contentType = QStringLiteral("multipart/alternative; boundary=b");
+        add(alternative);
+        add(torvex(QStringLiteral("card"), {{QStringLiteral("sender.vcard.vcf;"), "BEGIN:VCARD\r\nFN:Sender Office\r\nEND:VCARD\r\n"},
+                                            {QStringLiteral("spiff.dat;"), "spiff"},
+                                            {QStringLiteral("fax.tif;"), tiff_}}));
+        SampleTorvex empty = torvex(QStringLiteral("empty"), {});
+        empty.body = QStringLiteral("\r\n");
+        add(empty);
 
         QCOMPARE(run(QStringLiteral("/6")), RunExit::Finished);
-        QCOMPARE(readTorvexKey(QStringLiteral("session")), QStringLiteral("2,1,1,0"));
-        QCOMPARE(readTorvexKey(QStringLiteral("print_status")), QStringLiteral(" Printed 2 TORVEXes + 1 Regular Faxes"));
+        QCOMPARE(readTorvexKey(QStringLiteral("session")), QStringLiteral("5,1,1,0"));
+        QCOMPARE(readTorvexKey(QStringLiteral("print_status")), QStringLiteral(" Printed 5 TORVEXes + 1 Regular Faxes"));
         QCOMPARE(readTorvexKey(QStringLiteral("last_error"), QStringLiteral("absent")), QString());
-        QCOMPARE(subjectsIn(kInbox), QStringList{QStringLiteral("for someone else")});
-        QCOMPARE(subjectsIn(kPrinted),
-                 (QStringList{QStringLiteral("three page fax"), QStringLiteral("text attachment")}));
-        QCOMPARE(subjectsIn(kUnprintable),
-                 QStringList{QStringLiteral("rejected type")});
-        QCOMPARE(subjectsIn(kDeleted), QStringList{QStringLiteral("receipt from elsewhere")});
+        // Reports other than receipts stay; the capabilities request is answered, not printed.
+        QCOMPARE(subjectsIn(kInbox), (QStringList{QStringLiteral("delivery report"), QStringLiteral("for someone else")}));
+        QCOMPARE(subjectsIn(kPrinted), (QStringList{QStringLiteral("three page fax"), QStringLiteral("text attachment"),
+                                                    QStringLiteral("alternative"), QStringLiteral("card"), QStringLiteral("empty")}));
+        QCOMPARE(subjectsIn(kUnprintable), QStringList{QStringLiteral("rejected type")});
+        QCOMPARE(subjectsIn(kDeleted), (QStringList{QStringLiteral("receipt from elsewhere"), QStringLiteral("caps")}));
         QCOMPARE(subjectsIn({QStringLiteral("Regular Faxes"), QStringLiteral("Printed")}),
                  QStringList{QStringLiteral("regular fax")});
         for (const char* made : {".TORVEXes.Sent", ".TORVEXes.Receipts Out", ".Regular Faxes.Unprintable"})
@@ -145,17 +161,22 @@ private Q_SLOTS:
         // A printed TORVEX is marked read; the unprintable one is not.
         const auto printed = MaildirFolder(profileRoot(), kPrinted).messages();
         QVERIFY(printed[0].fileName.endsWith(QStringLiteral(":2,S")));
-        QVERIFY(!MaildirFolder(profileRoot(), kUnprintable)
-                     .messages()[0].fileName.contains(QStringLiteral(":2,S")));
+        QVERIFY(!MaildirFolder(profileRoot(), kUnprintable).messages()[0].fileName.contains(QStringLiteral(":2,S")));
 
-        // Printout: header block + fax; header + text; header + fax; regular fax.
+        // Printout: header block + fax; header + text; header + fax; the
+        // regular fax; of the alternatives only the fax; the vCard in the
+        // header, the spiff file nowhere; a header saying there is nothing to print.
         QStringList titles;
         for (const auto& job : device_->jobs)
             titles << job.title;
         QCOMPARE(titles, (QStringList{QStringLiteral("TORVEX Print"), QStringLiteral("0001.TIF"),
                                       QStringLiteral("TORVEX Print"), QStringLiteral("TORVEX Print"),
                                       QStringLiteral("TORVEX Print"), QStringLiteral("0001.TIF"),
-                                      QStringLiteral("temp.tif")}));
+                                      QStringLiteral("temp.tif"), QStringLiteral("TORVEX Print"),
+                                      QStringLiteral("0002.TIF"), QStringLiteral("TORVEX Print"),
+                                      QStringLiteral("0003.TIF"), QStringLiteral("TORVEX Print")}));
+        QVERIFY(device_->jobs[9].pages[0].lines.contains(QStringLiteral("\tFN:Sender Office")));
+        QVERIFY(device_->jobs[11].pages[0].lines.contains(QStringLiteral("\tNo Printable Content")));
         QCOMPARE(int(device_->jobs[1].pages.size()), 3);
         const QStringList header = device_->jobs[0].pages[0].lines;
         QVERIFY(header.contains(QStringLiteral("\tTo:\t\tuser@torvex.net")));
@@ -173,7 +194,7 @@ private Q_SLOTS:
         QVERIFY(rejected.contains(QStringLiteral("\t\tLETTER.DOC;\tInvalid File Format")));
 
         // Receipts: one per TORVEX that needs one.
-        QCOMPARE(int(receipts_->requests.size()), 3);
+        QCOMPARE(int(receipts_->requests.size()), 4);
         QCOMPARE(receipts_->requests[0].disposition, ReceiptDisposition::Processed);
         QCOMPARE(receipts_->requests[0].recipient, QStringLiteral("receipts@example.org"));
         QCOMPARE(receipts_->requests[0].pageCount, QStringLiteral("3"));
@@ -187,8 +208,11 @@ private Q_SLOTS:
         QVERIFY(failed.report.startsWith(QStringLiteral("Process report - \r\n")));
         QVERIFY(failed.report.contains(QStringLiteral("\tLETTER.DOC;\tInvalid File Format\r\n")));
         QVERIFY(failed.report.contains(QStringLiteral("\tFAX.TIF\tFile Processed\r\n")));
+        QCOMPARE(receipts_->requests[3].disposition, ReceiptDisposition::CapsRequest);
+        QCOMPARE(receipts_->requests[3].recipient, QStringLiteral("caps@example.org"));
+        QVERIFY(receipts_->requests[3].fullMode);
 
-        // A second run finds only the message for someone else.
+        // A second run finds only what stayed, and prints nothing.
         device_->jobs.clear();
         QCOMPARE(run(QStringLiteral("/6")), RunExit::Finished);
         QCOMPARE(readTorvexKey(QStringLiteral("session")), QStringLiteral("0,0,0,0"));
@@ -273,43 +297,6 @@ private Q_SLOTS:
         QCOMPARE(receipts_->requests[0].pageCount, QStringLiteral("1"));  // its text, on one page
     }
 
-    void capabilitiesRequestIsAnsweredNotPrinted()
-    {
-        SampleTorvex caps = torvex(QStringLiteral("caps"), {});
-        caps.extraHeaders = {QStringLiteral("Disposition-Notification-To: caps@example.org"),
-                             QStringLiteral("Disposition-Notification-Options: G3Fax-capability-request=required")};
-        add(caps);
-        QCOMPARE(run(QStringLiteral("/6")), RunExit::Finished);
-        QVERIFY(device_->jobs.empty());
-        QCOMPARE(int(receipts_->requests.size()), 1);
-        QCOMPARE(receipts_->requests[0].disposition, ReceiptDisposition::CapsRequest);
-        QCOMPARE(receipts_->requests[0].recipient, QStringLiteral("caps@example.org"));
-        QVERIFY(receipts_->requests[0].fullMode);
-        QCOMPARE(subjectsIn(kDeleted), QStringList{QStringLiteral("caps")});
-    }
-
-    void unknownReportStaysInTheInbox()
-    {
-        SampleTorvex report = torvex(QStringLiteral("delivery report"), {});
-        report.contentType = QStringLiteral("multipart/report; report-type=delivery-status");
-        add(report);
-        QCOMPARE(run(QStringLiteral("/6")), RunExit::Finished);
-        QVERIFY(device_->jobs.empty());
-        QCOMPARE(subjectsIn(kInbox), QStringList{QStringLiteral("delivery report")});
-    }
-
-    void alternativePrintsOnlyTheTiff()
-    {
-        SampleTorvex alternative = torvex(QStringLiteral("alt"), {{QStringLiteral("fax.txt;"), "the fax as text\r\n"},
-                                                                   {QStringLiteral("fax.tif;"), tiff_}});
-        alternative.contentType = QStringLiteral("multipart/alternative; boundary=b");
-        add(alternative);
-        QCOMPARE(run(QStringLiteral("/6")), RunExit::Finished);
-        QCOMPARE(int(device_->jobs.size()), 2);
-        QCOMPARE(device_->jobs[1].title, QStringLiteral("0002.TIF"));
-        QCOMPARE(readTorvexKey(QStringLiteral("session")), QStringLiteral("1,0,0,0"));
-    }
-
     void headerModes_data()
     {
         QTest::addColumn<QString>("simple");
@@ -337,15 +324,6 @@ private Q_SLOTS:
         QCOMPARE(first.contains(QStringLiteral("\tMessage-Id: <sample@example.org>")), !blockFirst);
         const QStringList last = device_->jobs.back().pages[0].lines;
         QVERIFY(last.contains(QStringLiteral("\tNo Printable PlainText Message")));
-    }
-
-    void nothingPrintableSaysSo()
-    {
-        SampleTorvex empty = torvex(QStringLiteral("empty"), {});
-        empty.body = QStringLiteral("\r\n");
-        add(empty);
-        QCOMPARE(run(QStringLiteral("/6")), RunExit::Finished);
-        QVERIFY(device_->jobs[0].pages[0].lines.contains(QStringLiteral("\tNo Printable Content")));
     }
 
     // The end-of-data line that closes a fetched message is dropped; every
@@ -478,16 +456,6 @@ private Q_SLOTS:
                 printed += page.lines.join(QLatin1Char('\n'));
         }
         QVERIFY2(printed.contains(line.trimmed().section(QLatin1Char('\t'), -1)), qPrintable(printed.left(500)));
-    }
-
-    void vcardIsPrintedInTheHeaderAndSpiffIgnored()
-    {
-        add(torvex(QStringLiteral("card"), {{QStringLiteral("sender.vcard.vcf;"), "BEGIN:VCARD\r\nFN:Sender Office\r\nEND:VCARD\r\n"},
-                                            {QStringLiteral("spiff.dat;"), "spiff"},
-                                            {QStringLiteral("fax.tif;"), tiff_}}));
-        QCOMPARE(run(QStringLiteral("/6")), RunExit::Finished);
-        QVERIFY(device_->jobs[0].pages[0].lines.contains(QStringLiteral("\tFN:Sender Office")));
-        QCOMPARE(readTorvexKey(QStringLiteral("session")), QStringLiteral("1,0,0,0"));
     }
 
     void regularFaxPassOnItsOwnProfile()

@@ -1,7 +1,7 @@
 // Whole runs of vxprintu onto real printers: the built-in PDF printer read
 // back with pdfinfo, pdfimages and pdftotext, a CUPS queue of a cupsd the
-// test starts, and Internet faxes written by real mail software, fetched
-// from Dovecot all the way to paper and receipt.
+// test starts, and Internet faxes written by real mail software or by a
+// careless sender, fetched from Dovecot all the way to paper and receipt.
 #include "common/telvane_info.h"
 #include "platform/maildir/maildir_message.h"
 #include "platform/maildir/maildir_store.h"
@@ -9,6 +9,7 @@
 #include "tests/support/cups_server.h"
 #include "tests/support/loopback_mail.h"
 #include "tests/support/pdf_reader.h"
+#include "tests/support/test_certificates.h"
 #include "tests/support/test_env.h"
 #include "tools/sample_inbox.h"
 
@@ -20,6 +21,8 @@
 
 using namespace torvex;
 using namespace torvex::tools;
+using test::DovecotServer;
+using test::SmtpTestServer;
 
 namespace {
 
@@ -28,6 +31,29 @@ const QString kUser = QStringLiteral("user@torvex.net");
 // 3-page fax; header block and text file; header block and fax of the
 // message with a rejected file; the 2-page regular fax.
 const QList<int> kJobPages{1, 3, 1, 1, 1, 3, 2};
+
+// A plain-text TORVEX whose header and body hold lines a careless sender
+// (or an attacker) writes: lines starting with ".", a lone "." line and SMTP
+// commands after it. The receipt quotes the header.
+QByteArray hostileTorvex(const QByteArray& subject)
+{
+    return "From: Sender Office <sender@127.0.0.1>\r\n"
+           "To: torvex@127.0.0.1\r\n"
+           "Subject: " + subject + "\r\n"
+           "Date: Tue, 5 Mar 2024 10:00:00 +0100\r\n"
+           "Message-Id: <" + subject + "@127.0.0.1>\r\n"
+           "Disposition-Notification-To: Sender Office <sender@127.0.0.1>\r\n"
+           "X-Trace: the next lines are the sender's\r\n"
+           ".hidden-header\r\n"
+           ".\r\n"
+           "MAIL FROM:<x@example.org>\r\n"
+           "\r\n"
+           "Above the dot line.\r\n"
+           ".hidden\r\n"
+           ".\r\n"
+           "MAIL FROM:<x@example.org>\r\n"
+           "Below the dot line.\r\n";
+}
 
 }  // namespace
 
@@ -258,6 +284,142 @@ private Q_SLOTS:
         QTRY_VERIFY(dovecot_->messages().isEmpty());
     }
 
+    void testMessageIsFetchedBackAndPrinted()
+    {
+        if (const QString missing = test::missingMailServers(true); !missing.isEmpty())
+            QSKIP(qPrintable(missing));
+        // The SMTP server delivers into the mailbox Dovecot serves.
+        DovecotServer pop;
+        QVERIFY(test::startMailbox(pop));
+        SmtpTestServer smtp(pop.maildir());
+        QVERIFY(test::startReceiptServer(smtp));
+        fetchFromTheMailbox();
+        QVERIFY(fetch(QStringLiteral("/2")));
+        QCOMPARE(readTorvexKey(QStringLiteral("test_server")), QStringLiteral("127.0.0.1"));
+        QCOMPARE(pop.messages().size(), 1);
+        pop.adoptMaildir();
+
+        QVERIFY(fetch(QStringLiteral("/0")));
+        QCOMPARE(readTorvexKey(QStringLiteral("session")), QStringLiteral("1,0,0,0"));
+        QCOMPARE(readTorvexKey(QStringLiteral("last_error"), QStringLiteral("absent")), QString());
+        QVERIFY(test::printedText(env_->path(QStringLiteral("Printouts"))).contains(QStringLiteral("WELCOME TO THE WONDERFULL WORLD OF TORVEX")));
+        QVERIFY(pop.messages().isEmpty());
+    }
+
+    // In the clear, and from a mailbox that takes log-ons over TLS only
+    // (POP3S) with the receipt through the user's own submission server,
+    // which wants STARTTLS and a log-on.
+    void receiptOfAFetchedTorvexKeepsEveryLine_data()
+    {
+        QTest::addColumn<bool>("tls");
+        QTest::newRow("plain") << false;
+        QTest::newRow("TLS only") << true;
+    }
+    void receiptOfAFetchedTorvexKeepsEveryLine()
+    {
+        QFETCH(bool, tls);
+        if (const QString missing = test::missingMailServers(true); !missing.isEmpty())
+            QSKIP(qPrintable(missing));
+        static const test::TestCertificates certificates;
+        DovecotServer pop;
+        SmtpTestServer smtp;
+        fetchFromTheMailbox();
+        // TLS handshakes with a Python server on a loaded machine: ticks of 1 s.
+        const QString timeScale = tls ? QStringLiteral("60") : QStringLiteral("600");
+        if (tls) {
+            QVERIFY2(certificates.ok(), "openssl could not make the test certificates");
+            pop.useTls(certificates.server().cert, certificates.server().key);
+            SmtpTestServer::Options options;
+            options.tlsCert = certificates.server().cert;
+            options.tlsKey = certificates.server().key;
+            options.requireTls = true;
+            options.auth = QStringLiteral("fax user:pass word");
+            QVERIFY(test::startMailbox(pop));
+            QVERIFY(smtp.start(QStringLiteral("127.0.0.1"), 0, options));
+            // The recipient's own servers are not there.
+            qputenv("TORVEX_SMTP_PORT", "1");
+            const std::pair<const char*, QString> keys[] = {
+                {"POP3_Security", QStringLiteral("tls")},
+                {"POP3_Port", QString::number(pop.tlsPort())},
+                {"Trusted_Certificate_File", certificates.caFile()},
+                {"Normal_EMail_Addr", QStringLiteral("me@home.example")},
+                {"User_SMTP_Server", QStringLiteral("127.0.0.1")},
+                {"User_SMTP_Security", QStringLiteral("starttls-required")},
+                {"User_SMTP_Port", QString::number(smtp.port())},
+                {"User_SMTP_User", QStringLiteral("fax user")},
+                {"User_SMTP_Password", QStringLiteral("pass word")}};
+            for (const auto& [key, value] : keys)
+                writeTorvexKey(QString::fromLatin1(key), value);
+        } else {
+            QVERIFY(test::startMailbox(pop));
+            QVERIFY(test::startReceiptServer(smtp));
+        }
+        pop.deliver(hostileTorvex("figures"));
+        QVERIFY(fetch(QStringLiteral("/0"), timeScale));
+        QCOMPARE(readTorvexKey(QStringLiteral("session")), QStringLiteral("1,0,0,0"));
+        QCOMPARE(readTorvexKey(QStringLiteral("last_error"), QStringLiteral("absent")), QString());
+        if (tls) {
+            QVERIFY2(pop.log().contains(QStringLiteral(", TLS")), qPrintable(pop.log()));
+            QCOMPARE(smtp.logOns(), QStringList{QStringLiteral("PLAIN fax user ok tls")});
+        }
+
+        // Printed with one dot, the sender's "." line and what is above it kept.
+        const QString printed = test::printedText(env_->path(QStringLiteral("Printouts")));
+        QVERIFY2(printed.contains(QStringLiteral("Above the dot line.")), qPrintable(printed));
+        QVERIFY(printed.contains(QStringLiteral(".hidden")));
+        QVERIFY(!printed.contains(QStringLiteral("..hidden")));
+
+        const QList<SmtpTestServer::Delivery> delivered = smtp.deliveries();
+        QCOMPARE(delivered.size(), 1);
+        QCOMPARE(delivered.front().rcptTo, QStringList({"sender@127.0.0.1"}));
+        const QByteArray& receipt = delivered.front().content;
+        QVERIFY(receipt.startsWith("To:Sender Office <sender@127.0.0.1>\r\nFrom:torvex@127.0.0.1\r\n"));
+        // The decoder's subject carries the sender after " From: ".
+        QVERIFY(receipt.contains("\r\nSubject: RE: figures From: "));
+        QVERIFY2(receipt.contains("X-Trace: the next lines are the sender's\r\n.hidden-header\r\n.\r\n"
+                                  "MAIL FROM:<x@example.org>\r\n"),
+                 receipt.constData());
+        QVERIFY(receipt.endsWith("--\r\n\r\n"));
+        QCOMPARE(smtp.commands().filter(QStringLiteral("MAIL FROM")).size(), 1);
+        QCOMPARE(smtp.commands().filter(QStringLiteral("RCPT TO")), QStringList({"RCPT TO: <sender@127.0.0.1>"}));
+        QVERIFY(QDir(env_->path(QStringLiteral("Out"))).isEmpty());
+    }
+
+    void receiptNoServerTookIsSentByTheNextRunFirst()
+    {
+        if (const QString missing = test::missingMailServers(true); !missing.isEmpty())
+            QSKIP(qPrintable(missing));
+        DovecotServer pop;
+        QVERIFY(test::startMailbox(pop));
+        SmtpTestServer smtp;
+        QVERIFY(test::startReceiptServer(smtp));
+        fetchFromTheMailbox();
+        const quint16 smtpPort = smtp.port();
+        smtp.stop();
+        pop.deliver(hostileTorvex("first"));
+        QVERIFY(fetch(QStringLiteral("/0")));
+        QCOMPARE(readTorvexKey(QStringLiteral("session")), QStringLiteral("1,0,0,0"));
+        const QStringList waiting = QDir(env_->path(QStringLiteral("Out"))).entryList(QDir::Files);
+        QCOMPARE(waiting.size(), 1);
+        QVERIFY(!readTorvexKey(QStringLiteral("last_error")).isEmpty());
+
+        QVERIFY(smtp.start(QStringLiteral("127.0.0.1"), smtpPort));
+        pop.deliver(hostileTorvex("second"));
+        QDir(env_->path(QStringLiteral("Printouts"))).removeRecursively();
+        QVERIFY(fetch(QStringLiteral("/0")));
+        QVERIFY(QDir(env_->path(QStringLiteral("Out"))).isEmpty());
+        const QList<SmtpTestServer::Delivery> delivered = smtp.deliveries();
+        QCOMPARE(delivered.size(), 2);
+        QVERIFY(delivered[0].content.contains("\r\nSubject: RE: first From: "));
+        QVERIFY(delivered[1].content.contains("\r\nSubject: RE: second From: "));
+        // The waiting receipt went out before this run printed anything.
+        const QDir stored(smtp.maildir() + QStringLiteral("/new"));
+        const QDateTime sent = QFileInfo(stored.filePath(stored.entryList(QDir::Files, QDir::Time | QDir::Reversed).value(0))).lastModified();
+        const QFileInfoList printouts = QDir(env_->path(QStringLiteral("Printouts"))).entryInfoList(QDir::Files, QDir::Time | QDir::Reversed);
+        QVERIFY(!printouts.isEmpty());
+        QVERIFY(sent <= printouts.front().lastModified());
+    }
+
     void cleanupTestCase()
     {
         smtp_.reset();
@@ -266,6 +428,24 @@ private Q_SLOTS:
 
 private:
     QString profileRoot() const { return env_->path(QStringLiteral("profiles/TORVEX")); }
+
+    // The settings of a user whose TORVEXes are fetched from the mailbox
+    // startMailbox started, with receipts.
+    static void fetchFromTheMailbox()
+    {
+        for (const auto& [key, value] : {std::pair{"Torvex_Addr", "torvex@127.0.0.1"}, {"Password", "secret"},
+                                         {"wake_probes", "0"}, {"Confirm_Receipt", "y"}, {"VX_SMTP_Server", ""},
+                                         {"Last_Resort_SMTP_Server", ""}})
+            writeTorvexKey(QString::fromLatin1(key), QString::fromLatin1(value));
+    }
+
+    // A run of that kind that went to its end.
+    static bool fetch(const QString& kind, const QString& timeScale = QStringLiteral("600"))
+    {
+        const test::ProcessResult result = test::runProgram(QStringLiteral("vxprintu"), {kind}, 120000,
+                                                            {QStringLiteral("TORVEX_TIME_SCALE=") + timeScale});
+        return result.finished && result.exitCode == 0 && readTorvexKey(QStringLiteral("VXPrint")) == QLatin1String("quit");
+    }
 
     SampleTorvex torvex(const QString& subject, std::vector<SampleTorvex::Attachment> attachments) const
     {

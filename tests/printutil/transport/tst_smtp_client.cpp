@@ -141,8 +141,9 @@ private Q_SLOTS:
         clock.start();
         send(QStringLiteral("127.0.0.3"));
         QCOMPARE(result_.gSMTP_Error, qint32(SMTP_TimedOut));
-        // Two one-minute ticks (gTimoutMinutes) at 100 ms each.
-        QVERIFY2(clock.elapsed() >= 190 && clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
+        // Two one-minute ticks (gTimoutMinutes) at 100 ms each; a coarse
+        // timer may end each a little early.
+        QVERIFY2(clock.elapsed() >= 150 && clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
         QCOMPARE(server.commands, QList<QByteArray>({"HELO 127.0.0.3"}));
         QVERIFY(smtp_.gSMTPLog.startsWith(QStringLiteral("SMTP_OpenConnection + The connection timed out + ")));
     }

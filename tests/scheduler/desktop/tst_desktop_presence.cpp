@@ -6,6 +6,10 @@
 #include "common/telvane_info.h"
 #include "printutil/mailbox/maildir_mailbox.h"
 #include "scheduler/desktop/desktop_presence.h"
+#include "scheduler/core/scheduler_core.h"
+#include "scheduler/window/desktop_hooks.h"
+#include "scheduler/window/main_form.h"
+#include "tests/scheduler/support/scheduler_fixture.h"
 #include "tests/support/notification_server.h"
 #include "tests/support/test_env.h"
 #include "tests/support/tray_host.h"
@@ -17,6 +21,9 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QShortcut>
 #include <QtTest>
 
 #include <xcb/xcb.h>
@@ -151,7 +158,7 @@ private Q_SLOTS:
     // fax onto the PDF printer, and every control has a name and a key.
     void aRunIsToldAndItsFaxesReprintFromTheLog()
     {
-        fillInbox();
+        fillInbox(*env_);
         const test::ProcessResult run = test::runProgram(QStringLiteral("vxprintu"), {QStringLiteral("/6")}, 120000);
         QVERIFY2(run.finished && run.exitCode == 0, run.err.constData());
         const qsizetype told = notifications_.received().size();
@@ -207,6 +214,56 @@ private Q_SLOTS:
         QCOMPARE(viewer.opened, all);
     }
 
+    // Through the real window: the tray's "Get TORVEXes NOW" runs the print
+    // utility over the profile's Inbox; the tray shows the run, then idle,
+    // and the run's faxes are told once. The window's log button has a name
+    // and a key.
+    void aRetrievalFromTheWindowIsFollowedByTheTray()
+    {
+        presence_.reset();
+        window_.reset();
+        env_.reset();
+        QMap<QString, QString> settings = test::registeredSettings();
+        settings.insert(QStringLiteral("Printer_Type"), QStringLiteral("TORVEX PDF"));
+        settings.insert(QStringLiteral("Use_Profile"), QStringLiteral("y"));
+        settings.insert(QStringLiteral("general_timout"), QStringLiteral("19"));
+        qputenv("TORVEX_TIME_SCALE", "50");  // the launcher's 10-second polls of 200 ms
+        const auto unscaled = qScopeGuard([] { qunsetenv("TORVEX_TIME_SCALE"); });
+        test::WindowFixture f(settings);
+        f.printers = {QStringLiteral("TORVEX PDF")};
+        QVERIFY(QFile::link(test::binDir() + QStringLiteral("/vxprintu"), f.env.path(QStringLiteral("vxprintu"))));
+        fillInbox(f.env, QStringLiteral("Torvex"), settings.value(QStringLiteral("Torvex_Addr")));
+        QVERIFY(f.load());
+        f.form().show();
+        const std::unique_ptr<DesktopPresence> presence = presentOnDesktop(f.form());
+        TrayIcon* tray = presence->tray();
+        QVERIFY(tray);
+        QList<TrayActivity> seen;
+        const auto record = [&seen, tray] { seen << tray->state().activity; };
+        connect(&f.core(), &SchedulerCore::retrievalStarted, this, record);
+        connect(&f.core(), &SchedulerCore::retrievalEnded, this, record);
+
+        const qsizetype told = notifications_.received().size();
+        tray->menu().actions()[0]->trigger();
+        QTRY_COMPARE_WITH_TIMEOUT(seen.size(), 2, 120000);
+        QVERIFY2(seen == (QList<TrayActivity>{TrayActivity::Retrieving, TrayActivity::Idle}),
+                 qPrintable(tray->icon().toolTip()));
+        QTRY_COMPARE(notifications_.received().size(), told + 1);
+        QCOMPARE(notifications_.received().back().summary,
+                 QStringLiteral("1 TORVEX could not be printed: filed as Unprintable"));
+        QTest::qWait(300);
+        QCOMPARE(notifications_.received().size(), told + 1);
+
+        // The log from the window: a named button with its key.
+        auto* logButton = f.form().findChild<QPushButton*>(QStringLiteral("FaxLogButton"));
+        QVERIFY(logButton && !logButton->accessibleName().isEmpty() && (logButton->focusPolicy() & Qt::TabFocus));
+        const QList<QShortcut*> keys = f.form().findChildren<QShortcut*>();
+        QVERIFY(std::ranges::any_of(keys, [](QShortcut* key) { return key->key() == QKeySequence(Qt::CTRL | Qt::Key_L); }));
+        logButton->click();
+        QTRY_VERIFY(presence->faxLog() && presence->faxLog()->isVisible());
+        QCOMPARE(presence->faxLog()->model().rowCount(), 3);
+    }
+
 private:
     DesktopHooks hooks()
     {
@@ -223,20 +280,23 @@ private:
         return hooks;
     }
 
-    void fillInbox()
+    // Three faxes in the profile's Inbox: one of three pages, one of a type
+    // that is not printed, and a regular fax.
+    static void fillInbox(test::TestEnv& env, const QString& profile = QStringLiteral("TORVEX"),
+                          const QString& address = QStringLiteral("user@torvex.net"))
     {
-        QVERIFY(QDir().mkpath(env_->path(QStringLiteral("profiles/TORVEX"))));
-        writeTorvexKey(QStringLiteral("Torvex_Profile"), QStringLiteral("TORVEX"));
-        writeTorvexKey(QStringLiteral("Torvex_Addr"), QStringLiteral("user@torvex.net"));
+        QVERIFY(QDir().mkpath(env.path(QStringLiteral("profiles/") + profile)));
+        writeTorvexKey(QStringLiteral("Torvex_Profile"), profile);
+        writeTorvexKey(QStringLiteral("Torvex_Addr"), address);
         writeTorvexKey(QStringLiteral("Printer_Type"), QStringLiteral("TORVEX PDF"));
-        const QString work = env_->path(QStringLiteral("work"));
+        const QString work = env.path(QStringLiteral("work"));
         const QByteArray fax = faxTiff(work, 3);
         QVERIFY(!fax.isEmpty());
-        MaildirMailboxSystem mailbox(env_->home());
-        QVERIFY(mailbox.SessionLogIn(QStringLiteral("TORVEX")));
-        const auto sample = [](const QString& subject, std::vector<SampleTorvex::Attachment> files) {
+        MaildirMailboxSystem mailbox(env.home());
+        QVERIFY(mailbox.SessionLogIn(profile));
+        const auto sample = [&address](const QString& subject, std::vector<SampleTorvex::Attachment> files) {
             SampleTorvex s;
-            s.to = QStringLiteral("user@torvex.net");
+            s.to = address;
             s.subject = subject;
             s.body = QStringLiteral("Text of ") + subject + QStringLiteral("\r\n");
             s.attachments = std::move(files);
