@@ -37,11 +37,7 @@ void RecordingRelay::onNewConnection()
             fromClient += data;
             server->write(data);
         });
-        connect(server, &QTcpSocket::readyRead, this, [this, client, server] {
-            const QByteArray data = server->readAll();
-            fromServer += data;
-            client->write(data);
-        });
+        connect(server, &QTcpSocket::readyRead, this, [client, server] { client->write(server->readAll()); });
         connect(client, &QTcpSocket::disconnected, server, &QTcpSocket::disconnectFromHost);
         connect(server, &QTcpSocket::disconnected, client, &QTcpSocket::disconnectFromHost);
         server->connectToHost(QHostAddress::LocalHost, targetPort_);

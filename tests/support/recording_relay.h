@@ -11,8 +11,8 @@ class QTcpSocket;
 
 namespace torvex::test {
 
-// A TCP relay on loopback in front of a server, keeping every byte that
-// crosses it in each direction: what a listener on the wire would see. It
+// A TCP relay on loopback in front of a server, keeping every byte the
+// client sends: what a listener on the wire would see. It
 // runs on the test's event loop, which the client's waits process.
 class RecordingRelay : public QObject {
 public:
@@ -23,7 +23,6 @@ public:
     [[nodiscard]] quint16 port() const { return server_.serverPort(); }
 
     QByteArray fromClient;
-    QByteArray fromServer;
 
 private:
     void onNewConnection();

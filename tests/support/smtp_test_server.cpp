@@ -113,47 +113,40 @@ bool SmtpTestServer::resume()
     return process_.state() == QProcess::Running && ::kill(pid_t(process_.processId()), SIGCONT) == 0;
 }
 
-QStringList SmtpTestServer::logLines() const
+QStringList SmtpTestServer::logged(QLatin1String prefix) const
 {
     QFile file(dir_.filePath(QStringLiteral("smtp.log")));
+    QStringList result;
     if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromLatin1(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        return result;
+    for (const QString& line : QString::fromLatin1(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        if (line.startsWith(prefix))
+            result << line.mid(prefix.size());
+    }
+    return result;
 }
 
 QStringList SmtpTestServer::commands() const
 {
-    QStringList result;
-    for (const QString& line : logLines()) {
-        if (line.startsWith(QLatin1String("CMD ")))
-            result << line.mid(4);
-    }
-    return result;
+    return logged(QLatin1String("CMD "));
 }
 
 QStringList SmtpTestServer::logOns() const
 {
-    QStringList result;
-    for (const QString& line : logLines()) {
-        if (line.startsWith(QLatin1String("AUTH ")))
-            result << line.mid(5);
-    }
-    return result;
+    return logged(QLatin1String("AUTH "));
 }
 
 QList<SmtpTestServer::Delivery> SmtpTestServer::deliveries() const
 {
     QList<Delivery> result;
-    for (const QString& line : logLines()) {
-        if (!line.startsWith(QLatin1String("DELIVERED ")))
-            continue;
+    for (const QString& line : logged(QLatin1String("DELIVERED "))) {
         const QStringList parts = line.split(QLatin1Char(' '));
-        if (parts.size() != 4)
+        if (parts.size() != 3)
             continue;
         Delivery delivery;
-        delivery.mailFrom = parts.at(1);
-        delivery.rcptTo = parts.at(2).split(QLatin1Char(','));
-        QFile file(maildir_ + QStringLiteral("/new/") + parts.at(3));
+        delivery.mailFrom = parts.at(0);
+        delivery.rcptTo = parts.at(1).split(QLatin1Char(','));
+        QFile file(maildir_ + QStringLiteral("/new/") + parts.at(2));
         if (file.open(QIODevice::ReadOnly))
             delivery.content = file.readAll();
         result << delivery;

@@ -60,7 +60,8 @@ public:
     [[nodiscard]] QList<Delivery> deliveries() const;
 
 private:
-    [[nodiscard]] QStringList logLines() const;
+    // The log's lines that start with the prefix, without it.
+    [[nodiscard]] QStringList logged(QLatin1String prefix) const;
 
     QTemporaryDir dir_;
     QString maildir_;

@@ -59,12 +59,7 @@ bool makeServer(const QString& name, const QString& ca, const QString& altNames,
 
 TestCertificates::TestCertificates()
 {
-    ok_ = dir_.isValid() && available() && make();
-}
-
-bool TestCertificates::available()
-{
-    return !QStandardPaths::findExecutable(QStringLiteral("openssl")).isEmpty();
+    ok_ = dir_.isValid() && !QStandardPaths::findExecutable(QStringLiteral("openssl")).isEmpty() && make();
 }
 
 bool TestCertificates::make()

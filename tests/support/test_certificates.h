@@ -20,9 +20,7 @@ public:
     TestCertificates(const TestCertificates&) = delete;
     TestCertificates& operator=(const TestCertificates&) = delete;
 
-    // The openssl program is installed.
-    [[nodiscard]] static bool available();
-    // Every file was made.
+    // Every file was made (openssl is installed and made them).
     [[nodiscard]] bool ok() const { return ok_; }
 
     [[nodiscard]] QString caFile() const { return dir_.filePath(QStringLiteral("ca.pem")); }
@@ -30,12 +28,13 @@ public:
     [[nodiscard]] Pair expired() const { return pair(QStringLiteral("expired")); }
     [[nodiscard]] Pair otherHost() const { return pair(QStringLiteral("other-host")); }
     [[nodiscard]] Pair unknownIssuer() const { return pair(QStringLiteral("unknown-issuer")); }
-
-private:
+    // By name: "server", "expired", "other-host" or "unknown-issuer".
     [[nodiscard]] Pair pair(const QString& name) const
     {
         return {dir_.filePath(name + QStringLiteral(".pem")), dir_.filePath(name + QStringLiteral(".key"))};
     }
+
+private:
     bool make();
 
     QTemporaryDir dir_;

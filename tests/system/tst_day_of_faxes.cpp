@@ -79,44 +79,20 @@ Receipt receiptOf(int n)
     return Receipt::None;
 }
 
-QMap<QString, QString> userSettings()
-{
-    return {
-        {QStringLiteral("Use_Defaults"), QStringLiteral("2")},
-        {QStringLiteral("Account_Date_Stamp"), QStringLiteral("2024-01-02")},
-        {QStringLiteral("Torvex_Addr"), kAddress},
-        {QStringLiteral("Password"), QStringLiteral("secret")},
-        {QStringLiteral("Save_Pass"), QStringLiteral("1")},
-        {QStringLiteral("Torvex_Profile"), QStringLiteral("TORVEX")},
-        {QStringLiteral("Torvex_Name"), QStringLiteral("Day Office")},
-        {QStringLiteral("Country_Code"), QStringLiteral("44")},
-        {QStringLiteral("Area_Code"), QStringLiteral("207")},
-        {QStringLiteral("Fax_Number"), QStringLiteral("12345")},
-        {QStringLiteral("Normal_EMail_Addr"), QStringLiteral("office@127.0.0.2")},
-        {QStringLiteral("User_SMTP_Server"), QStringLiteral("127.0.0.2")},
-        {QStringLiteral("SMTP_Server2"), QString()},
-        {QStringLiteral("Printer_Type"), QStringLiteral("TORVEX PDF")},
-        {QStringLiteral("Activate_Scheduler"), QStringLiteral("y")},
-        {QStringLiteral("Cycle_Minutes"), QStringLiteral("1")},
-        {QStringLiteral("Start_Time"), QStringLiteral("0")},
-        {QStringLiteral("Stop_Time"), QStringLiteral("24")},
-        {QStringLiteral("GSTN_Fax_Minutes"), QStringLiteral("15")},
-        {QStringLiteral("Modem_Connect"), QStringLiteral("n")},
-        {QStringLiteral("Confirm_Receipt"), QStringLiteral("y")},
-        {QStringLiteral("Print_Full_Header"), QStringLiteral("n")},
-        {QStringLiteral("Print_Simple_Header"), QStringLiteral("n")},
-        {QStringLiteral("Print_Error_Info"), QStringLiteral("y")},
-        {QStringLiteral("Print_Page_Hdr"), QStringLiteral("y")},
-        {QStringLiteral("Print_Normal_Fax"), QStringLiteral("n")},
-        {QStringLiteral("Get_Normal_EMail"), QStringLiteral("n")},
-        {QStringLiteral("wake_probes"), QStringLiteral("0")},
-        {QStringLiteral("wake_probe_seconds"), QStringLiteral("40")},
-        // Ten minutes for a run and for an SMTP reply (ten seconds scaled).
-        {QStringLiteral("general_timout"), QStringLiteral("9")},
-        {QStringLiteral("modem_devices"), QStringLiteral("none")},
-        {QStringLiteral("Day_Marker"), QStringLiteral("kept by both programs")},
-    };
-}
+// The settings the user left: the scheduler runs every minute all day and
+// prints on the built-in PDF printer; general_timout 9 gives ten minutes for
+// a run and for an SMTP reply (ten seconds scaled).
+const std::pair<const char*, const char*> kUserSettings[] = {
+    {"Use_Defaults", "2"}, {"Account_Date_Stamp", "2024-01-02"}, {"Torvex_Addr", "torvex@127.0.0.1"},
+    {"Password", "secret"}, {"Save_Pass", "1"}, {"Torvex_Profile", "TORVEX"}, {"Torvex_Name", "Day Office"},
+    {"Country_Code", "44"}, {"Area_Code", "207"}, {"Fax_Number", "12345"}, {"Normal_EMail_Addr", "office@127.0.0.2"},
+    {"User_SMTP_Server", "127.0.0.2"}, {"SMTP_Server2", ""}, {"Printer_Type", "TORVEX PDF"},
+    {"Activate_Scheduler", "y"}, {"Cycle_Minutes", "1"}, {"Start_Time", "0"}, {"Stop_Time", "24"},
+    {"GSTN_Fax_Minutes", "15"}, {"Modem_Connect", "n"}, {"Confirm_Receipt", "y"}, {"Print_Full_Header", "n"},
+    {"Print_Simple_Header", "n"}, {"Print_Error_Info", "y"}, {"Print_Page_Hdr", "y"}, {"Print_Normal_Fax", "n"},
+    {"Get_Normal_EMail", "n"}, {"wake_probes", "0"}, {"wake_probe_seconds", "40"}, {"general_timout", "9"},
+    {"modem_devices", "none"}, {"Day_Marker", "kept by both programs"},
+};
 
 // The service's mail domain is the loopback address the test servers use.
 const QByteArray kAccountFile = "[TORVEX]\r\nVX_domain_name=127.0.0.1\r\nVX_IP_Address=\r\n"
@@ -289,10 +265,9 @@ private Q_SLOTS:
                      qPrintable(line));
         }
         // Every key the user set is as the user set it.
-        const QMap<QString, QString> settings = userSettings();
-        for (auto it = settings.begin(); it != settings.end(); ++it) {
-            const QString now = GetProfileStringA(QStringLiteral("TORVEX"), it.key(), QStringLiteral("<missing>"));
-            QVERIFY2(now == it.value(), qPrintable(it.key() + QStringLiteral(" is now ") + now));
+        for (const auto& [key, value] : kUserSettings) {
+            const QString now = GetProfileStringA(QStringLiteral("TORVEX"), QLatin1String(key), QStringLiteral("<missing>"));
+            QVERIFY2(now == QLatin1String(value), qPrintable(QLatin1String(key) + QStringLiteral(" is now ") + now));
         }
         QCOMPARE(GetProfileStringA(QStringLiteral("Other"), QStringLiteral("keep"), QString()), QStringLiteral("1"));
         QCOMPARE(readTorvexKey(QStringLiteral("session")).section(QLatin1Char(','), 1), QStringLiteral("0,0,0"));
@@ -326,9 +301,8 @@ private:
         QVERIFY(QDir().mkpath(folder(QString())));
         env_->writeFile(QStringLiteral("account.ini"), kAccountFile);
         QVERIFY(QFile::link(test::binDir() + QStringLiteral("/vxprintu"), env_->path(QStringLiteral("vxprintu"))));
-        const QMap<QString, QString> settings = userSettings();
-        for (auto it = settings.begin(); it != settings.end(); ++it)
-            WriteProfileStringA(QStringLiteral("TORVEX"), it.key(), it.value());
+        for (const auto& [key, value] : kUserSettings)
+            WriteProfileStringA(QStringLiteral("TORVEX"), QLatin1String(key), QLatin1String(value));
         WriteProfileStringA(QStringLiteral("Other"), QStringLiteral("keep"), QStringLiteral("1"));
 
         fax_ = test::sampleFaxTiff(env_->path(QStringLiteral("sample.tif")), 1);
@@ -381,7 +355,6 @@ private:
     std::unique_ptr<SmtpTestServer> smtpB_;
     QProcess scheduler_;
     QByteArray fax_;
-    QMap<int, QString> receiptServer_;  // where each batch's receipts are to arrive
 };
 
 QTEST_MAIN(TestDayOfFaxes)

@@ -1,8 +1,7 @@
 #include "platform/codec/codec.h"
+#include "tests/support/test_env.h"
 
-#include <QFile>
 #include <QRandomGenerator>
-#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace torvex;
@@ -120,24 +119,24 @@ private Q_SLOTS:
 
     void fileEntryPoints()
     {
-        QTemporaryDir dir;
-        const QString source = dir.filePath(QStringLiteral("part.txt"));
-        const QString target = dir.filePath(QStringLiteral("out.bin"));
+        const test::TestEnv env;
+        const QString source = env.path(QStringLiteral("part.txt"));
+        const QString target = env.path(QStringLiteral("out.bin"));
         const QByteArray data = randomBytes(300000);
-        writeFile(source, data.toBase64());  // one line without line ends
-        writeFile(target, "old content that is longer than nothing");
+        env.writeFile(source, data.toBase64());  // one line without line ends
+        env.writeFile(target, "old content that is longer than nothing");
         QVERIFY(DecodeBase64FileA(source, target));
-        QCOMPARE(readFile(target), data);
+        QCOMPARE(env.readFile(target), data);
 
-        writeFile(source, "begin 600 cat\r\n#0V%T\r\n`\r\nend\r\n");
+        env.writeFile(source, "begin 600 cat\r\n#0V%T\r\n`\r\nend\r\n");
         QVERIFY(DecodeFileA(source, target));
-        QCOMPARE(readFile(target), QByteArray("Cat"));
+        QCOMPARE(env.readFile(target), QByteArray("Cat"));
 
-        writeFile(source, "caf=C3=A9 =\r\nau lait\r\n");
+        env.writeFile(source, "caf=C3=A9 =\r\nau lait\r\n");
         QVERIFY(DecodeFileA(source, target));
-        QCOMPARE(readFile(target), QByteArray("caf\xc3\xa9 au lait\r\n"));
+        QCOMPARE(env.readFile(target), QByteArray("caf\xc3\xa9 au lait\r\n"));
 
-        QVERIFY(!DecodeFileA(dir.filePath(QStringLiteral("missing")), target));
+        QVERIFY(!DecodeFileA(env.path(QStringLiteral("missing")), target));
     }
 
 private:
@@ -149,18 +148,7 @@ private:
             c = char(generator.bounded(256));
         return data;
     }
-    static void writeFile(const QString& path, const QByteArray& content)
-    {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(content);
-    }
-    static QByteArray readFile(const QString& path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
 };
 
-QTEST_APPLESS_MAIN(TestCodec)
+QTEST_GUILESS_MAIN(TestCodec)
 #include "tst_codec.moc"

@@ -12,8 +12,11 @@ using torvex::test::ModemSimulator;
 
 namespace {
 
+// One notification: the device handle, the message, its first and third
+// parameters.
 struct Note {
     qint32 device, message, param1, param3;
+    bool operator==(const Note&) const = default;
 };
 
 QList<Note> notes(const QSignalSpy& spy)
@@ -23,6 +26,12 @@ QList<Note> notes(const QSignalSpy& spy)
         out.push_back({args[0].toInt(), args[1].toInt(), args[3].toInt(), args[5].toInt()});
     return out;
 }
+
+constexpr qint32 kCallState = ModemLine::LINE_CALLSTATE;
+constexpr qint32 kDevState = ModemLine::LINE_LINEDEVSTATE;
+constexpr qint32 kOffering = ModemLine::LINECALLSTATE_OFFERING;
+constexpr qint32 kIdle = ModemLine::LINECALLSTATE_IDLE;
+constexpr qint32 kRinging = ModemLine::LINEDEVSTATE_RINGING;
 
 // A line open on a simulated modem, with its notifications recorded.
 struct OpenLine {
@@ -110,56 +119,37 @@ private Q_SLOTS:
         QCOMPARE(line.lineOpen(0, 6, 4), 0);
     }
 
-    void oneRingIsOneCallThatEndsInSilence()
-    {
-        OpenLine open;
-        QVERIFY(open.isOpen);
-        open.modem.ring();
-        QTRY_COMPARE(open.spy.size(), 2);
-        QList<Note> got = notes(open.spy);
-        QCOMPARE(got[0].message, ModemLine::LINE_CALLSTATE);
-        QCOMPARE(got[0].param1, ModemLine::LINECALLSTATE_OFFERING);
-        QVERIFY(got[0].device != 0);
-        QCOMPARE(got[1].message, ModemLine::LINE_LINEDEVSTATE);
-        QCOMPARE(got[1].param1, ModemLine::LINEDEVSTATE_RINGING);
-        QCOMPARE(got[1].param3, 1);
-        QCOMPARE(got[1].device, open.line.handles.line);
-        QTest::qWait(200);  // half the silence: the call is not over yet
-        QCOMPARE(open.spy.size(), 2);
-        QTRY_COMPARE(open.spy.size(), 3);
-        got = notes(open.spy);
-        QCOMPARE(got[2].message, ModemLine::LINE_CALLSTATE);
-        QCOMPARE(got[2].param1, ModemLine::LINECALLSTATE_IDLE);
-        QCOMPARE(got[2].device, got[0].device);
-        QCOMPARE(got[2].param3, 0);
-
-        open.line.handles.call = got[0].device;
-        QCOMPARE(open.line.lineDeallocateCall(), 0);
-        QCOMPARE(open.line.lineDeallocateCall(), lineerr::INVALCALLHANDLE);
-    }
-
+    // A ring offers a call on its own handle and counts its rings; the
+    // silence after the last ring ends it. The next call has a new handle.
     void ringsOfOneCallAreCounted()
     {
         OpenLine open;
         QVERIFY(open.isOpen);
-        for (int i = 0; i < 3; ++i) {
-            open.modem.ring();
+        const qint32 line = open.line.handles.line;
+        open.modem.ring();
+        QTRY_COMPARE(open.spy.size(), 2);
+        const qint32 call = notes(open.spy)[0].device;
+        QVERIFY(call != 0);
+        for (int i = 0; i < 2; ++i) {
             QTest::qWait(150);  // 3 s between rings, as in the UK
+            open.modem.ring();
         }
+        QTRY_COMPARE(open.spy.size(), 4);
+        QTest::qWait(200);  // half the silence: the call is not over yet
+        QCOMPARE(open.spy.size(), 4);
         QTRY_COMPARE(open.spy.size(), 5);
-        const QList<Note> got = notes(open.spy);
-        QCOMPARE(got[0].param1, ModemLine::LINECALLSTATE_OFFERING);
-        QCOMPARE(got[1].param3, 1);
-        QCOMPARE(got[2].param3, 2);
-        QCOMPARE(got[3].param3, 3);
-        QCOMPARE(got[4].param1, ModemLine::LINECALLSTATE_IDLE);
+        QCOMPARE(notes(open.spy), (QList<Note>{{call, kCallState, kOffering, 0}, {line, kDevState, kRinging, 1},
+                                               {line, kDevState, kRinging, 2}, {line, kDevState, kRinging, 3},
+                                               {call, kCallState, kIdle, 0}}));
+        open.line.handles.call = call;
+        QCOMPARE(open.line.lineDeallocateCall(), 0);
+        QCOMPARE(open.line.lineDeallocateCall(), lineerr::INVALCALLHANDLE);
 
-        // The next call is a new one with its own handle and count.
         open.modem.ring();
         QTRY_COMPARE(open.spy.size(), 7);
         const QList<Note> next = notes(open.spy);
-        QVERIFY(next[5].device != got[0].device);
-        QCOMPARE(next[6].param3, 1);
+        QVERIFY(next[5].device != call);
+        QCOMPARE(next[6], (Note{line, kDevState, kRinging, 1}));
     }
 
     void closedLineDeliversNothingMore()

@@ -2,32 +2,17 @@
 // programs, an installed program in the user's data folder, seeded once
 // from the installed share folder without touching what the user has.
 #include "platform/settings/app_paths.h"
+#include "tests/support/test_env.h"
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
+
+#include <memory>
 
 #include <unistd.h>
 
 using namespace torvex;
-
-namespace {
-
-void write(const QString& path, const QByteArray& content)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(content);
-}
-
-QByteArray read(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-}  // namespace
 
 class TestAppPaths : public QObject {
     Q_OBJECT
@@ -35,30 +20,36 @@ class TestAppPaths : public QObject {
 private Q_SLOTS:
     void init()
     {
-        QVERIFY(dir_.isValid());
-        bin_ = dir_.filePath(QStringLiteral("prefix/bin"));
-        share_ = dir_.filePath(QStringLiteral("prefix/share/torvex"));
-        data_ = dir_.filePath(QStringLiteral("home/.local/share/torvex"));
+        env_ = std::make_unique<test::TestEnv>();
+        bin_ = env_->path(QStringLiteral("prefix/bin"));
+        share_ = env_->path(QStringLiteral("prefix/share/torvex"));
+        data_ = env_->path(QStringLiteral("home/.local/share/torvex"));
         QVERIFY(QDir().mkpath(bin_));
     }
+    void cleanup() { env_.reset(); }
 
-    void torvexHomeComesFirst()
+    // TORVEX_HOME first; then a build tree (no share folder) keeps its data
+    // beside the programs, and an installed program uses the user's data
+    // folder even where the user may write into bin/ (root, or a prefix in
+    // the home folder).
+    void programFolder_data()
     {
-        QVERIFY(QDir().mkpath(share_));
-        QCOMPARE(chooseProgramFolder(dir_.filePath(QStringLiteral("mine/./x/..")), bin_, share_, data_),
-                 dir_.filePath(QStringLiteral("mine")));
+        QTest::addColumn<QString>("home");
+        QTest::addColumn<bool>("installed");
+        QTest::addColumn<QString>("chosen");
+        QTest::newRow("TORVEX_HOME") << QStringLiteral("mine/./x/..") << true << QStringLiteral("mine");
+        QTest::newRow("build tree") << QString() << false << QStringLiteral("prefix/bin");
+        QTest::newRow("installed") << QString() << true << QStringLiteral("home/.local/share/torvex");
     }
-
-    void aBuildTreeKeepsItsDataBesideThePrograms()
+    void programFolder()
     {
-        QCOMPARE(chooseProgramFolder(QString(), bin_, share_, data_), bin_);
-    }
-
-    void anInstalledProgramUsesTheUserDataFolder()
-    {
-        // Even where the user may write into bin/ (root, or a prefix in the home folder).
-        QVERIFY(QDir().mkpath(share_));
-        QCOMPARE(chooseProgramFolder(QString(), bin_, share_, data_), data_);
+        QFETCH(QString, home);
+        QFETCH(bool, installed);
+        QFETCH(QString, chosen);
+        if (installed)
+            QVERIFY(QDir().mkpath(share_));
+        QCOMPARE(chooseProgramFolder(home.isEmpty() ? home : env_->path(home), bin_, share_, data_),
+                 env_->path(chosen));
     }
 
     void anUnwritableProgramFolderUsesTheUserDataFolder()
@@ -73,44 +64,37 @@ private Q_SLOTS:
 
     void seedingCopiesWhatIsMissingAndKeepsTheUsersFiles()
     {
-        QVERIFY(QDir().mkpath(share_));
-        write(share_ + QStringLiteral("/account.ini"), "[TORVEX]\nVX_domain_name=torvex.net\n");
-        write(share_ + QStringLiteral("/vxphlpbs.htm"), "<html>help</html>");
+        env_->writeFile(share_ + QStringLiteral("/account.ini"), "[TORVEX]\nVX_domain_name=torvex.net\n");
+        env_->writeFile(share_ + QStringLiteral("/vxphlpbs.htm"), "<html>help</html>");
         QVERIFY(QFile::setPermissions(share_ + QStringLiteral("/vxphlpbs.htm"), QFile::ReadOwner | QFile::ReadOther));
         QVERIFY(seedFolder(share_, data_));
-        QCOMPARE(read(data_ + QStringLiteral("/account.ini")), QByteArray("[TORVEX]\nVX_domain_name=torvex.net\n"));
-        QCOMPARE(read(data_ + QStringLiteral("/vxphlpbs.htm")), QByteArray("<html>help</html>"));
+        QCOMPARE(env_->readFile(data_ + QStringLiteral("/account.ini")), QByteArray("[TORVEX]\nVX_domain_name=torvex.net\n"));
+        QCOMPARE(env_->readFile(data_ + QStringLiteral("/vxphlpbs.htm")), QByteArray("<html>help</html>"));
         // The user's copies stay writable, whatever the installed ones are.
         QVERIFY(QFileInfo(data_ + QStringLiteral("/vxphlpbs.htm")).isWritable());
 
-        write(data_ + QStringLiteral("/account.ini"), "[TORVEX]\nVX_IP_Address=10.0.0.1\n");
+        env_->writeFile(data_ + QStringLiteral("/account.ini"), "[TORVEX]\nVX_IP_Address=10.0.0.1\n");
         QFile::remove(data_ + QStringLiteral("/vxphlpbs.htm"));
-        write(share_ + QStringLiteral("/readme.txt"), "read me");
+        env_->writeFile(share_ + QStringLiteral("/readme.txt"), "read me");
         QVERIFY(seedFolder(share_, data_));
-        QCOMPARE(read(data_ + QStringLiteral("/account.ini")), QByteArray("[TORVEX]\nVX_IP_Address=10.0.0.1\n"));
-        QCOMPARE(read(data_ + QStringLiteral("/vxphlpbs.htm")), QByteArray("<html>help</html>"));
-        QCOMPARE(read(data_ + QStringLiteral("/readme.txt")), QByteArray("read me"));
+        QCOMPARE(env_->readFile(data_ + QStringLiteral("/account.ini")), QByteArray("[TORVEX]\nVX_IP_Address=10.0.0.1\n"));
+        QCOMPARE(env_->readFile(data_ + QStringLiteral("/vxphlpbs.htm")), QByteArray("<html>help</html>"));
+        QCOMPARE(env_->readFile(data_ + QStringLiteral("/readme.txt")), QByteArray("read me"));
     }
 
     void seedingLeavesALinkOfTheUsersAlone()
     {
-        QVERIFY(QDir().mkpath(share_));
         QVERIFY(QDir().mkpath(data_));
-        write(share_ + QStringLiteral("/account.ini"), "template");
-        QVERIFY(QFile::link(dir_.filePath(QStringLiteral("elsewhere.ini")), data_ + QStringLiteral("/account.ini")));
+        env_->writeFile(share_ + QStringLiteral("/account.ini"), "template");
+        const QString elsewhere = env_->path(QStringLiteral("elsewhere.ini"));
+        QVERIFY(QFile::link(elsewhere, data_ + QStringLiteral("/account.ini")));
         QVERIFY(seedFolder(share_, data_));
         QVERIFY(QFileInfo(data_ + QStringLiteral("/account.ini")).isSymLink());
-        QVERIFY(!QFileInfo::exists(dir_.filePath(QStringLiteral("elsewhere.ini"))));
-    }
-
-    void cleanup()
-    {
-        QDir(dir_.path()).removeRecursively();
-        QVERIFY(QDir().mkpath(dir_.path()));
+        QVERIFY(!QFileInfo::exists(elsewhere));
     }
 
 private:
-    QTemporaryDir dir_;
+    std::unique_ptr<test::TestEnv> env_;
     QString bin_;
     QString share_;
     QString data_;

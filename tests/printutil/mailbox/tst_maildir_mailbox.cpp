@@ -13,16 +13,6 @@
 
 using namespace torvex;
 
-namespace {
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-}  // namespace
-
 class TestMaildirMailbox : public QObject {
     Q_OBJECT
 
@@ -106,9 +96,9 @@ private Q_SLOTS:
         QCOMPARE(stored->AttachmentSource(2), QStringLiteral("evil.txt"));
         const QString out = env_->path(QStringLiteral("out.bin"));
         QVERIFY(stored->WriteAttachmentToFile(1, out));
-        QCOMPARE(readAll(out), QByteArray("II*\0binary\r\n\0\xff", 15));
+        QCOMPARE(env_->readFile(QStringLiteral("out.bin")), QByteArray("II*\0binary\r\n\0\xff", 15));
         QVERIFY(stored->WriteAttachmentToFile(3, out));
-        QCOMPARE(readAll(out), QByteArray());
+        QCOMPARE(env_->readFile(QStringLiteral("out.bin")), QByteArray());
         QVERIFY(!stored->WriteAttachmentToFile(4, out));
         QVERIFY(stored->Field(31).startsWith(QStringLiteral("From: Office <s@example.org>\r\n")));
         QVERIFY(stored->Field(31).endsWith(QStringLiteral("\r\n\r\n")));
@@ -207,64 +197,7 @@ private Q_SLOTS:
         QCOMPARE(stored->AttachmentName(2), QStringLiteral("UNKNOWN.JPE"));
         const QString out = env_->path(QStringLiteral("a.tif"));
         QVERIFY(stored->WriteAttachmentToFile(1, out));
-        QCOMPARE(readAll(out), QByteArray("II*\0", 4));
-    }
-
-    void notMimeAtAll()
-    {
-        QVERIFY(mailbox_->SessionLogIn(QStringLiteral("TORVEX")));
-        const MaildirFolder inbox(env_->path(QStringLiteral("profiles/TORVEX")), {});
-        QVERIFY(deliverToMaildir(inbox, QByteArray("\x00\x01binary junk\xff\xfe no header", 28)));
-        QVERIFY(deliverToMaildir(inbox, QByteArray()));
-        auto folder = mailbox_->Inbox();
-        QCOMPARE(folder->MessageCount(), 2);
-        for (int i = 1; i <= 2; ++i) {
-            auto message = folder->Message(i);
-            QVERIFY(message);
-            QCOMPARE(message->Subject(), QString());
-            QCOMPARE(message->RecipientNames(), QStringList());
-            QVERIFY(message->TimeReceived().isValid());  // the delivery time
-        }
-    }
-
-    void foldersAreFoundByExactNameOrCreated()
-    {
-        QVERIFY(mailbox_->SessionLogIn(QStringLiteral("TORVEX")));
-        auto root = mailbox_->RootFolder();
-        QVERIFY(root);
-        std::unique_ptr<MailFolder> lower;
-        const QString lowerId = GetFolderID(QStringLiteral("torvexes"), *root, lower);
-        std::unique_ptr<MailFolder> torvexes;
-        const QString id = GetFolderID(QStringLiteral("TORVEXes"), *root, torvexes);
-        QVERIFY(!id.isEmpty());
-        QVERIFY(id != lowerId);
-        std::unique_ptr<MailFolder> again;
-        QCOMPARE(GetFolderID(QStringLiteral("TORVEXes"), *root, again), id);
-        QCOMPARE(root->FolderCount(), 2);
-        std::unique_ptr<MailFolder> printed;
-        const QString printedId = GetFolderID(QStringLiteral("Printed"), *torvexes, printed);
-        QCOMPARE(printed->Name(), QStringLiteral("Printed"));
-        QVERIFY(QFileInfo(env_->path(QStringLiteral("profiles/TORVEX/.TORVEXes.Printed/new"))).isDir());
-
-        // Mark read, move by ID, fetch again by the new ID.
-        NewInboxMessage message;
-        message.subject = QStringLiteral("s");
-        QVERIFY(mailbox_->addToInbox(message));
-        auto inbox = mailbox_->Inbox();
-        QCOMPARE(inbox->MessageCount(), 1);
-        auto stored = inbox->Message(1);
-        const QString messageId = stored->ID();
-        QVERIFY(stored->markRead());
-        auto fetched = mailbox_->GetMessage(messageId);
-        QVERIFY(fetched);
-        QVERIFY(fetched->MoveTo(printedId));
-        QVERIFY(!mailbox_->GetMessage(messageId));
-        QCOMPARE(inbox->MessageCount(), 0);
-        QCOMPARE(printed->MessageCount(), 1);
-        QCOMPARE(printed->Message(1)->Subject(), QStringLiteral("s"));
-        QVERIFY(!printed->Message(1)->MoveTo(QStringLiteral("../elsewhere")));
-        QVERIFY(!printed->Message(1)->MoveTo(QStringLiteral(".NoSuchFolder")));
-        QCOMPARE(printed->MessageCount(), 1);
+        QCOMPARE(env_->readFile(QStringLiteral("a.tif")), QByteArray("II*\0", 4));
     }
 
 private:

@@ -46,75 +46,48 @@ private Q_SLOTS:
         QCOMPARE(rest, QStringLiteral("efghij\n"));
     }
 
-    void longLineWrapsIntoThreeLines()
+    // Lines break at LF with or without CR, long lines wrap at the last
+    // blank (or hard), a full page carries the rest over, a form feed ends
+    // the page; without the flag no header, and trailing blank lines make
+    // no page of their own.
+    void layout_data()
     {
-        const QString text = spacedText(250);
-        const TextBlockLayout layout = layoutTextBlock(text, false, kHeader, 110, 80);
-        QCOMPARE(int(layout.pages.size()), 1);
-        const QStringList& lines = layout.pages[0];
-        QCOMPARE(lines.size(), 3);
-        QCOMPARE(lines[0], QLatin1Char('\t') + text.left(110));
-        QCOMPARE(lines[1], QLatin1Char('\t') + text.mid(110, 110));
-        QCOMPARE(lines[2], QLatin1Char('\t') + text.mid(220));
-        QVERIFY(lines[0].endsWith(QLatin1Char(' ')));
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("header");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("length");
+        QTest::addColumn<QList<QStringList>>("pages");
+        const QString wide = spacedText(250);
+        const QString ff(QChar(12));
+        QTest::newRow("long line wraps into three") << wide << false << 110 << 80
+            << QList<QStringList>{{QLatin1Char('\t') + wide.left(110), QLatin1Char('\t') + wide.mid(110, 110),
+                                   QLatin1Char('\t') + wide.mid(220)}};
+        QTest::newRow("no blank: cut hard") << QString(25, QLatin1Char('x')) << false << 10 << 80
+            << QList<QStringList>{{"\txxxxxxxxxx", "\txxxxxxxxxx", "\txxxxx"}};
+        QTest::newRow("LF lines") << QStringLiteral("aaaa bbbb\nc\n") << false << 5 << 2
+            << QList<QStringList>{{"\taaaa ", "\tbbbb"}, {"\tc"}};
+        QTest::newRow("page length") << QStringLiteral("1\r\n2\r\n3\r\n4\r\n5\r\n") << true << 110 << 2
+            << QList<QStringList>{{pageHeaderLine(kHeader, 1), "", "\t1", "\t2"},
+                                  {pageHeaderLine(kHeader, 2), "", "\t3", "\t4"},
+                                  {"S sent  R  recv    from@x   Page No. 3", "", "\t5"}};
+        QTest::newRow("page full while wrapping") << QStringLiteral("aaaa bbbb cccc\r\n") << false << 5 << 2
+            << QList<QStringList>{{"\taaaa ", "\tbbbb "}, {"\tcccc"}};
+        QTest::newRow("form feed") << QStringLiteral("one\r\n") + ff + QStringLiteral("two\r\n") << true << 110 << 80
+            << QList<QStringList>{{pageHeaderLine(kHeader, 1), "", "\tone"}, {pageHeaderLine(kHeader, 2), "", "\ttwo"}};
+        QTest::newRow("trailing blank lines") << QStringLiteral("x\r\n") + ff + QStringLiteral("\r\n\r\n") << false
+                                              << 110 << 80 << QList<QStringList>{{"\tx"}};
+        QTest::newRow("empty") << QString() << false << 110 << 80 << QList<QStringList>{{}};
     }
-
-    void lineWithoutBlankIsCutHard()
+    void layout()
     {
-        const QString text(25, QLatin1Char('x'));
-        const TextBlockLayout layout = layoutTextBlock(text, false, kHeader, 10, 80);
-        QCOMPARE(layout.pages[0],
-                 (QStringList{QStringLiteral("\txxxxxxxxxx"), QStringLiteral("\txxxxxxxxxx"), QStringLiteral("\txxxxx")}));
-    }
-
-    // A file with bare LF line ends is wrapped and paged as CR LF text is.
-    void lfLinesWrapAndPageLikeCrLfLines()
-    {
-        const TextBlockLayout layout = layoutTextBlock(QStringLiteral("aaaa bbbb\nc\n"), false, kHeader, 5, 2);
-        QCOMPARE(int(layout.pages.size()), 2);
-        QCOMPARE(layout.pages[0], (QStringList{QStringLiteral("\taaaa "), QStringLiteral("\tbbbb")}));
-        QCOMPARE(layout.pages[1], QStringList{QStringLiteral("\tc")});
-    }
-
-    void pagesEndAfterPageLengthLines()
-    {
-        const QString text = QStringLiteral("1\r\n2\r\n3\r\n4\r\n5\r\n");
-        const TextBlockLayout layout = layoutTextBlock(text, true, kHeader, 110, 2);
-        QCOMPARE(int(layout.pages.size()), 3);
-        QCOMPARE(layout.pages[0],
-                 (QStringList{pageHeaderLine(kHeader, 1), QString(), QStringLiteral("\t1"), QStringLiteral("\t2")}));
-        QCOMPARE(layout.pages[2],
-                 (QStringList{pageHeaderLine(kHeader, 3), QString(), QStringLiteral("\t5")}));
-        QCOMPARE(pageHeaderLine(kHeader, 3), QStringLiteral("S sent  R  recv    from@x   Page No. 3"));
-    }
-
-    void pageFullWhileWrappingCarriesTheRestOver()
-    {
-        // One line wrapped into three pieces on pages of two lines.
-        const QString text = QStringLiteral("aaaa bbbb cccc") + kCrLf;
-        const TextBlockLayout layout = layoutTextBlock(text, false, kHeader, 5, 2);
-        QCOMPARE(int(layout.pages.size()), 2);
-        QCOMPARE(layout.pages[0], (QStringList{QStringLiteral("\taaaa "), QStringLiteral("\tbbbb ")}));
-        QCOMPARE(layout.pages[1], QStringList{QStringLiteral("\tcccc")});
-    }
-
-    void formFeedEndsThePage()
-    {
-        const QString text = QStringLiteral("one") + kCrLf + QChar(12) + QStringLiteral("two") + kCrLf;
-        const TextBlockLayout layout = layoutTextBlock(text, true, kHeader, 110, 80);
-        QCOMPARE(int(layout.pages.size()), 2);
-        QCOMPARE(layout.pages[0].last(), QStringLiteral("\tone"));
-        QCOMPARE(layout.pages[1],
-                 (QStringList{pageHeaderLine(kHeader, 2), QString(), QStringLiteral("\ttwo")}));
-    }
-
-    void noHeaderWithoutTheFlagAndNoPageForTrailingBlankLines()
-    {
-        const QString text = QStringLiteral("x") + kCrLf + QChar(12) + kCrLf + kCrLf;
-        const TextBlockLayout layout = layoutTextBlock(text, false, kHeader, 110, 80);
-        QCOMPARE(int(layout.pages.size()), 1);
-        QCOMPARE(layout.pages[0], QStringList{QStringLiteral("\tx")});
-        QCOMPARE(int(layoutTextBlock(QString(), false, kHeader, 110, 80).pages.size()), 1);
+        QFETCH(QString, text);
+        QFETCH(bool, header);
+        QFETCH(int, width);
+        QFETCH(int, length);
+        QFETCH(QList<QStringList>, pages);
+        const TextBlockLayout layout = layoutTextBlock(text, header, kHeader, width, length);
+        QCOMPARE(QList<QStringList>(layout.pages.begin(), layout.pages.end()), pages);
+        QVERIFY(!layout.tooLong);
     }
 
     // However the text is made, the layout stops past the page limit, in

@@ -146,11 +146,6 @@ bool waitClosely(const std::function<bool()>& condition, int timeoutMs)
     return true;
 }
 
-int fileCount(const QString& folder, const QStringList& filters = {})
-{
-    return int(QDir(folder).entryList(filters, QDir::Files).size());
-}
-
 // Messages in In/ stored whole: a file still marked partial is the one a
 // kill cut off, which the next run removes and fetches again.
 int storedWhole(const QString& in)
@@ -347,7 +342,10 @@ private:
     {
         return home(QStringLiteral("profiles/TORVEX/")) + name;
     }
-    [[nodiscard]] int printouts() const { return fileCount(home(QStringLiteral("Printouts")), {QStringLiteral("*.pdf")}); }
+    [[nodiscard]] int printouts() const
+    {
+        return int(QDir(home(QStringLiteral("Printouts"))).entryList({QStringLiteral("*.pdf")}, QDir::Files).size());
+    }
 
     std::unique_ptr<test::TestEnv> env_;
     std::unique_ptr<DovecotServer> pop_;

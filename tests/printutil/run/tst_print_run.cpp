@@ -388,15 +388,16 @@ private Q_SLOTS:
         // Files that are not mail at all.
         const MaildirFolder inbox(profileRoot(), {});
         QVERIFY(deliverToMaildir(inbox, QByteArray("\x00\xff\x01 garbage", 11)));
+        QVERIFY(deliverToMaildir(inbox, QByteArray()));
         QVERIFY(deliverToMaildir(inbox, QByteArray("To: user@torvex.net\r\nContent-Type: multipart/mixed; boundary=q\r\n\r\n--q\r\n")));
 
         QCOMPARE(run(QStringLiteral("/6")), RunExit::Finished);
         QCOMPARE(subjectsIn(kUnprintable),
                  (QStringList{QStringLiteral("bad names"), QStringLiteral("cut tiff"), QStringLiteral("noisy tiff"),
                               QStringLiteral("empty files"), QStringLiteral("awd")}));
-        // The garbage file is addressed to nobody and stays; the broken
-        // multipart one is a TORVEX with nothing in it, printed as such.
-        QCOMPARE(int(MaildirFolder(profileRoot(), kInbox).messages().size()), 1);
+        // The garbage and the empty file are addressed to nobody and stay;
+        // the broken multipart one is a TORVEX with nothing in it, printed as such.
+        QCOMPARE(int(MaildirFolder(profileRoot(), kInbox).messages().size()), 2);
         QCOMPARE(subjectsIn(kPrinted), QStringList{QString()});
         QVERIFY(!QFile::exists(env_->path(QStringLiteral("escape.tif"))));
         QVERIFY(!QFile::exists(env_->home() + QStringLiteral("/../escape.tif")));

@@ -10,7 +10,9 @@
 #include <set>
 
 namespace torvex::test {
+namespace {
 
+// The message as a server sends it after RETR: dot-stuffed, terminated.
 QByteArray retrReply(const QByteArray& message)
 {
     QByteArray stuffed;
@@ -24,6 +26,8 @@ QByteArray retrReply(const QByteArray& message)
     }
     return "+OK " + QByteArray::number(message.size()) + " octets\r\n" + stuffed + ".\r\n";
 }
+
+}  // namespace
 
 QByteArray ScriptedPop3Server::uidOf(const QByteArray& message)
 {

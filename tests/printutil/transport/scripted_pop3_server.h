@@ -74,7 +74,4 @@ private:
     Listener server_;
 };
 
-// The message as a server sends it after RETR: dot-stuffed, terminated.
-[[nodiscard]] QByteArray retrReply(const QByteArray& message);
-
 }  // namespace torvex::test

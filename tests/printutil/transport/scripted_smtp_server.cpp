@@ -35,7 +35,6 @@ QByteArray ScriptedSmtpServer::unstuffed(const QByteArray& data)
 void ScriptedSmtpServer::onNewConnection()
 {
     while (QTcpSocket* socket = server_.nextPendingConnection()) {
-        ++connections;
         socket->setParent(this);
         buffers_[socket];
         inData_[socket] = false;

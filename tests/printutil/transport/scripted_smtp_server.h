@@ -34,7 +34,6 @@ public:
 
     QList<QByteArray> commands;  // every command line, without its CR LF
     QList<QByteArray> messages;  // the data of each message as sent, without the final "." line
-    int connections = 0;
 
     // The data as the sender wrote it: one leading dot removed from each line.
     [[nodiscard]] static QByteArray unstuffed(const QByteArray& data);

@@ -41,46 +41,6 @@ private Q_SLOTS:
         env_.reset();
     }
 
-    void downloadsStoresAndDeletesEachMessage()
-    {
-        const QList<QByteArray> messages = {"Subject: one\r\n\r\n.hidden\r\n.\r\nMAIL FROM:<x@example.org>\r\n",
-                                            QByteArray(10000 - 20, 'x') + "\r\n\r\nlong line\r\n"};
-        server_->messages = messages;
-        server_->statReply = "+OK 2 3456\r\n";
-        RunContext ctx = context();
-        Pop3Client client(ctx);
-        client.CHECKMAIL_Click();
-        QCOMPARE(client.numberOfMessages(), 2);
-        QCOMPARE(client.lengthOfMessages(), 3456);
-        QCOMPARE(server_->commands, (QList<QByteArray>{"USER user", "PASS secret", "STAT", "UIDL", "LIST", "RETR 1",
-                                                       "DELE 1", "RETR 2", "DELE 2", "QUIT"}));
-        QCOMPARE(server_->deleted, (QList<int>{1, 2}));
-        QCOMPARE(readTorvexKey(QStringLiteral("print_status")), QStringLiteral("Downloading 2 TORVEXes"));
-        QCOMPARE(ctx.gLastError, QStringLiteral("unchanged"));
-        // Stored as received, but without the stuffing dots.
-        for (int n = 1; n <= 2; ++n) {
-            const QByteArray message = messages.at(n - 1);
-            QCOMPARE(env_->readFile(QStringLiteral("In/%1.TXT").arg(n)),
-                     "+OK " + QByteArray::number(message.size()) + " octets\r\n" + message + ".\r\n");
-            QVERIFY(!QFile::exists(env_->path(QStringLiteral("In/%1.TXT.partial").arg(n))));
-        }
-        // What QUIT deleted is no longer on record.
-        UidlRecord record(uidlRecordPathFor(ctx.folders.in), ctx.info.Torvex_Addr);
-        record.load();
-        QVERIFY(!record.contains(ScriptedPop3Server::uidOf(messages[0])));
-    }
-
-    void emptyMailboxSendsQuitAndStoresNothing()
-    {
-        RunContext ctx = context();
-        Pop3Client client(ctx);
-        client.CHECKMAIL_Click();
-        QCOMPARE(readTorvexKey(QStringLiteral("print_status")), QStringLiteral("No new TORVEXes"));
-        QCOMPARE(server_->commands, (QList<QByteArray>{"USER user", "PASS secret", "STAT", "QUIT"}));
-        QVERIFY(QDir(env_->path(QStringLiteral("In"))).isEmpty());
-        QCOMPARE(ctx.gLastError, QStringLiteral("unchanged"));
-    }
-
     void refusedPasswordBecomesTheErrorText()
     {
         server_->passReply = "-ERR invalid password\r\n";
@@ -240,14 +200,9 @@ private Q_SLOTS:
         QFETCH(int, clear);
         static const test::TestCertificates certificates;
         QVERIFY2(certificates.ok(), "openssl could not make the test certificates");
-        const std::map<QString, test::TestCertificates::Pair> pairs{
-            {QStringLiteral("server"), certificates.server()},
-            {QStringLiteral("expired"), certificates.expired()},
-            {QStringLiteral("other-host"), certificates.otherHost()},
-            {QStringLiteral("unknown-issuer"), certificates.unknownIssuer()}};
         if (!certificate.isEmpty()) {
-            server_->tlsCert = pairs.at(certificate).cert;
-            server_->tlsKey = pairs.at(certificate).key;
+            server_->tlsCert = certificates.pair(certificate).cert;
+            server_->tlsKey = certificates.pair(certificate).key;
         }
         server_->implicitTls = security == QLatin1String("tls");
         server_->capaReply = capa;

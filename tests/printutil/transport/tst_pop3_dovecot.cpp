@@ -2,6 +2,7 @@
 
 #include "common/telvane_info.h"
 #include "printutil/transport/pop3_client.h"
+#include "printutil/transport/pop3_uidl_record.h"
 #include "tests/support/dovecot_server.h"
 #include "tests/support/test_certificates.h"
 
@@ -95,12 +96,18 @@ private Q_SLOTS:
                  qPrintable(dovecot_->log()));
         QVERIFY2(ctx.gLastError.isEmpty(), qPrintable(dovecot_->log()));
         QCOMPARE(client.numberOfMessages(), 2);
+        QCOMPARE(client.lengthOfMessages(), kDotted.size() + kFax.size());
+        QCOMPARE(readTorvexKey(QStringLiteral("print_status")), QStringLiteral("Downloading 2 TORVEXes"));
         QTRY_VERIFY(dovecot_->messages().isEmpty());
         // Dovecot takes no log-on in the clear here: this one was encrypted.
         if (tls)
             QVERIFY2(dovecot_->log().contains(QStringLiteral(", TLS")), qPrintable(dovecot_->log()));
 
-        // Stored with every line as the sender wrote it.
+        // Stored with every line as the sender wrote it, nothing half-written
+        // left, and what QUIT deleted no longer on record.
+        QCOMPARE(QDir(env_->path(QStringLiteral("In"))).entryList(QDir::Files),
+                 QStringList({QStringLiteral("1.TXT"), QStringLiteral("2.TXT")}));
+        QCOMPARE(env_->readFile(uidlRecordPathFor(ctx.folders.in)).count('\n'), 1);
         const QByteArray first = env_->readFile(QStringLiteral("In/1.TXT"));
         QCOMPARE(first, "+OK " + QByteArray::number(kDotted.size()) + " octets\r\n" + kDotted + ".\r\n");
 
@@ -121,6 +128,12 @@ private Q_SLOTS:
         again.CHECKMAIL_Click();
         QCOMPARE(readTorvexKey(QStringLiteral("print_status")), QStringLiteral("No new TORVEXes"));
         QVERIFY(QDir(env_->path(QStringLiteral("In"))).isEmpty());
+        QVERIFY(ctx.gLastError.isEmpty());
+        // Each session ended with QUIT: two retrieved and deleted, then none.
+        QTRY_COMPARE(dovecot_->log().count(QStringLiteral("Disconnected: Logged out")), 2);
+        QVERIFY2(dovecot_->log().contains(QStringLiteral("retr=2/")) && dovecot_->log().contains(QStringLiteral("del=2/2")),
+                 qPrintable(dovecot_->log()));
+        QVERIFY(dovecot_->log().contains(QStringLiteral("retr=0/0, del=0/0")));
     }
 
     void wrongPasswordReportsTheServersWords()

@@ -113,7 +113,10 @@ private Q_SLOTS:
         QVERIFY(!receipts.SendMDN(hostileRequest()));
         const QStringList waiting = QDir(ctx_.folders.out).entryList(QDir::Files);
         QCOMPARE(waiting.size(), 1);
+        QVERIFY(QRegularExpression(QStringLiteral("^\\d{14}\\.MDN$")).match(waiting.front()).hasMatch());
         const QByteArray stored = env_->readFile(ctx_.folders.out + waiting.front());
+        QVERIFY(stored.startsWith("To:Sender Office <sender@127.0.0.1>\r\nFrom:user@127.0.0.1\r\n"));
+        QVERIFY(stored.endsWith("--\r\n\r\n.\r\n\r\n"));
         // Row 1 (127.0.0.1) refused the connection, row 2 ("mail.127.0.0.1") has no address.
         QCOMPARE(ctx_.gLastError, QStringLiteral("5"));
         QVERIFY(QDir(ctx_.folders.mdns).isEmpty());
@@ -133,49 +136,9 @@ private Q_SLOTS:
         QVERIFY(QDir(ctx_.folders.out).isEmpty());
         QCOMPARE(env_->readFile(ctx_.folders.mdns + waiting.front()), stored);
         QCOMPARE(server_->commands().filter(QStringLiteral("MAIL FROM")).size(), 1);
-    }
-
-    void testMessageRun()
-    {
-        env_->writeFile(env_->iniPath(), "[TORVEX]\nTorvex_Addr=user@127.0.0.1\nVX_SMTP_Server=\n"
-                                         "Last_Resort_SMTP_Server=\ntest_server=old\n");
-        const test::ProcessResult run = test::runProgram(QStringLiteral("vxprintu"), {QStringLiteral("/2")});
-        QVERIFY(run.finished);
-        QCOMPARE(readTorvexKey(QStringLiteral("test_server")), QStringLiteral("127.0.0.1"));
-        QCOMPARE(readTorvexKey(QStringLiteral("last_error"), QStringLiteral("absent")), QString());
-        QCOMPARE(readTorvexKey(QStringLiteral("VXPrint")), QStringLiteral("quit"));
-        const QList<SmtpTestServer::Delivery> delivered = server_->deliveries();
-        QCOMPARE(delivered.size(), 1);
-        QCOMPARE(delivered.front().rcptTo, QStringList({"user@127.0.0.1"}));
-        const QByteArray& text = delivered.front().content;
-        QVERIFY(text.startsWith("To: <user@127.0.0.1>\r\nMessage-Id: <VXTEST."));
-        QVERIFY(text.contains("\r\nSubject: Test TORVEX\r\n\r\n>>>-------This PERFECTLY TORVEX is printed"));
-        QVERIFY(text.contains("\r\n             WELCOME TO THE WONDERFULL WORLD OF TORVEX\r\n"));
-        QVERIFY(text.endsWith("WWW.TORVEX.NET----------<<<\r\n\r\n\r\n\r\n"));
-        const QString account = env_->path(QStringLiteral("account.ini"));
-        QCOMPARE(GetPrivateProfileStringA(QStringLiteral("log"), QStringLiteral("SMTP_Type"), QString(), account),
-                 QStringLiteral("Test_TORVEX_OK"));
-        QCOMPARE(GetPrivateProfileStringA(QStringLiteral("log"), QStringLiteral("SMTP_Servers"), QString(), account),
-                 QStringLiteral("127.0.0.1 + user@127.0.0.1 , "));
-    }
-
-    void testMessageToAnUnknownAddress()
-    {
-        server_->stop();
-        QVERIFY(server_->start(QStringLiteral("127.0.0.1"), server_->port(), {QStringLiteral("user@127.0.0.1")}));
-        // Another server would take it, but the own domain's refusal ends the test.
-        env_->writeFile(env_->iniPath(), "[TORVEX]\nTorvex_Addr=user@127.0.0.1\nVX_SMTP_Server=\n"
-                                         "Last_Resort_SMTP_Server=127.0.0.1\ntest_server=old\n");
-        const test::ProcessResult run = test::runProgram(QStringLiteral("vxprintu"), {QStringLiteral("/2")});
-        QVERIFY(run.finished);
-        QCOMPARE(readTorvexKey(QStringLiteral("test_server"), QStringLiteral("absent")), QString());
-        QCOMPARE(readTorvexKey(QStringLiteral("last_error")), QStringLiteral("2"));
-        QVERIFY(server_->deliveries().isEmpty());
-        QCOMPARE(server_->commands(),
-                 QStringList({"HELO 127.0.0.1", "MAIL FROM: <user@127.0.0.1>", "RCPT TO: <user@127.0.0.1>", "QUIT"}));
         QCOMPARE(GetPrivateProfileStringA(QStringLiteral("log"), QStringLiteral("SMTP_Type"), QString(),
-                                          env_->path(QStringLiteral("account.ini"))),
-                 QStringLiteral("Test_TORVEX_NOT_OK"));
+                                          ctx_.accountFilePath()),
+                 QStringLiteral("MDN+_OK"));
     }
 
     // A receipt through the user's own submission server, found by the
@@ -239,14 +202,9 @@ private Q_SLOTS:
         // 2 s, not 200 ms.
         qputenv("TORVEX_TIME_SCALE", "60");
 
-        const std::map<QString, test::TestCertificates::Pair> pairs{
-            {QStringLiteral("server"), certificates_.server()},
-            {QStringLiteral("expired"), certificates_.expired()},
-            {QStringLiteral("other-host"), certificates_.otherHost()},
-            {QStringLiteral("unknown-issuer"), certificates_.unknownIssuer()}};
         SmtpTestServer::Options options;
-        options.tlsCert = pairs.at(certificate).cert;
-        options.tlsKey = pairs.at(certificate).key;
+        options.tlsCert = certificates_.pair(certificate).cert;
+        options.tlsKey = certificates_.pair(certificate).key;
         options.implicitTls = security == QLatin1String("tls");
         options.requireTls = !options.implicitTls;
         options.auth = QStringLiteral("fax user:pass word");

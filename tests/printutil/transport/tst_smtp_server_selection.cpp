@@ -1,6 +1,5 @@
 #include "platform/settings/profile_api.h"
 #include "printutil/receipt/mdn_sender.h"
-#include "printutil/receipt/out_folder.h"
 #include "printutil/run/run_folders.h"
 #include "printutil/transport/smtp_server_selection.h"
 #include "printutil/receipt/test_message.h"
@@ -57,6 +56,24 @@ private:
     SmtpContext& smtp_;
 };
 
+// The rows' servers and the service's settings, as a test gives them.
+struct Servers {
+    QString domain = QStringLiteral("torvex.net");  // gVXDomainName
+    QString ip;                                     // gVXIPAddress
+    QString user;                                   // gUserSMTPServer
+    QString second;                                 // gSMTPServer2
+    QString normal;                                 // Normal_EMail_Addr
+    QString vx;                                     // VX_SMTP_Server
+    QString last;                                   // gLastResortSMTPServer
+
+    [[nodiscard]] Servers with(QString Servers::*field, const QString& value) const
+    {
+        Servers changed = *this;
+        changed.*field = value;
+        return changed;
+    }
+};
+
 QString logValue(const RunContext& ctx, const QString& key)
 {
     return GetPrivateProfileStringA(QStringLiteral("log"), key, QStringLiteral("absent"),
@@ -64,6 +81,8 @@ QString logValue(const RunContext& ctx, const QString& key)
 }
 
 }  // namespace
+
+Q_DECLARE_METATYPE(Servers)
 
 class TestSmtpServerSelection : public QObject {
     Q_OBJECT
@@ -103,111 +122,102 @@ private Q_SLOTS:
         QCOMPARE(bareAddress(recipient), expected);
     }
 
-    void tableRowsAndSkippedRows()
-    {
-        ctx_.info.gLastResortSMTPServer = QStringLiteral("last.example.net");
-        smtp_.gSMTPRecipAddr = QStringLiteral("Far Away <someone@unreachable.example>");
-        smtp_.gSMTPSenderAddr = QStringLiteral("user@torvex.net");
-        QVERIFY(!SendMessageFile(ctx_, smtp_, *conversation_, QStringLiteral("MDN+Processed")));
-        // Only rows 1, 2 and 9 have a server; all fail.
-        QCOMPARE(conversation_->servers(),
-                 QStringList({"unreachable.example", "mail.unreachable.example", "last.example.net"}));
-        QCOMPARE(conversation_->attempts.front().recipient, QStringLiteral("someone@unreachable.example"));
-        QCOMPARE(conversation_->inits, 1);
-        QCOMPARE(ctx_.gLastError, QStringLiteral("6"));
-        QCOMPARE(logValue(ctx_, QStringLiteral("Version")), QStringLiteral("TORVEX Print v 0.8.1"));
-        QCOMPARE(logValue(ctx_, QStringLiteral("SMTP_Type")), QStringLiteral("MDN+Processed_NOT_OK"));
-        QCOMPARE(logValue(ctx_, QStringLiteral("SMTP_Servers")),
-                 QStringLiteral("unreachable.example + user@torvex.net , mail.unreachable.example + "
-                                "user@torvex.net , last.example.net + user@torvex.net , "));
-        QCOMPARE(logValue(ctx_, QStringLiteral("SMTP_State")),
-                 QStringLiteral("unreachable.example, mail.unreachable.example, last.example.net, "));
-    }
-
-    // A host named by several rows is tried once, unless it refused only
-    // the sender, which a later row gives it another.
+    // The rows in order, each host once unless it refused only the sender,
+    // which a later row gives it another; rows without a server or a
+    // sender are skipped. The log names the rows tried and their outcome.
     void rowsInOrderEachHostOnce_data()
     {
+        QTest::addColumn<Servers>("servers");
+        QTest::addColumn<QString>("recipient");
+        QTest::addColumn<QString>("envelope");  // the recipient as sent
+        QTest::addColumn<QStringList>("taking");
+        QTest::addColumn<QStringList>("refusing");
         QTest::addColumn<bool>("refuseSenders");
-        QTest::addColumn<QStringList>("expected");
-        QTest::newRow("senders refused") << true
-                                         << QStringList({"10.1.2.3|user@torvex.net", "mail.b.example|user@torvex.net",
-                                                         "smtp.home.example|me@home.example",
-                                                         "smtp2.home.example|me@home.example",
-                                                         "smtp.home.example|user@torvex.net",
-                                                         "smtp2.home.example|user@torvex.net",
-                                                         "smtp.torvex.net|user@torvex.net", "torvex.org|user@torvex.net"});
-        QTest::newRow("hosts unreachable") << false
-                                           << QStringList({"10.1.2.3|user@torvex.net", "mail.b.example|user@torvex.net",
-                                                           "smtp.home.example|me@home.example",
-                                                           "smtp2.home.example|me@home.example",
-                                                           "smtp.torvex.net|user@torvex.net", "torvex.org|user@torvex.net"});
+        QTest::addColumn<QString>("tag");
+        QTest::addColumn<QStringList>("tried");  // server|sender
+        QTest::addColumn<QString>("lastError");
+        const QString u = QStringLiteral("|user@torvex.net");
+        const QString me = QStringLiteral("|me@home.example");
+        // The recipient is at the service: its address is rows 1 and 7.
+        const Servers all{QStringLiteral("b.example"), QStringLiteral(" 10.1.2.3:8080 "),
+                          QStringLiteral("smtp.home.example"), QStringLiteral("smtp2.home.example"),
+                          QStringLiteral("me@home.example"), QStringLiteral("smtp.torvex.net"),
+                          QStringLiteral("torvex.org")};
+        const QStringList unreachable{"10.1.2.3" + u, "mail.b.example" + u, "smtp.home.example" + me,
+                                      "smtp2.home.example" + me};
+        const QStringList lastRows{"smtp.torvex.net" + u, "torvex.org" + u};
+        const Servers lastResort = Servers().with(&Servers::last, QStringLiteral("last.example.net"));
+        const QStringList none;
+        QTest::newRow("none reached") << lastResort << "Far Away <someone@unreachable.example>"
+                                      << "someone@unreachable.example" << none << none << false << "MDN+Processed"
+                                      << QStringList{"unreachable.example" + u, "mail.unreachable.example" + u,
+                                                     "last.example.net" + u}
+                                      << "6";
+        const QStringList userRowsAgain{"smtp.home.example" + u, "smtp2.home.example" + u};
+        QTest::newRow("senders refused") << all << "a@b.example" << "a@b.example" << none << none << true << "T"
+                                         << unreachable + userRowsAgain + lastRows << "1";
+        QTest::newRow("hosts unreachable") << all << "a@b.example" << "a@b.example" << none << none << false << "T"
+                                           << unreachable + lastRows << "6";
+        QTest::newRow("user rows need the user's address")
+            << Servers().with(&Servers::user, QStringLiteral("smtp.home.example")) << "a@b.example" << "a@b.example"
+            << none << none << false << "T"
+            << QStringList{"b.example" + u, "mail.b.example" + u, "smtp.home.example" + u} << "6";
+        QTest::newRow("service domain to the service address")
+            << Servers().with(&Servers::ip, QStringLiteral("10.9.8.7:8080")) << "friend@torvex.net"
+            << "friend@torvex.net" << QStringList{"10.9.8.7"} << none << false << "Test_TORVEX"
+            << QStringList{"10.9.8.7" + u} << "";
+        QTest::newRow("no @: the domain") << Servers() << "localhost" << "localhost" << none << none << false << "T"
+                                          << QStringList{"localhost" + u, "mail.localhost" + u} << "6";
+        // Not test mode: every row is tried.
+        QTest::newRow("refused everywhere")
+            << lastResort << "a@b.example" << "a@b.example" << none
+            << QStringList{"b.example", "mail.b.example", "last.example.net"} << false << "MDN+Failed"
+            << QStringList{"b.example" + u, "mail.b.example" + u, "last.example.net" + u} << "2";
     }
     void rowsInOrderEachHostOnce()
     {
+        QFETCH(Servers, servers);
+        QFETCH(QString, recipient);
+        QFETCH(QString, envelope);
+        QFETCH(QStringList, taking);
+        QFETCH(QStringList, refusing);
         QFETCH(bool, refuseSenders);
-        QFETCH(QStringList, expected);
+        QFETCH(QString, tag);
+        QFETCH(QStringList, tried);
+        QFETCH(QString, lastError);
+        ctx_.info.gVXDomainName = servers.domain;
+        ctx_.info.gVXIPAddress = servers.ip;
+        ctx_.info.gUserSMTPServer = servers.user;
+        ctx_.info.gSMTPServer2 = servers.second;
+        ctx_.info.Normal_EMail_Addr = servers.normal;
+        ctx_.info.VX_SMTP_Server = servers.vx;
+        ctx_.info.gLastResortSMTPServer = servers.last;
+        for (const QString& host : taking)
+            conversation_->outcome[host] = SMTP_OK;
+        for (const QString& host : refusing)
+            conversation_->outcome[host] = SMTP_RecipientRefused;
         conversation_->refuseSenders = refuseSenders;
-        // The recipient is at the service: its address is rows 1 and 7.
-        ctx_.info.gVXDomainName = QStringLiteral("b.example");
-        ctx_.info.Normal_EMail_Addr = QStringLiteral("me@home.example");
-        ctx_.info.gUserSMTPServer = QStringLiteral("smtp.home.example");
-        ctx_.info.gSMTPServer2 = QStringLiteral("smtp2.home.example");
-        ctx_.info.gVXIPAddress = QStringLiteral(" 10.1.2.3:8080 ");  // the web server's port
-        ctx_.info.VX_SMTP_Server = QStringLiteral("smtp.torvex.net");
-        ctx_.info.gLastResortSMTPServer = QStringLiteral("torvex.org");
-        smtp_.gSMTPRecipAddr = QStringLiteral("a@b.example");
+        smtp_.gSMTPRecipAddr = recipient;
         smtp_.gSMTPSenderAddr = QStringLiteral("user@torvex.net");
-        QVERIFY(!SendMessageFile(ctx_, smtp_, *conversation_, QStringLiteral("T")));
+        QCOMPARE(SendMessageFile(ctx_, smtp_, *conversation_, tag), !taking.isEmpty());
         QStringList pairs;
-        for (const auto& a : conversation_->attempts)
+        QString logged;
+        QString state;
+        for (const auto& a : conversation_->attempts) {
             pairs << a.server + QLatin1Char('|') + a.sender;
-        QCOMPARE(pairs, expected);
+            logged += a.server + QStringLiteral(" + ") + a.sender + QStringLiteral(" , ");
+            state += a.server + QStringLiteral(", ");
+            QCOMPARE(a.recipient, envelope);
+        }
+        QCOMPARE(pairs, tried);
         // The sender of the last row tried stays.
-        QCOMPARE(smtp_.gSMTPSenderAddr, QStringLiteral("user@torvex.net"));
-    }
-
-    void userRowsNeedTheUsersAddress()
-    {
-        ctx_.info.gUserSMTPServer = QStringLiteral("smtp.home.example");
-        smtp_.gSMTPRecipAddr = QStringLiteral("a@b.example");
-        smtp_.gSMTPSenderAddr = QStringLiteral("user@torvex.net");
-        (void)SendMessageFile(ctx_, smtp_, *conversation_, QStringLiteral("T"));
-        QCOMPARE(conversation_->servers(),
-                 QStringList({"b.example", "mail.b.example", "smtp.home.example"}));
-        QCOMPARE(conversation_->attempts.back().sender, QStringLiteral("user@torvex.net"));
-    }
-
-    void serviceDomainGoesToTheServiceAddress()
-    {
-        ctx_.info.gVXIPAddress = QStringLiteral("10.9.8.7:8080");
-        conversation_->outcome[QStringLiteral("10.9.8.7")] = SMTP_OK;
-        smtp_.gSMTPRecipAddr = QStringLiteral("friend@torvex.net");
-        smtp_.gSMTPSenderAddr = QStringLiteral("user@torvex.net");
-        QVERIFY(SendMessageFile(ctx_, smtp_, *conversation_, QStringLiteral("Test_TORVEX")));
-        QCOMPARE(conversation_->servers(), QStringList({"10.9.8.7"}));
-        QCOMPARE(logValue(ctx_, QStringLiteral("SMTP_Type")), QStringLiteral("Test_TORVEX_OK"));
-        QCOMPARE(ctx_.gLastError, QString());
-    }
-
-    void recipientWithoutAtIsTheDomain()
-    {
-        smtp_.gSMTPRecipAddr = QStringLiteral("localhost");
-        smtp_.gSMTPSenderAddr = QStringLiteral("user@torvex.net");
-        (void)SendMessageFile(ctx_, smtp_, *conversation_, QStringLiteral("T"));
-        QCOMPARE(conversation_->servers(), QStringList({"localhost", "mail.localhost"}));
-    }
-
-    void refusedEverywhereGivesTwo()
-    {
-        ctx_.info.gLastResortSMTPServer = QStringLiteral("last.example.net");
-        for (const char* s : {"b.example", "mail.b.example", "last.example.net"})
-            conversation_->outcome[QString::fromLatin1(s)] = SMTP_RecipientRefused;
-        smtp_.gSMTPRecipAddr = QStringLiteral("a@b.example");
-        smtp_.gSMTPSenderAddr = QStringLiteral("user@torvex.net");
-        QVERIFY(!SendMessageFile(ctx_, smtp_, *conversation_, QStringLiteral("MDN+Failed")));
-        QCOMPARE(conversation_->servers().size(), 3);  // not test mode: every row is tried
-        QCOMPARE(ctx_.gLastError, QStringLiteral("2"));
+        QCOMPARE(smtp_.gSMTPSenderAddr, tried.last().section(QLatin1Char('|'), 1));
+        QCOMPARE(conversation_->inits, 1);
+        QCOMPARE(ctx_.gLastError, lastError);
+        QCOMPARE(logValue(ctx_, QStringLiteral("Version")), QStringLiteral("TORVEX Print v 0.8.1"));
+        QCOMPARE(logValue(ctx_, QStringLiteral("SMTP_Type")), tag + (taking.isEmpty() ? "_NOT_OK" : "_OK"));
+        QCOMPARE(logValue(ctx_, QStringLiteral("SMTP_Servers")), logged.left(254));  // what a read gives
+        QCOMPARE(logValue(ctx_, QStringLiteral("SMTP_State")), state);
     }
 
     void testMessageStopsWhenTheOwnDomainRefuses()
@@ -238,42 +248,6 @@ private Q_SLOTS:
                  QStringList({"b.example", "mail.b.example", "last.example.net"}));
         QCOMPARE(readTorvexKey(QStringLiteral("test_server")), QStringLiteral("last.example.net"));
         QCOMPARE(conversation_->attempts.back().sender, QStringLiteral("me@b.example"));
-    }
-
-    void receiptStaysInOutUntilAServerTakesIt()
-    {
-        ctx_.info.Save_MDNs = true;
-        MdnReceiptSender receipts(ctx_, smtp_, *conversation_);
-        ReceiptRequest r;
-        r.disposition = ReceiptDisposition::Processed;
-        r.recipient = QStringLiteral("Sender Office <sender@b.example>");
-        r.subject = QStringLiteral("Figures");
-        QVERIFY(!receipts.SendMDN(r));
-        QCOMPARE(smtp_.gSMTPSenderAddr, QStringLiteral("user@torvex.net"));  // defaulted
-        const QStringList waiting = QDir(ctx_.folders.out).entryList(QDir::Files);
-        QCOMPARE(waiting.size(), 1);
-        QVERIFY(QRegularExpression(QStringLiteral("^\\d{14}\\.MDN$")).match(waiting.front()).hasMatch());
-        const QByteArray stored = env_->readFile(ctx_.folders.out + waiting.front());
-        QVERIFY(stored.startsWith("To:Sender Office <sender@b.example>\r\nFrom:user@torvex.net\r\n"));
-        QVERIFY(stored.endsWith("--\r\n\r\n.\r\n\r\n"));
-        QCOMPARE(conversation_->attempts.front().recipient, QStringLiteral("sender@b.example"));
-        QCOMPARE(mailBytesOf(conversation_->attempts.front().message) + "\r\n", stored);
-        QVERIFY(QDir(ctx_.folders.mdns).isEmpty());
-
-        // The next pass sends it, keeps a copy and empties the out folder.
-        conversation_->attempts.clear();
-        conversation_->outcome[QStringLiteral("b.example")] = SMTP_OK;
-        smtp_ = SmtpContext();  // a new run: no sender set yet
-        receipts.FlushOutFolder();
-        QCOMPARE(conversation_->servers(), QStringList({"b.example"}));
-        QCOMPARE(conversation_->attempts.front().recipient, QStringLiteral("sender@b.example"));
-        QCOMPARE(conversation_->attempts.front().sender, QStringLiteral("user@torvex.net"));
-        // The message goes out as composed: the stored line end after the
-        // end-of-data line is not sent.
-        QCOMPARE(mailBytesOf(conversation_->attempts.front().message) + "\r\n", stored);
-        QCOMPARE(logValue(ctx_, QStringLiteral("SMTP_Type")), QStringLiteral("MDN+_OK"));
-        QVERIFY(QDir(ctx_.folders.out).isEmpty());
-        QCOMPARE(env_->readFile(ctx_.folders.mdns + waiting.front()), stored);
     }
 
     void sentReceiptLeavesNoFile()
@@ -325,8 +299,6 @@ private Q_SLOTS:
     }
 
 private:
-    static QByteArray mailBytesOf(const QString& text) { return text.toUtf8(); }
-
     std::unique_ptr<test::TestEnv> env_;
     RunContext ctx_;
     SmtpContext smtp_;

@@ -258,10 +258,28 @@ private Q_SLOTS:
         auto* logButton = f.form().findChild<QPushButton*>(QStringLiteral("FaxLogButton"));
         QVERIFY(logButton && !logButton->accessibleName().isEmpty() && (logButton->focusPolicy() & Qt::TabFocus));
         const QList<QShortcut*> keys = f.form().findChildren<QShortcut*>();
-        QVERIFY(std::ranges::any_of(keys, [](QShortcut* key) { return key->key() == QKeySequence(Qt::CTRL | Qt::Key_L); }));
-        logButton->click();
+        const auto ctrlL = std::ranges::find_if(keys, [](QShortcut* key) { return key->key() == QKeySequence(Qt::CTRL | Qt::Key_L); });
+        QVERIFY(ctrlL != keys.end());
+        Q_EMIT (*ctrlL)->activated();
         QTRY_VERIFY(presence->faxLog() && presence->faxLog()->isVisible());
         QCOMPARE(presence->faxLog()->model().rowCount(), 3);
+
+        // A run that ends in an error (the printer cannot write its printouts):
+        // the tray shows "!" and the desktop is told the run's own error text.
+        fillInbox(f.env, QStringLiteral("Torvex"), settings.value(QStringLiteral("Torvex_Addr")));
+        const QString printouts = f.env.path(QStringLiteral("Printouts"));
+        QVERIFY(QDir().rename(printouts, printouts + QStringLiteral(".old")));
+        QFile blocker(printouts);
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        seen.clear();
+        tray->menu().actions()[0]->trigger();
+        QTRY_COMPARE_WITH_TIMEOUT(seen.size(), 2, 60000);
+        QCOMPARE(seen.back(), TrayActivity::Error);
+        const QString error = f.core().state().lastError;
+        QVERIFY(!error.isEmpty());
+        QTRY_COMPARE(notifications_.received().size(), told + 2);
+        QCOMPARE(notifications_.received().back().summary, error);
     }
 
 private:
