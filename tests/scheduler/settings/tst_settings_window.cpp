@@ -8,7 +8,6 @@
 #include "scheduler/settings/security_fields.h"
 #include "scheduler/settings/settings_apply.h"
 
-#include <QDir>
 #include <QtTest>
 
 #include <functional>
@@ -24,7 +23,6 @@ private Q_SLOTS:
     void applyReportsChecksInOrderWritingNothing();
     void applyWithoutConnectionOptionStopsSilently();
     void cancelledProfileChooserEndsApplySilently();
-    void profileNameComesBackAsWrittenOnDisk();
     void printerQuestionAnsweredNoIsNotAskedAgain_data();
     void printerQuestionAnsweredNoIsNotAskedAgain();
     void forwardingFollowsTheMemberStatus_data();
@@ -272,18 +270,6 @@ void TstSettingsWindow::cancelledProfileChooserEndsApplySilently()
     QCOMPARE(f.view.text(Control::Text16), QStringLiteral("Torvex"));
 }
 
-void TstSettingsWindow::profileNameComesBackAsWrittenOnDisk()
-{
-    CoreFixture f;
-    QDir().mkpath(f.env.path(QStringLiteral("profiles/Inbox/cur")));
-    QVERIFY(f.load());
-    f.view.setText(Control::Text16, QStringLiteral("inbox"));
-    applyNow(f);
-    QVERIFY(f.core().state().settingsApplied);
-    QCOMPARE(f.view.text(Control::Text16), QStringLiteral("Inbox"));
-    QCOMPARE(f.key(QStringLiteral("Torvex_Profile")), QStringLiteral("Inbox"));
-}
-
 void TstSettingsWindow::printerQuestionAnsweredNoIsNotAskedAgain_data()
 {
     QTest::addColumn<bool>("cups");
@@ -335,11 +321,15 @@ void TstSettingsWindow::forwardingFollowsTheMemberStatus_data()
     QTest::addColumn<QString>("status");  // null: a first run
     QTest::addColumn<bool>("forwarding");
     QTest::addColumn<bool>("relay");
-    QTest::newRow("member") << "2" << true << false;
-    QTest::newRow("relay") << "3" << true << true;
-    QTest::newRow("base") << "1" << false << false;
-    QTest::newRow("no account yet") << "-" << false << false;
-    QTest::newRow("first run") << QString() << false << false;
+    QTest::addColumn<QString>("title");
+    QTest::newRow("member") << "2" << true << false << " Member ";
+    QTest::newRow("relay") << "3" << true << true << " Relay ";
+    QTest::newRow("brisko") << "4" << true << false << " Brisko ";
+    QTest::newRow("brisko relay") << "5" << true << true << " Brisko+Relay ";
+    QTest::newRow("base") << "1" << false << false << " Basic ";
+    QTest::newRow("no account yet") << "-" << false << false << "";
+    QTest::newRow("none saved") << "" << false << false << "";
+    QTest::newRow("first run") << QString() << false << false << "";
 }
 
 void TstSettingsWindow::forwardingFollowsTheMemberStatus()
@@ -347,6 +337,7 @@ void TstSettingsWindow::forwardingFollowsTheMemberStatus()
     QFETCH(QString, status);
     QFETCH(bool, forwarding);
     QFETCH(bool, relay);
+    QFETCH(QString, title);
     QMap<QString, QString> settings;
     if (!status.isNull()) {
         settings = registeredSettings();
@@ -355,12 +346,26 @@ void TstSettingsWindow::forwardingFollowsTheMemberStatus()
         settings.insert(QStringLiteral("forward2"), QStringLiteral("old@example.org,,,"));
     }
     CoreFixture f(settings);
+    // Each switched control starts the other way, the page headers off.
+    const Control forwardingControls[] = {Control::Check16, Control::Check17, Control::Check18, Control::Option3,
+                                          Control::Option4, Control::Option5, Control::Option6, Control::Option7,
+                                          Control::Option8, Control::Text23,  Control::Text24,  Control::Text25,
+                                          Control::Text26,  Control::Text27,  Control::Text28};
+    for (const Control c : forwardingControls)
+        f.view.setEnabled(c, !forwarding);
+    for (const Control c : {Control::Check15, Control::Option9})
+        f.view.setEnabled(c, !relay);
+    for (const Control c : {Control::Check6, Control::Check10, Control::Check11})
+        f.view.setEnabled(c, false);
     QVERIFY(f.load());
-    for (const Control c : {Control::Check16, Control::Check18, Control::Option8, Control::Text28})
-        QCOMPARE(f.view.isEnabled(c), forwarding);
+    for (const Control c : forwardingControls)
+        QVERIFY2(f.view.isEnabled(c) == forwarding, qPrintable(controlName(c)));
     QCOMPARE(f.view.isEnabled(Control::Check15), relay);
     QCOMPARE(f.view.isEnabled(Control::Option9), relay);
-    if (status.isNull())
+    for (const Control c : {Control::Check6, Control::Check10, Control::Check11})
+        QVERIFY(f.view.isEnabled(c));
+    QCOMPARE(f.view.text(Control::Label50), title);
+    if (status.isNull() || status.isEmpty())
         return;
 
     QVERIFY(f.view.isChecked(Control::Option3));  // the saved row is shown as saved
