@@ -124,12 +124,8 @@ private Q_SLOTS:
         QCOMPARE(f_->view.text(Control::Text8), QStringLiteral("10.9.9.9"));
         // Nothing is hung up.
         QVERIFY(nmcli_->calls().filter(QStringLiteral("connection down")).isEmpty());
-    }
 
-    void retrievalThatCannotDialSaysSo()
-    {
-        nmcli_->setUpActivates(false);
-        QVERIFY(load());
+        // A retrieval that cannot dial says so.
         f_->core().launcher().shellIt(QStringLiteral("0"));
         QCOMPARE(f_->boxes->texts(), QStringList{QStringLiteral("Please try again when connected!")});
         QVERIFY(!f_->view.isChecked(Control::Check12));

@@ -133,9 +133,4 @@ SchedulerCore& WindowFixture::core()
     return form_->core();
 }
 
-QWidget* WindowFixture::findControl(Control control) const
-{
-    return form_->findChild<QWidget*>(controlName(control));
-}
-
 }  // namespace torvex::test

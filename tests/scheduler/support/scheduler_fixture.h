@@ -131,22 +131,9 @@ public:
     [[nodiscard]] MainForm& form() { return *form_; }
     [[nodiscard]] FormControls& c();
     [[nodiscard]] SchedulerCore& core();
-    // The control of this form name.
-    template <typename T>
-    [[nodiscard]] T* widget(Control control) const;
 
 private:
-    [[nodiscard]] QWidget* findControl(Control control) const;
     std::unique_ptr<MainForm> form_;
 };
-
-template <typename T>
-T* WindowFixture::widget(Control control) const
-{
-    T* w = qobject_cast<T*>(findControl(control));
-    if (!w)
-        qFatal("no control %s", qPrintable(controlName(control)));
-    return w;
-}
 
 }  // namespace torvex::test
