@@ -13,11 +13,11 @@
 #include "tests/support/dovecot_server.h"
 #include "tests/support/pdf_reader.h"
 
+#include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QCoreApplication>
-#include <QDateTime>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 

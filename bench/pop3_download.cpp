@@ -5,8 +5,8 @@
 // Usage: bench_pop3_download [messages] [kilobytes]
 #include "child_measure.h"
 
-#include "printutil/transport/pop3_client.h"
 #include "printutil/run/run_context.h"
+#include "printutil/transport/pop3_client.h"
 #include "tests/support/dovecot_server.h"
 #include "tests/support/test_certificates.h"
 

@@ -1,7 +1,7 @@
 #include "telvane_info.h"
 
-#include "array_load.h"
-#include "service_defaults.h"
+#include "common/array_load.h"
+#include "common/service_defaults.h"
 #include "platform/settings/profile_api.h"
 
 namespace torvex {

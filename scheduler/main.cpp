@@ -1,10 +1,10 @@
+#include "platform/desktop/single_instance.h"
+#include "platform/files/private_files.h"
+#include "platform/settings/app_paths.h"
+#include "scheduler/core/scheduler_core.h"
 #include "scheduler/window/desktop_environment.h"
 #include "scheduler/window/desktop_hooks.h"
 #include "scheduler/window/main_form.h"
-#include "platform/settings/app_paths.h"
-#include "platform/files/private_files.h"
-#include "platform/desktop/single_instance.h"
-#include "scheduler/core/scheduler_core.h"
 #include "scheduler/window/window_placement.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 #include "mail_header.h"
 
 #include "platform/codec/codec.h"
-#include "mail_text.h"
+#include "platform/mail/mail_text.h"
 
 #include <QMap>
 #include <QRegularExpression>

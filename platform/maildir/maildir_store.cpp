@@ -1,8 +1,8 @@
 #include "maildir_store.h"
 
 #include "platform/files/durable_file.h"
-#include "maildir_folder_name.h"
 #include "platform/files/private_files.h"
+#include "platform/maildir/maildir_folder_name.h"
 
 #include <QDir>
 #include <QDirIterator>

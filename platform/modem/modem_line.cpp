@@ -1,8 +1,8 @@
 #include "modem_line.h"
 
-#include "modem_line_device.h"
-#include "modem_line_errors.h"
 #include "platform/desktop/time_scale.h"
+#include "platform/modem/modem_line_device.h"
+#include "platform/modem/modem_line_errors.h"
 
 #include <QFileInfo>
 

@@ -1,7 +1,7 @@
 #include "image_pages.h"
 
-#include "pcx_pages.h"
-#include "tiff_pages.h"
+#include "platform/print/pcx_pages.h"
+#include "platform/print/tiff_pages.h"
 
 #include <QFile>
 #include <QImageReader>

@@ -1,7 +1,7 @@
 #include "print_device.h"
 
-#include "printer_list.h"
 #include "platform/files/private_files.h"
+#include "platform/print/printer_list.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -1,11 +1,11 @@
 #include "ini_file.h"
 
-#include "platform/files/durable_file.h"
 #include "platform/desktop/time_scale.h"
+#include "platform/files/durable_file.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
-#include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QThread>
 

@@ -1,7 +1,7 @@
 #include "mime_decoder.h"
 
 #include "platform/mail/header_field.h"
-#include "mime_decoder_names.h"
+#include "printutil/decode/mime_decoder_names.h"
 
 #include "platform/mail/mail_text.h"
 #include "platform/mail/mime_content.h"

@@ -2,9 +2,9 @@
 
 #include "printutil/decode/inbox_file.h"
 
+#include "platform/desktop/time_scale.h"
 #include "platform/maildir/maildir_message.h"
 #include "platform/maildir/maildir_store.h"
-#include "platform/desktop/time_scale.h"
 
 #include <QEventLoop>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "mdn_sender.h"
 
-#include "mdn_compose.h"
-#include "out_folder.h"
+#include "printutil/receipt/mdn_compose.h"
+#include "printutil/receipt/out_folder.h"
 #include "printutil/transport/smtp_client_text.h"
 #include "printutil/transport/smtp_server_selection.h"
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "printutil/transport/mail_transport.h"
-#include "receipt_request.h"
+#include "printutil/receipt/receipt_request.h"
 #include "printutil/run/run_context.h"
+#include "printutil/transport/mail_transport.h"
 #include "printutil/transport/smtp_client_context.h"
 
 #include <QDateTime>

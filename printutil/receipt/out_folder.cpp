@@ -1,6 +1,6 @@
 #include "out_folder.h"
 
-#include "mdn_sender.h"
+#include "printutil/receipt/mdn_sender.h"
 #include "printutil/transport/smtp_server_selection.h"
 
 #include <QDir>

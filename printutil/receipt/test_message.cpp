@@ -3,7 +3,7 @@
 #include "common/service_defaults.h"
 #include "common/telvane_info.h"
 #include "platform/mail/mail_text.h"
-#include "mdn_compose.h"
+#include "printutil/receipt/mdn_compose.h"
 #include "printutil/transport/smtp_client_text.h"
 #include "printutil/transport/smtp_server_selection.h"
 

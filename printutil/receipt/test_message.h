@@ -1,7 +1,7 @@
 #pragma once
 
-#include "printutil/transport/mail_transport.h"
 #include "printutil/run/run_context.h"
+#include "printutil/transport/mail_transport.h"
 #include "printutil/transport/smtp_client_context.h"
 
 #include <QDateTime>

@@ -1,10 +1,10 @@
 #include "message_handler.h"
 
-#include "printutil/print/header_block.h"
 #include "platform/mail/header_field.h"
-#include "run_folders.h"
-#include "printutil/transport/smtp_server_selection.h"
+#include "printutil/print/header_block.h"
 #include "printutil/print/text_layout.h"
+#include "printutil/run/run_folders.h"
+#include "printutil/transport/smtp_server_selection.h"
 
 #include "platform/mail/mail_header.h"
 #include "platform/mail/mail_text.h"

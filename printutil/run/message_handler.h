@@ -1,11 +1,11 @@
 #pragma once
 
 #include "printutil/mailbox/mailbox_system.h"
-#include "printutil/transport/mail_transport.h"
-#include "move_list.h"
 #include "printutil/print/page_printer.h"
-#include "run_context.h"
-#include "status_handshake.h"
+#include "printutil/run/move_list.h"
+#include "printutil/run/run_context.h"
+#include "printutil/run/status_handshake.h"
+#include "printutil/transport/mail_transport.h"
 
 #include <QString>
 

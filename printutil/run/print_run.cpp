@@ -2,10 +2,10 @@
 
 #include "printutil/print/header_block.h"
 
-#include "platform/mail/mail_text.h"
 #include "platform/desktop/message_box.h"
-#include "platform/print/printer_list.h"
 #include "platform/desktop/time_scale.h"
+#include "platform/mail/mail_text.h"
+#include "platform/print/printer_list.h"
 
 #include <QCoreApplication>
 

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "printutil/transport/mail_transport.h"
 #include "printutil/mailbox/mailbox_system.h"
-#include "message_handler.h"
 #include "printutil/print/page_printer.h"
-#include "run_context.h"
-#include "run_switch.h"
-#include "status_handshake.h"
+#include "printutil/run/message_handler.h"
+#include "printutil/run/run_context.h"
+#include "printutil/run/run_switch.h"
+#include "printutil/run/status_handshake.h"
+#include "printutil/transport/mail_transport.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,10 +1,10 @@
 #include "reprint.h"
 
-#include "printutil/transport/mail_transport.h"
-#include "message_handler.h"
-#include "move_list.h"
 #include "printutil/print/page_printer.h"
-#include "status_handshake.h"
+#include "printutil/run/message_handler.h"
+#include "printutil/run/move_list.h"
+#include "printutil/run/status_handshake.h"
+#include "printutil/transport/mail_transport.h"
 
 #include "common/telvane_info.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "printutil/mailbox/mailbox_system.h"
-#include "run_context.h"
+#include "printutil/run/run_context.h"
 
 #include "common/reprint_switch.h"
 

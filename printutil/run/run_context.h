@@ -1,7 +1,7 @@
 #pragma once
 
 #include "common/telvane_info.h"
-#include "run_folders.h"
+#include "printutil/run/run_folders.h"
 
 #include <QString>
 

@@ -1,15 +1,15 @@
 #include "pop3_client.h"
 
 #include "printutil/decode/mime_decoder.h"
-#include "pop3_client_store.h"
-#include "pop3_uidl_record.h"
 #include "printutil/run/status_handshake.h"
+#include "printutil/transport/pop3_client_store.h"
+#include "printutil/transport/pop3_uidl_record.h"
 
 #include "common/telvane_info.h"
+#include "platform/desktop/time_scale.h"
 #include "platform/files/durable_file.h"
 #include "platform/mail/mail_text.h"
 #include "platform/maildir/maildir_store.h"
-#include "platform/desktop/time_scale.h"
 
 #include <QDir>
 #include <QSet>

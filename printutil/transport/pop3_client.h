@@ -1,9 +1,9 @@
 #pragma once
 
-#include "mail_socket.h"
-#include "mail_transport.h"
-#include "pop3_failure.h"
 #include "printutil/run/run_context.h"
+#include "printutil/transport/mail_socket.h"
+#include "printutil/transport/mail_transport.h"
+#include "printutil/transport/pop3_failure.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

@@ -1,7 +1,7 @@
 #include "smtp_client.h"
 
 #include "platform/mail/mail_text.h"
-#include "smtp_client_text.h"
+#include "printutil/transport/smtp_client_text.h"
 
 #include <algorithm>
 

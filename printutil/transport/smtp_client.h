@@ -1,8 +1,8 @@
 #pragma once
 
-#include "mail_socket.h"
 #include "printutil/run/run_context.h"
-#include "smtp_client_context.h"
+#include "printutil/transport/mail_socket.h"
+#include "printutil/transport/smtp_client_context.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,12 +1,12 @@
 #include "smtp_server_selection.h"
 
-#include "platform/mail/header_field.h"
-#include "mail_socket.h"
 #include "common/mail_security.h"
+#include "platform/mail/header_field.h"
 #include "platform/mail/mail_text.h"
 #include "platform/settings/profile_api.h"
 #include "printutil/run/print_run.h"
-#include "smtp_client_text.h"
+#include "printutil/transport/mail_socket.h"
+#include "printutil/transport/smtp_client_text.h"
 
 #include <QFile>
 #include <QFileInfo>

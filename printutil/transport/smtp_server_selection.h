@@ -2,7 +2,7 @@
 
 #include "common/telvane_info.h"
 #include "printutil/run/run_context.h"
-#include "smtp_client_context.h"
+#include "printutil/transport/smtp_client_context.h"
 
 #include <QString>
 

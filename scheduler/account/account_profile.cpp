@@ -1,8 +1,8 @@
 #include "scheduler/account/account_profile.h"
 
-#include "scheduler/account/account_escape.h"
 #include "common/service_defaults.h"
 #include "platform/settings/profile_api.h"
+#include "scheduler/account/account_escape.h"
 
 namespace torvex {
 

@@ -1,7 +1,7 @@
 #include "scheduler/account/member_status.h"
 
-#include "scheduler/core/system_date.h"
 #include "scheduler/account/account_protocol.h"
+#include "scheduler/core/system_date.h"
 
 namespace torvex {
 namespace {

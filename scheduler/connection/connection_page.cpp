@@ -1,9 +1,9 @@
 #include "scheduler/connection/connection_page.h"
 
+#include "platform/desktop/message_box.h"
 #include "scheduler/account/account_service.h"
 #include "scheduler/connection/connection_choice.h"
 #include "scheduler/connection/dialup_connection.h"
-#include "platform/desktop/message_box.h"
 #include "scheduler/core/program_title.h"
 #include "scheduler/core/scheduler_state.h"
 

@@ -1,13 +1,13 @@
 #include "scheduler/connection/dialup_connection.h"
 
-#include "scheduler/account/account_service.h"
 #include "common/telvane_info.h"
+#include "scheduler/account/account_service.h"
 #include "scheduler/account/ip_lookup.h"
 #include "scheduler/core/scheduler_state.h"
 #include "scheduler/core/scheduler_view.h"
 #include "scheduler/core/status_bar.h"
-#include "scheduler/line/status_lines.h"
 #include "scheduler/core/timer_wait.h"
+#include "scheduler/line/status_lines.h"
 
 namespace torvex {
 

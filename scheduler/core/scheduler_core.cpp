@@ -1,20 +1,20 @@
 #include "scheduler/core/scheduler_core.h"
 
-#include "scheduler/core/clock.h"
 #include "common/file_exists.h"
 #include "common/service_defaults.h"
 #include "common/version.h"
-#include "scheduler/connection/connection_choice.h"
-#include "scheduler/settings/forwarding_rows.h"
-#include "scheduler/core/help_pages.h"
-#include "platform/settings/app_paths.h"
 #include "platform/desktop/message_box.h"
 #include "platform/desktop/time_scale.h"
-#include "scheduler/launch/print_utility_path.h"
+#include "platform/settings/app_paths.h"
+#include "scheduler/connection/connection_choice.h"
+#include "scheduler/core/clock.h"
+#include "scheduler/core/help_pages.h"
 #include "scheduler/core/program_title.h"
-#include "scheduler/settings/security_fields.h"
-#include "scheduler/line/status_lines.h"
 #include "scheduler/core/system_date.h"
+#include "scheduler/launch/print_utility_path.h"
+#include "scheduler/line/status_lines.h"
+#include "scheduler/settings/forwarding_rows.h"
+#include "scheduler/settings/security_fields.h"
 
 namespace torvex {
 namespace {

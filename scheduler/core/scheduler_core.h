@@ -2,19 +2,19 @@
 
 #include "scheduler/account/account_service.h"
 #include "scheduler/connection/connection_page.h"
-#include "scheduler/core/core_environment.h"
 #include "scheduler/connection/dialup_connection.h"
-#include "scheduler/settings/field_checks.h"
-#include "scheduler/line/line_monitor.h"
-#include "scheduler/settings/page_switches.h"
-#include "scheduler/launch/print_launcher.h"
-#include "scheduler/schedule/schedule_engine.h"
+#include "scheduler/core/core_environment.h"
 #include "scheduler/core/scheduler_state.h"
 #include "scheduler/core/scheduler_view.h"
-#include "scheduler/line/send_test.h"
-#include "scheduler/settings/settings_apply.h"
 #include "scheduler/core/status_bar.h"
 #include "scheduler/core/unattended_boxes.h"
+#include "scheduler/launch/print_launcher.h"
+#include "scheduler/line/line_monitor.h"
+#include "scheduler/line/send_test.h"
+#include "scheduler/schedule/schedule_engine.h"
+#include "scheduler/settings/field_checks.h"
+#include "scheduler/settings/page_switches.h"
+#include "scheduler/settings/settings_apply.h"
 
 #include <QObject>
 #include <QTimer>

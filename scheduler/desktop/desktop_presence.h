@@ -1,11 +1,11 @@
 #pragma once
 
-#include "desktop_notifier.h"
-#include "fax_log_dialog.h"
-#include "fax_log_model.h"
-#include "retrieval_notice.h"
-#include "tray_icon.h"
-#include "tray_state.h"
+#include "scheduler/desktop/desktop_notifier.h"
+#include "scheduler/desktop/fax_log_dialog.h"
+#include "scheduler/desktop/fax_log_model.h"
+#include "scheduler/desktop/retrieval_notice.h"
+#include "scheduler/desktop/tray_icon.h"
+#include "scheduler/desktop/tray_state.h"
 
 #include <QObject>
 #include <QPointer>

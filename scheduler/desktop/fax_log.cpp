@@ -1,12 +1,12 @@
 #include "fax_log.h"
 
+#include "platform/mail/mail_header.h"
 #include "platform/maildir/filed_folders.h"
+#include "platform/maildir/maildir_message.h"
+#include "platform/maildir/maildir_store.h"
 #include "platform/print/image_pages.h"
 #include "platform/print/print_device.h"
 #include "platform/print/printer_list.h"
-#include "platform/mail/mail_header.h"
-#include "platform/maildir/maildir_message.h"
-#include "platform/maildir/maildir_store.h"
 
 #include <QFileInfo>
 #include <QTemporaryDir>

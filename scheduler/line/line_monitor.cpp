@@ -1,18 +1,18 @@
 #include "scheduler/line/line_monitor.h"
 
 #include "common/telvane_info.h"
-#include "scheduler/line/line_error_text.h"
 #include "platform/desktop/message_box.h"
-#include "platform/modem/modem_line_probe.h"
 #include "platform/desktop/time_scale.h"
-#include "scheduler/launch/print_launcher.h"
+#include "platform/modem/modem_line_probe.h"
 #include "scheduler/core/program_title.h"
-#include "scheduler/schedule/schedule_engine.h"
 #include "scheduler/core/scheduler_state.h"
 #include "scheduler/core/scheduler_view.h"
 #include "scheduler/core/status_bar.h"
-#include "scheduler/line/status_lines.h"
 #include "scheduler/core/unattended_boxes.h"
+#include "scheduler/launch/print_launcher.h"
+#include "scheduler/line/line_error_text.h"
+#include "scheduler/line/status_lines.h"
+#include "scheduler/schedule/schedule_engine.h"
 
 #include <QRegularExpression>
 

@@ -2,13 +2,13 @@
 
 #include "common/telvane_info.h"
 #include "platform/desktop/message_box.h"
-#include "scheduler/launch/print_launcher.h"
 #include "scheduler/core/program_title.h"
-#include "scheduler/schedule/schedule_engine.h"
 #include "scheduler/core/scheduler_state.h"
 #include "scheduler/core/scheduler_view.h"
-#include "scheduler/settings/settings_apply.h"
 #include "scheduler/core/status_bar.h"
+#include "scheduler/launch/print_launcher.h"
+#include "scheduler/schedule/schedule_engine.h"
+#include "scheduler/settings/settings_apply.h"
 
 namespace torvex {
 

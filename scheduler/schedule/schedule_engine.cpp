@@ -1,13 +1,13 @@
 #include "scheduler/schedule/schedule_engine.h"
 
-#include "scheduler/core/clock.h"
 #include "platform/desktop/message_box.h"
-#include "scheduler/launch/print_launcher.h"
+#include "scheduler/core/clock.h"
 #include "scheduler/core/scheduler_state.h"
 #include "scheduler/core/scheduler_view.h"
-#include "scheduler/settings/settings_apply.h"
 #include "scheduler/core/status_bar.h"
 #include "scheduler/core/unattended_boxes.h"
+#include "scheduler/launch/print_launcher.h"
+#include "scheduler/settings/settings_apply.h"
 
 #include <QDir>
 

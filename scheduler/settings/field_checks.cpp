@@ -3,10 +3,10 @@
 #include "common/char_tests.h"
 #include "common/mail_security.h"
 #include "platform/desktop/message_box.h"
-#include "scheduler/settings/profile_session.h"
 #include "scheduler/core/program_title.h"
-#include "scheduler/schedule/schedule_engine.h"
 #include "scheduler/core/scheduler_state.h"
+#include "scheduler/schedule/schedule_engine.h"
+#include "scheduler/settings/profile_session.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

@@ -1,8 +1,8 @@
 #include "scheduler/settings/page_switches.h"
 
-#include "scheduler/settings/forwarding_rows.h"
-#include "scheduler/schedule/schedule_engine.h"
 #include "scheduler/core/scheduler_state.h"
+#include "scheduler/schedule/schedule_engine.h"
+#include "scheduler/settings/forwarding_rows.h"
 
 namespace torvex {
 

@@ -1,9 +1,9 @@
 #include "scheduler/settings/profile_session.h"
 
-#include "scheduler/core/core_environment.h"
-#include "platform/settings/app_paths.h"
-#include "platform/maildir/maildir_profile.h"
 #include "platform/desktop/message_box.h"
+#include "platform/maildir/maildir_profile.h"
+#include "platform/settings/app_paths.h"
+#include "scheduler/core/core_environment.h"
 #include "scheduler/core/program_title.h"
 
 #include <QDir>

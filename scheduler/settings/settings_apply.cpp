@@ -1,14 +1,14 @@
 #include "scheduler/settings/settings_apply.h"
 
-#include "scheduler/account/account_service.h"
 #include "common/char_tests.h"
 #include "common/mail_security.h"
-#include "scheduler/connection/connection_choice.h"
-#include "scheduler/settings/forwarding_rows.h"
 #include "platform/desktop/message_box.h"
-#include "scheduler/settings/profile_session.h"
+#include "scheduler/account/account_service.h"
+#include "scheduler/connection/connection_choice.h"
 #include "scheduler/core/program_title.h"
 #include "scheduler/core/scheduler_state.h"
+#include "scheduler/settings/forwarding_rows.h"
+#include "scheduler/settings/profile_session.h"
 #include "scheduler/settings/security_fields.h"
 
 #include <QFileInfo>

@@ -1,8 +1,8 @@
 #include "scheduler/window/desktop_environment.h"
 
-#include "scheduler/core/clock.h"
 #include "platform/desktop/message_box.h"
 #include "platform/print/printer_list.h"
+#include "scheduler/core/clock.h"
 
 #include <QDesktopServices>
 #include <QPrintDialog>

@@ -1,9 +1,9 @@
 #include "scheduler/window/main_form.h"
 
-#include "scheduler/window/desktop_environment.h"
-#include "scheduler/window/profile_chooser_dialog.h"
 #include "scheduler/core/program_title.h"
 #include "scheduler/core/scheduler_core.h"
+#include "scheduler/window/desktop_environment.h"
+#include "scheduler/window/profile_chooser_dialog.h"
 
 #include <QApplication>
 #include <QButtonGroup>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "scheduler/core/core_environment.h"
-#include "scheduler/window/form_controls.h"
 #include "scheduler/core/scheduler_view.h"
+#include "scheduler/window/form_controls.h"
 
 #include <QHash>
 #include <QKeySequence>

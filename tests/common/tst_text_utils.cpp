@@ -75,10 +75,8 @@ private Q_SLOTS:
 
     void arrayLoadFromOneIntoAFixedList()
     {
-        QStringList rows(4);
-        QCOMPARE(ArrayLoad2(1, rows, QStringLiteral("1,,2,"), QStringLiteral(","), false), qint16(4));
-        QCOMPARE(rows, (QStringList{QString(), QStringLiteral("1"), QString(), QStringLiteral("2")}));
-        // More entries than the list holds stop at its end.
+        // More entries than the list holds stop at its end ("1,,2," into the
+        // forwarding rows is the settings test's).
         QStringList shortRows(4);
         QCOMPARE(ArrayLoad2(1, shortRows, QStringLiteral("a,b,c,d,e"), QStringLiteral(","), false), qint16(4));
         QCOMPARE(shortRows[3], QStringLiteral("c"));

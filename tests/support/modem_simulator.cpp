@@ -1,5 +1,6 @@
 #include "modem_simulator.h"
 
+#include <QFile>
 #include <QtGlobal>
 
 #include <cerrno>
@@ -21,7 +22,11 @@ ModemSimulator::ModemSimulator(QString model) : model_(std::move(model))
         qWarning("modem simulator: no pty: %s", strerror(errno));
         return;
     }
-    slavePath_ = QString::fromLocal8Bit(name);
+    // The program opens a link of our own, not the pty's name: once unplugged,
+    // that name may at once belong to another test's pty.
+    slavePath_ = folder_.filePath(QStringLiteral("ttyModem"));
+    if (!QFile::link(QString::fromLocal8Bit(name), slavePath_))
+        qWarning("modem simulator: cannot link its pty");
     thread_ = std::thread([this] { run(); });
 }
 
@@ -42,6 +47,7 @@ ModemSimulator::~ModemSimulator()
 void ModemSimulator::unplug()
 {
     std::lock_guard lock(mutex_);
+    QFile::remove(slavePath_);
     if (master_ >= 0)
         ::close(master_);
     if (slave_ >= 0)

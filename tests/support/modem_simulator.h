@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <atomic>
 #include <mutex>
@@ -11,10 +12,11 @@
 namespace torvex::test {
 
 // An AT-command modem on a pseudo-terminal: the program under test opens
-// slavePath() as its serial port. It answers commands the way a Hayes-style
-// modem does (echo on until ATE0, "OK" result codes, a model name for
-// AT+GMM) and sends "RING" when told to. It runs on its own thread, since
-// the line layer waits for its answers without running the event loop.
+// slavePath() (a link to the pty, gone when unplugged) as its serial port.
+// It answers commands the way a Hayes-style modem does (echo on until ATE0,
+// "OK" result codes, a model name for AT+GMM) and sends "RING" when told to.
+// It runs on its own thread, since the line layer waits for its answers
+// without running the event loop.
 class ModemSimulator final {
 public:
     enum class Mode { Answer, Silent, Error };
@@ -47,6 +49,7 @@ private:
     int master_ = -1;
     int slave_ = -1;  // held so the pty outlives the program's closes
     int wake_[2] = {-1, -1};
+    QTemporaryDir folder_;
     QString slavePath_;
     std::atomic<Mode> mode_{Mode::Answer};
     std::atomic<bool> gmmUnsupported_{false};

@@ -58,20 +58,6 @@ private Q_SLOTS:
         QCOMPARE(decodeAllWays<Base64Decoder>(encoded), decoded);
     }
 
-    void base64MatchesQtOnRandomData()
-    {
-        const QByteArray data = randomBytes(100000);
-        const QByteArray encoded = data.toBase64();
-        QByteArray wrapped;
-        for (qsizetype at = 0; at < encoded.size(); at += 76)
-            wrapped += encoded.mid(at, 76) + "\r\n";
-        Base64Decoder decoder;
-        QByteArray out;
-        decoder.decode(wrapped, out);
-        decoder.finish(out);
-        QCOMPARE(out, data);
-    }
-
     void quotedPrintable_data()
     {
         QTest::addColumn<QByteArray>("encoded");

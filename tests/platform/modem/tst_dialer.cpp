@@ -48,23 +48,6 @@ private Q_SLOTS:
                               QStringLiteral("Demon")}));
     }
 
-    void upMeansTheNamedProfileIsActivated()
-    {
-        FakeNmcli nmcli;
-        nmcli.setActive(QStringLiteral("Wired connection 1"), QStringLiteral("activated"));
-        nmcli.setActive(QStringLiteral("ISP"), QStringLiteral("activating"));
-        Dialer dialer;
-        dialer.refresh();
-        QVERIFY(!dialer.Connected());  // no entry chosen: another active profile is not our link
-        dialer.setPhoneEntry(QStringLiteral("ISP"));
-        QVERIFY(!dialer.Connected());
-        QCOMPARE(dialer.statusText(), QStringLiteral("Connecting"));
-        nmcli.setActive(QStringLiteral("ISP"), QStringLiteral("activated"));
-        dialer.refresh();
-        QVERIFY(dialer.Connected());
-        QCOMPARE(dialer.statusText(), QStringLiteral("Connected"));
-    }
-
     void connectRunsInTheBackgroundAndAnnouncesTheLink()
     {
         FakeNmcli nmcli;

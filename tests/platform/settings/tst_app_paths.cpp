@@ -10,7 +10,6 @@
 
 #include <memory>
 
-#include <unistd.h>
 
 using namespace torvex;
 
@@ -50,16 +49,6 @@ private Q_SLOTS:
             QVERIFY(QDir().mkpath(share_));
         QCOMPARE(chooseProgramFolder(home.isEmpty() ? home : env_->path(home), bin_, share_, data_),
                  env_->path(chosen));
-    }
-
-    void anUnwritableProgramFolderUsesTheUserDataFolder()
-    {
-        if (::geteuid() == 0)
-            QSKIP("root may write into any folder");
-        QVERIFY(QFile::setPermissions(bin_, QFile::ReadOwner | QFile::ExeOwner));
-        const QString chosen = chooseProgramFolder(QString(), bin_, share_, data_);
-        QFile::setPermissions(bin_, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        QCOMPARE(chosen, data_);
     }
 
     void seedingCopiesWhatIsMissingAndKeepsTheUsersFiles()

@@ -4,13 +4,11 @@
 #include "platform/print/print_device.h"
 #include "platform/print/printer_list.h"
 #include "printutil/print/page_printer.h"
-#include "tests/support/pdf_reader.h"
 #include "tests/support/recording_print_device.h"
 #include "tests/support/test_env.h"
 #include "tools/sample_fax.h"
 
 #include <QBuffer>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QImageReader>
 #include <QTemporaryDir>
@@ -217,34 +215,6 @@ private Q_SLOTS:
         QCOMPARE(device.jobs[1].pages[0].lines.first().size(), 1 + 110);
         device.failBeginAfterJobs = 2;
         QVERIFY(!printer.PrintBlockOfText(QStringLiteral("x"), false, {}, {}, {}, pageNo));
-    }
-
-    // The built-in PDF printer: one file per job, readable text, real pages.
-    void pdfPrinterWritesOneFilePerJob()
-    {
-        const QString folder = env_->path(QStringLiteral("Printouts"));
-        auto device = makePrintDevice(QString::fromLatin1(kPdfPrinterName), folder);
-        PagePrinter printer(*device);
-        const QString fax = env_->path(QStringLiteral("fax.tif"));
-        QVERIFY(writeSampleFaxTiff(fax, {}, FaxCompression::Group4));
-        const ImagePrintResult printedFax = printer.PrintNow(fax);
-        QVERIFY2(printedFax.gflgPrintImage, qPrintable(printedFax.gPrintErrMsg));
-        int pageNo = 0;
-        QString text;
-        for (int i = 1; i <= 100; ++i)
-            text += QStringLiteral("Line number %1 of the text block\r\n").arg(i);
-        QVERIFY(printer.PrintBlockOfText(text, true, QStringLiteral("Mon"), QStringLiteral("Tue"),
-                                         QStringLiteral("sender@example.org"), pageNo));
-        const QStringList files = QDir(folder).entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Name);
-        QCOMPARE(files.size(), 2);
-        QVERIFY(files[0].startsWith(QStringLiteral("TORVEX-")));
-        QCOMPARE(test::pdfPageCount(folder + QLatin1Char('/') + files[0]), 3);
-        QCOMPARE(test::pdfPageCount(folder + QLatin1Char('/') + files[1]), 2);  // 80 lines a page
-        const QString printed = test::pdfText(folder + QLatin1Char('/') + files[1], test::PdfLayout::Physical).value_or(QString());
-        QVERIFY(printed.simplified().contains(QStringLiteral("S Mon R Tue sender@example.org Page No. 1")));
-        QVERIFY(printed.simplified().contains(QStringLiteral("Page No. 2")));
-        QVERIFY(printed.contains(QStringLiteral("Line number 80 of the text block")));
-        QVERIFY(printed.contains(QStringLiteral("Line number 100 of the text block")));
     }
 
     void unwritablePdfFolderIsAPrinterError()

@@ -306,10 +306,16 @@ private Q_SLOTS:
         QVERIFY(smtp.start(QStringLiteral("127.0.0.1"), 0, options));
         const quint16 smtpPort = smtp.port();
         smtp.stop();
-        fetchFromTheMailbox();
         // The recipient's own servers are not there.
         qputenv("TORVEX_SMTP_PORT", "1");
+        // TORVEXes fetched from the mailbox startMailbox started, with receipts.
         const std::pair<const char*, QString> keys[] = {
+            {"Torvex_Addr", QStringLiteral("torvex@127.0.0.1")},
+            {"Password", QStringLiteral("secret")},
+            {"wake_probes", QStringLiteral("0")},
+            {"Confirm_Receipt", QStringLiteral("y")},
+            {"VX_SMTP_Server", QString()},
+            {"Last_Resort_SMTP_Server", QString()},
             {"POP3_Security", QStringLiteral("tls")},
             {"POP3_Port", QString::number(pop.tlsPort())},
             {"Trusted_Certificate_File", certificates.caFile()},
@@ -379,16 +385,6 @@ private Q_SLOTS:
 
 private:
     QString profileRoot() const { return env_->path(QStringLiteral("profiles/TORVEX")); }
-
-    // The settings of a user whose TORVEXes are fetched from the mailbox
-    // startMailbox started, with receipts.
-    static void fetchFromTheMailbox()
-    {
-        for (const auto& [key, value] : {std::pair{"Torvex_Addr", "torvex@127.0.0.1"}, {"Password", "secret"},
-                                         {"wake_probes", "0"}, {"Confirm_Receipt", "y"}, {"VX_SMTP_Server", ""},
-                                         {"Last_Resort_SMTP_Server", ""}})
-            writeTorvexKey(QString::fromLatin1(key), QString::fromLatin1(value));
-    }
 
     // A run of that kind that went to its end.
     static bool fetch(const QString& kind, const QString& timeScale = QStringLiteral("600"))

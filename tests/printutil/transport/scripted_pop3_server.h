@@ -34,7 +34,6 @@ public:
     [[nodiscard]] quint16 port() const { return server_.serverPort(); }
 
     QByteArray greeting = "+OK scripted ready\r\n";  // empty: never greets
-    QByteArray passReply = "+OK logged in\r\n";
     QList<QByteArray> messages;        // CR LF text, unstuffed
     std::map<int, Delivery> delivery;  // by message number; Whole when absent
     QByteArray statReply;              // empty: from the messages

@@ -233,7 +233,7 @@ private Q_SLOTS:
     {
         ScriptedSmtpServer& server = serve(QStringLiteral("127.0.0.3"), {});
         const QByteArray body = "Subject: x\r\n\r\n.hidden\r\n.\r\nMAIL FROM:<x@example.org>\r\n"
-                                "RCPT TO:<y@example.org>\r\nDATA\r\nbare\n.\r\nend\r\n";
+                                "RCPT TO:<y@example.org>\r\nDATA\r\nbare\n.\r\n..two\r\nlast.\rend\r\n";
         smtp_.gSMTPMessage = QString::fromLatin1(body);
         smtp_.gSMTPRecipAddr = QStringLiteral("b@example.org>\r\nRSET");
         send(QStringLiteral("127.0.0.3"));
@@ -244,7 +244,7 @@ private Q_SLOTS:
         QCOMPARE(server.messages.size(), 1);
         QCOMPARE(ScriptedSmtpServer::unstuffed(server.messages.front()),
                  QByteArray("Subject: x\r\n\r\n.hidden\r\n.\r\nMAIL FROM:<x@example.org>\r\n"
-                            "RCPT TO:<y@example.org>\r\nDATA\r\nbare\r\n.\r\nend\r\n\r\n\r\n"));
+                            "RCPT TO:<y@example.org>\r\nDATA\r\nbare\r\n.\r\n..two\r\nlast.\r\nend\r\n\r\n\r\n"));
     }
 
     // Once the message went out whole, its final reply decides: taken (even

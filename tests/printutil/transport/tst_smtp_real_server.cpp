@@ -175,9 +175,6 @@ private Q_SLOTS:
             << sr << "server" << "ca" << QString() << QString() << false << int(SMTP_AuthRequired)
             << QStringLiteral("SMTP_MAIL + The SMTP server requires a log-on - 5.7.0 Authentication required")
             << QStringList{};
-        QTest::newRow("expired certificate")
-            << sr << "expired" << "ca" << u << pw << false << int(SMTP_TlsFailed)
-            << QStringLiteral("Secure connection failed - the server's certificate has expired") << QStringList{};
         QTest::newRow("certificate for another host")
             << "tls" << "other-host" << "ca" << u << pw << false << int(SMTP_TlsFailed)
             << QStringLiteral("Secure connection failed - the server's certificate is for another host")

@@ -39,23 +39,6 @@ private Q_SLOTS:
         QCOMPARE(withEndOfData(QStringLiteral("Body")), QStringLiteral("Body\r\n\r\n.\r\n"));
     }
 
-    void dataIsDotStuffedExceptTheTerminator()
-    {
-        const QString message = QStringLiteral(".first\r\nmiddle\r\n.\r\n..two\r\nlast.\r\n\r\n.\r\n");
-        QCOMPARE(smtpData(message),
-                 QByteArray("..first\r\nmiddle\r\n..\r\n...two\r\nlast.\r\n\r\n.\r\n"));
-        // A message that does not end with the terminator gets it, unstuffed.
-        QCOMPARE(smtpData(QStringLiteral(".x")), QByteArray("..x\r\n\r\n.\r\n"));
-    }
-
-    void everyLineBreakGoesOutAsCrLf()
-    {
-        // "\n.\r\n" ends the data at servers that take a bare LF as a line
-        // end; as a stuffed CR LF line it is text everywhere.
-        QCOMPARE(smtpData(QStringLiteral("a\n.\r\nMAIL FROM:<x@example.org>\rb\r\n\r\n.\r\n")),
-                 QByteArray("a\r\n..\r\nMAIL FROM:<x@example.org>\r\nb\r\n\r\n.\r\n"));
-    }
-
     void dataGoesOutIn256ByteChunks()
     {
         const QString message = QString(593, QLatin1Char('x')) + QString::fromLatin1(kEndOfData);
