@@ -18,9 +18,6 @@ namespace torvex::test {
 // One registered user on a fresh simulator, the account code over an
 // in-memory window, and the profile page filled in.
 struct AccountFixture {
-    static constexpr auto kLogin = "5551234";
-    static constexpr auto kPassword = "s3cret";
-
     explicit AccountFixture(const QStringList& simArgs = {}) : sim(simArgs)
     {
         sim.writeAccounts(R"({"5551234": {"password": "s3cret", "firstname": "John",
@@ -29,8 +26,8 @@ struct AccountFixture {
         env.writeFile(QStringLiteral("account.ini"), "[TORVEX]\nVX_domain_name=torvex.net\n");
         info.gVXDomainName = QStringLiteral("torvex.net");
         info.gVXIPAddress = sim.address();
-        info.Password = QString::fromLatin1(kPassword);
-        sched.gLogin = QString::fromLatin1(kLogin);
+        info.Password = QStringLiteral("s3cret");
+        sched.gLogin = QStringLiteral("5551234");
         sched.gDomain = QStringLiteral("torvex.net");
         const std::pair<const char*, const char*> page[] = {
             {"txtFirstName", "John"},   {"txtLastName", "Smith"}, {"txtStreet", "1 High St"},
@@ -41,6 +38,10 @@ struct AccountFixture {
         };
         for (const auto& [control, text] : page)
             view.setText(test::control(QString::fromLatin1(control)), QString::fromLatin1(text));
+        // A registered account; the addresses of the network card and of the modem.
+        info.gACDateStamp = QStringLiteral("01/01/2026");
+        view.setText(Control::Text21, QStringLiteral("10.1.1.1"));
+        view.setText(Control::Text8, QStringLiteral("10.2.2.2"));
         view.setEnabled(Control::Command6, true);
         view.setChecked(Control::Option2, true);
         status.setText(QStringLiteral("before"));

@@ -18,7 +18,6 @@ public:
     SimProcess& operator=(const SimProcess&) = delete;
 
     [[nodiscard]] bool isRunning() const { return port_ != 0; }
-    [[nodiscard]] quint16 port() const { return port_; }
     // "127.0.0.1:PORT", as VX_IP_Address names it.
     [[nodiscard]] QString address() const;
     [[nodiscard]] QString accountsPath() const { return dir_.filePath(QStringLiteral("accounts.json")); }

@@ -34,14 +34,33 @@ QString profileQuery(const QString& phone = QStringLiteral("&phone=+44-113-49600
                          "&bank_name=%20&bank_code=%20&bank_account=%20&bank_owner=%20");
 }
 
+
+QByteArray accountWithGroups(const QString& groups)
+{
+    QString json = QStringLiteral(R"({"5551234": {"password": "s3cret")");
+    if (!groups.isNull())
+        json += QStringLiteral(R"(, "groups": "%1")").arg(groups);
+    return (json + QStringLiteral("}}")).toUtf8();
+}
+
 }  // namespace
 
 // The account protocol against the service simulator: requests, replies,
-// messages, bookkeeping and failures.
+// messages, bookkeeping and failures; the member status from the user
+// record's groups and what it switches; address reports to the service
+// (real addresses for Brisko members, an empty one for the other tiers,
+// only when the address changed).
 class TestAccountProtocol : public QObject {
     Q_OBJECT
 
     std::unique_ptr<AccountFixture> f;
+
+    [[nodiscard]] QString faxOfLastRequest() const
+    {
+        const QString request = f->lastRequest();
+        const qsizetype at = request.indexOf(QLatin1String("&fax="));
+        return at < 0 ? QStringLiteral("<no request>") : request.mid(at + 5, request.indexOf(QLatin1Char('&'), at + 1) - at - 5);
+    }
 
 private Q_SLOTS:
     void init()
@@ -79,12 +98,9 @@ private Q_SLOTS:
         QCOMPARE(f->status.text(), QStringLiteral("before"));
 
         // The profile as sent, escaped; the password is not part of it.
-        QCOMPARE(f->accountKey(QStringLiteral("MYINFO"), QStringLiteral("login")), QStringLiteral("5551234"));
-        QCOMPARE(f->accountKey(QStringLiteral("MYINFO"), QStringLiteral("street")), QStringLiteral("1%20High%20St"));
-        QCOMPARE(f->accountKey(QStringLiteral("MYINFO"), QStringLiteral("state")), QStringLiteral("%20"));
-        QCOMPARE(f->accountKey(QStringLiteral("MYINFO"), QStringLiteral("zip")), QStringLiteral("12345"));
-        QCOMPARE(f->accountKey(QStringLiteral("MYINFO"), QStringLiteral("company_name")), QStringLiteral("%20"));
-        QCOMPARE(f->accountKey(QStringLiteral("MYINFO"), QStringLiteral("number")), QStringLiteral("4960000"));
+        for (const auto& [key, value] : {std::pair{"login", "5551234"}, {"street", "1%20High%20St"}, {"state", "%20"},
+                                         {"zip", "12345"}, {"company_name", "%20"}, {"number", "4960000"}})
+            QCOMPARE(f->accountKey(QStringLiteral("MYINFO"), QString::fromLatin1(key)), QString::fromLatin1(value));
         QCOMPARE(f->accountKey(QStringLiteral("HTTP"), QStringLiteral("Request")), QStringLiteral("<none>"));
         QVERIFY(f->sim.accounts().contains("\"town\": \"Leeds\""));
     }
@@ -147,27 +163,6 @@ private Q_SLOTS:
         QCOMPARE(loaded.text(Control::txtTown), QStringLiteral("Leeds"));
         const QString kept = f->accountKey(QStringLiteral("MYINFO"), QStringLiteral("street"));
         QCOMPARE(requestValue(storedProfileText(kept)), kept);
-    }
-
-    void theAddressFieldFollowsTheMemberStatus()
-    {
-        f->view.setText(Control::Text21, QStringLiteral("10.1.1.1"));
-        f->view.setText(Control::Text8, QStringLiteral("10.2.2.2"));
-        f->info.gMemberStatus = QStringLiteral("4");
-        f->account.protocol.SaveAccountInfo(2, false);
-        QVERIFY(f->state.gURL.contains(QLatin1String("&fax=10.1.1.1&")));
-        QCOMPARE(f->state.gPublicIPAddr, QStringLiteral("10.1.1.1"));
-
-        f->view.setChecked(Control::Option2, false);
-        f->view.setChecked(Control::Option1, true);
-        f->info.gMemberStatus = QStringLiteral("5");
-        f->account.protocol.SaveAccountInfo(2, false);
-        QVERIFY(f->state.gURL.contains(QLatin1String("&fax=10.2.2.2&")));
-
-        f->info.gMemberStatus = QStringLiteral("3");
-        f->account.protocol.SaveAccountInfo(2, false);
-        QVERIFY(f->state.gURL.contains(QLatin1String("&fax=%20&")));
-        QCOMPARE(f->state.gPublicIPAddr, QString());
     }
 
     void missingFieldsStopTheRequest_data()
@@ -414,24 +409,6 @@ private Q_SLOTS:
         QCOMPARE(f->account.protocol.getUserItem(QStringLiteral("Groups")), QString());
     }
 
-    void userRecordRefusals()
-    {
-        f->info.Password = QStringLiteral("wrong");
-        QVERIFY(!f->account.protocol.getUserInfo(QStringLiteral("5551234")));
-        QCOMPARE(f->boxes.texts(), QStringList{QStringLiteral("Access denied!\r\nPlease check your password and retry!")});
-
-        f->boxes.shown.clear();
-        QVERIFY(f->sim.setMode(QStringLiteral("empty")));
-        QVERIFY(!f->account.protocol.getUserInfo(QStringLiteral("5551234")));
-        QCOMPARE(f->boxes.texts().size(), 2);
-        QCOMPARE(f->boxes.texts().last(), QStringLiteral("The server is unavailable!\r\nPlease try again later."));
-
-        f->boxes.shown.clear();
-        f->info.gVXIPAddress = QStringLiteral("127.0.0.1:") + QString::number(test::unusedPort());
-        QVERIFY(!f->account.protocol.getUserInfo(QStringLiteral("5551234")));
-        QCOMPARE(f->boxes.texts(), QStringList{QStringLiteral("Access denied!\r\nPlease check your password and retry!")});
-    }
-
     // The service's web server by https, when its address or the setting
     // asks for it; a certificate that fails is an error like any other.
     void overHttps_data()
@@ -468,6 +445,161 @@ private Q_SLOTS:
         QVERIFY(f->state.gHTTPOK);
         QCOMPARE(f->lastRequest(), target + QStringLiteral(" user=5551234"));
         QVERIFY(f->account.protocol.getUserInfo(QStringLiteral("5551234")));
+    }
+
+    void checkAgainstTheServer_data()
+    {
+        QTest::addColumn<QString>("groups");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("members and relay") << "Members, Relay" << "3" << " Relay ";
+        QTest::newRow("lower-case brisko") << "brisko" << "4" << " Brisko ";
+        QTest::newRow("brisko and relay") << "Brisko, Relay" << "5" << " Brisko+Relay ";
+        QTest::newRow("brisko relay, no comma") << "Brisko Relay" << "5" << " Brisko+Relay ";
+        QTest::newRow("members") << "Members" << "2" << " Member ";
+        QTest::newRow("no groups item") << QString() << "1" << " Basic ";
+        QTest::newRow("another group") << "Guests" << "1" << " Basic ";
+    }
+
+    void checkAgainstTheServer()
+    {
+        QFETCH(QString, groups);
+        QFETCH(QString, status);
+        QFETCH(QString, title);
+        f->sim.writeAccounts(accountWithGroups(groups));
+        f->info.gMemberStatus = QStringLiteral("-");
+        QVERIFY(f->account.member.CheckMemberStatus());
+        QCOMPARE(f->info.gMemberStatus, status);
+        QCOMPARE(f->setting(QStringLiteral("Use_Defaults")), status);
+        QCOMPARE(f->setting(QStringLiteral("Profile_Last_Change")), f->todayText());
+        QCOMPARE(f->info.gUserProfileStamp, f->todayText());
+        QCOMPARE(f->account.member.getMemberTitle(), title);
+        QVERIFY(f->lastRequest().startsWith(QLatin1String("/bbs?action=showdb&what=users&name=5551234 user=5551234")));
+        QVERIFY(f->boxes.shown.empty());
+
+        // The same groups again: no change.
+        QVERIFY(!f->account.member.CheckMemberStatus());
+    }
+
+    // A failed check keeps the status and its date.
+    void userRecordRefusals()
+    {
+        f->info.Password = QStringLiteral("wrong");
+        f->info.gMemberStatus = QStringLiteral("4");
+        QVERIFY(!f->account.member.CheckMemberStatus());
+        QCOMPARE(f->info.gMemberStatus, QStringLiteral("4"));
+        QCOMPARE(f->setting(QStringLiteral("Profile_Last_Change")), QStringLiteral("<none>"));
+        QCOMPARE(f->setting(QStringLiteral("Use_Defaults")), QStringLiteral("<none>"));
+        QCOMPARE(f->boxes.texts(), QStringList{QStringLiteral("Access denied!\r\nPlease check your password and retry!")});
+
+        f->boxes.shown.clear();
+        QVERIFY(f->sim.setMode(QStringLiteral("empty")));
+        QVERIFY(!f->account.protocol.getUserInfo(QStringLiteral("5551234")));
+        QCOMPARE(f->boxes.texts().size(), 2);
+        QCOMPARE(f->boxes.texts().last(), QStringLiteral("The server is unavailable!\r\nPlease try again later."));
+
+        f->boxes.shown.clear();
+        const QString server = f->info.gVXIPAddress;
+        f->info.gVXIPAddress = QStringLiteral("127.0.0.1:") + QString::number(test::unusedPort());
+        QVERIFY(!f->account.protocol.getUserInfo(QStringLiteral("5551234")));
+        QCOMPARE(f->boxes.texts(), QStringList{QStringLiteral("Access denied!\r\nPlease check your password and retry!")});
+
+        f->info.gVXIPAddress = server;
+        f->info.gMemberStatus.clear();
+        QVERIFY(f->sim.setMode(QStringLiteral("stall")));
+        f->account.http.setRequestTimeoutMs(400);
+        QVERIFY(!f->account.member.CheckMemberStatus());
+        QCOMPARE(f->info.gMemberStatus, QStringLiteral("1"));
+    }
+
+    void reportsTheAddressOfTheTier_data()
+    {
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<bool>("modem");
+        QTest::addColumn<QString>("address");  // reported and kept
+        QTest::addColumn<int>("again");        // requests after a second report of the same address
+        QTest::newRow("other tiers: empty, every time") << "3" << false << "0" << 2;
+        QTest::newRow("brisko by modem: the connection's, once") << "4" << true << "10.2.2.2" << 1;
+        QTest::newRow("brisko relay: the network card's") << "5" << false << "10.1.1.1" << 1;
+    }
+    void reportsTheAddressOfTheTier()
+    {
+        QFETCH(QString, status);
+        QFETCH(bool, modem);
+        QFETCH(QString, address);
+        QFETCH(int, again);
+        f->info.gMemberStatus = status;
+        if (modem) {
+            f->info.Modem_Connect = true;
+            f->view.setChecked(Control::Option2, false);
+            f->view.setChecked(Control::Option1, true);
+        }
+        f->account.reporting.UpdatedbLocalIPAddress();
+        QCOMPARE(f->sched.gLocalIPAddr, address);
+        QCOMPARE(f->sim.requests().size(), 1);
+        QVERIFY(f->lastRequest().startsWith(QLatin1String("/bbs?action=changeuser&login=5551234&")));
+        QCOMPARE(faxOfLastRequest(), address == QLatin1String("0") ? QStringLiteral("%20") : address);
+        QCOMPARE(f->setting(QStringLiteral("Public_IP_Addr")), address);
+        QVERIFY(f->boxes.shown.empty());
+        f->account.reporting.UpdatedbLocalIPAddress();
+        QCOMPARE(f->sim.requests().size(), again);
+        if (!modem)
+            return;
+        QVERIFY(f->sim.accounts().contains("\"fax\": \"10.2.2.2\""));
+        // A new address is reported.
+        f->view.setText(Control::Text8, QStringLiteral("10.3.3.3"));
+        f->account.reporting.UpdatedbLocalIPAddress();
+        QCOMPARE(f->sim.requests().size(), 2);
+        QCOMPARE(faxOfLastRequest(), QStringLiteral("10.3.3.3"));
+    }
+
+    void aRejectedReportIsNotSavedAndIsTriedAgain()
+    {
+        f->info.gMemberStatus = QStringLiteral("4");
+        f->info.Password = QStringLiteral("wrong");
+        f->account.reporting.UpdatedbLocalIPAddress();
+        QCOMPARE(f->setting(QStringLiteral("Public_IP_Addr")), QStringLiteral("<none>"));
+        QVERIFY(f->boxes.shown.empty());
+        QVERIFY(f->accountKey(QStringLiteral("HTTP"), QStringLiteral("Request")).contains(QLatin1String("changeuser")));
+        f->account.reporting.UpdatedbLocalIPAddress();
+        QCOMPARE(f->sim.requests().size(), 2);
+    }
+
+    // A change of address between runs: Brisko members of a registered
+    // account report it once; behind a firewall the empty address is saved.
+    void aChangedAddress_data()
+    {
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<bool>("registered");
+        QTest::addColumn<bool>("firewall");
+        QTest::addColumn<QString>("reported");  // the page's address goes out; null: nothing is
+        QTest::addColumn<QString>("saved");
+        QTest::newRow("behind a firewall") << "5" << true << true << "10.1.1.1" << "";
+        QTest::newRow("without a firewall") << "4" << true << false << "10.1.1.1" << "10.1.1.1";
+        QTest::newRow("not Brisko") << "3" << true << false << QString() << "<none>";
+        QTest::newRow("not registered") << "4" << false << false << QString() << "<none>";
+    }
+    void aChangedAddress()
+    {
+        QFETCH(QString, status);
+        QFETCH(bool, registered);
+        QFETCH(bool, firewall);
+        QFETCH(QString, reported);
+        QFETCH(QString, saved);
+        f->info.gMemberStatus = status;
+        if (!registered)
+            f->info.gACDateStamp.clear();
+        f->info.gPubIPAddr = firewall ? QStringLiteral("10.1.1.1") : QStringLiteral("10.9.9.9");
+        f->view.setChecked(Control::Check1, firewall);
+        f->sched.gLocalIPAddr = QStringLiteral("10.1.1.1");
+        f->account.reporting.updateLocalIPAddress();
+        QCOMPARE(f->sim.requests().size(), reported.isNull() ? 0 : 1);
+        if (!reported.isNull())
+            QCOMPARE(faxOfLastRequest(), reported);
+        QCOMPARE(f->setting(QStringLiteral("Public_IP_Addr")), saved);
+        // Reported once: nothing new to report.
+        f->account.reporting.updateLocalIPAddress();
+        QCOMPARE(f->sim.requests().size(), reported.isNull() ? 0 : 1);
     }
 };
 

@@ -2,7 +2,7 @@
 #include "scheduler/connection/dialup_connection.h"
 #include "scheduler/account/ip_lookup.h"
 #include "scheduler/launch/print_launcher.h"
-#include "tests/scheduler/line/line_window.h"
+#include "tests/scheduler/support/scheduler_fixture.h"
 #include "tests/support/fake_nmcli.h"
 
 #include <QElapsedTimer>
@@ -124,12 +124,8 @@ private Q_SLOTS:
         QCOMPARE(f_->view.text(Control::Text8), QStringLiteral("10.9.9.9"));
         // Nothing is hung up.
         QVERIFY(nmcli_->calls().filter(QStringLiteral("connection down")).isEmpty());
-    }
 
-    void retrievalThatCannotDialSaysSo()
-    {
-        nmcli_->setUpActivates(false);
-        QVERIFY(load());
+        // A retrieval that cannot dial says so.
         f_->core().launcher().shellIt(QStringLiteral("0"));
         QCOMPARE(f_->boxes->texts(), QStringList{QStringLiteral("Please try again when connected!")});
         QVERIFY(!f_->view.isChecked(Control::Check12));
@@ -176,12 +172,12 @@ private Q_SLOTS:
 private:
     bool load(const QMap<QString, QString>& settings = modemSettings())
     {
-        f_ = std::make_unique<LineWindow>(settings);
+        f_ = std::make_unique<LineFixture>(settings);
         return f_->load();
     }
 
     std::unique_ptr<FakeNmcli> nmcli_;
-    std::unique_ptr<LineWindow> f_;
+    std::unique_ptr<LineFixture> f_;
 };
 
 QTEST_GUILESS_MAIN(TestDialUpConnection)

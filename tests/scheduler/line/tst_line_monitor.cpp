@@ -1,11 +1,15 @@
 // The ring wake-up on the real window, against a modem simulated on a
-// pseudo-terminal, with a scripted print utility that notes its runs.
+// pseudo-terminal, with a scripted print utility that notes its runs; the
+// texts of the line's errors and the bound of the Line State box.
 #include "scheduler/line/line_monitor.h"
 #include "scheduler/core/program_title.h"
 #include "scheduler/launch/print_launcher.h"
 #include "scheduler/schedule/schedule_engine.h"
-#include "tests/scheduler/line/line_window.h"
+#include "tests/scheduler/support/scheduler_fixture.h"
 #include "tests/support/modem_simulator.h"
+#include "platform/modem/modem_line_errors.h"
+#include "scheduler/line/line_error_text.h"
+#include "scheduler/line/status_lines.h"
 
 #include <QFile>
 #include <QTimer>
@@ -38,38 +42,34 @@ private:
     QString last_;
 };
 
-class Scenario {
+struct WithModem {
+    ModemSimulator modem;
+};
+
+// A member (by default) whose line monitor watches the simulated modem.
+class Scenario : public WithModem, public LineFixture {
 public:
     explicit Scenario(const QString& memberStatus = QStringLiteral("2"), QString devices = QString())
-        : window_(registeredSettings({{"Use_Defaults", qPrintable(memberStatus)},
-                                      {"modem_devices", qPrintable(devices.isEmpty() ? modem.slavePath() : devices)},
-                                      {"print_exe", "fakeprint"}, {"general_timout", "1"}}))
+        : LineFixture(registeredSettings({{"Use_Defaults", qPrintable(memberStatus)},
+                                          {"modem_devices", qPrintable(devices.isEmpty() ? modem.slavePath() : devices)},
+                                          {"print_exe", "fakeprint"}, {"general_timout", "1"}}))
     {
-        window_.installUtility(QStringLiteral("fakeprint"));
+        installUtility(QStringLiteral("fakeprint"));
     }
 
     bool load()
     {
-        if (!window_.load())
+        if (!LineFixture::load())
             return false;
-        log = std::make_unique<LineStateLog>(window_.view);
+        log = std::make_unique<LineStateLog>(view);
         return true;
     }
 
-    [[nodiscard]] FakeView& view() { return window_.view; }
-    [[nodiscard]] LineWindow& window() { return window_; }
-    [[nodiscard]] SchedulerCore& core() { return window_.core(); }
-    [[nodiscard]] RecordingMessageBoxes& boxes() { return *window_.boxes; }
     [[nodiscard]] TelephoneLineMonitor& monitor() { return core().lineMonitor(); }
-    [[nodiscard]] QStringList runs() const { return window_.launches(); }
-    [[nodiscard]] QString box() { return view().text(Control::txtStatus); }
+    [[nodiscard]] QString box() { return view.text(Control::txtStatus); }
     [[nodiscard]] bool waiting() { return box().startsWith(QLatin1String("Waiting for an incoming call...\n")); }
 
-    ModemSimulator modem;
     std::unique_ptr<LineStateLog> log;
-
-private:
-    LineWindow window_;
 };
 
 }  // namespace
@@ -86,11 +86,11 @@ private Q_SLOTS:
     {
         Scenario s;
         QVERIFY(s.load());
-        QCOMPARE(s.view().entries(Control::lstLines).size(), 1);
-        QCOMPARE(s.view().entries(Control::lstLines).value(0), QStringLiteral("TORVEX Sim 56K"));
+        QCOMPARE(s.view.entries(Control::lstLines).size(), 1);
+        QCOMPARE(s.view.entries(Control::lstLines).value(0), QStringLiteral("TORVEX Sim 56K"));
         QCOMPARE(s.box(), QStringLiteral("Waiting for an incoming call...\nLineOpen Successful\n"));
         QVERIFY(s.modem.commands().contains(QStringLiteral("ATE0Q0V1S0=0")));
-        QVERIFY(s.boxes().shown.empty());
+        QVERIFY(s.boxes->shown.empty());
     }
 
     void shortRingWakesTheSchedulerUp()
@@ -100,13 +100,13 @@ private Q_SLOTS:
         s.core().state().countdown = 7;
         s.modem.ring();
         QTRY_COMPARE(s.log->count(QStringLiteral("  Total Wake Ups=1")), 1);
-        QCOMPARE(s.runs(), QStringList{QStringLiteral("/3")});
+        QCOMPARE(s.launches(), QStringList{QStringLiteral("/3")});
         QCOMPARE(s.monitor().wakeUps(), 1);
         QVERIFY(!s.monitor().wakePending());
         // The countdown starts again from the cycle field.
         QCOMPARE(s.core().state().countdown, 60);
-        QCOMPARE(s.view().text(Control::Text19), QStringLiteral("60"));
-        QCOMPARE(s.window().statusText(), s.core().statusBar().myDateTime()
+        QCOMPARE(s.view.text(Control::Text19), QStringLiteral("60"));
+        QCOMPARE(s.statusText(), s.core().statusBar().myDateTime()
                                             + QStringLiteral("   Wake-Up! Retrieving TORVEXes for 4420712345@TORVEX.NET"));
         const QStringList expected{QStringLiteral("First Ring "), QStringLiteral("Wake Up!"),
                                    QStringLiteral("Line Dropped and Closed"),
@@ -117,7 +117,7 @@ private Q_SLOTS:
         QTRY_VERIFY2(s.waiting(), qPrintable(s.log->lines.join(QLatin1Char('|'))));
         s.modem.ring();
         QTRY_COMPARE(s.log->count(QStringLiteral("  Total Wake Ups=2")), 1);
-        QCOMPARE(s.runs().size(), 2);
+        QCOMPARE(s.launches().size(), 2);
     }
 
     // The ring's retrieval cannot start: it says so in the status bar and
@@ -131,8 +131,8 @@ private Q_SLOTS:
         const QString notice = s.core().statusBar().myDateTime()
             + QStringLiteral("  Set Up Error ! Missing TORVEX Print Utility.");
         QTRY_COMPARE(s.log->count(notice), 1);
-        QCOMPARE(s.window().statusText(), notice);
-        QVERIFY(s.boxes().shown.empty());
+        QCOMPARE(s.statusText(), notice);
+        QVERIFY(s.boxes->shown.empty());
     }
 
     void threeRingsAreAFaxCall()
@@ -149,7 +149,7 @@ private Q_SLOTS:
         const qsizetype fax = s.log->lines.indexOf(QStringLiteral("Start Fax!"));
         QCOMPARE(s.log->lines.indexOf(QStringLiteral("First Ring ")), fax - 1);
         QTRY_VERIFY2(s.waiting(), qPrintable(s.log->lines.join(QLatin1Char('|'))));
-        QVERIFY(s.runs().isEmpty());
+        QVERIFY(s.launches().isEmpty());
         QCOMPARE(s.monitor().wakeUps(), 0);
         QVERIFY(!s.monitor().wakePending());
     }
@@ -158,17 +158,17 @@ private Q_SLOTS:
     {
         Scenario s;
         QVERIFY(s.load());
-        QVERIFY(s.view().isChecked(Control::Option2));  // the line reopens only after the run
+        QVERIFY(s.view.isChecked(Control::Option2));  // the line reopens only after the run
         // The call comes and goes while the launcher follows a retrieval.
         QTimer::singleShot(100, &s.core(), [&] { s.modem.ring(); });
         s.core().launcher().shellIt(QStringLiteral("0"));
         QCOMPARE(s.log->count(QStringLiteral("Wake Up!")), 1);
-        QVERIFY(s.window().statusText().endsWith(
+        QVERIFY(s.statusText().endsWith(
             QLatin1String("Wake-Up! Retrieving TORVEXes for 4420712345@TORVEX.NET")));
         QCOMPARE(s.log->count(QStringLiteral("  Total Wake Ups=1")), 0);
         QCOMPARE(s.log->count(QStringLiteral("LineOpen Successful")), 0);  // not while the run went on
         QTRY_VERIFY2(s.waiting(), qPrintable(s.log->lines.join(QLatin1Char('|'))));
-        QCOMPARE(s.runs(), QStringList{QStringLiteral("/0")});
+        QCOMPARE(s.launches(), QStringList{QStringLiteral("/0")});
         QCOMPARE(s.monitor().wakeUps(), 0);
     }
 
@@ -176,14 +176,14 @@ private Q_SLOTS:
     {
         Scenario s(QStringLiteral("1"));
         QVERIFY(s.load());
-        QCOMPARE(s.view().entries(Control::lstLines).size(), 1);  // the modems are listed all the same
+        QCOMPARE(s.view.entries(Control::lstLines).size(), 1);  // the modems are listed all the same
         QVERIFY(s.box().isEmpty());
         QVERIFY(!s.modem.commands().contains(QStringLiteral("ATE0Q0V1S0=0")));
         s.modem.ring();
         QTest::qWait(400);
         QVERIFY(s.box().isEmpty());
-        QVERIFY(s.runs().isEmpty());
-        s.core().lineMonitor().LineMonitor(2);
+        QVERIFY(s.launches().isEmpty());
+        s.monitor().LineMonitor(2);
         QVERIFY(s.box().isEmpty());
     }
 
@@ -193,26 +193,26 @@ private Q_SLOTS:
     {
         Scenario none(QStringLiteral("2"), QStringLiteral("none"));
         QVERIFY(none.load());
-        QCOMPARE(none.view().entries(Control::lstLines).size(), 0);
-        QVERIFY(none.boxes().shown.empty());
+        QCOMPARE(none.view.entries(Control::lstLines).size(), 0);
+        QVERIFY(none.boxes->shown.empty());
         QVERIFY(none.box().isEmpty());
 
         Scenario s;
         QVERIFY(s.load());
-        s.core().lineMonitor().LineMonitor(2);
-        s.view().setCurrentIndex(Control::lstLines, -1);
-        s.core().lineMonitor().LineMonitor(0);
-        QCOMPARE(s.boxes().texts(), QStringList{QStringLiteral("Select a line first!")});
-        QCOMPARE(s.boxes().shown.front().icon, MsgIcon::Information);
-        QCOMPARE(s.boxes().shown.front().caption, programTitle());
+        s.monitor().LineMonitor(2);
+        s.view.setCurrentIndex(Control::lstLines, -1);
+        s.monitor().LineMonitor(0);
+        QCOMPARE(s.boxes->texts(), QStringList{QStringLiteral("Select a line first!")});
+        QCOMPARE(s.boxes->shown.front().icon, MsgIcon::Information);
+        QCOMPARE(s.boxes->shown.front().caption, programTitle());
     }
 
     void unreadableDevicesKeepTheirPlaceInTheList()
     {
         Scenario s(QStringLiteral("2"), QStringLiteral("/dev/torvex-no-modem"));
         QVERIFY(s.load());
-        QCOMPARE(s.view().entries(Control::lstLines).size(), 1);
-        QCOMPARE(s.view().entries(Control::lstLines).value(0), QStringLiteral("<<<ERROR>>> DevCaps...No Device"));
+        QCOMPARE(s.view.entries(Control::lstLines).size(), 1);
+        QCOMPARE(s.view.entries(Control::lstLines).value(0), QStringLiteral("<<<ERROR>>> DevCaps...No Device"));
         QCOMPARE(s.box(), QStringLiteral("<<LineOpen ERROR>> No Device\n"));
     }
 
@@ -227,7 +227,7 @@ private Q_SLOTS:
         QTest::qWait(600);  // longer than the silence and the reopening wait
         QCOMPARE(s.log->count(QStringLiteral("Wake Up!")), 0);
         QCOMPARE(s.log->count(QStringLiteral("LineOpen Successful")), 0);
-        QVERIFY(s.runs().isEmpty());
+        QVERIFY(s.launches().isEmpty());
     }
 
     void unloadingClosesTheLine()
@@ -240,6 +240,43 @@ private Q_SLOTS:
         QTest::qWait(400);
         QCOMPARE(s.log->count(QStringLiteral("First Ring ")), 0);
     }
+
+    void errorTextsFollowTapisNumbering()
+    {
+        const std::pair<quint32, const char*> numbered[] = {
+            {0x80000001u, "Allocated"},   {0x80000003u, "Bearer Mode Unavail"}, {0x80000005u, "Call UnAvail"},
+            {0x80000024u, "Invalid Device Handle"}, {0x80000026u, "Invalid Digit List"},
+            {0x80000030u, "Invalid Message ID"},    {0x80000032u, "Invalid Param"}, {0x80000056u, "No Multiple Instance"}};
+        for (const auto& [code, text] : numbered)
+            QCOMPARE(LineErrorText(lineerr::code(code)), QString::fromLatin1(text));
+        // The codes the modem line itself returns read as TAPI's would.
+        const std::pair<qint32, const char*> named[] = {
+            {lineerr::NODEVICE, "No Device"}, {lineerr::OPERATIONFAILED, "Operation Failed"}, {lineerr::INUSE, "In Use"},
+            {lineerr::RESOURCEUNAVAIL, "Resource Unavailable"}, {lineerr::UNINITIALIZED, "Uninitialized"},
+            {lineerr::BADDEVICEID, "Bad Device ID"}};
+        for (const auto& [code, text] : named)
+            QCOMPARE(LineErrorText(code), QString::fromLatin1(text));
+        // Gaps in the numbering and strangers have no text.
+        for (quint32 code : {0x80000004u, 0x80000025u, 0x80000031u, 0x80000000u, 0x80000057u, 0u, 1u,
+                             0xFFFFFFFFu})
+            QVERIFY2(LineErrorText(lineerr::code(code)).isEmpty(), qPrintable(QString::number(code, 16)));
+        int withText = 0;
+        for (quint32 code = 0x80000001u; code <= 0x80000056u; ++code)
+            withText += LineErrorText(lineerr::code(code)).isEmpty() ? 0 : 1;
+        QCOMPARE(withText, 0x56 - 3);
+    }
+
+    void statusBoxKeepsItsNewestLines()
+    {
+        QString box;
+        for (int i = 1; i <= kStatusLineLimit + 5; ++i)
+            box = prependedStatusLine(box, QString::number(i));
+        const QStringList lines = box.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), kStatusLineLimit);
+        QCOMPARE(lines.first(), QString::number(kStatusLineLimit + 5));
+        QCOMPARE(lines.last(), QStringLiteral("6"));
+    }
+
 };
 
 QTEST_GUILESS_MAIN(TestLineMonitor)

@@ -5,7 +5,7 @@
 #include "scheduler/core/program_title.h"
 #include "scheduler/core/system_date.h"
 #include "tests/scheduler/account/sim_process.h"
-#include "tests/scheduler/line/line_window.h"
+#include "tests/scheduler/support/scheduler_fixture.h"
 #include "tests/support/dovecot_server.h"
 #include "tests/support/smtp_test_server.h"
 
@@ -40,7 +40,7 @@ class TestSendTest : public QObject {
     std::unique_ptr<SimProcess> sim;
     std::unique_ptr<DovecotServer> dovecot;
     std::unique_ptr<SmtpTestServer> smtp;
-    std::unique_ptr<LineWindow> window;
+    std::unique_ptr<LineFixture> window;
 
     void load()
     {
@@ -49,11 +49,11 @@ class TestSendTest : public QObject {
         QMap<QString, QString> settings = registeredSettings(
             {{"Torvex_Addr", "4420712345@127.0.0.1"}, {"User_SMTP_Server", "127.0.0.1"}, {"Printer_Type", "TORVEX PDF"},
              {"print_exe", "vxprintu"}, {"general_timout", "5"}, {"Auto_Dis_Connect", "y"}, {"Use_Defaults", "1"}});
-        settings.insert(QStringLiteral("Profile_Last_Change"), formatSystemDate(LineWindow::today().addDays(-40)));
-        window = std::make_unique<LineWindow>(
-            settings, "[TORVEX]\nVX_domain_name=torvex.net\nVX_IP_Address=" + sim->address().toUtf8()
-                          + "\nVX_SMTP_Server=127.0.0.1\nLast_Resort_SMTP_Server=127.0.0.1\n"
-                            "[MYINFO]\nlogin=4420712345\n");
+        settings.insert(QStringLiteral("Profile_Last_Change"), formatSystemDate(kLoadTime.date().addDays(-40)));
+        window = std::make_unique<LineFixture>(settings);
+        window->env.writeFile(QStringLiteral("account.ini"),
+                              "[TORVEX]\nVX_domain_name=torvex.net\nVX_IP_Address=" + sim->address().toUtf8()
+                                  + "\nVX_SMTP_Server=127.0.0.1\nLast_Resort_SMTP_Server=127.0.0.1\n[MYINFO]\nlogin=4420712345\n");
         QVERIFY(QFile::link(binDir() + QStringLiteral("/vxprintu"),
                             window->env.path(QStringLiteral("vxprintu"))));
         QVERIFY(window->load());

@@ -67,14 +67,13 @@ public:
     [[nodiscard]] int currentTab() const override { return tab; }
     void switchFrame(int newTab) override { tab = newTab; }
     void setApplyIsDefault(bool isDefault) override { applyIsDefault = isDefault; }
-    void setBusy(bool busy) override { busyDepth += busy ? 1 : -1; }
+    void setBusy(bool) override {}
 
     // Told of every text the core sets, after it is set.
     std::function<void(Control, const QString&)> textSet;
     int tab = 1;
     Control focused = Control::Text2;
     bool applyIsDefault = true;
-    int busyDepth = 0;
 
 private:
     [[nodiscard]] const Control_& c(Control control) const;

@@ -16,31 +16,19 @@ namespace torvex::test {
 
 QMap<QString, QString> registeredSettings()
 {
-    return {
-        {QStringLiteral("Use_Defaults"), QStringLiteral("2")},
-        {QStringLiteral("Account_Date_Stamp"), QStringLiteral("2024-01-02")},
-        {QStringLiteral("Torvex_Addr"), QStringLiteral("4420712345@torvex.net")},
-        {QStringLiteral("Country_Code"), QStringLiteral("44")},
-        {QStringLiteral("Area_Code"), QStringLiteral("207")},
-        {QStringLiteral("Fax_Number"), QStringLiteral("12345")},
-        {QStringLiteral("Torvex_Name"), QStringLiteral("Torvex +4420712345")},
-        {QStringLiteral("Password"), QStringLiteral("secret1")},
-        {QStringLiteral("Save_Pass"), QStringLiteral("1")},
-        {QStringLiteral("Torvex_Profile"), QStringLiteral("Torvex")},
-        {QStringLiteral("Normal_EMail_Addr"), QStringLiteral("me@example.org")},
-        {QStringLiteral("User_SMTP_Server"), QStringLiteral("smtp.example.org")},
-        {QStringLiteral("User_SMTP_Security"), QStringLiteral("starttls-required")},
-        {QStringLiteral("User_SMTP_Port"), QStringLiteral("587")},
-        {QStringLiteral("User_SMTP_User"), QStringLiteral("me")},
-        {QStringLiteral("User_SMTP_Password"), QStringLiteral("smtp-secret")},
-        {QStringLiteral("Printer_Type"), QStringLiteral("Office_Laser")},
-        {QStringLiteral("Activate_Scheduler"), QStringLiteral("y")},
-        {QStringLiteral("Cycle_Minutes"), QStringLiteral("60")},
-        {QStringLiteral("Start_Time"), QStringLiteral("0")},
-        {QStringLiteral("Stop_Time"), QStringLiteral("24")},
-        {QStringLiteral("GSTN_Fax_Minutes"), QStringLiteral("15")},
-        {QStringLiteral("Modem_Connect"), QStringLiteral("n")},
-    };
+    const std::pair<const char*, const char*> settings[] = {
+        {"Use_Defaults", "2"}, {"Account_Date_Stamp", "2024-01-02"}, {"Torvex_Addr", "4420712345@torvex.net"},
+        {"Country_Code", "44"}, {"Area_Code", "207"}, {"Fax_Number", "12345"}, {"Torvex_Name", "Torvex +4420712345"},
+        {"Password", "secret1"}, {"Save_Pass", "1"}, {"Torvex_Profile", "Torvex"},
+        {"Normal_EMail_Addr", "me@example.org"}, {"User_SMTP_Server", "smtp.example.org"},
+        {"User_SMTP_Security", "starttls-required"}, {"User_SMTP_Port", "587"}, {"User_SMTP_User", "me"},
+        {"User_SMTP_Password", "smtp-secret"}, {"Printer_Type", "Office_Laser"}, {"Activate_Scheduler", "y"},
+        {"Cycle_Minutes", "60"}, {"Start_Time", "0"}, {"Stop_Time", "24"}, {"GSTN_Fax_Minutes", "15"},
+        {"Modem_Connect", "n"}};
+    QMap<QString, QString> s;
+    for (const auto& [key, value] : settings)
+        s.insert(QString::fromLatin1(key), QString::fromLatin1(value));
+    return s;
 }
 
 QMap<QString, QString> registeredSettings(std::initializer_list<std::pair<const char*, const char*>> changes)
@@ -143,11 +131,6 @@ FormControls& WindowFixture::c()
 SchedulerCore& WindowFixture::core()
 {
     return form_->core();
-}
-
-QWidget* WindowFixture::findControl(Control control) const
-{
-    return form_->findChild<QWidget*>(controlName(control));
 }
 
 }  // namespace torvex::test

@@ -105,6 +105,20 @@ private:
     std::unique_ptr<SchedulerCore> core_;
 };
 
+// The core with its real dial-up and line monitor: NetworkManager is
+// whatever PATH holds (a FakeNmcli in these tests), the modems are the ones
+// the settings name. The schedule's ticks are stopped once loaded, so they
+// cannot rewrite the status bar mid-test.
+class LineFixture : public CoreFixture {
+public:
+    explicit LineFixture(const QMap<QString, QString>& settings) : CoreFixture(settings)
+    {
+        printers = {QStringLiteral("TORVEX PDF")};
+        networkManager = true;
+    }
+    bool load() { return CoreFixture::load() && (core().Timer1().stop(), true); }
+};
+
 // The real window over its core, offscreen.
 class WindowFixture : public SchedulerFixture {
 public:
@@ -117,22 +131,9 @@ public:
     [[nodiscard]] MainForm& form() { return *form_; }
     [[nodiscard]] FormControls& c();
     [[nodiscard]] SchedulerCore& core();
-    // The control of this form name.
-    template <typename T>
-    [[nodiscard]] T* widget(Control control) const;
 
 private:
-    [[nodiscard]] QWidget* findControl(Control control) const;
     std::unique_ptr<MainForm> form_;
 };
-
-template <typename T>
-T* WindowFixture::widget(Control control) const
-{
-    T* w = qobject_cast<T*>(findControl(control));
-    if (!w)
-        qFatal("no control %s", qPrintable(controlName(control)));
-    return w;
-}
 
 }  // namespace torvex::test
