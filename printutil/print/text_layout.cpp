@@ -16,7 +16,7 @@ bool isLineControl(QChar c)
         || c == kFormFeed;
 }
 
-// Where LoadArray1 cuts: after the last blank within the first width
+// Where a long line is wrapped: after the last blank within the first width
 // characters; without one, hard at width, so wrapping always makes progress.
 qsizetype wrapPoint(QStringView line, int width)
 {
@@ -47,13 +47,6 @@ bool TestAllBlanks(const QString& text)
             return true;
     }
     return false;
-}
-
-QString LoadArray1(const QString& line, int width, QString& rest)
-{
-    const qsizetype p = wrapPoint(line, width);
-    rest = line.mid(p);
-    return line.left(p) + kCrLf;
 }
 
 bool LoadFile2(const QString& path, QString& text)

@@ -15,12 +15,6 @@ namespace torvex {
 // Every character is a blank; the empty text counts as all blanks.
 [[nodiscard]] bool AllSpaces(const QString& text);
 
-// Word-wraps one line at the last blank within its first width characters:
-// the head (with CR LF) is returned, rest receives what follows the blank.
-// A line without a blank there is cut hard at width, so wrapping always
-// makes progress.
-[[nodiscard]] QString LoadArray1(const QString& line, int width, QString& rest);
-
 // Reads a whole text file (UTF-8 where it is valid UTF-8, else Latin-1);
 // false when it cannot be opened.
 [[nodiscard]] bool LoadFile2(const QString& path, QString& text);
