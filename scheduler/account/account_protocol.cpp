@@ -19,7 +19,8 @@
 namespace torvex {
 namespace {
 
-const QString kCrLf = QStringLiteral("\r\n");
+// The line break in the texts of the account's boxes.
+const QString kBoxLineBreak = QStringLiteral("\r\n");
 
 // The caption a box gets when none is given: the program's own name.
 [[nodiscard]] QString defaultCaption()
@@ -236,7 +237,7 @@ void AccountProtocol::HTTPEnquiry(bool flg, const QString& aURI, const HttpCrede
         const QString text = GetInetErrorMessage(reply_.gHTTPError);
         status.showNow(QStringLiteral(" "), text);
         if (flg)
-            showReply(QStringLiteral("Error ") + QString::number(reply_.gHTTPError) + kCrLf + text,
+            showReply(QStringLiteral("Error ") + QString::number(reply_.gHTTPError) + kBoxLineBreak + text,
                       programTitle());
         return;
     }
@@ -258,7 +259,7 @@ void AccountProtocol::HTTPEnquiry(bool flg, const QString& aURI, const HttpCrede
     }
 
     const QString today = formatSystemDate(ctx_.today());
-    const QString twoLines = kCrLf + kCrLf;
+    const QString twoLines = kBoxLineBreak + kBoxLineBreak;
     if (contains(replyTitle, "HTTP")) {
         if (flg)
             showReply(replyTitle + twoLines + replyHdr + twoLines + replyBody, programTitle());
@@ -267,7 +268,7 @@ void AccountProtocol::HTTPEnquiry(bool flg, const QString& aURI, const HttpCrede
     } else if (contains(replyTitle, "adduser_ok")) {
         ctx_.state.gHTTPOK = true;
         if (flg)
-            showReply(replyHdr + kCrLf + replyBody, defaultCaption());
+            showReply(replyHdr + kBoxLineBreak + replyBody, defaultCaption());
         view.setEnabled(Control::Command5, true);
         view.setText(Control::Command6, QStringLiteral("Update Profile"));
         view.setEnabled(Control::txtFirstName, false);
@@ -281,14 +282,14 @@ void AccountProtocol::HTTPEnquiry(bool flg, const QString& aURI, const HttpCrede
     } else if (contains(replyTitle, "adduser_fail")) {
         QString advice;
         if (contains(replyBody, "already used")) {
-            replyBody = QStringLiteral("An account already exists for the global fax number -") + kCrLf
+            replyBody = QStringLiteral("An account already exists for the global fax number -") + kBoxLineBreak
                 + ctx_.sched.gLogin;
             advice = QStringLiteral("If you believe this is a mistake please immediately advise ")
-                + kCrLf + QString::fromLatin1(kServiceSupportAddress) + QLatin1Char('.');
+                + kBoxLineBreak + QString::fromLatin1(kServiceSupportAddress) + QLatin1Char('.');
         }
         if (contains(replyBody, "namesake")) {
-            replyBody = QStringLiteral("You have a namesake!") + kCrLf
-                + QStringLiteral("An account already in your name.") + kCrLf;
+            replyBody = QStringLiteral("You have a namesake!") + kBoxLineBreak
+                + QStringLiteral("An account already in your name.") + kBoxLineBreak;
             advice = QStringLiteral(
                 "Please add/change a Middle Initial or nickname to the 'First Name' entry and re-try.");
         }
@@ -322,14 +323,14 @@ bool AccountProtocol::getUserInfo(const QString& Login)
         + QStringLiteral("/bbs?action=showdb&what=users&name=") + Login;
     HTTPEnquiry(false, ctx_.state.gURL, credentials());
     if (reply_.gHTTPError == -1) {
-        ctx_.boxes.show(QStringLiteral("The server is unavailable!") + kCrLf
+        ctx_.boxes.show(QStringLiteral("The server is unavailable!") + kBoxLineBreak
                             + QStringLiteral("Please try again later."),
                         programTitle(), MsgButtons::Ok, MsgIcon::None);
         return false;
     }
     if (ctx_.state.gHTTPOK)
         return true;
-    ctx_.boxes.show(QStringLiteral("Access denied!") + kCrLf
+    ctx_.boxes.show(QStringLiteral("Access denied!") + kBoxLineBreak
                         + QStringLiteral("Please check your password and retry!"),
                     programTitle(), MsgButtons::Ok, MsgIcon::None);
     return false;

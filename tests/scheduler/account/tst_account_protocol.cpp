@@ -14,7 +14,8 @@ using test::AccountFixture;
 
 namespace {
 
-const QString kCrLf = QStringLiteral("\r\n");
+// The line break in the texts of the account's boxes.
+const QString kBoxLineBreak = QStringLiteral("\r\n");
 const QString kTitle = QStringLiteral("TORVEX Print Scheduler");
 
 QString page(const QString& title, const QString& header, const QString& body)
@@ -80,7 +81,7 @@ private Q_SLOTS:
         QCOMPARE(f->lastRequest(), target + QStringLiteral(" user=-"));
         QVERIFY(f->state.gHTTPOK);
 
-        QCOMPARE(f->boxes.texts(), QStringList{QStringLiteral("Welcome to TORVEX") + kCrLf
+        QCOMPARE(f->boxes.texts(), QStringList{QStringLiteral("Welcome to TORVEX") + kBoxLineBreak
                                                + QStringLiteral("Your TORVEX account 5551234 has been set up.")});
         QCOMPARE(f->boxes.shown[0].caption, QCoreApplication::applicationName());
         QCOMPARE(f->boxes.shown[0].buttons, MsgButtons::Ok);
@@ -236,26 +237,26 @@ private Q_SLOTS:
         QTest::addColumn<QString>("reply");
         QTest::addColumn<bool>("accepted");
         QTest::addColumn<QString>("message");
-        const QString two = kCrLf + kCrLf;
+        const QString two = kBoxLineBreak + kBoxLineBreak;
         QTest::newRow("http error page") << page("HTTP 404 Not Found", "Not Found", "Gone.") << false
                                          << "HTTP 404 Not Found" + two + "Not Found" + two + "Gone.";
         QTest::newRow("http wins over showdb_ok") << page("HTTP showdb_ok", "H", "B") << false
                                                   << "HTTP showdb_ok" + two + "H" + two + "B";
         QTest::newRow("showdb_ok") << page("showdb_ok", "H", "B") << true << QString();
         QTest::newRow("upper-case adduser_ok") << page("ADDUSER_OK", "Welcome", "Set up.") << true
-                                               << "Welcome" + kCrLf + "Set up.";
+                                               << "Welcome" + kBoxLineBreak + "Set up.";
         QTest::newRow("already used")
             << page("adduser_fail", "Refused", "The number is already used.") << false
-            << "Refused" + two + "An account already exists for the global fax number -" + kCrLf + "5551234" + two
-                   + "If you believe this is a mistake please immediately advise " + kCrLf + "support@torvex.net.";
+            << "Refused" + two + "An account already exists for the global fax number -" + kBoxLineBreak + "5551234" + two
+                   + "If you believe this is a mistake please immediately advise " + kBoxLineBreak + "support@torvex.net.";
         QTest::newRow("namesake") << page("adduser_fail", "Refused", "A namesake has one.") << false
-                                  << "Refused" + two + "You have a namesake!" + kCrLf
-                                         + "An account already in your name." + kCrLf + two
+                                  << "Refused" + two + "You have a namesake!" + kBoxLineBreak
+                                         + "An account already in your name." + kBoxLineBreak + two
                                          + "Please add/change a Middle Initial or nickname to the 'First Name' entry and re-try.";
         QTest::newRow("already used by a namesake")
             << page("adduser_fail", "Refused", "already used by a namesake") << false
-            << "Refused" + two + "An account already exists for the global fax number -" + kCrLf + "5551234" + two
-                   + "If you believe this is a mistake please immediately advise " + kCrLf + "support@torvex.net.";
+            << "Refused" + two + "An account already exists for the global fax number -" + kBoxLineBreak + "5551234" + two
+                   + "If you believe this is a mistake please immediately advise " + kBoxLineBreak + "support@torvex.net.";
         QTest::newRow("other refusal") << page("adduser_fail", "Refused", "No.") << false
                                        << "Refused" + two + "No." + two;
         QTest::newRow("changeuser_ok") << page("changeuser_ok", "H", "B") << true
@@ -368,7 +369,7 @@ private Q_SLOTS:
         f->account.protocol.SaveAccountInfo(2, true);
         QCOMPARE(f->account.protocol.gHTTPError(), error);
         QVERIFY(!f->state.gHTTPOK);
-        QCOMPARE(f->boxes.texts(), QStringList{QStringLiteral("Error ") + QString::number(error) + kCrLf + text});
+        QCOMPARE(f->boxes.texts(), QStringList{QStringLiteral("Error ") + QString::number(error) + kBoxLineBreak + text});
         QCOMPARE(f->status.text(), f->status.myDateTime() + QLatin1Char(' ') + text);
         QCOMPARE(f->accountKey(QStringLiteral("HTTP"), QStringLiteral("Response")), QString());
         QCOMPARE(f->sim.requests().size(), requests);
@@ -438,7 +439,7 @@ private Q_SLOTS:
         QCOMPARE(f->state.gURL, QStringLiteral("//") + f->sim.address() + target);
         if (expired) {
             QVERIFY(!f->state.gHTTPOK);
-            QCOMPARE(f->boxes.texts(), QStringList{"Error 12037" + kCrLf + "The server's certificate has expired."});
+            QCOMPARE(f->boxes.texts(), QStringList{"Error 12037" + kBoxLineBreak + "The server's certificate has expired."});
             QVERIFY(f->sim.requests().isEmpty());
             return;
         }
