@@ -235,7 +235,7 @@ private Q_SLOTS:
         Scenario s;
         QVERIFY(s.load());
         s.core().Form_Unload();
-        QCOMPARE(s.log->lines.last(), QStringLiteral("Line Dropped and Closed"));
+        QCOMPARE(s.log->lines.value(s.log->lines.size() - 1), QStringLiteral("Line Dropped and Closed"));
         s.modem.ring();
         QTest::qWait(400);
         QCOMPARE(s.log->count(QStringLiteral("First Ring ")), 0);
