@@ -11,6 +11,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 
+#include <algorithm>
 #include <cmath>
 
 namespace torvex {
@@ -253,17 +254,16 @@ QString reservePrintoutFile(const QString& folder, const QString& owner)
     if (!makePrivateFolder(folder))
         return {};
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    // A number no printout of this second has, whichever fax or run it
+    // belongs to, keeps the names in the order they were printed.
+    const QStringList thisSecond =
+        QDir(folder).entryList({QStringLiteral("TORVEX-") + stamp + QStringLiteral("-*")}, QDir::Files);
     for (int attempt = 0; attempt < 10000; ++attempt) {
         sequence = sequence % 9999 + 1;
-        const QString path = QStringLiteral("%1/TORVEX-%2-%3%4.pdf")
-                                 .arg(folder, stamp)
-                                 .arg(sequence, 4, 10, QLatin1Char('0'))
-                                 .arg(ownerSuffix(owner));
-        // Any owner's printout with this number, or another run's in the same
-        // second, keeps the names in the order they were printed.
-        const QString taken = QStringLiteral("TORVEX-%1-%2*").arg(stamp).arg(sequence, 4, 10, QLatin1Char('0'));
-        if (!QDir(folder).entryList({taken}, QDir::Files).isEmpty())
+        const QString name = QStringLiteral("TORVEX-%1-%2").arg(stamp).arg(sequence, 4, 10, QLatin1Char('0'));
+        if (std::ranges::any_of(thisSecond, [&name](const QString& used) { return used.startsWith(name); }))
             continue;
+        const QString path = folder + QLatin1Char('/') + name + ownerSuffix(owner) + QStringLiteral(".pdf");
         QFile file(printoutPartFile(path));
         if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
             return path;
