@@ -13,15 +13,13 @@
 #include "tests/support/dovecot_server.h"
 #include "tests/support/delivery_ledger.h"
 #include "tests/support/loopback_mail.h"
+#include "tests/support/recording_relay.h"
 #include "tests/support/test_env.h"
 #include "tools/sample_inbox.h"
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QPointer>
 #include <QProcess>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QThread>
 #include <QtTest>
 
@@ -57,79 +55,6 @@ QStringList tokens()
         all << token(n);
     return all;
 }
-
-// A TCP relay between the print utility and a real server. Armed, it stops
-// passing data in one direction from the moment the stream matches, so the
-// conversation stands still at a known point until the client is killed.
-class HoldingRelay : public QObject {
-public:
-    using Match = std::function<bool(const QByteArray& recent)>;
-
-    explicit HoldingRelay(quint16 target) : target_(target)
-    {
-        server_.listen(QHostAddress::LocalHost, 0);
-        connect(&server_, &QTcpServer::newConnection, this, &HoldingRelay::onConnection);
-    }
-
-    [[nodiscard]] quint16 port() const { return server_.serverPort(); }
-
-    // Holds what the client sends, or what the server answers, from the
-    // chunk that makes the stream match on.
-    void holdClient(Match match) { arm(std::move(match), {}); }
-    void holdServer(Match match) { arm({}, std::move(match)); }
-    void passEverything() { arm({}, {}); }
-    [[nodiscard]] bool held() const { return held_; }
-
-private:
-    void arm(Match client, Match server)
-    {
-        holdClient_ = std::move(client);
-        holdServer_ = std::move(server);
-        held_ = false;
-    }
-
-    void onConnection()
-    {
-        while (QTcpSocket* client = server_.nextPendingConnection()) {
-            auto* upstream = new QTcpSocket(client);
-            upstream->connectToHost(QHostAddress::LocalHost, target_);
-            auto fromClient = std::make_shared<QByteArray>();
-            auto fromServer = std::make_shared<QByteArray>();
-            connect(client, &QTcpSocket::readyRead, this, [this, client, upstream, fromClient] {
-                pass(*client, *upstream, *fromClient, holdClient_);
-            });
-            connect(upstream, &QTcpSocket::readyRead, this, [this, client, upstream, fromServer] {
-                pass(*upstream, *client, *fromServer, holdServer_);
-            });
-            connect(upstream, &QTcpSocket::connected, this, [this, client, upstream, fromClient] {
-                pass(*client, *upstream, *fromClient, holdClient_);
-            });
-            // Either side gone: the other is cut off, as a dead process's peer is.
-            connect(client, &QTcpSocket::disconnected, upstream, &QTcpSocket::abort);
-            connect(upstream, &QTcpSocket::disconnected, client, &QTcpSocket::disconnectFromHost);
-            connect(client, &QTcpSocket::disconnected, client, &QObject::deleteLater);
-        }
-    }
-
-    void pass(QTcpSocket& from, QTcpSocket& to, QByteArray& recent, const Match& hold)
-    {
-        if (to.state() != QAbstractSocket::ConnectedState || (held_ && hold))
-            return;  // stays in from's buffer
-        const QByteArray data = from.readAll();
-        recent = (recent + data).right(512);
-        if (hold && hold(recent)) {
-            held_ = true;
-            return;  // dropped: the peer never sees it
-        }
-        to.write(data);
-    }
-
-    QTcpServer server_;
-    quint16 target_;
-    Match holdClient_;
-    Match holdServer_;
-    bool held_ = false;
-};
 
 // Waits for the condition without sleeping past it: the moments a kill
 // aims at last milliseconds.
@@ -286,8 +211,9 @@ private:
         smtp_ = std::make_unique<SmtpTestServer>();
         QVERIFY(test::startReceiptServer(*smtp_));
         // The runs go through the relays.
-        popRelay_ = std::make_unique<HoldingRelay>(pop_->port());
-        smtpRelay_ = std::make_unique<HoldingRelay>(smtp_->port());
+        popRelay_ = std::make_unique<test::RecordingRelay>(pop_->port());
+        smtpRelay_ = std::make_unique<test::RecordingRelay>(smtp_->port());
+        QVERIFY(popRelay_->listen() && smtpRelay_->listen());
         qputenv("TORVEX_POP3_PORT", QByteArray::number(popRelay_->port()));
         qputenv("TORVEX_SMTP_PORT", QByteArray::number(smtpRelay_->port()));
 
@@ -350,8 +276,8 @@ private:
     std::unique_ptr<test::TestEnv> env_;
     std::unique_ptr<DovecotServer> pop_;
     std::unique_ptr<SmtpTestServer> smtp_;
-    std::unique_ptr<HoldingRelay> popRelay_;
-    std::unique_ptr<HoldingRelay> smtpRelay_;
+    std::unique_ptr<test::RecordingRelay> popRelay_;
+    std::unique_ptr<test::RecordingRelay> smtpRelay_;
     std::unique_ptr<QProcess> run_;
 };
 
