@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QApplication>
 #include <QProcess>
+#include <QTest>
 
 namespace torvex::test {
 
@@ -20,5 +22,19 @@ public:
 private:
     QProcess xvfb_;
 };
+
+// The main() of a test of widgets that needs its own X server.
+template <typename Test>
+int execUnderXvfb(int argc, char* argv[])
+{
+    XvfbServer xvfb;
+    if (!xvfb.start()) {
+        qCritical("Xvfb did not start");
+        return 1;
+    }
+    QApplication app(argc, argv);
+    Test test;
+    return QTest::qExec(&test, argc, argv);
+}
 
 }  // namespace torvex::test

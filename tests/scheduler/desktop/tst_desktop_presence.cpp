@@ -314,14 +314,7 @@ private:
 // A private X server for the test, then the application on it.
 int main(int argc, char* argv[])
 {
-    torvex::test::XvfbServer xvfb;
-    if (!xvfb.start()) {
-        qCritical("Xvfb did not start");
-        return 1;
-    }
-    QApplication app(argc, argv);
-    TestDesktopPresence test;
-    return QTest::qExec(&test, argc, argv);
+    return torvex::test::execUnderXvfb<TestDesktopPresence>(argc, argv);
 }
 
 #include "tst_desktop_presence.moc"

@@ -127,14 +127,7 @@ void TstPageScreenshots::everyPageIsReadable()
 // Starts a private X server for the test, then the application on it.
 int main(int argc, char* argv[])
 {
-    torvex::test::XvfbServer xvfb;
-    if (!xvfb.start()) {
-        qCritical("Xvfb did not start");
-        return 1;
-    }
-    QApplication app(argc, argv);
-    TstPageScreenshots test;
-    return QTest::qExec(&test, argc, argv);
+    return torvex::test::execUnderXvfb<TstPageScreenshots>(argc, argv);
 }
 
 #include "tst_page_screenshots.moc"
