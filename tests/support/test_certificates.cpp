@@ -7,27 +7,25 @@
 namespace torvex::test {
 namespace {
 
-bool openssl(const QStringList& args, const QString& folder)
+// One openssl command, its arguments split at blanks (none holds one).
+bool openssl(const QString& command, const QString& folder)
 {
     QProcess process;
     process.setWorkingDirectory(folder);
     process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(QStringLiteral("openssl"), args);
+    process.start(QStringLiteral("openssl"), command.split(QLatin1Char(' ')));
     return process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit
         && process.exitCode() == 0;
 }
 
-const QStringList kEcKey{QStringLiteral("-newkey"), QStringLiteral("ec"), QStringLiteral("-pkeyopt"),
-                         QStringLiteral("ec_paramgen_curve:prime256v1"), QStringLiteral("-nodes")};
+const QString kEcKey = QStringLiteral("-newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes");
 
 bool makeCa(const QString& name, const QString& folder)
 {
-    return openssl(QStringList{QStringLiteral("req"), QStringLiteral("-x509")} + kEcKey
-                       + QStringList{QStringLiteral("-keyout"), name + QStringLiteral(".key"), QStringLiteral("-out"),
-                                     name + QStringLiteral(".pem"), QStringLiteral("-days"), QStringLiteral("30"),
-                                     QStringLiteral("-subj"), QStringLiteral("/CN=TORVEX test ") + name,
-                                     QStringLiteral("-addext"), QStringLiteral("basicConstraints=critical,CA:TRUE"),
-                                     QStringLiteral("-addext"), QStringLiteral("keyUsage=critical,keyCertSign,cRLSign")},
+    return openssl(QStringLiteral("req -x509 %1 -keyout %2.key -out %2.pem -days 30 -subj /CN=TORVEX-test-%2 "
+                                  "-addext basicConstraints=critical,CA:TRUE "
+                                  "-addext keyUsage=critical,keyCertSign,cRLSign")
+                       .arg(kEcKey, name),
                    folder);
 }
 
@@ -36,22 +34,16 @@ bool makeCa(const QString& name, const QString& folder)
 bool makeServer(const QString& name, const QString& ca, const QString& altNames, int days, int serial,
                 const QString& folder)
 {
-    const QString ext = name + QStringLiteral(".ext");
-    QFile file(folder + QLatin1Char('/') + ext);
-    if (!file.open(QIODevice::WriteOnly))
+    QFile ext(folder + QLatin1Char('/') + name + QStringLiteral(".ext"));
+    if (!ext.open(QIODevice::WriteOnly))
         return false;
-    file.write("basicConstraints=CA:FALSE\nextendedKeyUsage=serverAuth\nsubjectAltName=" + altNames.toLatin1()
-               + "\n");
-    file.close();
-    return openssl(QStringList{QStringLiteral("req")} + kEcKey
-                       + QStringList{QStringLiteral("-keyout"), name + QStringLiteral(".key"), QStringLiteral("-out"),
-                                     name + QStringLiteral(".csr"), QStringLiteral("-subj"),
-                                     QStringLiteral("/CN=") + name},
-                   folder)
-        && openssl({QStringLiteral("x509"), QStringLiteral("-req"), QStringLiteral("-in"), name + QStringLiteral(".csr"),
-                    QStringLiteral("-CA"), ca + QStringLiteral(".pem"), QStringLiteral("-CAkey"), ca + QStringLiteral(".key"),
-                    QStringLiteral("-set_serial"), QString::number(serial), QStringLiteral("-days"), QString::number(days),
-                    QStringLiteral("-extfile"), ext, QStringLiteral("-out"), name + QStringLiteral(".pem")},
+    ext.write("basicConstraints=CA:FALSE\nextendedKeyUsage=serverAuth\nsubjectAltName=" + altNames.toLatin1()
+              + "\n");
+    ext.close();
+    return openssl(QStringLiteral("req %1 -keyout %2.key -out %2.csr -subj /CN=%2").arg(kEcKey, name), folder)
+        && openssl(QStringLiteral("x509 -req -in %1.csr -CA %2.pem -CAkey %2.key -set_serial %3 -days %4 "
+                                  "-extfile %1.ext -out %1.pem")
+                       .arg(name, ca, QString::number(serial), QString::number(days)),
                    folder);
 }
 
