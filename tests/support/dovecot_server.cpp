@@ -1,10 +1,10 @@
 #include "dovecot_server.h"
 
+#include "tests/support/delivery_ledger.h"
 #include "tools/dovecot_config.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -135,13 +135,10 @@ void DovecotServer::adoptMaildir()
 QList<QByteArray> DovecotServer::messages() const
 {
     QList<QByteArray> found;
-    for (const char* sub : {"new", "cur"}) {
-        const QDir dir(maildir() + QLatin1Char('/') + QLatin1String(sub));
-        for (const QFileInfo& entry : dir.entryInfoList(QDir::Files, QDir::Name)) {
-            QFile file(entry.filePath());
-            if (file.open(QIODevice::ReadOnly))
-                found.append(file.readAll());
-        }
+    for (const QString& path : maildirMessageFiles(maildir())) {
+        QFile file(path);
+        if (file.open(QIODevice::ReadOnly))
+            found.append(file.readAll());
     }
     return found;
 }
