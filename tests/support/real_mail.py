@@ -10,12 +10,10 @@ into the file). Every message asks for a receipt at the sender.
 """
 
 import argparse
-import email.policy
 import os
 import subprocess
 import sys
 import tempfile
-from email.headerregistry import Address
 from email.message import EmailMessage
 from email.mime.application import MIMEApplication
 from email.mime.base import MIMEBase
@@ -38,12 +36,6 @@ def head(msg, args, subject):
     msg["Message-ID"] = make_msgid(domain="example.org")
     msg["Disposition-Notification-To"] = f"{SENDER_NAME} <{args.sender}>"
     return msg
-
-
-def tiff_part(args, name="fax.tif"):
-    part = MIMEImage(open(args.fax, "rb").read(), "tiff")
-    part.add_header("Content-Disposition", "attachment", filename=name)
-    return part
 
 
 def mixed_base64(args):
