@@ -7,7 +7,8 @@ namespace torvex::test {
 
 namespace {
 
-// Active connections are kept terse-escaped, one "NAME:STATE" a line.
+// Each active connection is a file in state/active/ named after it and
+// holding its state.
 const char kScript[] = R"SH(#!/bin/sh
 state="$(dirname "$0")/state"
 echo "$*" >> "$state/calls"
@@ -16,22 +17,20 @@ case "$*" in
   "-t -f NAME connection show")
     while IFS= read -r n; do esc "$n"; echo; done < "$state/profiles" ;;
   "-t -f NAME,STATE connection show --active")
-    cat "$state/active" ;;
+    for f in "$state"/active/*; do
+      if [ -f "$f" ]; then printf '%s:%s\n' "$(esc "$(basename "$f")")" "$(cat "$f")"; fi
+    done ;;
   "connection up id "*)
     name="${*#connection up id }"
     sleep "$(cat "$state/up-delay")"
     if [ "$(cat "$state/up-activates")" = yes ]; then
-      grep -v -F -x "$(esc "$name"):activated" "$state/active" > "$state/active.new"
-      printf '%s:activated\n' "$(esc "$name")" >> "$state/active.new"
-      mv "$state/active.new" "$state/active"
+      printf activated > "$state/up.new" && mv "$state/up.new" "$state/active/$name"
       echo "Connection successfully activated"
     else
       echo "Error: Connection activation failed." >&2; exit 4
     fi ;;
   "connection down id "*)
-    name="${*#connection down id }"
-    grep -v -F "$(esc "$name"):" "$state/active" > "$state/active.new"
-    mv "$state/active.new" "$state/active" ;;
+    rm -f "$state/active/${*#connection down id }" ;;
   *) echo "Error: unexpected call" >&2; exit 2 ;;
 esac
 )SH";
@@ -43,22 +42,15 @@ void writeText(const QString& path, const QByteArray& text)
     file.write(text);
 }
 
-QByteArray terse(const QString& field)
-{
-    QString out = field;
-    out.replace(QLatin1String("\\"), QLatin1String("\\\\")).replace(QLatin1String(":"), QLatin1String("\\:"));
-    return out.toUtf8();
-}
-
 }  // namespace
 
 FakeNmcli::FakeNmcli() : oldPath_(qgetenv("PATH"))
 {
-    QDir(dir_.path()).mkpath(QStringLiteral("state"));
+    QDir(dir_.path()).mkpath(QStringLiteral("state/active"));
     const QString script = dir_.filePath(QStringLiteral("nmcli"));
     writeText(script, kScript);
     QFile::setPermissions(script, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    for (const char* name : {"profiles", "active", "calls"})
+    for (const char* name : {"profiles", "calls"})
         writeText(dir_.filePath(QStringLiteral("state/") + QLatin1String(name)), {});
     setUpActivates(true);
     qputenv("PATH", dir_.path().toLocal8Bit() + ':' + oldPath_);
@@ -79,20 +71,12 @@ void FakeNmcli::setProfiles(const QStringList& names) const
 
 void FakeNmcli::setActive(const QString& name, const QString& state) const
 {
-    const QString path = dir_.filePath(QStringLiteral("state/active"));
-    QFile file(path);
-    QByteArray kept;
-    if (file.open(QIODevice::ReadOnly)) {
-        for (const QByteArray& line : file.readAll().split('\n')) {
-            if (!line.isEmpty() && !line.startsWith(terse(name) + ':'))
-                kept += line + '\n';
-        }
-    }
-    if (!state.isEmpty())
-        kept += terse(name) + ':' + state.toUtf8() + '\n';
-    writeText(path + QStringLiteral(".new"), kept);
+    const QString path = dir_.filePath(QStringLiteral("state/active/") + name);
     QFile::remove(path);
-    QFile::rename(path + QStringLiteral(".new"), path);
+    if (!state.isEmpty()) {
+        writeText(dir_.filePath(QStringLiteral("state/set.new")), state.toUtf8());
+        QFile::rename(dir_.filePath(QStringLiteral("state/set.new")), path);
+    }
 }
 
 void FakeNmcli::setUpActivates(bool activates, double upDelaySeconds) const
