@@ -21,7 +21,7 @@ bool RecordingPrintDevice::printTextPage(const QStringList& lines, const TextPag
 {
     if (jobs.empty())
         return false;
-    jobs.back().pages.push_back({lines, QSize(), QSizeF()});
+    jobs.back().pages.push_back({lines, QSizeF()});
     return true;
 }
 
@@ -31,7 +31,7 @@ bool RecordingPrintDevice::printImagePage(const QImage& page)
         return false;
     const double dpiX = page.dotsPerMeterX() * kMetersPerInch;
     const double dpiY = page.dotsPerMeterY() * kMetersPerInch;
-    jobs.back().pages.push_back({{}, page.size(), QSizeF(page.width() / dpiX, page.height() / dpiY)});
+    jobs.back().pages.push_back({{}, QSizeF(page.width() / dpiX, page.height() / dpiY)});
     return true;
 }
 

@@ -2,7 +2,6 @@
 
 #include "platform/print/print_device.h"
 
-#include <QSize>
 #include <QSizeF>
 
 #include <vector>
@@ -14,8 +13,7 @@ class RecordingPrintDevice final : public PrintDevice {
 public:
     struct Page {
         QStringList lines;  // text pages
-        QSize imageSize;    // image pages
-        QSizeF imageInches;
+        QSizeF imageInches;  // image pages
     };
     struct Job {
         QString title;
