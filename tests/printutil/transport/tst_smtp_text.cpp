@@ -31,12 +31,27 @@ private Q_SLOTS:
         QVERIFY(!oneLine(value).contains(QLatin1Char('\n')));
     }
 
-    void endOfDataIsAddedOnlyOnce()
+    // The message as it goes out after DATA: the end-of-data line added
+    // only where it is missing, every line break CR LF, a leading "."
+    // doubled, so nothing the sender wrote ends the data or becomes a command.
+    void dataOnTheWire_data()
     {
-        QCOMPARE(withEndOfData(QStringLiteral("Body\r\n\r\n.\r\n")), QStringLiteral("Body\r\n\r\n.\r\n"));
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QByteArray>("data");
+        QTest::newRow("ended") << "Body\r\n\r\n.\r\n" << QByteArray("Body\r\n\r\n.\r\n");
         // One ending with a single line end gets an empty line and the "." line.
-        QCOMPARE(withEndOfData(QStringLiteral("Body\r\n")), QStringLiteral("Body\r\n\r\n\r\n.\r\n"));
-        QCOMPARE(withEndOfData(QStringLiteral("Body")), QStringLiteral("Body\r\n\r\n.\r\n"));
+        QTest::newRow("one line end") << "Body\r\n" << QByteArray("Body\r\n\r\n\r\n.\r\n");
+        QTest::newRow("no line end") << "Body" << QByteArray("Body\r\n\r\n.\r\n");
+        QTest::newRow("dots and commands")
+            << "Subject: x\r\n\r\n.hidden\r\n.\r\nMAIL FROM:<x@example.org>\r\nDATA\r\nbare\n.\r\n..two\r\nlast.\rend\r\n"
+            << QByteArray("Subject: x\r\n\r\n..hidden\r\n..\r\nMAIL FROM:<x@example.org>\r\nDATA\r\nbare\r\n..\r\n"
+                          "...two\r\nlast.\r\nend\r\n\r\n\r\n.\r\n");
+    }
+    void dataOnTheWire()
+    {
+        QFETCH(QString, message);
+        QFETCH(QByteArray, data);
+        QCOMPARE(smtpData(message), data);
     }
 
     void dataGoesOutIn256ByteChunks()
