@@ -124,7 +124,12 @@ private Q_SLOTS:
     }
 
     // Shapes mail programs write: what the message text holds (and must
-    // not hold), and the files it carries with their contents.
+    // not hold), and the files it carries with their contents. The shapes
+    // Python's email package, mutt, s-nail and mpack write themselves (file
+    // names in RFC 2231 and 2047, folded part headers, alternatives with
+    // related parts, a single image body, a binary part called text, a lone
+    // dot) are the printouts test's, which fetches them from Dovecot and
+    // prints them; these are the ones they do not write.
     void mailShapes_data()
     {
         QTest::addColumn<QByteArray>("message");
@@ -166,63 +171,21 @@ private Q_SLOTS:
             << crlf("Content-Type: multipart/mixed; boundary=b\n\n--b\nContent-Type: text/plain; name=cat.txt\n"
                     "Content-Transfer-Encoding: x-uuencode\n\nbegin 644 cat.txt\n#0V%T\n`\nend\n--b--\n")
             << QStringList{"cat.txt;"} << QList<QByteArray>{"Cat"} << QStringList{} << QStringList{};
-        QTest::newRow("folded part header names the file")
-            << crlf("Content-Type: multipart/mixed; boundary=b\n\n--b\nContent-Type: application/octet-stream;\n"
-                    "\tname=\"fax.tif\"\nContent-Disposition: attachment;\n filename=\"fax.tif\"\n"
-                    "Content-Transfer-Encoding: base64\n\n") + tiffBase64 + crlf("--b--\n")
-            << QStringList{"fax.tif;"} << QList<QByteArray>{tiff} << QStringList{} << QStringList{};
-        QTest::newRow("RFC 2231 names")
-            << crlf("Content-Type: multipart/mixed; boundary=b\n\n--b\nContent-Type: image/tiff\n"
-                    "Content-Disposition: attachment; filename*=utf-8''Fax%20f%C3%BCr%20Sie.tif\n\nx\n"
-                    "--b\nContent-Type: image/tiff;\n name*0*=utf-8''Seite%20; name*1*=%C3%BC;\n name*2=\"ber.tif\"\n\ny\n--b--\n")
-            << QStringList{"Fax f\u00fcr Sie.tif;", "Seite \u00fcber.tif;"} << QList<QByteArray>{"x", "y"}
-            << QStringList{} << QStringList{};
-        QTest::newRow("RFC 2047 name")
-            << crlf("Content-Type: multipart/mixed; boundary=b\n\n--b\n"
-                    "Content-Type: image/tiff; name=\"=?utf-8?B?RmF4IMO8YmVyLnRpZg==?=\"\n\nz\n--b--\n")
-            << QStringList{"Fax \u00fcber.tif;"} << QList<QByteArray>{"z"} << QStringList{} << QStringList{};
-        const QByteArray alternative = crlf(
-            "--inner\nContent-Type: text/plain; charset=utf-8\nContent-Transfer-Encoding: quoted-printable\n\n"
-            "Hello plain caf=C3=A9\n--inner\nContent-Type: text/html\n\n<p>Hello <b>html</b></p>\n--inner--\n");
-        QTest::newRow("alternative inside mixed")
-            << crlf("Content-Type: multipart/mixed; boundary=outer\n\n--outer\n"
-                    "Content-Type: multipart/alternative; boundary=inner\n\n") + alternative
-                + crlf("\n--outer\nContent-Type: image/tiff; name=fax.tif\nContent-Transfer-Encoding: base64\n\n")
-                + tiffBase64 + crlf("--outer--\n")
-            << QStringList{"fax.tif;"} << QList<QByteArray>{tiff} << QStringList{"Hello plain caf\u00e9\r\n "}
-            << QStringList{"<p>", "html</b>", "text/html", "--inner"};
-        QTest::newRow("related inside alternative")
-            << crlf("Content-Type: multipart/alternative; boundary=a\n\n--a\nContent-Type: text/plain\n\nplain words\n"
-                    "--a\nContent-Type: multipart/related; boundary=r\n\n--r\nContent-Type: text/html\n\n<p>rich words</p>\n"
-                    "--r\nContent-Type: image/tiff\nContent-ID: <page1>\nContent-Transfer-Encoding: base64\n\n")
-                + tiffBase64 + crlf("--r--\n--a--\n")
-            << QStringList{"UNKNOWN.TIF;"} << QList<QByteArray>{tiff} << QStringList{"plain words"}
-            << QStringList{"rich words", "<p>"};
         QTest::newRow("HTML only, as plain text")
             << crlf("Content-Type: multipart/mixed; boundary=b\n\n--b\nContent-Type: text/html; charset=utf-8\n\n"
                     "<html><head><style>p {}</style></head><body><p>Dear&nbsp;user,</p><p>caf&eacute; &amp; more</p>"
                     "</body></html>\n--b--\n")
             << QStringList{} << QList<QByteArray>{} << QStringList{"Dear user,\r\ncaf"} << QStringList{"<p>", "p {}"};
-        QTest::newRow("single-part image body")
-            << crlf("Content-Type: image/tiff\nContent-Transfer-Encoding: base64\n\n") + tiffBase64
-            << QStringList{"UNKNOWN.TIF;"} << QList<QByteArray>{tiff} << QStringList{} << QStringList{"SUkq"};
         QTest::newRow("single-part named octet-stream")
             << crlf("Content-Type: application/octet-stream; name=\"ct.tif\"\nContent-Transfer-Encoding: base64\n"
                     "Content-Disposition: attachment; filename=\"scan.tiff\"\n\n")
                 + tiffBase64
             << QStringList{"scan.tiff;"} << QList<QByteArray>{tiff} << QStringList{} << QStringList{};
-        QTest::newRow("binary text part is a file")
-            << crlf("Content-Type: multipart/mixed; boundary=b\n\n--b\nContent-Type: text/plain\n"
-                    "Content-Transfer-Encoding: base64\n\n") + tiffBase64 + crlf("--b--\n")
-            << QStringList{"UNKNOWN.TXT;"} << QList<QByteArray>{tiff} << QStringList{} << QStringList{"II*"};
         QTest::newRow("charsets")
             << crlf("Content-Type: multipart/mixed; boundary=b\n\n--b\nContent-Type: text/plain; charset=iso-8859-1\n\n"
                     "latin caf\xe9\n--b\nContent-Type: text/plain\n\nundeclared caf\xc3\xa9\n--b--\n")
             << QStringList{} << QList<QByteArray>{} << QStringList{"latin caf\u00e9\r\nundeclared caf\u00e9\r\n "}
             << QStringList{};
-        QTest::newRow("sender's lone dot in a text part")
-            << crlf("Content-Type: multipart/mixed; boundary=b\n\n--b\nContent-Type: text/plain\n\nabove\n.\nbelow\n--b--\n")
-            << QStringList{} << QList<QByteArray>{} << QStringList{"above\r\n.\r\nbelow\r\n "} << QStringList{};
         QTest::newRow("forwarded message, nested deeply")
             << crlf("Content-Type: multipart/mixed; boundary=1\n\n--1\nContent-Type: text/plain\n\nsee below\n--1\n"
                     "Content-Type: message/rfc822\n\nFrom: x@y\nSubject: inner\nContent-Type: multipart/mixed; boundary=2\n\n"
