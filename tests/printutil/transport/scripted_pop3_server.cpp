@@ -100,12 +100,7 @@ void ScriptedPop3Server::onConnection()
         }
     });
     connect(peer, &QTcpSocket::disconnected, peer, &QObject::deleteLater);
-    if (implicitTls) {
-        connect(peer, &QSslSocket::encrypted, peer, [this, peer] { peer->write(greeting); });
-        encrypt(peer);
-    } else {
-        peer->write(greeting);
-    }
+    peer->write(greeting);
 }
 
 void ScriptedPop3Server::trickle(QTcpSocket* peer, const QByteArray& rest)

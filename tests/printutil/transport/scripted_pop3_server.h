@@ -42,11 +42,9 @@ public:
     QByteArray capaReply;              // empty: CAPA is unknown
     QByteArray stlsReply;              // empty: STLS is unknown
     bool dropInTlsHandshake = false;   // after STLS, gone at the client's first bytes
-    // With a certificate and its key (PEM): TLS after an STLS answered
-    // "+OK", or from the first byte with implicitTls.
+    // With a certificate and its key (PEM): TLS after an STLS answered "+OK".
     QString tlsCert;
     QString tlsKey;
-    bool implicitTls = false;
 
     // Every command line received, in order, across connections.
     QList<QByteArray> commands;
