@@ -60,7 +60,7 @@ private Q_SLOTS:
     void fetchesEveryMessageAndEmptiesTheMailbox()
     {
         QFETCH(QString, security);
-        static const test::TestCertificates certificates;
+        const test::TestCertificates& certificates = certificates_;
         const bool tls = security != QLatin1String("none");
         if (tls) {
             QVERIFY2(certificates.ok(), "openssl could not make the test certificates");
@@ -116,6 +116,24 @@ private Q_SLOTS:
         QVERIFY(dovecot_->log().contains(QStringLiteral("retr=0/0, del=0/0")));
     }
 
+    // A mailbox whose certificate has expired: the fetch ends with the
+    // reason before the log-on, and the message stays.
+    void expiredCertificateEndsTheFetch()
+    {
+        QVERIFY2(certificates_.ok(), "openssl could not make the test certificates");
+        dovecot_->useTls(certificates_.pair(QStringLiteral("expired")).cert, certificates_.pair(QStringLiteral("expired")).key);
+        QVERIFY2(dovecot_->start(), qPrintable(dovecot_->log()));
+        dovecot_->deliver(kDotted);
+        RunContext ctx = context(dovecot_->password());
+        ctx.info.POP3_Security = QStringLiteral("starttls");
+        ctx.info.Trusted_Certificate_File = certificates_.caFile();
+        Pop3Client(ctx).CHECKMAIL_Click();
+        QCOMPARE(ctx.gLastError,
+                 QStringLiteral("Retrieval Error : Secure connection failed - the server's certificate has expired"));
+        QCOMPARE(dovecot_->messages().size(), 1);
+        QVERIFY2(!dovecot_->log().contains(QStringLiteral("Login:")), qPrintable(dovecot_->log()));
+    }
+
     void wrongPasswordReportsTheServersWords()
     {
         QVERIFY2(dovecot_->start(), qPrintable(dovecot_->log()));
@@ -136,6 +154,7 @@ private:
         return test::popContext(*env_, dovecot_->port(), dovecot_->user(), password);
     }
 
+    const test::TestCertificates certificates_;
     std::unique_ptr<test::TestEnv> env_;
     std::unique_ptr<test::DovecotServer> dovecot_;
 };
