@@ -258,8 +258,17 @@ private Q_SLOTS:
         QCOMPARE(conversation_->attempts.back().sender, address);
     }
 
+    // A receipt a server took leaves Out/; its copy is kept with Save_MDNs.
+    void sentReceiptLeavesNoFile_data()
+    {
+        QTest::addColumn<bool>("saveMdns");
+        QTest::newRow("no copy") << false;
+        QTest::newRow("copy kept") << true;
+    }
     void sentReceiptLeavesNoFile()
     {
+        QFETCH(bool, saveMdns);
+        ctx_.info.Save_MDNs = saveMdns;
         conversation_->outcome[QStringLiteral("b.example")] = SMTP_OK;
         MdnReceiptSender receipts(ctx_, smtp_, *conversation_);
         ReceiptRequest r;
@@ -267,7 +276,10 @@ private Q_SLOTS:
         r.recipient = QStringLiteral("sender@b.example");
         QVERIFY(receipts.SendMDN(r));
         QVERIFY(QDir(ctx_.folders.out).isEmpty());
-        QVERIFY(QDir(ctx_.folders.mdns).isEmpty());  // Save_MDNs is off
+        const QStringList kept = QDir(ctx_.folders.mdns).entryList(QDir::Files);
+        QCOMPARE(kept.size(), saveMdns ? 1 : 0);
+        if (saveMdns)
+            QCOMPARE(env_->readFile(ctx_.folders.mdns + kept.front()), conversation_->attempts.front().message.toUtf8() + "\r\n");
         QCOMPARE(logValue(ctx_, QStringLiteral("SMTP_Type")), QStringLiteral("MDN+Failed_OK"));
     }
 
