@@ -25,16 +25,13 @@ QString page(const QString& title, const QString& header, const QString& body)
 }
 
 // The query every request of the fixture's profile carries after the action.
-QString profileQuery(const QString& phone = QStringLiteral("&phone=+44-113-4960000"),
-                     const QString& fax = QStringLiteral("%20"))
+QString profileQuery()
 {
     return QStringLiteral("&login=5551234&firstname=John&lastname=Smith&password1=s3cret&password2=s3cret"
-                          "&street=1%20High%20St&town=Leeds&zip=%2012345&country=UK")
-        + phone + QStringLiteral("&fax=") + fax
-        + QStringLiteral("&email=john@example.com&credit_nr=00000000000000000001&credit_exp=%20"
-                         "&bank_name=%20&bank_code=%20&bank_account=%20&bank_owner=%20");
+                          "&street=1%20High%20St&town=Leeds&zip=%2012345&country=UK&phone=+44-113-4960000&fax=%20"
+                          "&email=john@example.com&credit_nr=00000000000000000001&credit_exp=%20"
+                          "&bank_name=%20&bank_code=%20&bank_account=%20&bank_owner=%20");
 }
-
 
 QByteArray accountWithGroups(const QString& groups)
 {
@@ -104,21 +101,6 @@ private Q_SLOTS:
             QCOMPARE(f->accountKey(QStringLiteral("MYINFO"), QString::fromLatin1(key)), QString::fromLatin1(value));
         QCOMPARE(f->accountKey(QStringLiteral("HTTP"), QStringLiteral("Request")), QStringLiteral("<none>"));
         QVERIFY(f->sim.accounts().contains("\"town\": \"Leeds\""));
-    }
-
-    void updateRequestCarriesTheCredentials()
-    {
-        f->account.protocol.SaveAccountInfo(2, true);
-        const QString target = QStringLiteral("/bbs?action=changeuser") + profileQuery();
-        // The credentials go with the request, not in its address.
-        QCOMPARE(f->state.gURL, QStringLiteral("//") + f->sim.address() + target);
-        QCOMPARE(f->lastRequest(), target + QStringLiteral(" user=5551234"));
-        QVERIFY(f->state.gHTTPOK);
-        QCOMPARE(f->boxes.texts(),
-                 QStringList{QStringLiteral("Your TORVEX User Profile has been successfully changed on the TORVEX Server!")});
-        QCOMPARE(f->boxes.shown[0].caption, kTitle);
-        QCOMPARE(f->setting(QStringLiteral("Profile_Last_Change")), f->todayText());
-        QCOMPARE(f->setting(QStringLiteral("Account_Date_Stamp")), QStringLiteral("<none>"));
     }
 
     void escapingOfEmptyAndBlankFields()
@@ -292,20 +274,8 @@ private Q_SLOTS:
         QVERIFY(f->boxes.shown.empty());
     }
 
-    void aRejectionIsKeptForSupportWithoutThePassword()
-    {
-        f->info.Password = QStringLiteral("wrong-one");
-        f->account.protocol.SaveAccountInfo(2, true);
-        QVERIFY(!f->state.gHTTPOK);
-        QVERIFY(f->boxes.texts().value(0).startsWith(QLatin1String("HTTP 401 Unauthorized")));
-        const QString kept = f->accountKey(QStringLiteral("HTTP"), QStringLiteral("Request"));
-        QCOMPARE(kept, QStringLiteral("//5551234:********@") + f->sim.address()
-                           + QStringLiteral("/bbs?action=changeuser")
-                           + profileQuery().replace(QLatin1String("s3cret"), QLatin1String("********")));
-        QVERIFY(f->accountKey(QStringLiteral("HTTP"), QStringLiteral("Response")).contains(QLatin1String("HTTP 401")));
-        QVERIFY(f->filesHolding("wrong-one").isEmpty());
-    }
-
+    // Support reads what the last request sent and got back, never the
+    // password: after accepted and refused requests no file holds it.
     void thePasswordStaysOutOfEveryWrittenFile()
     {
         f->sim.writeAccounts("{}");
@@ -316,8 +286,19 @@ private Q_SLOTS:
         f->account.protocol.SaveAccountInfo(2, false);  // refused: server error
         QVERIFY(f->account.protocol.getUserInfo(QStringLiteral("5551234")) == false);
         QCOMPARE(f->sim.requests().size(), 5);
-        QVERIFY(f->accountKey(QStringLiteral("HTTP"), QStringLiteral("Request")).contains(QLatin1String("********")));
         QCOMPARE(f->filesHolding("s3cret"), QStringList());
+
+        QVERIFY(f->sim.setMode(QStringLiteral("normal")));
+        f->boxes.shown.clear();
+        f->info.Password = QStringLiteral("wrong-one");
+        f->account.protocol.SaveAccountInfo(2, true);  // refused: the password
+        QVERIFY(!f->state.gHTTPOK);
+        QVERIFY(f->boxes.texts().value(0).startsWith(QLatin1String("HTTP 401 Unauthorized")));
+        QCOMPARE(f->accountKey(QStringLiteral("HTTP"), QStringLiteral("Request")),
+                 QStringLiteral("//5551234:********@") + f->sim.address() + QStringLiteral("/bbs?action=changeuser")
+                     + profileQuery().replace(QLatin1String("s3cret"), QLatin1String("********")));
+        QVERIFY(f->accountKey(QStringLiteral("HTTP"), QStringLiteral("Response")).contains(QLatin1String("HTTP 401")));
+        QVERIFY(f->filesHolding("wrong-one").isEmpty());
 
         // Only where the user keeps it.
         writeTorvexKey(QStringLiteral("Password"), QStringLiteral("s3cret"));
@@ -394,45 +375,33 @@ private Q_SLOTS:
         QCOMPARE(f->sched.gLocalIPAddr, QStringLiteral("0"));
     }
 
-    void userRecord()
+    // An update by http, or by https when the server's address or the
+    // setting asks for it; a certificate that fails is an error like any
+    // other. The credentials go with the request, not in its address.
+    void anUpdate_data()
     {
-        f->sim.writeAccounts(R"({"5551234": {"password": "s3cret", "groups": "Members, Relay"}})");
-        QVERIFY(f->account.protocol.getUserInfo(QStringLiteral("5551234")));
-        QCOMPARE(f->state.gURL, QStringLiteral("//") + f->sim.address()
-                                    + QStringLiteral("/bbs?action=showdb&what=users&name=5551234"));
-        QCOMPARE(f->account.protocol.getUserItem(QStringLiteral("groups")), QStringLiteral("Members, Relay"));
-        QCOMPARE(f->account.protocol.getUserItem(QStringLiteral("Login")), QStringLiteral("5551234"));
-        QCOMPARE(f->account.protocol.getUserItem(QStringLiteral("Shoe size")), QString());
-        QVERIFY(f->boxes.shown.empty());
-
-        f->sim.writeAccounts(R"({"5551234": {"password": "s3cret"}})");
-        QVERIFY(f->account.protocol.getUserInfo(QStringLiteral("5551234")));
-        QCOMPARE(f->account.protocol.getUserItem(QStringLiteral("Groups")), QString());
-    }
-
-    // The service's web server by https, when its address or the setting
-    // asks for it; a certificate that fails is an error like any other.
-    void overHttps_data()
-    {
-        QTest::addColumn<bool>("byAddress");  // "https://" in VX_IP_Address, else VX_Use_HTTPS
+        QTest::addColumn<QString>("https");  // "address": "https://" in VX_IP_Address; "setting": VX_Use_HTTPS
         QTest::addColumn<bool>("expired");
-        QTest::newRow("the address asks") << true << false;
-        QTest::newRow("the setting asks") << false << false;
-        QTest::newRow("expired certificate") << true << true;
+        QTest::newRow("http") << "" << false;
+        QTest::newRow("the address asks for https") << "address" << false;
+        QTest::newRow("the setting asks for https") << "setting" << false;
+        QTest::newRow("expired certificate") << "address" << true;
     }
-    void overHttps()
+    void anUpdate()
     {
-        QFETCH(bool, byAddress);
+        QFETCH(QString, https);
         QFETCH(bool, expired);
         static const test::TestCertificates certificates;
         QVERIFY(certificates.ok());
         const test::TestCertificates::Pair pair = expired ? certificates.expired() : certificates.server();
-        f = std::make_unique<AccountFixture>(
-            QStringList{QStringLiteral("--tls-cert"), pair.cert, QStringLiteral("--tls-key"), pair.key});
-        f->info.Trusted_Certificate_File = certificates.caFile();
-        if (byAddress)
+        if (!https.isEmpty()) {
+            f = std::make_unique<AccountFixture>(
+                QStringList{QStringLiteral("--tls-cert"), pair.cert, QStringLiteral("--tls-key"), pair.key});
+            f->info.Trusted_Certificate_File = certificates.caFile();
+        }
+        if (https == QLatin1String("address"))
             f->info.gVXIPAddress = QStringLiteral("https://") + f->sim.address();
-        else
+        else if (https == QLatin1String("setting"))
             f->info.VX_Use_HTTPS = true;
         f->account.protocol.SaveAccountInfo(2, true);
         const QString target = QStringLiteral("/bbs?action=changeuser") + profileQuery();
@@ -445,6 +414,11 @@ private Q_SLOTS:
         }
         QVERIFY(f->state.gHTTPOK);
         QCOMPARE(f->lastRequest(), target + QStringLiteral(" user=5551234"));
+        QCOMPARE(f->boxes.texts(),
+                 QStringList{QStringLiteral("Your TORVEX User Profile has been successfully changed on the TORVEX Server!")});
+        QCOMPARE(f->boxes.shown[0].caption, kTitle);
+        QCOMPARE(f->setting(QStringLiteral("Profile_Last_Change")), f->todayText());
+        QCOMPARE(f->setting(QStringLiteral("Account_Date_Stamp")), QStringLiteral("<none>"));
         QVERIFY(f->account.protocol.getUserInfo(QStringLiteral("5551234")));
     }
 
