@@ -28,8 +28,8 @@ private Q_SLOTS:
     void centring();
     void secondStartBringsTheFirstForward();
     void missingAccountFileRefusesToStart();
+    void firstRunOffersHelpAndStartsNoSchedule_data();
     void firstRunOffersHelpAndStartsNoSchedule();
-    void firstRunHelpFallsBackToTheReadme();
     void normalRunFillsThePages();
     void printersWithFaxOrRenderingAreNotListed();
     void torvexAddressSplit_data();
@@ -143,15 +143,35 @@ void TstMainWindow::missingAccountFileRefusesToStart()
     QCOMPARE(f.iniText(), before);
 }
 
+void TstMainWindow::firstRunOffersHelpAndStartsNoSchedule_data()
+{
+    QTest::addColumn<bool>("yes");      // to the help question
+    QTest::addColumn<bool>("browser");  // the desktop opens the help page
+    QTest::newRow("help shown") << true << true;
+    QTest::newRow("no browser: the readme") << true << false;
+    QTest::newRow("no help") << false << true;
+}
+
 void TstMainWindow::firstRunOffersHelpAndStartsNoSchedule()
 {
+    QFETCH(bool, yes);
+    QFETCH(bool, browser);
     CoreFixture f(QMap<QString, QString>{});
+    f.shell->answer = browser;
+    if (!yes)
+        f.boxes->answers = {MsgAnswer::No};
     QVERIFY(f.load());
-    QCOMPARE(f.boxes->texts(),
-             QStringList{QStringLiteral("Would you like to view the SetUp Help Page now ?")});
+    QCOMPARE(f.boxes->texts().front(), QStringLiteral("Would you like to view the SetUp Help Page now ?"));
     QCOMPARE(f.boxes->shown.front().buttons, MsgButtons::YesNo);
     QCOMPARE(f.boxes->shown.front().icon, MsgIcon::Question);
-    QCOMPARE(f.shell->opened, QStringList{f.env.path(QStringLiteral("vxphlpbs.htm"))});
+    const QString help = f.env.path(QStringLiteral("vxphlpbs.htm"));
+    const QString readme = f.env.path(QStringLiteral("readme.txt"));
+    const QStringList opened = !yes ? QStringList() : browser ? QStringList{help} : QStringList{help, readme};
+    QCOMPARE(f.shell->opened, opened);
+    QCOMPARE(f.boxes->texts().size(), browser ? 1 : 2);
+    if (!browser)
+        QCOMPARE(f.boxes->texts().last(), QStringLiteral("Please install Wordpad and open '") + readme
+                                              + QStringLiteral("' or a Web Browser and open '") + help + QStringLiteral("'"));
     QVERIFY(!f.core().Timer1().isActive());
     QCOMPARE(f.key(QStringLiteral("Use_Defaults")), QStringLiteral("-"));
     QVERIFY(f.view.isChecked(Control::Check11));
@@ -166,24 +186,6 @@ void TstMainWindow::firstRunOffersHelpAndStartsNoSchedule()
     QVERIFY(again.load());
     QVERIFY(again.boxes->texts().isEmpty());
     QVERIFY(again.core().Timer1().isActive());
-}
-
-void TstMainWindow::firstRunHelpFallsBackToTheReadme()
-{
-    CoreFixture f(QMap<QString, QString>{});
-    f.shell->answer = false;
-    QVERIFY(f.load());
-    const QString help = f.env.path(QStringLiteral("vxphlpbs.htm"));
-    const QString readme = f.env.path(QStringLiteral("readme.txt"));
-    QCOMPARE(f.shell->opened, (QStringList{help, readme}));
-    QCOMPARE(f.boxes->texts().last(), QStringLiteral("Please install Wordpad and open '") + readme
-                                          + QStringLiteral("' or a Web Browser and open '") + help
-                                          + QStringLiteral("'"));
-
-    CoreFixture no(QMap<QString, QString>{});
-    no.boxes->answers = {MsgAnswer::No};
-    QVERIFY(no.load());
-    QVERIFY(no.shell->opened.isEmpty());
 }
 
 void TstMainWindow::normalRunFillsThePages()
