@@ -444,6 +444,7 @@ private Q_SLOTS:
         QCOMPARE(f->setting(QStringLiteral("Profile_Last_Change")), f->todayText());
         QCOMPARE(f->info.gUserProfileStamp, f->todayText());
         QCOMPARE(f->account.member.getMemberTitle(), title);
+        QCOMPARE(f->account.protocol.getUserItem(QStringLiteral("LOGIN")), QStringLiteral("5551234"));  // an item in any case
         QVERIFY(f->lastRequest().startsWith(QLatin1String("/bbs?action=showdb&what=users&name=5551234 user=5551234")));
         QVERIFY(f->boxes.shown.empty());
 

@@ -17,13 +17,12 @@ class TestHttpClient : public QObject {
 
 private Q_SLOTS:
     // The target goes out as given, the scheme prefixed: the escaped "%%"
-    // and a "%" that starts no escape as "%25" each, the other escapes alone.
+    // and a "%" that starts no escape as "%25" each, the other escapes alone
+    // (the account requests' exact targets are the protocol test's).
     void theTargetGoesOutAsGiven_data()
     {
         QTest::addColumn<QString>("target");
         QTest::addColumn<QString>("seen");
-        QTest::newRow("escapes and a plus") << "/bbs?action=x&zip=%2012345&phone=+44-20-1"
-                                            << "/bbs?action=x&zip=%2012345&phone=+44-20-1";
         QTest::newRow("percents") << "/bbs?a=50%%&b=%20x%2B&c=%&d=x%%41" << "/bbs?a=50%25%25&b=%20x%2B&c=%25&d=x%25%2541";
     }
     void theTargetGoesOutAsGiven()
