@@ -8,6 +8,7 @@
 #include "platform/print/print_device.h"
 #include "printutil/mailbox/maildir_mailbox.h"
 #include "printutil/run/message_handler.h"
+#include "printutil/print/header_block.h"
 #include "printutil/print/text_layout.h"
 #include "platform/print/image_pages.h"
 #include "printutil/run/print_run.h"
@@ -268,12 +269,14 @@ private Q_SLOTS:
     }
 
     // Mail another program put into the Inbox: its fields come from its own
-    // header, as for mail fetched by POP3, however the header is folded.
+    // header, as for mail fetched by POP3, however the header is folded; the
+    // user may be a copy recipient, the time of arrival is the Received line's.
     void deliverNowWhenTheProfileFetches()
     {
         settings({{"Use_Profile", "y"}});
         env_->writeFile(QStringLiteral("drop/1.x"),
-                        "To: user@torvex.net\nFrom: a@b\nSubject: delivered\nDate: Tue, 5 Mar 2024 10:20:30 +0100\n"
+                        "Received: from mx by host; Tue, 5 Mar 2024 12:00:00 +0000\nTo: other@b\nCc: user@torvex.net\n"
+                        "From: a@b\nSubject: delivered\nDate: Tue, 5 Mar 2024 10:20:30 +0100\n"
                         "Message-Id: <d1@b>\nDisposition-Notification-To: Receipt Desk\n <desk@b>\n\nHello\n"
                         "Disposition-Notification-To: not@the.body\n");
         env_->writeFile(QStringLiteral("drop/2.x"),
@@ -290,6 +293,8 @@ private Q_SLOTS:
         QVERIFY(lines.contains(QStringLiteral("\tHello")));
         QVERIFY(lines.contains(QStringLiteral("\tFrom:\t\ta@b")));
         QVERIFY(lines.contains(QStringLiteral("\tSent:\t\tTue, 5 Mar 2024 10:20:30 +0100")));
+        const QDateTime arrived(QDate(2024, 3, 5), QTime(12, 0, 0), QTimeZone(0));
+        QVERIFY2(lines.contains(QStringLiteral("\tReceived:\t") + printedDate(arrived)), qPrintable(lines.join(u'|')));
         QCOMPARE(subjectsIn(kDeleted), QStringList{QStringLiteral("receipt")});
         QCOMPARE(int(receipts_->requests.size()), 1);
         QCOMPARE(receipts_->requests[0].recipient, QStringLiteral("Receipt Desk <desk@b>"));
