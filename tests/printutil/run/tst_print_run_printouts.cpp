@@ -32,29 +32,6 @@ const QString kUser = QStringLiteral("user@torvex.net");
 // message with a rejected file; the 2-page regular fax.
 const QList<int> kJobPages{1, 3, 1, 1, 1, 3, 2};
 
-// A plain-text TORVEX whose header and body hold lines a careless sender
-// (or an attacker) writes: lines starting with ".", a lone "." line and SMTP
-// commands after it. The receipt quotes the header.
-QByteArray hostileTorvex(const QByteArray& subject)
-{
-    return "From: Sender Office <sender@127.0.0.1>\r\n"
-           "To: torvex@127.0.0.1\r\n"
-           "Subject: " + subject + "\r\n"
-           "Date: Tue, 5 Mar 2024 10:00:00 +0100\r\n"
-           "Message-Id: <" + subject + "@127.0.0.1>\r\n"
-           "Disposition-Notification-To: Sender Office <sender@127.0.0.1>\r\n"
-           "X-Trace: the next lines are the sender's\r\n"
-           ".hidden-header\r\n"
-           ".\r\n"
-           "MAIL FROM:<x@example.org>\r\n"
-           "\r\n"
-           "Above the dot line.\r\n"
-           ".hidden\r\n"
-           ".\r\n"
-           "MAIL FROM:<x@example.org>\r\n"
-           "Below the dot line.\r\n";
-}
-
 }  // namespace
 
 class TestPrintRunPrintouts : public QObject {
@@ -107,18 +84,11 @@ private Q_SLOTS:
         checkSummaryAndFolders();
         const QString folder = env_->path(QStringLiteral("Printouts"));
         QCOMPARE(pdfPages(folder), kJobPages);
-        QStringList texts;
-        for (const QString& pdf : QDir(folder).entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Name))
-            texts << test::pdfText(folder + QLatin1Char('/') + pdf, test::PdfLayout::Physical).value_or(QString()).simplified();
-        for (const char* expected : {"To: user@torvex.net", "From: Sender Office <sender@example.org>",
-                                     "Sent: Tue, 5 Mar 2024 10:20:30 +0100", "TORVEXes: FAX.TIF Valid TORVEX Format",
-                                     "Subject: three page fax From: Sender Office <sender@example.org>",
-                                     "Message text of three page fax", "Received: ", "Processed: "})
-            QVERIFY2(texts[0].contains(QLatin1String(expected)), qPrintable(texts[0] + QStringLiteral(" / ") + QLatin1String(expected)));
-        QVERIFY(texts[3].contains(QStringLiteral("Page No. 1")));
-        QVERIFY(texts[3].contains(QStringLiteral("Dear user, here is the note.")));
-        QVERIFY2(texts[4].contains(QStringLiteral("FAX.TIF Valid TORVEX Format LETTER.DOC; Invalid File Format")),
-                 qPrintable(texts[4]));
+        // On paper: the header block's times and the message text besides.
+        const QString first = test::pdfText(folder + QLatin1Char('/') + QDir(folder).entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Name).value(0),
+                                            test::PdfLayout::Physical).value_or(QString()).simplified();
+        for (const char* expected : {"Message text of three page fax", "Received: ", "Processed: "})
+            QVERIFY2(first.contains(QLatin1String(expected)), qPrintable(first + QStringLiteral(" / ") + QLatin1String(expected)));
         test::SmtpTestServer smtp;
         QVERIFY(smtp.start());
         writeTorvexKey(QStringLiteral("Confirm_Receipt"), QStringLiteral("y"));
@@ -286,9 +256,9 @@ private Q_SLOTS:
 
     // From a mailbox that takes log-ons over TLS only (POP3S), the receipt
     // goes through the user's own submission server, which wants STARTTLS
-    // and a log-on. While that server is down the receipt waits in Out/; the
-    // next run sends it before it prints anything.
-    void receiptOfAFetchedTorvexKeepsEveryLine()
+    // and a log-on. A receipt that waited in Out/ goes first, before the run
+    // prints anything.
+    void receiptsGoThroughTheUsersSecureServer()
     {
         if (const QString missing = test::missingMailServers(true); !missing.isEmpty())
             QSKIP(qPrintable(missing));
@@ -304,8 +274,6 @@ private Q_SLOTS:
         options.requireTls = true;
         options.auth = QStringLiteral("fax user:pass word");
         QVERIFY(smtp.start(QStringLiteral("127.0.0.1"), 0, options));
-        const quint16 smtpPort = smtp.port();
-        smtp.stop();
         // The recipient's own servers are not there.
         qputenv("TORVEX_SMTP_PORT", "1");
         // TORVEXes fetched from the mailbox startMailbox started, with receipts.
@@ -322,52 +290,35 @@ private Q_SLOTS:
             {"Normal_EMail_Addr", QStringLiteral("me@home.example")},
             {"User_SMTP_Server", QStringLiteral("127.0.0.1")},
             {"User_SMTP_Security", QStringLiteral("starttls-required")},
-            {"User_SMTP_Port", QString::number(smtpPort)},
+            {"User_SMTP_Port", QString::number(smtp.port())},
             {"User_SMTP_User", QStringLiteral("fax user")},
             {"User_SMTP_Password", QStringLiteral("pass word")}};
         for (const auto& [key, value] : keys)
             writeTorvexKey(QString::fromLatin1(key), value);
+        env_->writeFile(QStringLiteral("Out/20240305102030.MDN"), "To:sender@127.0.0.1\r\nSubject: RE: waiting\r\n\r\nx\r\n.\r\n");
+        const QString sender = QStringLiteral("Sender Office <sender@127.0.0.1>");
+        tools::InternetFax mail = test::numberedTorvex(1, sender, QStringLiteral("torvex@127.0.0.1"), QStringLiteral("figures"),
+                                                       QStringLiteral("FIGURES"), test::sampleFaxTiff(env_->path(QStringLiteral("fax.tif")), 1));
+        mail.extraHeaders = tools::receiptRequestHeaders(sender, false);
+        pop.deliver(tools::composeInternetFax(mail));
         // TLS handshakes with a Python server on a loaded machine: ticks of 1 s.
-        const QString timeScale = QStringLiteral("60");
-        pop.deliver(hostileTorvex("first"));
-        QVERIFY(fetch(QStringLiteral("/0"), timeScale));
-        QCOMPARE(readTorvexKey(QStringLiteral("session")), QStringLiteral("1,0,0,0"));
-        QCOMPARE(QDir(env_->path(QStringLiteral("Out"))).entryList(QDir::Files).size(), 1);
-        QVERIFY(!readTorvexKey(QStringLiteral("last_error")).isEmpty());
-
-        QVERIFY(smtp.start(QStringLiteral("127.0.0.1"), smtpPort, options));
-        pop.deliver(hostileTorvex("figures"));
-        QDir(env_->path(QStringLiteral("Printouts"))).removeRecursively();
-        QVERIFY(fetch(QStringLiteral("/0"), timeScale));
+        const test::ProcessResult run = test::runProgram(QStringLiteral("vxprintu"), {QStringLiteral("/0")}, 120000,
+                                                         {QStringLiteral("TORVEX_TIME_SCALE=60")});
+        QVERIFY2(run.finished && run.exitCode == 0, run.err.constData());
+        QCOMPARE(readTorvexKey(QStringLiteral("VXPrint")), QStringLiteral("quit"));
         QCOMPARE(readTorvexKey(QStringLiteral("session")), QStringLiteral("1,0,0,0"));
         QCOMPARE(readTorvexKey(QStringLiteral("last_error"), QStringLiteral("absent")), QString());
         QVERIFY2(pop.log().contains(QStringLiteral(", TLS")), qPrintable(pop.log()));
         // One session for the waiting receipt, one for the new.
         QCOMPARE(smtp.logOns(), QStringList(2, QStringLiteral("PLAIN fax user ok tls")));
-
-        // Printed with one dot, the sender's "." line and what is above it kept.
-        const QString printed = test::printedText(env_->path(QStringLiteral("Printouts")));
-        QVERIFY2(printed.contains(QStringLiteral("Above the dot line.")), qPrintable(printed));
-        QVERIFY(printed.contains(QStringLiteral(".hidden")));
-        QVERIFY(!printed.contains(QStringLiteral("..hidden")));
-
         const QList<SmtpTestServer::Delivery> delivered = smtp.deliveries();
         QCOMPARE(delivered.size(), 2);
-        QVERIFY(delivered[0].content.contains("\r\nSubject: RE: first From: "));
-        for (const SmtpTestServer::Delivery& delivery : delivered) {
-            QCOMPARE(delivery.rcptTo, QStringList({"sender@127.0.0.1"}));
-            const QByteArray& receipt = delivery.content;
-            QVERIFY(receipt.startsWith("To:Sender Office <sender@127.0.0.1>\r\nFrom:torvex@127.0.0.1\r\n"));
-            QVERIFY2(receipt.contains("X-Trace: the next lines are the sender's\r\n.hidden-header\r\n.\r\n"
-                                      "MAIL FROM:<x@example.org>\r\n"),
-                     receipt.constData());
-            QVERIFY(receipt.endsWith("--\r\n\r\n"));
-        }
+        QVERIFY(delivered[0].content.contains("\r\nSubject: RE: waiting\r\n"));
         // The decoder's subject carries the sender after " From: ".
+        QVERIFY(delivered[1].content.startsWith("To:Sender Office <sender@127.0.0.1>\r\nFrom:torvex@127.0.0.1\r\n"));
         QVERIFY(delivered[1].content.contains("\r\nSubject: RE: figures From: "));
-        QCOMPARE(smtp.commands().filter(QStringLiteral("MAIL FROM")).size(), 2);
-        QCOMPARE(smtp.commands().filter(QStringLiteral("RCPT TO")),
-                 QStringList({"RCPT TO: <sender@127.0.0.1>", "RCPT TO: <sender@127.0.0.1>"}));
+        for (const SmtpTestServer::Delivery& delivery : delivered)
+            QCOMPARE(delivery.rcptTo, QStringList({"sender@127.0.0.1"}));
         QVERIFY(QDir(env_->path(QStringLiteral("Out"))).isEmpty());
         // The waiting receipt went out before this run printed anything.
         const QDir stored(smtp.maildir() + QStringLiteral("/new"));
@@ -385,14 +336,6 @@ private Q_SLOTS:
 
 private:
     QString profileRoot() const { return env_->path(QStringLiteral("profiles/TORVEX")); }
-
-    // A run of that kind that went to its end.
-    static bool fetch(const QString& kind, const QString& timeScale = QStringLiteral("600"))
-    {
-        const test::ProcessResult result = test::runProgram(QStringLiteral("vxprintu"), {kind}, 120000,
-                                                            {QStringLiteral("TORVEX_TIME_SCALE=") + timeScale});
-        return result.finished && result.exitCode == 0 && readTorvexKey(QStringLiteral("VXPrint")) == QLatin1String("quit");
-    }
 
     SampleTorvex torvex(const QString& subject, std::vector<SampleTorvex::Attachment> attachments) const
     {
