@@ -186,6 +186,7 @@ private Q_SLOTS:
         QVERIFY(header.contains(QStringLiteral("\tTORVEXes:")));
         QVERIFY(header.contains(QStringLiteral("\t\t\t\tFAX.TIF\tValid TORVEX Format")));
         QVERIFY(header.contains(QStringLiteral("\tSubject:\tthree page fax From: Sender Office <sender@example.org>")));
+        QCOMPARE(header.filter(QRegularExpression(QStringLiteral("^\tProcessed:\t\\d\\d/\\d\\d/20\\d\\d "))).size(), 1);
         // The text attachment gets its page header.
         QVERIFY(device_->jobs[3].pages[0].lines[0].startsWith(QStringLiteral("S ")));
         QVERIFY(device_->jobs[3].pages[0].lines[0].contains(QStringLiteral("Page No. 1")));
