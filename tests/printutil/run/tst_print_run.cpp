@@ -355,6 +355,7 @@ private Q_SLOTS:
         QCOMPARE(withoutEndOfData(QStringLiteral(".\r\n")), QString());
         QCOMPARE(withoutEndOfData(QStringLiteral("a\r\n.")), QStringLiteral("a\r\n"));
         QCOMPARE(withoutEndOfData(QStringLiteral("a.\r\n..\r\nx. \r\n")), QStringLiteral("a.\r\n..\r\nx. \r\n"));
+        QCOMPARE(withoutEndOfData(QStringLiteral("a\r\nends in a dot.\r\n")), QStringLiteral("a\r\nends in a dot.\r\n"));
         // A multipart message's text ends after its text parts: the sender's "." stays.
         QCOMPARE(withoutEndOfData(QStringLiteral("a\r\n.\r\nb\r\n ")), QStringLiteral("a\r\n.\r\nb\r\n "));
     }
