@@ -271,14 +271,16 @@ private Q_SLOTS:
 
     // Mail another program put into the Inbox: its fields come from its own
     // header, as for mail fetched by POP3, however the header is folded; the
-    // user may be a copy recipient, the time of arrival is the Received line's.
+    // user may be a copy recipient, the time of arrival is the Received line's
+    // and the text is read in its own charset.
     void deliverNowWhenTheProfileFetches()
     {
         settings({{"Use_Profile", "y"}});
         env_->writeFile(QStringLiteral("drop/1.x"),
                         "Received: from mx by host; Tue, 5 Mar 2024 12:00:00 +0000\nTo: other@b\nCc: user@torvex.net\n"
                         "From: a@b\nSubject: delivered\nDate: Tue, 5 Mar 2024 10:20:30 +0100\n"
-                        "Message-Id: <d1@b>\nDisposition-Notification-To: Receipt Desk\n <desk@b>\n\nHello\n"
+                        "Message-Id: <d1@b>\nDisposition-Notification-To: Receipt Desk\n <desk@b>\n"
+                        "Content-Type: text/plain; charset=iso-8859-1\n\nHello \xfc\n"
                         "Disposition-Notification-To: not@the.body\n");
         env_->writeFile(QStringLiteral("drop/2.x"),
                         "To: user@torvex.net\nFrom: a@b\nSubject: receipt\nContent-Type: multipart/report;\n"
@@ -291,7 +293,7 @@ private Q_SLOTS:
         QCOMPARE(readTorvexKey(QStringLiteral("session")), QStringLiteral("1,0,0,0"));
         QCOMPARE(int(device_->jobs.size()), 1);
         const QStringList lines = device_->jobs[0].pages[0].lines;
-        QVERIFY(lines.contains(QStringLiteral("\tHello")));
+        QVERIFY(lines.contains(QStringLiteral("\tHello \u00fc")));
         QVERIFY(lines.contains(QStringLiteral("\tFrom:\t\ta@b")));
         QVERIFY(lines.contains(QStringLiteral("\tSent:\t\tTue, 5 Mar 2024 10:20:30 +0100")));
         const QDateTime arrived(QDate(2024, 3, 5), QTime(12, 0, 0), QTimeZone(0));
