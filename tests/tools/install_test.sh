@@ -22,8 +22,10 @@ if command -v desktop-file-validate > /dev/null; then
   desktop-file-validate "$prefix/share/applications/vxschedule.desktop"
 fi
 
-# As a new user: nothing but HOME, no display.
+# As a new user: nothing but HOME, no display. An installed page nobody may
+# write still seeds a copy the user may.
 mkdir -p "$home"
+chmod 444 "$prefix/share/torvex/vxphlpbs.htm"
 run() { env -i HOME="$home" PATH=/usr/bin:/bin "$prefix/bin/vxprintu" /6; }
 run || fail "the installed vxprintu failed"
 
@@ -32,16 +34,20 @@ cmp -s "$prefix/share/torvex/account.ini" "$data/account.ini" || fail "account.i
 for page in readme.txt vxptfaq.htm vxphlpbs.htm vxphlprl.htm vxphlpfr.htm; do
   cmp -s "$prefix/share/torvex/$page" "$data/$page" || fail "$page not seeded into $data"
 done
+[ -n "$(find "$data/vxphlpbs.htm" -perm -u=w)" ] || fail "the seeded vxphlpbs.htm is not the user's to write"
 for folder in In Out temp; do
   [ -d "$data/$folder" ] || fail "the run made no $folder/ in $data"
 done
 extra=$(find "$prefix/bin" -mindepth 1 ! -name vxprintu ! -name vxschedule)
 [ -z "$extra" ] || fail "the run wrote beside the programs: $extra"
 
-# The user's own account file survives the next start.
+# The user's own account file and links (even dangling ones) survive the
+# next start; a page the user removed comes back.
 printf '[TORVEX]\nVX_IP_Address=192.0.2.7\n' > "$data/account.ini"
-rm "$data/vxptfaq.htm"
+rm "$data/vxptfaq.htm" "$data/vxphlpfr.htm"
+ln -s "$tmp/nowhere.htm" "$data/vxphlpfr.htm"
 run || fail "the second run failed"
+[ -L "$data/vxphlpfr.htm" ] && [ ! -e "$tmp/nowhere.htm" ] || fail "the user's link to nowhere was replaced or followed"
 grep -q '^VX_IP_Address=192.0.2.7$' "$data/account.ini" || fail "the user's account.ini was replaced"
 cmp -s "$prefix/share/torvex/vxptfaq.htm" "$data/vxptfaq.htm" || fail "a missing help page was not restored"
 echo "installed layout and user data folder OK"

@@ -1,3 +1,4 @@
+#include "platform/settings/app_paths.h"
 #include "platform/settings/ini_file.h"
 #include "platform/settings/profile_api.h"
 #include "tests/support/test_env.h"
@@ -173,6 +174,33 @@ private Q_SLOTS:
         // No temporary file is left behind.
         const QStringList leftovers = QFileInfo(env_->iniPath()).dir().entryList({QStringLiteral("*.tmp.*")}, QDir::Files);
         QVERIFY2(leftovers.isEmpty(), qPrintable(leftovers.join(QLatin1Char(','))));
+    }
+
+    // Where the program folder is: TORVEX_HOME first; then a build tree (no
+    // share folder) keeps its data beside the programs, and an installed
+    // program uses the user's data folder even where the user may write into
+    // bin/ (root, or a prefix in the home folder). tests/tools/install_test.sh
+    // runs an installed program, which seeds that folder.
+    void programFolder_data()
+    {
+        QTest::addColumn<QString>("home");
+        QTest::addColumn<bool>("installed");
+        QTest::addColumn<QString>("chosen");
+        QTest::newRow("TORVEX_HOME") << QStringLiteral("mine/./x/..") << true << QStringLiteral("mine");
+        QTest::newRow("build tree") << QString() << false << QStringLiteral("prefix/bin");
+        QTest::newRow("installed") << QString() << true << QStringLiteral("home/.local/share/torvex");
+    }
+    void programFolder()
+    {
+        QFETCH(QString, home);
+        QFETCH(bool, installed);
+        QFETCH(QString, chosen);
+        const QString bin = env_->path(QStringLiteral("prefix/bin"));
+        const QString share = env_->path(QStringLiteral("prefix/share/torvex"));
+        QVERIFY(QDir().mkpath(bin) && (!installed || QDir().mkpath(share)));
+        QCOMPARE(torvex::chooseProgramFolder(home.isEmpty() ? home : env_->path(home), bin, share,
+                                             env_->path(QStringLiteral("home/.local/share/torvex"))),
+                 env_->path(chosen));
     }
 
 private:
