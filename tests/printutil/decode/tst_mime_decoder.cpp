@@ -70,43 +70,45 @@ private Q_SLOTS:
     }
     void cleanup() { env_.reset(); }
 
-    void plainTextKeepsHeaderBodyAndEndLine()
+    // A single-part text: its sender, subject and date, and its text the
+    // header, the body decoded and the end-of-data line as it came.
+    void singlePartText_data()
     {
-        const QByteArray message = crlf(
-            "From: Sender Office <sender@example.org>\n"
-            "Subject: Fax page\n"
-            "Date: Tue, 1 Jul 2003 10:52:37 +0200 (CEST)\n"
-            "\n"
-            "Hello\n"
-            "-- \n"
-            "Sig\n");
+        QTest::addColumn<QByteArray>("message");
+        QTest::addColumn<QString>("sender");
+        QTest::addColumn<QString>("subject");
+        QTest::addColumn<QDateTime>("sent");
+        QTest::addColumn<QString>("body");
+        QTest::newRow("named sender")
+            << crlf("From: Sender Office <sender@example.org>\nSubject: Fax page\n"
+                    "Date: Tue, 1 Jul 2003 10:52:37 +0200 (CEST)\n\nHello\n-- \nSig\n")
+            << "Sender Office <sender@example.org>" << "Fax page From: Sender Office <sender@example.org>"
+            << QDateTime::fromString(QStringLiteral("2003-07-01T10:52:37+02:00"), Qt::ISODate)
+            << "Hello\r\n-- \r\nSig\r\n";
+        QTest::newRow("address alone, no subject") << crlf("From: <a@b.example>\n\nx\n") << "a@b.example"
+                                                   << "TORVEX  From: a@b.example" << QDateTime() << "x\r\n";
+        QTest::newRow("quoted-printable")
+            << crlf("Content-Type: text/plain; charset=utf-8\nContent-Transfer-Encoding: quoted-printable\n\n"
+                    "caf=C3=A9 au =\nlait\n=2Edot\n")
+            << "" << "TORVEX  From: " << QDateTime() << "caf\u00e9 au lait\r\n.dot\r\n";
+    }
+    void singlePartText()
+    {
+        QFETCH(QByteArray, message);
+        QFETCH(QString, sender);
+        QFETCH(QString, subject);
+        QFETCH(QDateTime, sent);
+        QFETCH(QString, body);
         const NewInboxMessage m = decode(rawFile(message));
-        QCOMPARE(m.senderName, QStringLiteral("Sender Office <sender@example.org>"));
-        QCOMPARE(m.subject, QStringLiteral("Fax page From: Sender Office <sender@example.org>"));
-        QCOMPARE(m.timeSent, QDateTime::fromString(QStringLiteral("2003-07-01T10:52:37+02:00"), Qt::ISODate));
+        QCOMPARE(m.senderName, sender);
+        QCOMPARE(m.subject, subject);
+        QCOMPARE(m.timeSent, sent);
         QVERIFY(m.timeReceived.isValid());
         QCOMPARE(m.recipients, QStringList{QStringLiteral("SMTP:") + kAddr});
-        const QString header = QStringLiteral("+OK ") + QString::number(message.size())
-            + QStringLiteral(" octets\r\nFrom: Sender Office <sender@example.org>\r\nSubject: Fax page\r\n"
-                             "Date: Tue, 1 Jul 2003 10:52:37 +0200 (CEST)\r\n\r\n");
-        QCOMPARE(m.text, header + QStringLiteral("\r\n\r\nHello\r\n-- \r\nSig\r\n.\r\n"));
+        const QByteArray header = "+OK " + QByteArray::number(message.size()) + " octets\r\n"
+            + message.left(message.indexOf("\r\n\r\n") + 4);
+        QCOMPARE(m.text, QString::fromUtf8(header) + QStringLiteral("\r\n\r\n") + body + QStringLiteral(".\r\n"));
         QVERIFY(m.attachments.empty());
-    }
-
-    void bareAddressSenderAndMissingSubject()
-    {
-        const NewInboxMessage m = decode(rawFile(crlf("From: <a@b.example>\n\nx\n")));
-        QCOMPARE(m.senderName, QStringLiteral("a@b.example"));
-        QCOMPARE(m.subject, QStringLiteral("TORVEX  From: a@b.example"));
-        QVERIFY(!m.timeSent.isValid());
-    }
-
-    void quotedPrintableBodyIsDecodedBeforeTheEndLine()
-    {
-        const NewInboxMessage m = decode(rawFile(crlf(
-            "Content-Type: text/plain; charset=utf-8\nContent-Transfer-Encoding: quoted-printable\n\n"
-            "caf=C3=A9 au =\nlait\n=2Edot\n")));
-        QVERIFY2(m.text.endsWith(QStringLiteral("\r\n\r\ncafé au lait\r\n.dot\r\n.\r\n")), qPrintable(m.text));
     }
 
     void longSinglePartTextBecomesUnknownTxt()
@@ -124,7 +126,12 @@ private Q_SLOTS:
     }
 
     // Shapes mail programs write: what the message text holds (and must
-    // not hold), and the files it carries with their contents.
+    // not hold), and the files it carries with their contents. The shapes
+    // Python's email package, mutt, s-nail and mpack write themselves (file
+    // names in RFC 2231 and 2047, folded part headers, alternatives with
+    // related parts, a single image body, a binary part called text, a lone
+    // dot) are the printouts test's, which fetches them from Dovecot and
+    // prints them; these are the ones they do not write.
     void mailShapes_data()
     {
         QTest::addColumn<QByteArray>("message");
@@ -166,63 +173,21 @@ private Q_SLOTS:
             << crlf("Content-Type: multipart/mixed; boundary=b\n\n--b\nContent-Type: text/plain; name=cat.txt\n"
                     "Content-Transfer-Encoding: x-uuencode\n\nbegin 644 cat.txt\n#0V%T\n`\nend\n--b--\n")
             << QStringList{"cat.txt;"} << QList<QByteArray>{"Cat"} << QStringList{} << QStringList{};
-        QTest::newRow("folded part header names the file")
-            << crlf("Content-Type: multipart/mixed; boundary=b\n\n--b\nContent-Type: application/octet-stream;\n"
-                    "\tname=\"fax.tif\"\nContent-Disposition: attachment;\n filename=\"fax.tif\"\n"
-                    "Content-Transfer-Encoding: base64\n\n") + tiffBase64 + crlf("--b--\n")
-            << QStringList{"fax.tif;"} << QList<QByteArray>{tiff} << QStringList{} << QStringList{};
-        QTest::newRow("RFC 2231 names")
-            << crlf("Content-Type: multipart/mixed; boundary=b\n\n--b\nContent-Type: image/tiff\n"
-                    "Content-Disposition: attachment; filename*=utf-8''Fax%20f%C3%BCr%20Sie.tif\n\nx\n"
-                    "--b\nContent-Type: image/tiff;\n name*0*=utf-8''Seite%20; name*1*=%C3%BC;\n name*2=\"ber.tif\"\n\ny\n--b--\n")
-            << QStringList{"Fax f\u00fcr Sie.tif;", "Seite \u00fcber.tif;"} << QList<QByteArray>{"x", "y"}
-            << QStringList{} << QStringList{};
-        QTest::newRow("RFC 2047 name")
-            << crlf("Content-Type: multipart/mixed; boundary=b\n\n--b\n"
-                    "Content-Type: image/tiff; name=\"=?utf-8?B?RmF4IMO8YmVyLnRpZg==?=\"\n\nz\n--b--\n")
-            << QStringList{"Fax \u00fcber.tif;"} << QList<QByteArray>{"z"} << QStringList{} << QStringList{};
-        const QByteArray alternative = crlf(
-            "--inner\nContent-Type: text/plain; charset=utf-8\nContent-Transfer-Encoding: quoted-printable\n\n"
-            "Hello plain caf=C3=A9\n--inner\nContent-Type: text/html\n\n<p>Hello <b>html</b></p>\n--inner--\n");
-        QTest::newRow("alternative inside mixed")
-            << crlf("Content-Type: multipart/mixed; boundary=outer\n\n--outer\n"
-                    "Content-Type: multipart/alternative; boundary=inner\n\n") + alternative
-                + crlf("\n--outer\nContent-Type: image/tiff; name=fax.tif\nContent-Transfer-Encoding: base64\n\n")
-                + tiffBase64 + crlf("--outer--\n")
-            << QStringList{"fax.tif;"} << QList<QByteArray>{tiff} << QStringList{"Hello plain caf\u00e9\r\n "}
-            << QStringList{"<p>", "html</b>", "text/html", "--inner"};
-        QTest::newRow("related inside alternative")
-            << crlf("Content-Type: multipart/alternative; boundary=a\n\n--a\nContent-Type: text/plain\n\nplain words\n"
-                    "--a\nContent-Type: multipart/related; boundary=r\n\n--r\nContent-Type: text/html\n\n<p>rich words</p>\n"
-                    "--r\nContent-Type: image/tiff\nContent-ID: <page1>\nContent-Transfer-Encoding: base64\n\n")
-                + tiffBase64 + crlf("--r--\n--a--\n")
-            << QStringList{"UNKNOWN.TIF;"} << QList<QByteArray>{tiff} << QStringList{"plain words"}
-            << QStringList{"rich words", "<p>"};
         QTest::newRow("HTML only, as plain text")
             << crlf("Content-Type: multipart/mixed; boundary=b\n\n--b\nContent-Type: text/html; charset=utf-8\n\n"
                     "<html><head><style>p {}</style></head><body><p>Dear&nbsp;user,</p><p>caf&eacute; &amp; more</p>"
                     "</body></html>\n--b--\n")
             << QStringList{} << QList<QByteArray>{} << QStringList{"Dear user,\r\ncaf"} << QStringList{"<p>", "p {}"};
-        QTest::newRow("single-part image body")
-            << crlf("Content-Type: image/tiff\nContent-Transfer-Encoding: base64\n\n") + tiffBase64
-            << QStringList{"UNKNOWN.TIF;"} << QList<QByteArray>{tiff} << QStringList{} << QStringList{"SUkq"};
         QTest::newRow("single-part named octet-stream")
             << crlf("Content-Type: application/octet-stream; name=\"ct.tif\"\nContent-Transfer-Encoding: base64\n"
                     "Content-Disposition: attachment; filename=\"scan.tiff\"\n\n")
                 + tiffBase64
             << QStringList{"scan.tiff;"} << QList<QByteArray>{tiff} << QStringList{} << QStringList{};
-        QTest::newRow("binary text part is a file")
-            << crlf("Content-Type: multipart/mixed; boundary=b\n\n--b\nContent-Type: text/plain\n"
-                    "Content-Transfer-Encoding: base64\n\n") + tiffBase64 + crlf("--b--\n")
-            << QStringList{"UNKNOWN.TXT;"} << QList<QByteArray>{tiff} << QStringList{} << QStringList{"II*"};
         QTest::newRow("charsets")
             << crlf("Content-Type: multipart/mixed; boundary=b\n\n--b\nContent-Type: text/plain; charset=iso-8859-1\n\n"
                     "latin caf\xe9\n--b\nContent-Type: text/plain\n\nundeclared caf\xc3\xa9\n--b--\n")
             << QStringList{} << QList<QByteArray>{} << QStringList{"latin caf\u00e9\r\nundeclared caf\u00e9\r\n "}
             << QStringList{};
-        QTest::newRow("sender's lone dot in a text part")
-            << crlf("Content-Type: multipart/mixed; boundary=b\n\n--b\nContent-Type: text/plain\n\nabove\n.\nbelow\n--b--\n")
-            << QStringList{} << QList<QByteArray>{} << QStringList{"above\r\n.\r\nbelow\r\n "} << QStringList{};
         QTest::newRow("forwarded message, nested deeply")
             << crlf("Content-Type: multipart/mixed; boundary=1\n\n--1\nContent-Type: text/plain\n\nsee below\n--1\n"
                     "Content-Type: message/rfc822\n\nFrom: x@y\nSubject: inner\nContent-Type: multipart/mixed; boundary=2\n\n"

@@ -1,9 +1,8 @@
 #include "scripted_pop3_server.h"
 
 #include <QCryptographicHash>
-#include <QFile>
 #include <QPointer>
-#include <QSslKey>
+#include <QTcpSocket>
 #include <QTimer>
 
 #include <memory>
@@ -40,44 +39,18 @@ ScriptedPop3Server::ScriptedPop3Server()
     connect(&server_, &QTcpServer::newConnection, this, &ScriptedPop3Server::onConnection);
 }
 
-void ScriptedPop3Server::Listener::incomingConnection(qintptr descriptor)
-{
-    auto* socket = new QSslSocket(this);
-    if (socket->setSocketDescriptor(descriptor))
-        addPendingConnection(socket);
-    else
-        delete socket;
-}
-
-void ScriptedPop3Server::encrypt(QSslSocket* peer)
-{
-    QFile key(tlsKey);
-    if (!key.open(QIODevice::ReadOnly))
-        return;
-    peer->setLocalCertificateChain(QSslCertificate::fromPath(tlsCert));
-    peer->setPrivateKey(QSslKey(key.readAll(), QSsl::Ec));
-    peer->startServerEncryption();
-}
-
 void ScriptedPop3Server::onConnection()
 {
-    auto* peer = static_cast<QSslSocket*>(server_.nextPendingConnection());
+    QTcpSocket* peer = server_.nextPendingConnection();
     auto buffer = std::make_shared<QByteArray>();
     auto marked = std::make_shared<std::set<int>>();
-    auto handshaking = std::make_shared<bool>(false);
-    connect(peer, &QTcpSocket::readyRead, this, [this, peer, buffer, marked, handshaking] {
-        if (*handshaking) {
-            peer->abort();
-            return;
-        }
+    connect(peer, &QTcpSocket::readyRead, this, [this, peer, buffer, marked] {
         *buffer += peer->readAll();
         qsizetype end;
         while ((end = buffer->indexOf("\r\n")) >= 0) {
             const QByteArray line = buffer->left(end);
             buffer->remove(0, end + 2);
             commands.append(line);
-            if (!peer->isEncrypted())
-                inClear.append(line);
             if (line.startsWith("DELE "))
                 marked->insert(line.mid(5).toInt());
             if (line == "QUIT") {
@@ -89,23 +62,10 @@ void ScriptedPop3Server::onConnection()
                 return;
             }
             onCommand(peer, line);
-            if (line == "STLS" && dropInTlsHandshake) {
-                *handshaking = true;
-                return;
-            }
-            if (line == "STLS" && stlsReply.startsWith("+OK") && !tlsCert.isEmpty()) {
-                encrypt(peer);
-                return;
-            }
         }
     });
     connect(peer, &QTcpSocket::disconnected, peer, &QObject::deleteLater);
-    if (implicitTls) {
-        connect(peer, &QSslSocket::encrypted, peer, [this, peer] { peer->write(greeting); });
-        encrypt(peer);
-    } else {
-        peer->write(greeting);
-    }
+    peer->write(greeting);
 }
 
 void ScriptedPop3Server::trickle(QTcpSocket* peer, const QByteArray& rest)

@@ -3,8 +3,6 @@
 #include <QByteArray>
 #include <QList>
 #include <QObject>
-#include <QSslSocket>
-#include <QString>
 #include <QTcpServer>
 
 #include <map>
@@ -41,17 +39,9 @@ public:
     bool endlessUidl = false;          // the UIDL listing never ends
     QByteArray capaReply;              // empty: CAPA is unknown
     QByteArray stlsReply;              // empty: STLS is unknown
-    bool dropInTlsHandshake = false;   // after STLS, gone at the client's first bytes
-    // With a certificate and its key (PEM): TLS after an STLS answered
-    // "+OK", or from the first byte with implicitTls.
-    QString tlsCert;
-    QString tlsKey;
-    bool implicitTls = false;
 
     // Every command line received, in order, across connections.
     QList<QByteArray> commands;
-    // Those that came before the connection was encrypted.
-    QList<QByteArray> inClear;
     // Messages whose DELE a QUIT committed (numbers of that session).
     QList<int> deleted;
 
@@ -59,18 +49,11 @@ public:
     [[nodiscard]] static QByteArray uidOf(const QByteArray& message);
 
 private:
-    // Accepts every connection as a QSslSocket, still unencrypted.
-    class Listener : public QTcpServer {
-    protected:
-        void incomingConnection(qintptr descriptor) override;
-    };
-
     void onConnection();
     void onCommand(QTcpSocket* peer, const QByteArray& line);
     void trickle(QTcpSocket* peer, const QByteArray& rest);
-    void encrypt(QSslSocket* peer);
 
-    Listener server_;
+    QTcpServer server_;
 };
 
 }  // namespace torvex::test

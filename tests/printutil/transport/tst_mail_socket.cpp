@@ -8,7 +8,8 @@
 using namespace torvex;
 
 // The shared socket set-up against a server in this process: each case
-// scripts what the server does once a client connects.
+// scripts what the server does once a client connects. (That its own close
+// is no disconnect by the server, the SMTP tests' conversations show.)
 class TestMailSocket : public QObject {
     Q_OBJECT
 
@@ -90,17 +91,6 @@ private Q_SLOTS:
         QVERIFY(s.writeOut(big + "\r\n"));
         QCOMPARE(s.gSocketState, SocketState::AwaitingReply);
         QTRY_COMPARE(received.size(), big.size() + 2);
-    }
-
-    void ownCloseIsNoServerDisconnect()
-    {
-        onConnect_ = [](QTcpSocket* peer) { peer->write("+OK\r\n"); };
-        MailSocket s;
-        connectTo(s);
-        s.closeConnection();
-        QTest::qWait(20);
-        QCOMPARE(s.error, MailError::None);
-        QVERIFY(!s.isConnected());
     }
 
 private:

@@ -1,5 +1,6 @@
 #include "common/mail_security.h"
 #include "printutil/transport/smtp_client.h"
+#include "printutil/transport/smtp_client_text.h"
 #include "printutil/transport/smtp_server_selection.h"
 #include "scripted_smtp_server.h"
 #include "tests/support/test_env.h"
@@ -18,6 +19,9 @@ const QString kMessage = QStringLiteral("To: <b@example.org>\r\nSubject: hello\r
 
 }  // namespace
 
+// The SMTP client: the text it puts on the wire, and its conversations
+// with a scripted server on loopback for the faults a real one will not
+// produce.
 class TestSmtpClient : public QObject {
     Q_OBJECT
 
@@ -54,9 +58,70 @@ private Q_SLOTS:
         env_.reset();
     }
 
+    void oneLineKeepsValuesOnTheirLine_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("plain") << "Fax from office" << "Fax from office";
+        QTest::newRow("folded") << "Fax from\r\n\toffice" << "Fax from\toffice";
+        QTest::newRow("folded blank") << "Fax from\r\n office" << "Fax from office";
+        QTest::newRow("smuggled header") << "Hello\r\nBcc: victim@example.org"
+                                         << "Hello Bcc: victim@example.org";
+        QTest::newRow("bare lf") << "Hello\nRCPT TO:<x@example.org>" << "Hello RCPT TO:<x@example.org>";
+        QTest::newRow("bare cr") << "a\rb" << "a b";
+        QTest::newRow("trailing break") << "a\r\n" << "a";
+        QTest::newRow("terminal controls") << "Fax\x1b[2J\a from\x7f office\x01" << "Fax[2J from office";
+    }
+    void oneLineKeepsValuesOnTheirLine()
+    {
+        QFETCH(QString, value);
+        QFETCH(QString, expected);
+        QCOMPARE(oneLine(value), expected);
+        QVERIFY(!oneLine(value).contains(QLatin1Char('\r')));
+        QVERIFY(!oneLine(value).contains(QLatin1Char('\n')));
+    }
+
+    // The message as it goes out after DATA: the end-of-data line added
+    // only where it is missing, every line break CR LF, a leading "."
+    // doubled, so nothing the sender wrote ends the data or becomes a command.
+    void dataOnTheWire_data()
+    {
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QByteArray>("data");
+        QTest::newRow("ended") << "Body\r\n\r\n.\r\n" << QByteArray("Body\r\n\r\n.\r\n");
+        // One ending with a single line end gets an empty line and the "." line.
+        QTest::newRow("one line end") << "Body\r\n" << QByteArray("Body\r\n\r\n\r\n.\r\n");
+        QTest::newRow("no line end") << "Body" << QByteArray("Body\r\n\r\n.\r\n");
+        QTest::newRow("dots and commands")
+            << "Subject: x\r\n\r\n.hidden\r\n.\r\nMAIL FROM:<x@example.org>\r\nDATA\r\nbare\n.\r\n..two\r\nlast.\rend\r\n"
+            << QByteArray("Subject: x\r\n\r\n..hidden\r\n..\r\nMAIL FROM:<x@example.org>\r\nDATA\r\nbare\r\n..\r\n"
+                          "...two\r\nlast.\r\nend\r\n\r\n\r\n.\r\n");
+    }
+    void dataOnTheWire()
+    {
+        QFETCH(QString, message);
+        QFETCH(QByteArray, data);
+        QCOMPARE(smtpData(message), data);
+    }
+
+    void dataGoesOutIn256ByteChunks()
+    {
+        const QString message = QString(593, QLatin1Char('x')) + QString::fromLatin1(kEndOfData);
+        const QByteArray data = smtpData(message);
+        QCOMPARE(data.size(), 600);
+        const QList<QByteArray> chunks = chunksOf(data);
+        QCOMPARE(chunks.size(), 3);
+        QCOMPARE(chunks.at(0).size(), 256);
+        QCOMPARE(chunks.at(1).size(), 256);
+        QCOMPARE(chunks.at(2).size(), 88);
+        QCOMPARE(chunks.at(0) + chunks.at(1) + chunks.at(2), data);
+        QCOMPARE(chunksOf(QByteArray(512, 'y')).size(), 2);
+    }
+
     // Each way a conversation ends, with its code, the commands the server
     // saw and what the log says: QUIT after a refusal in words, none after
-    // a greeting other than 220 or a dropped connection.
+    // a greeting other than 220 or a dropped connection. The recipient holds
+    // a line break and a command: it stays on the RCPT line.
     void conversationEndsWithItsCode_data()
     {
         QTest::addColumn<QList<QByteArray>>("greeting");
@@ -70,7 +135,7 @@ private Q_SLOTS:
         const int never = int(ScriptedSmtpServer::Drop::Never);
         const QByteArray helo = "HELO 127.0.0.3";
         const QByteArray mail = "MAIL FROM: <a@example.org>";
-        const QByteArray rcpt = "RCPT TO: <b@example.org>";
+        const QByteArray rcpt = "RCPT TO: <b@example.org> RSET>";
         QTest::newRow("continued greeting")
             << QList<QByteArray>{"220-scripted.example ESMTP\r\n", "220-no UCE\r\n", "220 ready\r\n"} << QByteArray()
             << QByteArray("250 queued\r\n") << never << int(SMTP_OK)
@@ -121,6 +186,7 @@ private Q_SLOTS:
         else
             script.replies[word] = reply;
         ScriptedSmtpServer& server = serve(QStringLiteral("127.0.0.3"), script);
+        smtp_.gSMTPRecipAddr = QStringLiteral("b@example.org>\r\nRSET");
         send(QStringLiteral("127.0.0.3"));
         QCOMPARE(result_.gSMTP_Error, error);
         QCOMPARE(server.commands, commands);
@@ -227,24 +293,6 @@ private Q_SLOTS:
         QVERIFY2(SMTPErrorText(result_).contains(reason),
                  qPrintable(SMTPErrorText(result_)));
         QVERIFY(smtp_.gSMTPLog.contains(reason));
-    }
-
-    void dotLinesAndSmuggledCommandsStayText()
-    {
-        ScriptedSmtpServer& server = serve(QStringLiteral("127.0.0.3"), {});
-        const QByteArray body = "Subject: x\r\n\r\n.hidden\r\n.\r\nMAIL FROM:<x@example.org>\r\n"
-                                "RCPT TO:<y@example.org>\r\nDATA\r\nbare\n.\r\n..two\r\nlast.\rend\r\n";
-        smtp_.gSMTPMessage = QString::fromLatin1(body);
-        smtp_.gSMTPRecipAddr = QStringLiteral("b@example.org>\r\nRSET");
-        send(QStringLiteral("127.0.0.3"));
-        QCOMPARE(result_.gSMTP_Error, qint32(SMTP_OK));
-        QCOMPARE(server.commands,
-                 QList<QByteArray>({"HELO 127.0.0.3", "MAIL FROM: <a@example.org>",
-                                    "RCPT TO: <b@example.org> RSET>", "DATA", "QUIT"}));
-        QCOMPARE(server.messages.size(), 1);
-        QCOMPARE(ScriptedSmtpServer::unstuffed(server.messages.front()),
-                 QByteArray("Subject: x\r\n\r\n.hidden\r\n.\r\nMAIL FROM:<x@example.org>\r\n"
-                            "RCPT TO:<y@example.org>\r\nDATA\r\nbare\r\n.\r\n..two\r\nlast.\r\nend\r\n\r\n\r\n"));
     }
 
     // Once the message went out whole, its final reply decides: taken (even

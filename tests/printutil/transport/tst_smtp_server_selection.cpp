@@ -220,38 +220,55 @@ private Q_SLOTS:
         QCOMPARE(logValue(ctx_, QStringLiteral("SMTP_State")), state);
     }
 
-    void testMessageStopsWhenTheOwnDomainRefuses()
+    // The test message goes to the user's own address: a refusal there ends
+    // it at row 1 and clears the server on record; otherwise the rows go on
+    // and the server that took it is recorded.
+    void testMessageRecordsTheServerThatTookIt_data()
     {
-        ctx_.info.Torvex_Addr = QStringLiteral("nobody@b.example");
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<qint32>("atDomain");  // the reply of row 1
+        QTest::addColumn<QStringList>("tried");
+        QTest::addColumn<QString>("testServer");
+        QTest::addColumn<QString>("lastError");
+        QTest::newRow("own domain refuses") << "nobody@b.example" << qint32(SMTP_RecipientRefused)
+                                            << QStringList{"b.example"} << "" << "2";
+        QTest::newRow("taken by the last row") << "me@b.example" << qint32(SMTP_TimedOut)
+                                               << QStringList{"b.example", "mail.b.example", "last.example.net"}
+                                               << "last.example.net" << "";
+    }
+    void testMessageRecordsTheServerThatTookIt()
+    {
+        QFETCH(QString, address);
+        QFETCH(qint32, atDomain);
+        QFETCH(QStringList, tried);
+        QFETCH(QString, testServer);
+        QFETCH(QString, lastError);
+        ctx_.info.Torvex_Addr = address;
         ctx_.info.gLastResortSMTPServer = QStringLiteral("last.example.net");
-        conversation_->outcome[QStringLiteral("b.example")] = SMTP_RecipientRefused;
+        conversation_->outcome[QStringLiteral("b.example")] = atDomain;
         conversation_->outcome[QStringLiteral("last.example.net")] = SMTP_OK;
         writeTorvexKey(QStringLiteral("test_server"), QStringLiteral("old.example"));
         TestTorvexSender sender(ctx_, smtp_, *conversation_);
         sender.SendTestTorvex();
-        QCOMPARE(conversation_->servers(), QStringList({"b.example"}));
-        QCOMPARE(ctx_.gLastError, QStringLiteral("2"));
-        QCOMPARE(readTorvexKey(QStringLiteral("test_server"), QStringLiteral("absent")), QString());
+        QCOMPARE(conversation_->servers(), tried);
+        QCOMPARE(ctx_.gLastError, lastError);
+        QCOMPARE(readTorvexKey(QStringLiteral("test_server"), QStringLiteral("absent")), testServer);
         QVERIFY(!smtp_.gTestMode);
-        QVERIFY(conversation_->attempts.front().message.startsWith(QStringLiteral("To: <nobody@b.example>\r\n")));
+        QVERIFY(conversation_->attempts.front().message.startsWith("To: <" + address + ">\r\n"));
+        QCOMPARE(conversation_->attempts.back().sender, address);
     }
 
-    void testMessageRecordsTheServerThatTookIt()
+    // A receipt a server took leaves Out/; its copy is kept with Save_MDNs.
+    void sentReceiptLeavesNoFile_data()
     {
-        ctx_.info.Torvex_Addr = QStringLiteral("me@b.example");
-        ctx_.info.gLastResortSMTPServer = QStringLiteral("last.example.net");
-        conversation_->outcome[QStringLiteral("b.example")] = SMTP_TimedOut;
-        conversation_->outcome[QStringLiteral("last.example.net")] = SMTP_OK;
-        TestTorvexSender sender(ctx_, smtp_, *conversation_);
-        sender.SendTestTorvex();
-        QCOMPARE(conversation_->servers(),
-                 QStringList({"b.example", "mail.b.example", "last.example.net"}));
-        QCOMPARE(readTorvexKey(QStringLiteral("test_server")), QStringLiteral("last.example.net"));
-        QCOMPARE(conversation_->attempts.back().sender, QStringLiteral("me@b.example"));
+        QTest::addColumn<bool>("saveMdns");
+        QTest::newRow("no copy") << false;
+        QTest::newRow("copy kept") << true;
     }
-
     void sentReceiptLeavesNoFile()
     {
+        QFETCH(bool, saveMdns);
+        ctx_.info.Save_MDNs = saveMdns;
         conversation_->outcome[QStringLiteral("b.example")] = SMTP_OK;
         MdnReceiptSender receipts(ctx_, smtp_, *conversation_);
         ReceiptRequest r;
@@ -259,7 +276,10 @@ private Q_SLOTS:
         r.recipient = QStringLiteral("sender@b.example");
         QVERIFY(receipts.SendMDN(r));
         QVERIFY(QDir(ctx_.folders.out).isEmpty());
-        QVERIFY(QDir(ctx_.folders.mdns).isEmpty());  // Save_MDNs is off
+        const QStringList kept = QDir(ctx_.folders.mdns).entryList(QDir::Files);
+        QCOMPARE(kept.size(), saveMdns ? 1 : 0);
+        if (saveMdns)
+            QCOMPARE(env_->readFile(ctx_.folders.mdns + kept.front()), conversation_->attempts.front().message.toUtf8() + "\r\n");
         QCOMPARE(logValue(ctx_, QStringLiteral("SMTP_Type")), QStringLiteral("MDN+Failed_OK"));
     }
 
