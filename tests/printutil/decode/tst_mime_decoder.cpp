@@ -129,8 +129,8 @@ private Q_SLOTS:
     // not hold), and the files it carries with their contents. The shapes
     // Python's email package, mutt, s-nail and mpack write themselves (file
     // names in RFC 2231 and 2047, folded part headers, alternatives with
-    // related parts, a single image body, a binary part called text, a lone
-    // dot) are the printouts test's, which fetches them from Dovecot and
+    // related parts, a single image body, a lone dot) are the printouts
+    // test's, which fetches them from Dovecot and
     // prints them; these are the ones they do not write.
     void mailShapes_data()
     {
@@ -183,6 +183,10 @@ private Q_SLOTS:
                     "Content-Disposition: attachment; filename=\"scan.tiff\"\n\n")
                 + tiffBase64
             << QStringList{"scan.tiff;"} << QList<QByteArray>{tiff} << QStringList{} << QStringList{};
+        QTest::newRow("binary text part is a file")
+            << crlf("Content-Type: multipart/mixed; boundary=b\n\n--b\nContent-Type: text/plain\n"
+                    "Content-Transfer-Encoding: base64\n\n") + tiffBase64 + crlf("--b--\n")
+            << QStringList{"UNKNOWN.TXT;"} << QList<QByteArray>{tiff} << QStringList{} << QStringList{"II*"};
         QTest::newRow("charsets")
             << crlf("Content-Type: multipart/mixed; boundary=b\n\n--b\nContent-Type: text/plain; charset=iso-8859-1\n\n"
                     "latin caf\xe9\n--b\nContent-Type: text/plain\n\nundeclared caf\xc3\xa9\n--b--\n")

@@ -187,11 +187,8 @@ private Q_SLOTS:
         server_->delivery[2] = Delivery::DropAfterHalf;
         RunContext ctx = context();
         Pop3Client(ctx).CHECKMAIL_Click();
-        QVERIFY(!server_->commands.contains("QUIT"));
-        QCOMPARE(QDir(env_->path(QStringLiteral("In"))).entryList(QDir::Files),
-                 QStringList{QStringLiteral("1.TXT")});
-
-        // The stored one reaches the Inbox before the next fetch, as in a run.
+        // The stored one reaches the Inbox before the next fetch, as in a
+        // run; a part of the other would be one message too many there.
         auto mailbox = maildirInbox();
         Pop3Client(ctx).ProcessPOPFiles(*mailbox);
         server_->delivery.clear();
