@@ -89,80 +89,15 @@ private Q_SLOTS:
     {
         QVERIFY2(tray_.start() && notifications_.start(), "no session bus: run the test under dbus-run-session");
     }
-    void init()
-    {
-        env_ = std::make_unique<test::TestEnv>();
-        window_ = std::make_unique<QWidget>();
-        window_->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
-        glance_ = {};
-        getNowEnabled_ = true;
-        calls_.clear();
-        presence_ = std::make_unique<DesktopPresence>(*window_, hooks());
-    }
-    void cleanup()
-    {
-        presence_.reset();
-        window_.reset();
-        env_.reset();
-    }
-
-    // The icon is in the desktop's tray; the tooltip tells the next
-    // retrieval, a run, or the error; the menu drives the window's buttons.
-    void trayShowsTheStateAndItsMenuDrivesTheScheduler()
-    {
-        TrayIcon* tray = presence_->tray();
-        QVERIFY2(tray, "the tray of our own was not seen");
-        QTRY_COMPARE(tray_.items().size() > 0, true);
-        QVERIFY(tray->icon().isVisible());
-
-        glance_ = {false, false, QString(), true, 12};
-        presence_->refresh();
-        QCOMPARE(tray->state().activity, TrayActivity::Idle);
-        QVERIFY2(tray->icon().toolTip().contains(QStringLiteral("(in 12 minutes)")), qPrintable(tray->icon().toolTip()));
-        presence_->runStarted();
-        QCOMPARE(tray->state().activity, TrayActivity::Retrieving);
-        glance_ = {false, true, QStringLiteral("Retrieval Error : The connection timed out"), true, 5};
-        presence_->runEnded(false, true);
-        QCOMPARE(tray->state().activity, TrayActivity::Error);
-        QVERIFY(tray->icon().toolTip().contains(QStringLiteral("! Retrieval Error : The connection timed out")));
-
-        QStringList texts;
-        for (QAction* action : tray->menu().actions())
-            texts << action->text();
-        QCOMPARE(texts, (QStringList{QStringLiteral("&Get TORVEXes NOW"), QStringLiteral("&Show window"),
-                                     QStringLiteral("Fax &Log..."), QString(), QStringLiteral("E&xit")}));
-        tray->menu().actions()[0]->trigger();
-        getNowEnabled_ = false;
-        presence_->refresh();
-        QVERIFY(!tray->menu().actions()[0]->isEnabled());
-        tray->menu().actions()[4]->trigger();
-        QCOMPARE(calls_, (QStringList{QStringLiteral("getNow"), QStringLiteral("exit")}));
-
-        // Closed by the window manager, the window goes to the tray and
-        // comes back from its menu.
-        // A client message may reach the window before Qt listens for its
-        // protocols; a window manager asks again, and so does the test.
-        bool hidden = false;
-        for (int attempt = 0; attempt < 5 && !hidden; ++attempt) {
-            closeAsTheWindowManager(*window_);
-            hidden = QTest::qWaitFor([this] { return !window_->isVisible(); }, 2000);
-        }
-        QVERIFY(hidden);
-        tray->menu().actions()[1]->trigger();
-        QTRY_VERIFY(window_->isVisible());
-    }
-
-    // Through the real window: the tray's "Get TORVEXes NOW" runs the print
-    // utility over the profile's Inbox; the tray shows the run, then idle,
-    // and the run's faxes are told once. The window's log button has a name
-    // and a key; the log lists what was filed, reprints the chosen fax onto
-    // the PDF printer, and every control has a name and a key.
+    // Through the real window: the icon is in the desktop's tray, its
+    // tooltip tells the next retrieval, and its menu drives the window's
+    // buttons. The tray's "Get TORVEXes NOW" runs the print utility over the
+    // profile's Inbox; the tray shows the run, then idle, and the run's faxes
+    // are told once. The window's log button has a name and a key; the log
+    // lists what was filed, reprints the chosen fax onto the PDF printer,
+    // and every control has a name and a key.
     void aRetrievalFromTheWindowIsFollowedByTheTray()
     {
-        presence_.reset();
-        window_.reset();
-        env_.reset();
         QMap<QString, QString> settings = test::registeredSettings();
         settings.insert(QStringLiteral("Printer_Type"), QStringLiteral("TORVEX PDF"));
         settings.insert(QStringLiteral("Use_Profile"), QStringLiteral("y"));
@@ -177,7 +112,21 @@ private Q_SLOTS:
         f.form().show();
         const std::unique_ptr<DesktopPresence> presence = presentOnDesktop(f.form());
         TrayIcon* tray = presence->tray();
-        QVERIFY(tray);
+        QVERIFY2(tray, "the tray of our own was not seen");
+        QTRY_COMPARE(tray_.items().size() > 0, true);
+        QVERIFY(tray->icon().isVisible());
+        QVERIFY2(tray->icon().toolTip().contains(QStringLiteral("(in 60 minutes)")), qPrintable(tray->icon().toolTip()));
+        QStringList texts;
+        for (QAction* action : tray->menu().actions())
+            texts << action->text();
+        QCOMPARE(texts, (QStringList{QStringLiteral("&Get TORVEXes NOW"), QStringLiteral("&Show window"),
+                                     QStringLiteral("Fax &Log..."), QString(), QStringLiteral("E&xit")}));
+        f.form().setEnabled(Control::Command4, false);
+        presence->refresh();
+        QVERIFY(!tray->menu().actions()[0]->isEnabled());
+        f.form().setEnabled(Control::Command4, true);
+        presence->refresh();
+
         QList<TrayActivity> seen;
         const auto record = [&seen, tray] { seen << tray->state().activity; };
         connect(&f.core(), &SchedulerCore::retrievalStarted, this, record);
@@ -258,24 +207,25 @@ private Q_SLOTS:
         QVERIFY(!error.isEmpty());
         QTRY_COMPARE(notifications_.received().size(), told + 2);
         QCOMPARE(notifications_.received().back().summary, error);
+        QVERIFY2(tray->icon().toolTip().contains(QStringLiteral("! ") + error), qPrintable(tray->icon().toolTip()));
+
+        // Closed by the window manager, the window goes to the tray and
+        // comes back from its menu.
+        // A client message may reach the window before Qt listens for its
+        // protocols; a window manager asks again, and so does the test.
+        bool hidden = false;
+        for (int attempt = 0; attempt < 5 && !hidden; ++attempt) {
+            closeAsTheWindowManager(f.form());
+            hidden = QTest::qWaitFor([&f] { return !f.form().QWidget::isVisible(); }, 2000);
+        }
+        QVERIFY(hidden);
+        tray->menu().actions()[1]->trigger();
+        QTRY_VERIFY(f.form().QWidget::isVisible());
+        tray->menu().actions()[4]->trigger();
+        QCOMPARE(f.endCalls, 1);
     }
 
 private:
-    DesktopHooks hooks()
-    {
-        DesktopHooks hooks;
-        hooks.glance = [this] { return glance_; };
-        hooks.getNowEnabled = [this] { return getNowEnabled_; };
-        hooks.getNow = [this] { calls_ << QStringLiteral("getNow"); };
-        hooks.exit = [this] { calls_ << QStringLiteral("exit"); };
-        hooks.faxLog = [this] {
-            return FaxLogModel::Source{env_->path(QStringLiteral("profiles/TORVEX")), env_->home()};
-        };
-        hooks.printUtility = [] { return test::binDir() + QStringLiteral("/vxprintu"); };
-        hooks.programFolder = env_->home();
-        return hooks;
-    }
-
     // Three faxes in the Inbox of the fixture's profile: one of three pages,
     // one of a type that is not printed, and a regular fax.
     static void fillInbox(test::TestEnv& env)
@@ -303,12 +253,6 @@ private:
 
     test::TrayHost tray_;
     test::NotificationServer notifications_;
-    std::unique_ptr<test::TestEnv> env_;
-    std::unique_ptr<QWidget> window_;
-    std::unique_ptr<DesktopPresence> presence_;
-    SchedulerGlance glance_;
-    bool getNowEnabled_ = true;
-    QStringList calls_;
 };
 
 // A private X server for the test, then the application on it.

@@ -1,7 +1,6 @@
 // Dial-up on the real window against a stand-in nmcli on PATH.
 #include "scheduler/connection/dialup_connection.h"
 #include "scheduler/account/ip_lookup.h"
-#include "scheduler/launch/print_launcher.h"
 #include "tests/scheduler/support/scheduler_fixture.h"
 #include "tests/support/fake_nmcli.h"
 
@@ -59,20 +58,6 @@ private Q_SLOTS:
         QCOMPARE(f_->view.text(Control::Text18), QStringLiteral("Connected"));
     }
 
-    void withoutNetworkManagerTheModemOptionIsOff()
-    {
-        nmcli_.reset();
-        NoNmcli none;
-        QMap<QString, QString> s = modemSettings();
-        s.insert(QStringLiteral("Modem_Connect"), QStringLiteral("n"));
-        QVERIFY(load(s));
-        QCOMPARE(f_->view.entries(Control::Combo1).size(), 0);
-        QCOMPARE(f_->view.text(Control::Text18),
-                 QStringLiteral("To use this option please install Windows 95/98 Dial-up software."));
-        QVERIFY(!f_->view.isChecked(Control::Option1));
-        QVERIFY(!f_->view.isChecked(Control::Check12));
-    }
-
     void linkAlreadyUpIsUsedAsItIs()
     {
         nmcli_->setActive(QStringLiteral("ISP"), QStringLiteral("activated"));
@@ -124,11 +109,6 @@ private Q_SLOTS:
         QCOMPARE(f_->view.text(Control::Text8), QStringLiteral("10.9.9.9"));
         // Nothing is hung up.
         QVERIFY(nmcli_->calls().filter(QStringLiteral("connection down")).isEmpty());
-
-        // A retrieval that cannot dial says so.
-        f_->core().launcher().shellIt(QStringLiteral("0"));
-        QCOMPARE(f_->boxes->texts(), QStringList{QStringLiteral("Please try again when connected!")});
-        QVERIFY(!f_->view.isChecked(Control::Check12));
     }
 
     // A hang-up with an address tells the service it has none now; without

@@ -1,16 +1,14 @@
 // "Send &Test" from the real window to the end: the real print utility
-// sends through the test SMTP server, which delivers into the Maildir that
-// Dovecot serves; the retrieval start talks to the service simulator.
+// sends through the test SMTP server, which delivers into its Maildir; the
+// retrieval start talks to the service simulator.
 #include "common/telvane_info.h"
 #include "scheduler/core/program_title.h"
 #include "scheduler/core/system_date.h"
 #include "tests/scheduler/account/sim_process.h"
 #include "tests/scheduler/support/scheduler_fixture.h"
-#include "tests/support/dovecot_server.h"
 #include "tests/support/smtp_test_server.h"
 
 #include <QFile>
-#include <QTcpSocket>
 #include <QtTest>
 
 using namespace torvex;
@@ -20,25 +18,12 @@ namespace {
 
 const QString kAddress = QStringLiteral("4420712345@127.0.0.1");
 
-// One POP3 command and its first reply line.
-QByteArray pop3(QTcpSocket& socket, const QByteArray& command, bool multiLine = false)
-{
-    if (!command.isEmpty())
-        socket.write(command + "\r\n");
-    QByteArray reply;
-    const QByteArray end = multiLine ? QByteArray("\r\n.\r\n") : QByteArray("\r\n");
-    while (!reply.endsWith(end) && socket.waitForReadyRead(5000))
-        reply += socket.readAll();
-    return reply;
-}
-
 }  // namespace
 
 class TestSendTest : public QObject {
     Q_OBJECT
 
     std::unique_ptr<SimProcess> sim;
-    std::unique_ptr<DovecotServer> dovecot;
     std::unique_ptr<SmtpTestServer> smtp;
     std::unique_ptr<LineFixture> window;
 
@@ -76,8 +61,6 @@ private Q_SLOTS:
     {
         if (!SmtpTestServer::available())
             QSKIP("python3-aiosmtpd is not installed");
-        if (!DovecotServer::available())
-            QSKIP("dovecot is not installed");
         qputenv("TORVEX_TIME_SCALE", "50");
     }
 
@@ -86,15 +69,12 @@ private Q_SLOTS:
         sim = std::make_unique<SimProcess>();
         QVERIFY(sim->isRunning());
         sim->writeAccounts(R"({"4420712345": {"password": "secret1", "groups": "Users"}})");
-        dovecot = std::make_unique<DovecotServer>();
-        QVERIFY(dovecot->start());
-        smtp = std::make_unique<SmtpTestServer>(dovecot->maildir());
+        smtp = std::make_unique<SmtpTestServer>();
     }
     void cleanup()
     {
         window.reset();
         smtp.reset();
-        dovecot.reset();
         sim.reset();
     }
 
@@ -116,19 +96,12 @@ private Q_SLOTS:
         QVERIFY(!sim->requests().filter(QStringLiteral("showdb")).isEmpty());
 
         // The message waits in the user's mailbox for the next retrieval.
-        dovecot->adoptMaildir();
-        QTcpSocket socket;
-        socket.connectToHost(QStringLiteral("127.0.0.1"), dovecot->port());
-        QVERIFY(socket.waitForConnected(5000));
-        QVERIFY(pop3(socket, {}).startsWith("+OK"));
-        QVERIFY(pop3(socket, "USER " + dovecot->user().toUtf8()).startsWith("+OK"));
-        QVERIFY(pop3(socket, "PASS " + dovecot->password().toUtf8()).startsWith("+OK"));
-        QVERIFY(pop3(socket, "STAT").startsWith("+OK 1 "));
-        const QByteArray message = pop3(socket, "RETR 1", true);
-        QVERIFY(message.contains("\r\nSubject: Test TORVEX\r\n"));
-        QVERIFY(message.contains("To: <" + kAddress.toUtf8() + ">\r\n"));
-        QVERIFY(message.contains("WELCOME TO THE WONDERFULL WORLD OF TORVEX"));
-        pop3(socket, "QUIT");
+        const QList<SmtpTestServer::Delivery> delivered = smtp->deliveries();
+        QCOMPARE(delivered.size(), 1);
+        QCOMPARE(delivered[0].rcptTo, QStringList{kAddress});
+        QVERIFY(delivered[0].content.contains("\r\nSubject: Test TORVEX\r\n"));
+        QVERIFY(delivered[0].content.contains("To: <" + kAddress.toUtf8() + ">\r\n"));
+        QVERIFY(delivered[0].content.contains("WELCOME TO THE WONDERFULL WORLD OF TORVEX"));
     }
 
     void refusedAddressBringsTheAddressPageForward()

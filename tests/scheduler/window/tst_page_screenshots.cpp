@@ -67,62 +67,60 @@ QList<QPair<QWidget*, QRect>> visibleControls(QWidget& window, QWidget& page)
 class TstPageScreenshots : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void everyPageIsReadable();
-};
+    void everyPageIsReadable()
+    {
+        QVERIFY2(QGuiApplication::platformName() == QLatin1String("xcb"),
+                 qPrintable(QGuiApplication::platformName()));
+        WindowFixture f;
+        writeTorvexKey(QStringLiteral("forward1"), QStringLiteral("1,,2,"));
+        writeTorvexKey(QStringLiteral("forward2"), QStringLiteral("fwd@example.org,,4930123,"));
+        QVERIFY(f.load());
+        MainForm& form = f.form();
+        form.adjustSize();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QDir().mkpath(screenshotFolder());
 
-void TstPageScreenshots::everyPageIsReadable()
-{
-    QVERIFY2(QGuiApplication::platformName() == QLatin1String("xcb"),
-             qPrintable(QGuiApplication::platformName()));
-    WindowFixture f;
-    writeTorvexKey(QStringLiteral("forward1"), QStringLiteral("1,,2,"));
-    writeTorvexKey(QStringLiteral("forward2"), QStringLiteral("fwd@example.org,,4930123,"));
-    QVERIFY(f.load());
-    MainForm& form = f.form();
-    form.adjustSize();
-    form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
-    QDir().mkpath(screenshotFolder());
+        for (int n = 1; n <= 9; ++n) {
+            form.switchFrame(n);
+            QTest::qWait(150);
+            QFrame* page = form.controls().Frame17[n - 1];
+            QVERIFY(page->isVisible());
 
-    for (int n = 1; n <= 9; ++n) {
-        form.switchFrame(n);
-        QTest::qWait(150);
-        QFrame* page = form.controls().Frame17[n - 1];
-        QVERIFY(page->isVisible());
+            const QString key = form.controls().TabStrip1->tabData(n - 1).toString();
+            const QString file = screenshotFolder()
+                                 + QStringLiteral("/page%1-%2.png").arg(n).arg(key.toLower());
+            const QPixmap shot = form.screen()->grabWindow(form.winId());
+            QVERIFY(!shot.isNull());
+            QVERIFY(shot.save(file));
+            QVERIFY(QFileInfo(file).size() > 0);
 
-        const QString key = form.controls().TabStrip1->tabData(n - 1).toString();
-        const QString file = screenshotFolder()
-                             + QStringLiteral("/page%1-%2.png").arg(n).arg(key.toLower());
-        const QPixmap shot = form.screen()->grabWindow(form.winId());
-        QVERIFY(!shot.isNull());
-        QVERIFY(shot.save(file));
-        QVERIFY(QFileInfo(file).size() > 0);
-
-        const auto controls = visibleControls(form, *page);
-        QVERIFY(controls.size() > 5);
-        for (const auto& [w, rect] : controls) {
-            const QSize need = w->minimumSizeHint();
-            if (qobject_cast<QAbstractButton*>(w) || (qobject_cast<QLabel*>(w) && !static_cast<QLabel*>(w)->wordWrap()))
-                QVERIFY2(w->width() >= need.width() && w->height() >= need.height(),
-                         qPrintable(QStringLiteral("page %1: %2 '%3' is cut").arg(n).arg(w->objectName(),
-                             w->property("text").toString())));
-            QVERIFY2(QRect(QPoint(0, 0), form.size()).contains(rect),
-                     qPrintable(QStringLiteral("page %1: %2 outside the window").arg(n).arg(w->objectName())));
-        }
-        for (int i = 0; i < controls.size(); ++i)
-            for (int j = i + 1; j < controls.size(); ++j) {
-                const auto& [a, ra] = controls[i];
-                const auto& [b, rb] = controls[j];
-                if (a->isAncestorOf(b) || b->isAncestorOf(a))
-                    continue;
-                QVERIFY2(!ra.intersects(rb),
-                         qPrintable(QStringLiteral("page %1: '%2' overlaps '%3'")
-                                        .arg(n)
-                                        .arg(a->property("text").toString() + a->objectName(),
-                                             b->property("text").toString() + b->objectName())));
+            const auto controls = visibleControls(form, *page);
+            QVERIFY(controls.size() > 5);
+            for (const auto& [w, rect] : controls) {
+                const QSize need = w->minimumSizeHint();
+                if (qobject_cast<QAbstractButton*>(w) || (qobject_cast<QLabel*>(w) && !static_cast<QLabel*>(w)->wordWrap()))
+                    QVERIFY2(w->width() >= need.width() && w->height() >= need.height(),
+                             qPrintable(QStringLiteral("page %1: %2 '%3' is cut").arg(n).arg(w->objectName(),
+                                 w->property("text").toString())));
+                QVERIFY2(QRect(QPoint(0, 0), form.size()).contains(rect),
+                         qPrintable(QStringLiteral("page %1: %2 outside the window").arg(n).arg(w->objectName())));
             }
+            for (int i = 0; i < controls.size(); ++i)
+                for (int j = i + 1; j < controls.size(); ++j) {
+                    const auto& [a, ra] = controls[i];
+                    const auto& [b, rb] = controls[j];
+                    if (a->isAncestorOf(b) || b->isAncestorOf(a))
+                        continue;
+                    QVERIFY2(!ra.intersects(rb),
+                             qPrintable(QStringLiteral("page %1: '%2' overlaps '%3'")
+                                            .arg(n)
+                                            .arg(a->property("text").toString() + a->objectName(),
+                                                 b->property("text").toString() + b->objectName())));
+                }
+        }
     }
-}
+};
 
 // Starts a private X server for the test, then the application on it.
 int main(int argc, char* argv[])
