@@ -7,15 +7,11 @@
 // killed while printing may come out twice, never not at all), filed once,
 // and confirmed by exactly one receipt; and every file is private.
 #include "common/telvane_info.h"
-#include "platform/settings/profile_api.h"
-#include "printutil/mailbox/maildir_mailbox.h"
-#include "printutil/run/move_list.h"
 #include "tests/support/dovecot_server.h"
 #include "tests/support/delivery_ledger.h"
 #include "tests/support/loopback_mail.h"
 #include "tests/support/recording_relay.h"
 #include "tests/support/test_env.h"
-#include "tools/sample_inbox.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -169,36 +165,6 @@ private Q_SLOTS:
         files << printouts.filePath(printouts.entryList(QDir::Files).value(0)) << home(QStringLiteral("In.uidl"));
         for (const QString& file : files)
             QVERIFY2(mode(file) == QFile::Permissions(0x0600), qPrintable(file));
-    }
-
-    // A journal line a kill cut short moves nothing; the whole lines before it
-    // are made.
-    void cutJournalLineIsPassedOver()
-    {
-        env_ = std::make_unique<test::TestEnv>();
-        QVERIFY(QDir().mkpath(profile()));
-        MaildirMailboxSystem mailbox(env_->home());
-        QVERIFY(mailbox.SessionLogIn(QStringLiteral("TORVEX")));
-        for (int n = 1; n <= 2; ++n) {
-            tools::SampleTorvex sample;
-            sample.to = kAddress;
-            sample.subject = subject(n);
-            QVERIFY(tools::addSampleTorvex(mailbox, sample, home(QStringLiteral("work"))));
-        }
-        std::unique_ptr<MailFolder> root = mailbox.RootFolder();
-        std::unique_ptr<MailFolder> printed;
-        const QString printedId = GetFolderID(QStringLiteral("Printed"), *root, printed);
-        std::unique_ptr<MailFolder> inbox = mailbox.Inbox();
-        QCOMPARE(inbox->MessageCount(), 2);
-        const QString first = inbox->Message(1)->ID();
-        const QString second = inbox->Message(2)->ID();
-        env_->writeFile(mailbox.pendingMovesPath(),
-                        QUrl::toPercentEncoding(printedId) + ' ' + QUrl::toPercentEncoding(first) + '\n'
-                            + QUrl::toPercentEncoding(printedId) + ' ' + QUrl::toPercentEncoding(second).left(5));
-        QCOMPARE(MoveList::replayJournal(mailbox.pendingMovesPath(), mailbox), 1);
-        QVERIFY(!QFileInfo::exists(mailbox.pendingMovesPath()));
-        QCOMPARE(inbox->MessageCount(), 1);
-        QVERIFY(mailbox.GetMessage(second));
     }
 
 private:

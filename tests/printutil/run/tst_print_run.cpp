@@ -8,6 +8,7 @@
 #include "platform/print/print_device.h"
 #include "printutil/mailbox/maildir_mailbox.h"
 #include "printutil/run/message_handler.h"
+#include "printutil/print/header_block.h"
 #include "printutil/print/text_layout.h"
 #include "platform/print/image_pages.h"
 #include "printutil/run/print_run.h"
@@ -185,6 +186,7 @@ private Q_SLOTS:
         QVERIFY(header.contains(QStringLiteral("\tTORVEXes:")));
         QVERIFY(header.contains(QStringLiteral("\t\t\t\tFAX.TIF\tValid TORVEX Format")));
         QVERIFY(header.contains(QStringLiteral("\tSubject:\tthree page fax From: Sender Office <sender@example.org>")));
+        QCOMPARE(header.filter(QRegularExpression(QStringLiteral("^\tProcessed:\t\\d\\d/\\d\\d/20\\d\\d "))).size(), 1);
         // The text attachment gets its page header.
         QVERIFY(device_->jobs[3].pages[0].lines[0].startsWith(QStringLiteral("S ")));
         QVERIFY(device_->jobs[3].pages[0].lines[0].contains(QStringLiteral("Page No. 1")));
@@ -268,13 +270,17 @@ private Q_SLOTS:
     }
 
     // Mail another program put into the Inbox: its fields come from its own
-    // header, as for mail fetched by POP3, however the header is folded.
+    // header, as for mail fetched by POP3, however the header is folded; the
+    // user may be a copy recipient, the time of arrival is the Received line's
+    // and the text is read in its own charset.
     void deliverNowWhenTheProfileFetches()
     {
         settings({{"Use_Profile", "y"}});
         env_->writeFile(QStringLiteral("drop/1.x"),
-                        "To: user@torvex.net\nFrom: a@b\nSubject: delivered\nDate: Tue, 5 Mar 2024 10:20:30 +0100\n"
-                        "Message-Id: <d1@b>\nDisposition-Notification-To: Receipt Desk\n <desk@b>\n\nHello\n"
+                        "Received: from mx by host; Tue, 5 Mar 2024 12:00:00 +0000\nTo: other@b\nCc: user@torvex.net\n"
+                        "From: a@b\nSubject: delivered\nDate: Tue, 5 Mar 2024 10:20:30 +0100\n"
+                        "Message-Id: <d1@b>\nDisposition-Notification-To: Receipt Desk\n <desk@b>\n"
+                        "Content-Type: text/plain; charset=iso-8859-1\n\nHello \xfc\n"
                         "Disposition-Notification-To: not@the.body\n");
         env_->writeFile(QStringLiteral("drop/2.x"),
                         "To: user@torvex.net\nFrom: a@b\nSubject: receipt\nContent-Type: multipart/report;\n"
@@ -287,9 +293,11 @@ private Q_SLOTS:
         QCOMPARE(readTorvexKey(QStringLiteral("session")), QStringLiteral("1,0,0,0"));
         QCOMPARE(int(device_->jobs.size()), 1);
         const QStringList lines = device_->jobs[0].pages[0].lines;
-        QVERIFY(lines.contains(QStringLiteral("\tHello")));
+        QVERIFY(lines.contains(QStringLiteral("\tHello \u00fc")));
         QVERIFY(lines.contains(QStringLiteral("\tFrom:\t\ta@b")));
         QVERIFY(lines.contains(QStringLiteral("\tSent:\t\tTue, 5 Mar 2024 10:20:30 +0100")));
+        const QDateTime arrived(QDate(2024, 3, 5), QTime(12, 0, 0), QTimeZone(0));
+        QVERIFY2(lines.contains(QStringLiteral("\tReceived:\t") + printedDate(arrived)), qPrintable(lines.join(u'|')));
         QCOMPARE(subjectsIn(kDeleted), QStringList{QStringLiteral("receipt")});
         QCOMPARE(int(receipts_->requests.size()), 1);
         QCOMPARE(receipts_->requests[0].recipient, QStringLiteral("Receipt Desk <desk@b>"));
@@ -349,6 +357,7 @@ private Q_SLOTS:
         QCOMPARE(withoutEndOfData(QStringLiteral(".\r\n")), QString());
         QCOMPARE(withoutEndOfData(QStringLiteral("a\r\n.")), QStringLiteral("a\r\n"));
         QCOMPARE(withoutEndOfData(QStringLiteral("a.\r\n..\r\nx. \r\n")), QStringLiteral("a.\r\n..\r\nx. \r\n"));
+        QCOMPARE(withoutEndOfData(QStringLiteral("a\r\nends in a dot.\r\n")), QStringLiteral("a\r\nends in a dot.\r\n"));
         // A multipart message's text ends after its text parts: the sender's "." stays.
         QCOMPARE(withoutEndOfData(QStringLiteral("a\r\n.\r\nb\r\n ")), QStringLiteral("a\r\n.\r\nb\r\n "));
     }
