@@ -19,13 +19,9 @@ std::optional<QString> output(const QString& program, const QStringList& args)
 
 }  // namespace
 
-std::optional<QString> pdfText(const QString& pdf, PdfLayout layout)
+std::optional<QString> pdfText(const QString& pdf)
 {
-    QStringList args;
-    if (layout == PdfLayout::Physical)
-        args << QStringLiteral("-layout");
-    args << pdf << QStringLiteral("-");
-    return output(QStringLiteral("pdftotext"), args);
+    return output(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
 }
 
 int pdfPageCount(const QString& pdf)

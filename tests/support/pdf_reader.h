@@ -8,10 +8,8 @@ namespace torvex::test {
 
 // Reads back what the PDF printer wrote, through poppler-utils.
 
-enum class PdfLayout { Reading, Physical };  // pdftotext's default order, or -layout
-
 // The text of one PDF; empty when pdftotext cannot read it.
-[[nodiscard]] std::optional<QString> pdfText(const QString& pdf, PdfLayout layout = PdfLayout::Reading);
+[[nodiscard]] std::optional<QString> pdfText(const QString& pdf);
 
 // The page count pdfinfo gives; -1 when it gives none.
 [[nodiscard]] int pdfPageCount(const QString& pdf);
