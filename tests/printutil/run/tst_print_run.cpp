@@ -280,7 +280,7 @@ private Q_SLOTS:
                         "Received: from mx by host; Tue, 5 Mar 2024 12:00:00 +0000\nTo: other@b\nCc: user@torvex.net\n"
                         "From: a@b\nSubject: delivered\nDate: Tue, 5 Mar 2024 10:20:30 +0100\n"
                         "Message-Id: <d1@b>\nDisposition-Notification-To: Receipt Desk\n <desk@b>\n"
-                        "Content-Type: text/plain; charset=iso-8859-1\n\nHello \xfc\n"
+                        "Content-Type: text/plain; charset=iso-8859-15\n\nHello \xa4\n"
                         "Disposition-Notification-To: not@the.body\n");
         env_->writeFile(QStringLiteral("drop/2.x"),
                         "To: user@torvex.net\nFrom: a@b\nSubject: receipt\nContent-Type: multipart/report;\n"
@@ -293,7 +293,7 @@ private Q_SLOTS:
         QCOMPARE(readTorvexKey(QStringLiteral("session")), QStringLiteral("1,0,0,0"));
         QCOMPARE(int(device_->jobs.size()), 1);
         const QStringList lines = device_->jobs[0].pages[0].lines;
-        QVERIFY(lines.contains(QStringLiteral("\tHello \u00fc")));
+        QVERIFY(lines.contains(QStringLiteral("\tHello \u20ac")));
         QVERIFY(lines.contains(QStringLiteral("\tFrom:\t\ta@b")));
         QVERIFY(lines.contains(QStringLiteral("\tSent:\t\tTue, 5 Mar 2024 10:20:30 +0100")));
         const QDateTime arrived(QDate(2024, 3, 5), QTime(12, 0, 0), QTimeZone(0));
