@@ -1,6 +1,7 @@
 #include "common/mail_security.h"
 #include "platform/settings/profile_api.h"
 #include "printutil/receipt/mdn_sender.h"
+#include "printutil/receipt/test_message.h"
 #include "printutil/run/run_folders.h"
 #include "printutil/transport/smtp_client.h"
 #include "printutil/transport/smtp_client_text.h"
@@ -11,9 +12,11 @@
 #include "tests/support/test_certificates.h"
 #include "tests/support/test_env.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QtTest>
 
+#include <map>
 #include <memory>
 
 using namespace torvex;
@@ -53,11 +56,86 @@ ReceiptRequest hostileRequest()
     return r;
 }
 
+// Answers each conversation from a table of servers instead of the network.
+class ScriptedConversation final : public SmtpConversation {
+public:
+    explicit ScriptedConversation(SmtpContext& smtp) : smtp_(smtp) {}
+
+    struct Attempt {
+        QString server, sender, recipient, message;
+    };
+
+    void InitMailSocket() override { ++inits; }
+    SmtpResult SendEMail() override
+    {
+        attempts.push_back({smtp_.gSMTPSendToServer, smtp_.gSMTPSenderAddr, smtp_.gSMTPRecipAddr,
+                            smtp_.gSMTPMessage});
+        const auto it = outcome.find(smtp_.gSMTPSendToServer);
+        SmtpResult result;
+        result.gSMTP_Error = it == outcome.end() ? SMTP_NoConnection : it->second;
+        result.senderRefused = refuseSenders && it == outcome.end();
+        if (result.senderRefused)
+            result.gSMTP_Error = SMTP_ServiceUnavailable;
+        smtp_.gSMTPLog += smtp_.gSMTPSendToServer + QStringLiteral(", ");
+        return result;
+    }
+
+    QStringList servers() const
+    {
+        QStringList list;
+        for (const Attempt& a : attempts)
+            list << a.server;
+        return list;
+    }
+
+    std::map<QString, qint32> outcome;  // server -> gSMTP_Error; others cannot be reached
+    bool refuseSenders = false;         // ... or refuse the sender instead
+    std::vector<Attempt> attempts;
+    int inits = 0;
+
+private:
+    SmtpContext& smtp_;
+};
+
+// The rows' servers and the service's settings, as a test gives them.
+struct Servers {
+    QString domain = QStringLiteral("torvex.net");  // gVXDomainName
+    QString ip{};                                   // gVXIPAddress
+    QString user{};                                 // gUserSMTPServer
+    QString second{};                               // gSMTPServer2
+    QString normal{};                               // Normal_EMail_Addr
+    QString vx{};                                   // VX_SMTP_Server
+    QString last{};                                 // gLastResortSMTPServer
+};
+
+// A message to send: the servers, the recipient and what each server
+// does with it, and the rows the selection must try.
+struct Route {
+    Servers servers{};
+    QString recipient{};
+    QString envelope{};  // the recipient as sent, when not as given
+    QStringList taking{};
+    QStringList refusing{};
+    bool refuseSenders = false;  // the others cannot be reached, or refuse the sender
+    QString tag = QStringLiteral("T");
+    QStringList tried{};  // server|sender
+    QString lastError = QStringLiteral("6");
+};
+
+QString logValue(const RunContext& ctx, const QString& key)
+{
+    return GetPrivateProfileStringA(QStringLiteral("log"), key, QStringLiteral("absent"),
+                                    ctx.accountFilePath());
+}
+
 }  // namespace
 
-// The SMTP client: the text it puts on the wire, its conversations with a
-// scripted server on loopback for the faults a real one will not produce,
-// and a receipt through a real submission server (aiosmtpd).
+Q_DECLARE_METATYPE(Route)
+
+// Sending mail: the text the SMTP client puts on the wire, its
+// conversations with a scripted server on loopback for the faults a real
+// one will not produce, a receipt through a real submission server
+// (aiosmtpd), and the order in which the servers are tried.
 class TestSmtpClient : public QObject {
     Q_OBJECT
 
@@ -81,12 +159,17 @@ private Q_SLOTS:
         // Waits of 2 s, which a loaded machine's replies never outlast; the
         // test of the wait itself shortens them.
         ctx_.info.gTimoutMinutes = 20;
+        ctx_.info.Torvex_Addr = QStringLiteral("user@torvex.net");
+        ctx_.info.gVXDomainName = QStringLiteral("torvex.net");
+        ctx_.info.gLastResortSMTPServer.clear();
+        ctx_.info.VX_SMTP_Server.clear();
         smtp_ = SmtpContext();
         smtp_.gSMTPSenderAddr = QStringLiteral("a@example.org");
         smtp_.gSMTPRecipAddr = QStringLiteral("b@example.org");
         smtp_.gSMTPMessage = kMessage;
         client_ = std::make_unique<SmtpClient>(ctx_, smtp_);
         client_->InitMailSocket();
+        conversation_ = std::make_unique<ScriptedConversation>(smtp_);
     }
     void cleanup()
     {
@@ -145,11 +228,7 @@ private Q_SLOTS:
         const QByteArray data = smtpData(message);
         QCOMPARE(data.size(), 600);
         const QList<QByteArray> chunks = chunksOf(data);
-        QCOMPARE(chunks.size(), 3);
-        QCOMPARE(chunks.at(0).size(), 256);
-        QCOMPARE(chunks.at(1).size(), 256);
-        QCOMPARE(chunks.at(2).size(), 88);
-        QCOMPARE(chunks.at(0) + chunks.at(1) + chunks.at(2), data);
+        QCOMPARE(chunks, QList<QByteArray>({data.left(256), data.mid(256, 256), data.mid(512)}));
         QCOMPARE(chunksOf(QByteArray(512, 'y')).size(), 2);
     }
 
@@ -408,12 +487,11 @@ private Q_SLOTS:
         // One attempt: the same server is not tried again with the other sender.
         QCOMPARE(submission.logOns(), logOns);
         QCOMPARE(submission.deliveries().size(), error == 0 ? 1 : 0);
-        // Everything composed arrives, up to the end-of-data line.
-        if (error == 0)
-            QCOMPARE(submission.deliveries().front().content, smtp_.gSMTPMessage.toUtf8().chopped(3));
         if (error != 0)
             QCOMPARE(ctx_.gLastError, QString::number(error));
         if (error == 0) {
+            // Everything composed arrives, up to the end-of-data line.
+            QCOMPARE(submission.deliveries().front().content, smtp_.gSMTPMessage.toUtf8().chopped(3));
             QCOMPARE(GetPrivateProfileStringA(QStringLiteral("log"), QStringLiteral("SMTP_Servers"), QString(), account),
                      QStringLiteral("127.0.0.1 + user@127.0.0.1 , mail.127.0.0.1 + user@127.0.0.1 , "
                                     "127.0.0.1 + me@home.example , "));
@@ -434,6 +512,198 @@ private Q_SLOTS:
         }
         QVERIFY(!wire.fromClient.contains("AUTH"));
         QVERIFY(!wire.fromClient.contains("MAIL FROM"));
+    }
+
+    void bareAddressTakesTheAngleBrackets_data()
+    {
+        QTest::addColumn<QString>("recipient");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("bare") << "sender@example.org" << "sender@example.org";
+        QTest::newRow("two-word name") << "Sender Office <sender@127.0.0.1>" << "sender@127.0.0.1";
+        QTest::newRow("quoted name with <") << "\"a <b>\" <c@example.org>" << "c@example.org";
+        QTest::newRow("brackets only") << "<d@example.org>" << "d@example.org";
+        QTest::newRow("unclosed") << "Name <e@example.org" << "e@example.org";
+    }
+    void bareAddressTakesTheAngleBrackets()
+    {
+        QFETCH(QString, recipient);
+        QFETCH(QString, expected);
+        QCOMPARE(bareAddress(recipient), expected);
+    }
+
+    // The rows in order, each host once unless it refused only the sender,
+    // which a later row gives it another; rows without a server or a
+    // sender are skipped. The log names the rows tried and their outcome.
+    void rowsInOrderEachHostOnce_data()
+    {
+        QTest::addColumn<Route>("route");
+        const QString u = QStringLiteral("|user@torvex.net");
+        const QString me = QStringLiteral("|me@home.example");
+        // The recipient is at the service: its address is rows 1 and 7.
+        const Servers all{"b.example", " 10.1.2.3:8080 ", "smtp.home.example", "smtp2.home.example",
+                          "me@home.example", "smtp.torvex.net", "torvex.org"};
+        const QStringList unreachable{"10.1.2.3" + u, "mail.b.example" + u, "smtp.home.example" + me,
+                                      "smtp2.home.example" + me};
+        const QStringList lastRows{"smtp.torvex.net" + u, "torvex.org" + u};
+        const Servers lastResort{.last = "last.example.net"};
+        const QStringList userRowsAgain{"smtp.home.example" + u, "smtp2.home.example" + u};
+        QTest::newRow("none reached") << Route{.servers = lastResort, .recipient = "Far Away <someone@unreachable.example>",
+                                               .envelope = "someone@unreachable.example", .tag = "MDN+Processed",
+                                               .tried = {"unreachable.example" + u, "mail.unreachable.example" + u,
+                                                         "last.example.net" + u}};
+        QTest::newRow("senders refused") << Route{.servers = all, .recipient = "a@b.example", .refuseSenders = true,
+                                                  .tried = unreachable + userRowsAgain + lastRows, .lastError = "1"};
+        QTest::newRow("hosts unreachable") << Route{.servers = all, .recipient = "a@b.example",
+                                                    .tried = unreachable + lastRows};
+        QTest::newRow("user rows need the user's address")
+            << Route{.servers = {.user = "smtp.home.example"}, .recipient = "a@b.example",
+                     .tried = {"b.example" + u, "mail.b.example" + u, "smtp.home.example" + u}};
+        QTest::newRow("service domain to the service address")
+            << Route{.servers = {.ip = "10.9.8.7:8080"}, .recipient = "friend@torvex.net", .taking = {"10.9.8.7"},
+                     .tag = "Test_TORVEX", .tried = {"10.9.8.7" + u}, .lastError = ""};
+        QTest::newRow("no @: the domain") << Route{.recipient = "localhost",
+                                                   .tried = {"localhost" + u, "mail.localhost" + u}};
+        // Not test mode: every row is tried.
+        QTest::newRow("refused everywhere")
+            << Route{.servers = lastResort, .recipient = "a@b.example",
+                     .refusing = {"b.example", "mail.b.example", "last.example.net"}, .tag = "MDN+Failed",
+                     .tried = {"b.example" + u, "mail.b.example" + u, "last.example.net" + u}, .lastError = "2"};
+    }
+    void rowsInOrderEachHostOnce()
+    {
+        QFETCH(Route, route);
+        const auto& [servers, recipient, envelope, taking, refusing, refuseSenders, tag, tried, lastError] = route;
+        ctx_.info.gVXDomainName = servers.domain;
+        ctx_.info.gVXIPAddress = servers.ip;
+        ctx_.info.gUserSMTPServer = servers.user;
+        ctx_.info.gSMTPServer2 = servers.second;
+        ctx_.info.Normal_EMail_Addr = servers.normal;
+        ctx_.info.VX_SMTP_Server = servers.vx;
+        ctx_.info.gLastResortSMTPServer = servers.last;
+        for (const QString& host : taking)
+            conversation_->outcome[host] = SMTP_OK;
+        for (const QString& host : refusing)
+            conversation_->outcome[host] = SMTP_RecipientRefused;
+        conversation_->refuseSenders = refuseSenders;
+        smtp_.gSMTPRecipAddr = recipient;
+        smtp_.gSMTPSenderAddr = QStringLiteral("user@torvex.net");
+        QCOMPARE(SendMessageFile(ctx_, smtp_, *conversation_, tag), !taking.isEmpty());
+        QStringList pairs;
+        QString logged;
+        QString state;
+        for (const auto& a : conversation_->attempts) {
+            pairs << a.server + QLatin1Char('|') + a.sender;
+            logged += a.server + QStringLiteral(" + ") + a.sender + QStringLiteral(" , ");
+            state += a.server + QStringLiteral(", ");
+            QCOMPARE(a.recipient, envelope.isEmpty() ? recipient : envelope);
+        }
+        QCOMPARE(pairs, tried);
+        // The sender of the last row tried stays.
+        QCOMPARE(smtp_.gSMTPSenderAddr, tried.last().section(QLatin1Char('|'), 1));
+        QCOMPARE(conversation_->inits, 1);
+        QCOMPARE(ctx_.gLastError, lastError);
+        QCOMPARE(logValue(ctx_, QStringLiteral("Version")), QStringLiteral("TORVEX Print v 0.8.1"));
+        QCOMPARE(logValue(ctx_, QStringLiteral("SMTP_Type")), tag + (taking.isEmpty() ? "_NOT_OK" : "_OK"));
+        QCOMPARE(logValue(ctx_, QStringLiteral("SMTP_Servers")), logged.left(254));  // what a read gives
+        QCOMPARE(logValue(ctx_, QStringLiteral("SMTP_State")), state);
+    }
+
+    // The test message goes to the user's own address: a refusal there ends
+    // it at row 1 and clears the server on record; otherwise the rows go on
+    // and the server that took it is recorded.
+    void testMessageRecordsTheServerThatTookIt_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<qint32>("atDomain");  // the reply of row 1
+        QTest::addColumn<QStringList>("tried");
+        QTest::addColumn<QString>("testServer");
+        QTest::addColumn<QString>("lastError");
+        QTest::newRow("own domain refuses") << "nobody@b.example" << qint32(SMTP_RecipientRefused)
+                                            << QStringList{"b.example"} << "" << "2";
+        QTest::newRow("taken by the last row") << "me@b.example" << qint32(SMTP_TimedOut)
+                                               << QStringList{"b.example", "mail.b.example", "last.example.net"}
+                                               << "last.example.net" << "";
+    }
+    void testMessageRecordsTheServerThatTookIt()
+    {
+        QFETCH(QString, address);
+        QFETCH(qint32, atDomain);
+        QFETCH(QStringList, tried);
+        QFETCH(QString, testServer);
+        QFETCH(QString, lastError);
+        ctx_.info.Torvex_Addr = address;
+        ctx_.info.gLastResortSMTPServer = QStringLiteral("last.example.net");
+        conversation_->outcome[QStringLiteral("b.example")] = atDomain;
+        conversation_->outcome[QStringLiteral("last.example.net")] = SMTP_OK;
+        writeTorvexKey(QStringLiteral("test_server"), QStringLiteral("old.example"));
+        TestTorvexSender sender(ctx_, smtp_, *conversation_);
+        sender.SendTestTorvex();
+        QCOMPARE(conversation_->servers(), tried);
+        QCOMPARE(ctx_.gLastError, lastError);
+        QCOMPARE(readTorvexKey(QStringLiteral("test_server"), QStringLiteral("absent")), testServer);
+        QVERIFY(!smtp_.gTestMode);
+        QVERIFY(conversation_->attempts.front().message.startsWith("To: <" + address + ">\r\n"));
+        QCOMPARE(conversation_->attempts.back().sender, address);
+    }
+
+    // A receipt a server took leaves Out/; its copy is kept with Save_MDNs.
+    void sentReceiptLeavesNoFile_data()
+    {
+        QTest::addColumn<bool>("saveMdns");
+        QTest::newRow("no copy") << false;
+        QTest::newRow("copy kept") << true;
+    }
+    void sentReceiptLeavesNoFile()
+    {
+        QFETCH(bool, saveMdns);
+        ctx_.info.Save_MDNs = saveMdns;
+        conversation_->outcome[QStringLiteral("b.example")] = SMTP_OK;
+        MdnReceiptSender receipts(ctx_, smtp_, *conversation_);
+        ReceiptRequest r;
+        r.disposition = ReceiptDisposition::Failed;
+        r.recipient = QStringLiteral("sender@b.example");
+        QVERIFY(receipts.SendMDN(r));
+        QVERIFY(QDir(ctx_.folders.out).isEmpty());
+        const QStringList kept = QDir(ctx_.folders.mdns).entryList(QDir::Files);
+        QCOMPARE(kept.size(), saveMdns ? 1 : 0);
+        if (saveMdns)
+            QCOMPARE(env_->readFile(ctx_.folders.mdns + kept.front()), conversation_->attempts.front().message.toUtf8() + "\r\n");
+        QCOMPARE(logValue(ctx_, QStringLiteral("SMTP_Type")), QStringLiteral("MDN+Failed_OK"));
+    }
+
+    // Receipts of one second: each its own file and Message-Id, whether the
+    // one before is still waiting, was sent and kept, or is gone.
+    void receiptsOfOneSecondKeepTheirOwnNames()
+    {
+        ReceiptRequest r;
+        r.disposition = ReceiptDisposition::Processed;
+        r.recipient = QStringLiteral("sender@b.example");
+        const QDateTime now(QDate(2024, 3, 5), QTime(14, 7, 9));
+        env_->writeFile(ctx_.folders.mdns + QStringLiteral("20240305140710.MDN"), "kept by an earlier run");
+        QDateTime lastNamed;
+        QStringList names;
+        for (const char* subject : {"one", "two", "three"}) {
+            r.subject = QString::fromLatin1(subject);
+            QString name;
+            const QString text = ComposeMDN(ctx_, smtp_, r, now, name, lastNamed);
+            QVERIFY(text.contains(QStringLiteral("\r\nMessage-Id: MDN.") + name.chopped(4) + QStringLiteral(".user@torvex.net\r\n")));
+            QVERIFY(env_->readFile(ctx_.folders.out + name).contains("RE: " + QByteArray(subject)));
+            names << name;
+            if (names.size() == 2)
+                QVERIFY(QFile::remove(ctx_.folders.out + name));  // sent, no copy kept
+        }
+        QCOMPARE(names, QStringList({"20240305140709.MDN", "20240305140711.MDN", "20240305140712.MDN"}));
+    }
+
+    void flushKeepsWhatNoServerTook()
+    {
+        env_->writeFile(ctx_.folders.out + QStringLiteral("20240101000000.MDN"),
+                        "To:a@b.example\r\nSubject: x\r\n\r\nbody\r\n\r\n.\r\n\r\n");
+        MdnReceiptSender receipts(ctx_, smtp_, *conversation_);
+        receipts.FlushOutFolder();
+        QCOMPARE(conversation_->servers(), QStringList({"b.example", "mail.b.example"}));
+        QVERIFY(QFile::exists(ctx_.folders.out + QStringLiteral("20240101000000.MDN")));
+        QCOMPARE(ctx_.gLastError, QStringLiteral("6"));
     }
 
 private:
@@ -460,6 +730,7 @@ private:
     SmtpResult result_;
     std::unique_ptr<SmtpClient> client_;
     std::vector<std::unique_ptr<ScriptedMailServer>> servers_;
+    std::unique_ptr<ScriptedConversation> conversation_;  // for the server selection, without the network
 };
 
 QTEST_GUILESS_MAIN(TestSmtpClient)
