@@ -85,18 +85,17 @@ private Q_SLOTS:
         if (!test::DovecotServer::available())
             QSKIP("dovecot is not installed (tools/debian-packages.txt lists dovecot-pop3d)");
         qputenv("TORVEX_TIME_SCALE", "30");  // a tick of 2 s
-        const test::TestCertificates& certificates = certificates_;
         const bool tls = security != QLatin1String("none");
         if (tls) {
-            QVERIFY2(certificates.ok(), "openssl could not make the test certificates");
-            dovecot_->useTls(certificates.server().cert, certificates.server().key);
+            QVERIFY2(certificates_.ok(), "openssl could not make the test certificates");
+            dovecot_->useTls(certificates_.server().cert, certificates_.server().key);
         }
         QVERIFY2(dovecot_->start(), qPrintable(dovecot_->log()));
         dovecot_->deliver(kDotted);
         dovecot_->deliver(kDotted);
-        RunContext ctx = dovecotContext(dovecot_->password());
+        RunContext ctx = context(dovecot_->port(), dovecot_->user(), dovecot_->password());
         ctx.info.POP3_Security = security;
-        ctx.info.Trusted_Certificate_File = certificates.caFile();
+        ctx.info.Trusted_Certificate_File = certificates_.caFile();
         if (security == QLatin1String("tls"))
             ctx.info.POP3_Port = QString::number(dovecot_->tlsPort());
         Pop3Client client(ctx);
@@ -152,7 +151,7 @@ private Q_SLOTS:
         dovecot_->useTls(certificates_.pair(QStringLiteral("expired")).cert, certificates_.pair(QStringLiteral("expired")).key);
         QVERIFY2(dovecot_->start(), qPrintable(dovecot_->log()));
         dovecot_->deliver(kDotted);
-        RunContext ctx = dovecotContext(dovecot_->password());
+        RunContext ctx = context(dovecot_->port(), dovecot_->user(), dovecot_->password());
         ctx.info.POP3_Security = QStringLiteral("starttls");
         ctx.info.Trusted_Certificate_File = certificates_.caFile();
         Pop3Client(ctx).CHECKMAIL_Click();
@@ -169,7 +168,7 @@ private Q_SLOTS:
         qputenv("TORVEX_TIME_SCALE", "30");  // a tick of 2 s
         QVERIFY2(dovecot_->start(), qPrintable(dovecot_->log()));
         dovecot_->deliver(kDotted);
-        RunContext ctx = dovecotContext(QStringLiteral("wrong"));
+        RunContext ctx = context(dovecot_->port(), dovecot_->user(), QStringLiteral("wrong"));
         Pop3Client client(ctx);
         client.CHECKMAIL_Click();
         QCOMPARE(client.gPOP_Error(), MailError::Disconnected);
@@ -446,10 +445,6 @@ private:
         RunContext ctx = context(server_->port(), QStringLiteral("user"), QStringLiteral("secret"));
         ctx.gLastError = QStringLiteral("unchanged");
         return ctx;
-    }
-    RunContext dovecotContext(const QString& password)
-    {
-        return context(dovecot_->port(), dovecot_->user(), password);
     }
 
     std::unique_ptr<MaildirMailboxSystem> maildirInbox()
