@@ -21,18 +21,11 @@ struct ScriptedMailServer::Session {
 
 namespace {
 
-// The message as a POP3 server sends it after RETR: dot-stuffed, terminated.
+// The message (ending with a line end) as a POP3 server sends it after
+// RETR: dot-stuffed, terminated.
 QByteArray retrReply(const QByteArray& message)
 {
-    QByteArray stuffed;
-    const QList<QByteArray> lines = message.split('\n');
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        if (i == lines.size() - 1 && lines[i].isEmpty())
-            break;
-        if (lines[i].startsWith('.'))
-            stuffed += '.';
-        stuffed += lines[i] + '\n';
-    }
+    const QByteArray stuffed = (message.startsWith('.') ? "." : "") + QByteArray(message).replace("\n.", "\n..");
     return "+OK " + QByteArray::number(message.size()) + " octets\r\n" + stuffed + ".\r\n";
 }
 

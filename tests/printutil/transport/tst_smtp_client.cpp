@@ -128,9 +128,24 @@ QString logValue(const RunContext& ctx, const QString& key)
                                     ctx.accountFilePath());
 }
 
+// A receipt through the user's own submission server, and what it must
+// come to.
+struct Submission {
+    QString security = QStringLiteral("starttls-required");
+    QString certificate = QStringLiteral("server");  // the server's: server, expired, other-host, unknown-issuer
+    QString trusted = QStringLiteral("ca");          // ca, or server (that certificate alone)
+    QString user = QStringLiteral("fax user");
+    QString password = QStringLiteral("pass word");
+    bool loginOnly = false;  // the server offers AUTH LOGIN only
+    int error = 0;
+    QString logText = QStringLiteral("SMTP_CONFIRM_QUIT + Alles OK + 221 Bye");  // in [log] SMTP_State
+    QStringList logOns{};                                                       // as the server saw them
+};
+
 }  // namespace
 
 Q_DECLARE_METATYPE(Route)
+Q_DECLARE_METATYPE(Submission)
 
 // Sending mail: the text the SMTP client puts on the wire, its
 // conversations with a scripted server on loopback for the faults a real
@@ -395,55 +410,31 @@ private Q_SLOTS:
     // with the certificate checked against 127.0.0.1 and the test CA.
     void secureSubmission_data()
     {
-        QTest::addColumn<QString>("security");
-        QTest::addColumn<QString>("certificate");  // the server's: server, expired, other-host, unknown-issuer
-        QTest::addColumn<QString>("trusted");      // ca, or server (that certificate alone)
-        QTest::addColumn<QString>("user");
-        QTest::addColumn<QString>("password");
-        QTest::addColumn<bool>("loginOnly");       // the server offers AUTH LOGIN only
-        QTest::addColumn<int>("error");
-        QTest::addColumn<QString>("logText");      // in [log] SMTP_State
-        QTest::addColumn<QStringList>("logOns");   // as the server saw them
-        const QString ok = QStringLiteral("SMTP_CONFIRM_QUIT + Alles OK + 221 Bye");
-        const QString sr = QStringLiteral("starttls-required");
-        const QString u = QStringLiteral("fax user");
-        const QString pw = QStringLiteral("pass word");
-        QTest::newRow("STARTTLS, AUTH PLAIN") << sr << "server" << "ca" << u << pw << false << 0 << ok
-                                              << QStringList{"PLAIN fax user ok tls"};
-        QTest::newRow("TLS from the first byte") << "tls" << "server" << "ca" << u << pw << false << 0 << ok
-                                                 << QStringList{"PLAIN fax user ok tls"};
-        QTest::newRow("AUTH LOGIN") << sr << "server" << "ca" << u << pw << true << 0 << ok
-                                    << QStringList{"LOGIN fax user ok tls"};
-        QTest::newRow("trusted server certificate") << "tls" << "server" << "server" << u << pw << false << 0
-                                                    << ok << QStringList{"PLAIN fax user ok tls"};
+        QTest::addColumn<Submission>("row");
+        const QStringList plain{"PLAIN fax user ok tls"};
+        QTest::newRow("STARTTLS, AUTH PLAIN") << Submission{.logOns = plain};
+        QTest::newRow("TLS from the first byte") << Submission{.security = "tls", .logOns = plain};
+        QTest::newRow("AUTH LOGIN") << Submission{.loginOnly = true, .logOns = {"LOGIN fax user ok tls"}};
+        QTest::newRow("trusted server certificate") << Submission{.security = "tls", .trusted = "server",
+                                                                  .logOns = plain};
         QTest::newRow("wrong password")
-            << sr << "server" << "ca" << u << "wrong" << false << int(SMTP_AuthRefused)
-            << QStringLiteral("SMTP_HELO + The SMTP server refused the log-on - 5.7.8 Authentication credentials invalid")
-            << QStringList{"PLAIN fax user refused tls"};
+            << Submission{.password = "wrong", .error = int(SMTP_AuthRefused),
+                          .logText = "SMTP_HELO + The SMTP server refused the log-on - 5.7.8 Authentication credentials invalid",
+                          .logOns = {"PLAIN fax user refused tls"}};
         QTest::newRow("no log-on given")
-            << sr << "server" << "ca" << QString() << QString() << false << int(SMTP_AuthRequired)
-            << QStringLiteral("SMTP_MAIL + The SMTP server requires a log-on - 5.7.0 Authentication required")
-            << QStringList{};
+            << Submission{.user = "", .password = "", .error = int(SMTP_AuthRequired),
+                          .logText = "SMTP_MAIL + The SMTP server requires a log-on - 5.7.0 Authentication required"};
         QTest::newRow("certificate for another host")
-            << "tls" << "other-host" << "ca" << u << pw << false << int(SMTP_TlsFailed)
-            << QStringLiteral("Secure connection failed - the server's certificate is for another host")
-            << QStringList{};
+            << Submission{.security = "tls", .certificate = "other-host", .error = int(SMTP_TlsFailed),
+                          .logText = "Secure connection failed - the server's certificate is for another host"};
         QTest::newRow("unknown CA")
-            << sr << "unknown-issuer" << "ca" << u << pw << false << int(SMTP_TlsFailed)
-            << QStringLiteral("Secure connection failed - the server's certificate comes from an unknown issuer")
-            << QStringList{};
+            << Submission{.certificate = "unknown-issuer", .error = int(SMTP_TlsFailed),
+                          .logText = "Secure connection failed - the server's certificate comes from an unknown issuer"};
     }
     void secureSubmission()
     {
-        QFETCH(QString, security);
-        QFETCH(QString, certificate);
-        QFETCH(QString, trusted);
-        QFETCH(QString, user);
-        QFETCH(QString, password);
-        QFETCH(bool, loginOnly);
-        QFETCH(int, error);
-        QFETCH(QString, logText);
-        QFETCH(QStringList, logOns);
+        QFETCH(Submission, row);
+        const auto& [security, certificate, trusted, user, password, loginOnly, error, logText, logOns] = row;
         if (!SmtpTestServer::available())
             QSKIP("python3-aiosmtpd is not installed");
         QVERIFY2(certificates_.ok(), "openssl could not make the test certificates");
