@@ -24,6 +24,7 @@ using test::ScriptedMailServer;
 using test::SmtpTestServer;
 using Script = ScriptedMailServer::Script;
 using Delivery = ScriptedMailServer::Delivery;
+using TextFunction = QString (*)(const QString&);
 
 Q_DECLARE_METATYPE(Script)
 
@@ -146,6 +147,7 @@ struct Submission {
 
 Q_DECLARE_METATYPE(Route)
 Q_DECLARE_METATYPE(Submission)
+Q_DECLARE_METATYPE(TextFunction)
 
 // Sending mail: the text the SMTP client puts on the wire, its
 // conversations with a scripted server on loopback for the faults a real
@@ -193,25 +195,35 @@ private Q_SLOTS:
         env_.reset();
     }
 
-    void oneLineKeepsValuesOnTheirLine_data()
+    // What goes on a command or header line: a value kept on its line
+    // (line breaks and terminal controls out), an address taken out of its
+    // angle brackets.
+    void valuesForTheWire_data()
     {
+        QTest::addColumn<TextFunction>("function");
         QTest::addColumn<QString>("value");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("plain") << "Fax from office" << "Fax from office";
-        QTest::newRow("folded") << "Fax from\r\n\toffice" << "Fax from\toffice";
-        QTest::newRow("folded blank") << "Fax from\r\n office" << "Fax from office";
-        QTest::newRow("smuggled header") << "Hello\r\nBcc: victim@example.org"
+        QTest::newRow("plain") << &oneLine << "Fax from office" << "Fax from office";
+        QTest::newRow("folded") << &oneLine << "Fax from\r\n\toffice" << "Fax from\toffice";
+        QTest::newRow("folded blank") << &oneLine << "Fax from\r\n office" << "Fax from office";
+        QTest::newRow("smuggled header") << &oneLine << "Hello\r\nBcc: victim@example.org"
                                          << "Hello Bcc: victim@example.org";
-        QTest::newRow("bare lf") << "Hello\nRCPT TO:<x@example.org>" << "Hello RCPT TO:<x@example.org>";
-        QTest::newRow("bare cr") << "a\rb" << "a b";
-        QTest::newRow("trailing break") << "a\r\n" << "a";
-        QTest::newRow("terminal controls") << "Fax\x1b[2J\a from\x7f office\x01" << "Fax[2J from office";
+        QTest::newRow("bare lf") << &oneLine << "Hello\nRCPT TO:<x@example.org>" << "Hello RCPT TO:<x@example.org>";
+        QTest::newRow("bare cr") << &oneLine << "a\rb" << "a b";
+        QTest::newRow("trailing break") << &oneLine << "a\r\n" << "a";
+        QTest::newRow("terminal controls") << &oneLine << "Fax\x1b[2J\a from\x7f office\x01" << "Fax[2J from office";
+        QTest::newRow("bare address") << &bareAddress << "sender@example.org" << "sender@example.org";
+        QTest::newRow("two-word name") << &bareAddress << "Sender Office <sender@127.0.0.1>" << "sender@127.0.0.1";
+        QTest::newRow("quoted name with <") << &bareAddress << "\"a <b>\" <c@example.org>" << "c@example.org";
+        QTest::newRow("brackets only") << &bareAddress << "<d@example.org>" << "d@example.org";
+        QTest::newRow("unclosed") << &bareAddress << "Name <e@example.org" << "e@example.org";
     }
-    void oneLineKeepsValuesOnTheirLine()
+    void valuesForTheWire()
     {
+        QFETCH(TextFunction, function);
         QFETCH(QString, value);
         QFETCH(QString, expected);
-        QCOMPARE(oneLine(value), expected);
+        QCOMPARE(function(value), expected);
     }
 
     // The message as it goes out after DATA: the end-of-data line added
@@ -503,23 +515,6 @@ private Q_SLOTS:
         }
         QVERIFY(!wire.fromClient.contains("AUTH"));
         QVERIFY(!wire.fromClient.contains("MAIL FROM"));
-    }
-
-    void bareAddressTakesTheAngleBrackets_data()
-    {
-        QTest::addColumn<QString>("recipient");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("bare") << "sender@example.org" << "sender@example.org";
-        QTest::newRow("two-word name") << "Sender Office <sender@127.0.0.1>" << "sender@127.0.0.1";
-        QTest::newRow("quoted name with <") << "\"a <b>\" <c@example.org>" << "c@example.org";
-        QTest::newRow("brackets only") << "<d@example.org>" << "d@example.org";
-        QTest::newRow("unclosed") << "Name <e@example.org" << "e@example.org";
-    }
-    void bareAddressTakesTheAngleBrackets()
-    {
-        QFETCH(QString, recipient);
-        QFETCH(QString, expected);
-        QCOMPARE(bareAddress(recipient), expected);
     }
 
     // The rows in order, each host once unless it refused only the sender,
