@@ -4,7 +4,6 @@
 #include "platform/print/printer_list.h"
 #include "tests/support/cups_server.h"
 #include "scheduler/core/program_title.h"
-#include "tests/scheduler/account/sim_process.h"
 #include "scheduler/settings/security_fields.h"
 #include "scheduler/settings/settings_apply.h"
 
@@ -456,32 +455,6 @@ private Q_SLOTS:
                               home + QStringLiteral("/help/vxphlpbs.htm"),
                               home + QStringLiteral("/vxphlprl.htm"),
                               home + QStringLiteral("/docs/en/vxphlpfr.htm")}));
-    }
-
-    void relayFrameDoubleClickRefreshesMemberStatus()
-    {
-        SimProcess sim;
-        QVERIFY(sim.isRunning());
-        sim.writeAccounts(R"({"4420712345": {"password": "secret1", "groups": "Members,Relay"}})");
-        CoreFixture f;
-        f.env.writeFile(QStringLiteral("account.ini"), "[TORVEX]\nVX_IP_Address=" + sim.address().toUtf8() + "\n");
-        QVERIFY(f.load());
-        f.view.switchFrame(7);
-        f.view.setText(Control::Text14, QStringLiteral("other"));
-        f.view.doubleClickRelayGroup();
-        QCOMPARE(f.boxes->texts(), QStringList{QStringLiteral("Password error!")});
-        QCOMPARE(f.view.tab, 1);
-        QCOMPARE(f.view.focused, Control::Text13);
-        QVERIFY(sim.requests().isEmpty());
-
-        // The status afresh from the service; a new one switches the relay on.
-        f.view.setText(Control::Text14, f.view.text(Control::Text13));
-        QVERIFY(!f.view.isEnabled(Control::Check15));
-        f.view.doubleClickRelayGroup();
-        QCOMPARE(sim.requests().filter(QStringLiteral("action=showdb")).size(), 1);
-        QCOMPARE(f.key(QStringLiteral("Use_Defaults")), QStringLiteral("3"));
-        QVERIFY(f.view.isEnabled(Control::Check15));
-        QCOMPARE(f.view.text(Control::Label50), QStringLiteral(" Relay "));
     }
 
     void fieldCheck_data()
