@@ -1,10 +1,10 @@
 #include "dovecot_server.h"
 
-#include "tests/support/delivery_ledger.h"
 #include "tools/dovecot_config.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -30,6 +30,17 @@ bool accepts(quint16 port)
 }
 
 }  // namespace
+
+QStringList maildirMessageFiles(const QString& folder)
+{
+    QStringList files;
+    for (const char* sub : {"/new", "/cur"}) {
+        const QDir dir(folder + QLatin1String(sub));
+        for (const QString& name : dir.entryList(QDir::Files))
+            files << dir.filePath(name);
+    }
+    return files;
+}
 
 quint16 freeLoopbackPort()
 {
