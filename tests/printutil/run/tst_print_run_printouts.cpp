@@ -29,7 +29,6 @@ using test::SmtpTestServer;
 
 namespace {
 
-const QString kUser = QStringLiteral("user@torvex.net");
 // Pages of the jobs the sample Inbox prints, in order: header block and
 // 3-page fax; header block and text file; header block and fax of the
 // message with a rejected file; the 2-page regular fax.
@@ -44,7 +43,7 @@ private Q_SLOTS:
     void init()
     {
         bench_ = std::make_unique<test::RunBench>();
-        bench_->set({{"Torvex_Addr", kUser}});
+        bench_->set({{"Torvex_Addr", QStringLiteral("user@torvex.net")}});
     }
     void cleanup() { bench_.reset(); }
 
@@ -143,7 +142,8 @@ private Q_SLOTS:
                  qPrintable(cups.log()));
         bench_->set({{"Printer_Type", QStringLiteral("Fax_Printer")}});
         fillInbox();
-        const test::ProcessResult run = bench_->run({QStringLiteral("/6")}, {QStringLiteral("CUPS_SERVER=") + cups.address()}, 180000);
+        const test::ProcessResult run
+            = bench_->run({QStringLiteral("/6")}, {QStringLiteral("CUPS_SERVER=") + cups.address()}, 180000);
         QVERIFY2(run.finished && run.exitCode == 0, run.err.constData());
         QCOMPARE(readTorvexKey(QStringLiteral("print_status")), QStringLiteral(" Printed 2 TORVEXes + 1 Regular Faxes"));
         const QMap<int, int> jobs = cups.finishedJobPages(QStringLiteral("Fax_Printer"), int(kJobPages.size()));
@@ -194,7 +194,8 @@ private Q_SLOTS:
         };
         for (const auto& c : cases) {
             QDir(folder).removeRecursively();
-            const test::ProcessResult run = bench_->run({QStringLiteral("/8"), c.id}, {QStringLiteral("TORVEX_SMTP_PORT=%1").arg(smtp.port())});
+            const test::ProcessResult run
+                = bench_->run({QStringLiteral("/8"), c.id}, {QStringLiteral("TORVEX_SMTP_PORT=%1").arg(smtp.port())});
             QVERIFY2(run.finished && run.exitCode == c.exitCode, qPrintable(c.id + QLatin1Char(' ') + QString::fromUtf8(run.err)));
             QCOMPARE(bench_->printoutPages(), c.jobPages);
             QVERIFY2(test::printedText(folder).simplified().contains(c.onPaper), qPrintable(c.id));
@@ -287,7 +288,8 @@ private Q_SLOTS:
             const qsizetype receiptsBefore = smtp_->deliveries().size();
             const QString folder = bench_->home(QStringLiteral("Printouts"));
             QDir(folder).removeRecursively();
-            const test::ProcessResult run = bench_->run({QStringLiteral("/0")}, {QStringLiteral("TORVEX_TIME_SCALE=30")});
+            const test::ProcessResult run
+                = bench_->run({QStringLiteral("/0")}, {QStringLiteral("TORVEX_TIME_SCALE=30")});
             QVERIFY2(run.finished && run.exitCode == 0, run.err.constData());
             QCOMPARE(readTorvexKey(QStringLiteral("session")),
                      printed ? QStringLiteral("1,0,0,0") : QStringLiteral("0,1,0,0"));
@@ -412,7 +414,8 @@ private Q_SLOTS:
         };
         // TLS handshakes with a Python server on a loaded machine: ticks of 1 s.
         const auto fetch = [this] {
-            const test::ProcessResult run = bench_->run({QStringLiteral("/0")}, {QStringLiteral("TORVEX_TIME_SCALE=60")});
+            const test::ProcessResult run
+                = bench_->run({QStringLiteral("/0")}, {QStringLiteral("TORVEX_TIME_SCALE=60")});
             QVERIFY2(run.finished && run.exitCode == 0, run.err.constData());
             QCOMPARE(readTorvexKey(QStringLiteral("VXPrint")), QStringLiteral("quit"));
             QCOMPARE(readTorvexKey(QStringLiteral("session")), QStringLiteral("1,0,0,0"));
@@ -461,16 +464,6 @@ private Q_SLOTS:
     }
 
 private:
-    SampleTorvex torvex(const QString& subject, std::vector<SampleTorvex::Attachment> attachments) const
-    {
-        SampleTorvex sample;
-        sample.to = kUser;
-        sample.subject = subject;
-        sample.body = QStringLiteral("Message text of ") + subject + QStringLiteral("\r\n.\r\n");
-        sample.attachments = std::move(attachments);
-        return sample;
-    }
-
     void fillInbox()
     {
         const QString work = bench_->home(QStringLiteral("work"));
@@ -479,22 +472,7 @@ private:
         QVERIFY(!three.isEmpty() && !two.isEmpty());
         MaildirMailboxSystem mailbox(bench_->env.home());
         QVERIFY(mailbox.SessionLogIn(QStringLiteral("TORVEX")));
-        std::vector<SampleTorvex> samples;
-        samples.push_back(torvex(QStringLiteral("three page fax"), {{QStringLiteral("fax.tif;"), three}}));
-        samples.push_back(torvex(QStringLiteral("text attachment"),
-                                 {{QStringLiteral("note.txt;"), "Dear user,\r\nhere is the note.\r\n"}}));
-        samples.push_back(torvex(QStringLiteral("rejected type"),
-                                 {{QStringLiteral("fax.tif;"), three}, {QStringLiteral("letter.doc;"), "DOC"}}));
-        SampleTorvex report = torvex(QStringLiteral("receipt from elsewhere"), {});
-        report.contentType = QStringLiteral("multipart/report; report-type=disposition-notification; boundary=r");
-        samples.push_back(report);
-        SampleTorvex regular = torvex(QStringLiteral("regular fax"), {{QStringLiteral("fax.tif;"), two}});
-        regular.messageClass = QStringLiteral("IPM.Note.Fax");
-        samples.push_back(regular);
-        SampleTorvex other = torvex(QStringLiteral("for someone else"), {{QStringLiteral("fax.tif;"), three}});
-        other.to = QStringLiteral("someone@torvex.net");
-        samples.push_back(other);
-        for (const SampleTorvex& sample : samples)
+        for (const SampleTorvex& sample : test::sampleInbox(three, two))
             QVERIFY(addSampleTorvex(mailbox, sample, work));
     }
 
