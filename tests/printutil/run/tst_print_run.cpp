@@ -1,11 +1,13 @@
 // The message loop of a run over a real Maildir, with a recording printer
-// and recording transports: what is printed, filed, counted and confirmed.
+// and recording transports: what is printed, filed, counted and confirmed;
+// and that Maildir as the decoder writes it and the loop reads it.
 #include "common/telvane_info.h"
 #include "platform/mail/mail_text.h"
 #include "platform/maildir/maildir_message.h"
 #include "platform/maildir/maildir_store.h"
 #include "platform/desktop/message_box.h"
 #include "platform/print/print_device.h"
+#include "printutil/decode/inbox_file.h"
 #include "printutil/mailbox/maildir_mailbox.h"
 #include "printutil/run/message_handler.h"
 #include "printutil/print/header_block.h"
@@ -20,6 +22,9 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
 #include <QtTest>
 
 #include <functional>
@@ -484,6 +489,105 @@ private Q_SLOTS:
         QCOMPARE(boxes_->shown[0].buttons, MsgButtons::YesNo);
         QCOMPARE(readTorvexKey(QStringLiteral("last_error")), QStringLiteral("Inbox Error on profile Nobody"));
         QCOMPARE(readTorvexKey(QStringLiteral("VXPrint")), QStringLiteral("quit"));
+    }
+
+    // The Maildir the run works on: the folder of a profile named exactly,
+    // or the Maildir its profile.ini names.
+    void logOnNeedsAnExistingProfile()
+    {
+        MaildirMailboxSystem mailbox(bench_->env.home());
+        QVERIFY(QDir().mkpath(bench_->home(QStringLiteral("profiles/Fax"))));
+        QVERIFY(!mailbox.SessionLogIn(QStringLiteral("Nobody")));
+        QVERIFY(!mailbox.SessionLogIn(QStringLiteral("fax")));  // names are exact
+        QVERIFY(!mailbox.SessionLogIn(QStringLiteral("..")));
+        QVERIFY(!mailbox.SessionLogIn(QString()));
+        QVERIFY(!mailbox.Inbox());
+        QVERIFY(mailbox.SessionLogIn(QStringLiteral("Fax")));
+        QCOMPARE(mailbox.sessionName(), QStringLiteral("Fax"));
+        // The profile folder became a Maildir.
+        QVERIFY(QFileInfo(bench_->home(QStringLiteral("profiles/Fax/new"))).isDir());
+        QVERIFY(mailbox.Inbox());
+        mailbox.Logoff();
+        QVERIFY(!mailbox.Inbox());
+        QVERIFY(!mailbox.GetMessage(QStringLiteral("INBOX/x")));
+    }
+
+    void profileMayNameAnotherMaildir()
+    {
+        const QString elsewhere = bench_->home(QStringLiteral("home-maildir"));
+        bench_->env.writeFile(QStringLiteral("profiles/Home/profile.ini"),
+                        "[Profile]\nMaildir=" + elsewhere.toUtf8() + "\n");
+        QVERIFY(mailbox_->SessionLogIn(QStringLiteral("Home")));
+        QVERIFY(!mailbox_->Inbox());  // a Maildir that is not there is not made up
+        QVERIFY(QDir().mkpath(elsewhere));
+        QVERIFY(mailbox_->SessionLogIn(QStringLiteral("Home")));
+        QVERIFY(mailbox_->Inbox());
+        QVERIFY(QFileInfo(elsewhere + QStringLiteral("/cur")).isDir());
+        QVERIFY(!QFileInfo(bench_->home(QStringLiteral("profiles/Home/cur"))).exists());
+    }
+
+    // What the decoder adds comes back exactly as it was given, and the file
+    // is ordinary mail: another MIME reader sees the same parts.
+    void decodedMessageRoundTrips()
+    {
+        bench_->env.writeFile(QStringLiteral("temp/fax.tif"), QByteArray("II*\0binary\r\n\0\xff", 15));
+        bench_->env.writeFile(QStringLiteral("temp/empty.txt"), QByteArray());
+        NewInboxMessage message;
+        message.subject = QStringLiteral("Fax \u00fcber 3 Seiten From: Office <s@example.org>");
+        message.senderName = QStringLiteral("Office <s@example.org>");
+        message.text = QStringLiteral("+OK 120 octets") + kCrLf + QStringLiteral("From: x") + kCrLf + kCrLf
+            + QStringLiteral(".hidden") + kCrLf + QStringLiteral(".") + kCrLf + QStringLiteral("lone\nLF ") ;
+        message.timeSent = QDateTime(QDate(2024, 3, 5), QTime(10, 20, 30), QTimeZone(3600));
+        message.timeReceived = QDateTime(QDate(2024, 3, 5), QTime(11, 0, 0), QTimeZone(0));
+        message.recipients = {QStringLiteral("SMTP:user@torvex.net")};
+        message.attachments = {{QStringLiteral("fax.tif;"), bench_->home(QStringLiteral("temp/fax.tif"))},
+                               {QStringLiteral("../../evil.txt;quoted-printable"), bench_->home(QStringLiteral("temp/empty.txt"))},
+                               {QStringLiteral("gone.txt;"), bench_->home(QStringLiteral("temp/missing"))}};
+        QVERIFY(mailbox_->addToInbox(message));
+
+        auto inbox = mailbox_->Inbox();
+        QCOMPARE(inbox->MessageCount(), 1);
+        auto stored = inbox->Message(1);
+        QVERIFY(stored);
+        QCOMPARE(stored->Type(), QStringLiteral("IPM.Note"));
+        // A lone LF comes back as a line end.
+        QCOMPARE(stored->Text(), QString(message.text).replace(QStringLiteral("lone\nLF"), QStringLiteral("lone\r\nLF")));
+        QCOMPARE(stored->Subject(), message.subject);
+        QCOMPARE(stored->SenderAddress(), QStringLiteral("s@example.org"));
+        QCOMPARE(stored->TimeSent(), message.timeSent);
+        QCOMPARE(stored->TimeReceived(), message.timeReceived);
+        QCOMPARE(stored->RecipientNames(), message.recipients);
+        QCOMPARE(stored->AttachmentCount(), 3);
+        QCOMPARE(stored->AttachmentName(1), QStringLiteral("fax.tif;"));
+        QCOMPARE(stored->AttachmentName(2), QStringLiteral("../../evil.txt;quoted-printable"));
+        QCOMPARE(stored->AttachmentSource(2), QStringLiteral("evil.txt"));
+        const QString out = bench_->home(QStringLiteral("out.bin"));
+        QVERIFY(stored->WriteAttachmentToFile(1, out));
+        QCOMPARE(bench_->env.readFile(QStringLiteral("out.bin")), QByteArray("II*\0binary\r\n\0\xff", 15));
+        QVERIFY(stored->WriteAttachmentToFile(3, out));
+        QCOMPARE(bench_->env.readFile(QStringLiteral("out.bin")), QByteArray());
+        QVERIFY(!stored->WriteAttachmentToFile(4, out));
+        QVERIFY(stored->Field(31).startsWith(QStringLiteral("From: Office <s@example.org>\r\n")));
+        QVERIFY(stored->Field(31).endsWith(QStringLiteral("\r\n\r\n")));
+
+        const MaildirFolder folder(bench_->home(QStringLiteral("profiles/TORVEX")), {});
+        QProcess python;
+        python.start(QStringLiteral("python3"),
+                     {QStringLiteral("-c"),
+                      QStringLiteral("import email, email.policy, json, sys\n"
+                                     "m = email.message_from_binary_file(open(sys.argv[1], 'rb'), policy=email.policy.default)\n"
+                                     "print(json.dumps([m['Subject'], m['To'], m.get_body(('plain',)).get_content()]\n"
+                                     "                 + [[a.get_filename(), a.get_content_type(), len(a.get_content())]\n"
+                                     "                    for a in m.iter_attachments()]))\n"),
+                      folder.filePath(folder.messages().front())});
+        QVERIFY(python.waitForFinished());
+        QCOMPARE(python.exitCode(), 0);
+        const QJsonArray seen = QJsonDocument::fromJson(python.readAllStandardOutput()).array();
+        QCOMPARE(seen.toVariantList(),
+                 (QVariantList{message.subject, QStringLiteral("user@torvex.net"), message.text,
+                               QVariantList{QStringLiteral("fax.tif"), QStringLiteral("image/tiff"), 15},
+                               QVariantList{QStringLiteral("evil.txt"), QStringLiteral("text/plain"), 0},
+                               QVariantList{QStringLiteral("gone.txt"), QStringLiteral("text/plain"), 0}}));
     }
 
 private:
