@@ -571,18 +571,17 @@ private Q_SLOTS:
         QVERIFY(stored->Field(31).endsWith(QStringLiteral("\r\n\r\n")));
 
         const MaildirFolder folder(bench_->home(QStringLiteral("profiles/TORVEX")), {});
-        QProcess python;
-        python.start(QStringLiteral("python3"),
-                     {QStringLiteral("-c"),
-                      QStringLiteral("import email, email.policy, json, sys\n"
-                                     "m = email.message_from_binary_file(open(sys.argv[1], 'rb'), policy=email.policy.default)\n"
-                                     "print(json.dumps([m['Subject'], m['To'], m.get_body(('plain',)).get_content()]\n"
-                                     "                 + [[a.get_filename(), a.get_content_type(), len(a.get_content())]\n"
-                                     "                    for a in m.iter_attachments()]))\n"),
-                      folder.filePath(folder.messages().front())});
-        QVERIFY(python.waitForFinished());
-        QCOMPARE(python.exitCode(), 0);
-        const QJsonArray seen = QJsonDocument::fromJson(python.readAllStandardOutput()).array();
+        const test::ProcessResult python = test::runProgram(
+            QStringLiteral("/usr/bin/python3"),
+            {QStringLiteral("-c"),
+             QStringLiteral("import email, email.policy, json, sys\n"
+                            "m = email.message_from_binary_file(open(sys.argv[1], 'rb'), policy=email.policy.default)\n"
+                            "print(json.dumps([m['Subject'], m['To'], m.get_body(('plain',)).get_content()]\n"
+                            "                 + [[a.get_filename(), a.get_content_type(), len(a.get_content())]\n"
+                            "                    for a in m.iter_attachments()]))\n"),
+             folder.filePath(folder.messages().front())});
+        QVERIFY2(python.finished && python.exitCode == 0, python.err.constData());
+        const QJsonArray seen = QJsonDocument::fromJson(python.out).array();
         QCOMPARE(seen.toVariantList(),
                  (QVariantList{message.subject, QStringLiteral("user@torvex.net"), message.text,
                                QVariantList{QStringLiteral("fax.tif"), QStringLiteral("image/tiff"), 15},

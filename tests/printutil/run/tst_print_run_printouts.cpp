@@ -503,23 +503,17 @@ private:
     // a two-page fax.
     QByteArray realMail(const QString& shape) const
     {
-        const QString work = bench_->home(QStringLiteral("mail"));
-        QDir().mkpath(work);
-        const QString fax = work + QStringLiteral("/fax.tif");
-        const QString out = work + QStringLiteral("/message.eml");
+        const QString fax = bench_->home(QStringLiteral("mail/fax.tif"));
+        const QString out = bench_->home(QStringLiteral("mail/message.eml"));
         if (test::sampleFaxTiff(fax, 2).isEmpty())
             return {};
-        QProcess python;
-        python.start(QStringLiteral("/usr/bin/python3"),
-                     {test::sourceDir() + QStringLiteral("/tests/support/real_mail.py"), shape, out,
-                      QStringLiteral("--fax"), fax, QStringLiteral("--sender"), QStringLiteral("sender@127.0.0.1"),
-                      QStringLiteral("--to"), QStringLiteral("torvex@127.0.0.1")});
-        if (!python.waitForFinished(60000) || python.exitCode() != 0) {
-            qWarning() << python.readAllStandardError();
-            return {};
-        }
-        QFile file(out);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        const test::ProcessResult python = test::runProgram(
+            QStringLiteral("/usr/bin/python3"),
+            {test::sourceDir() + QStringLiteral("/tests/support/real_mail.py"), shape, out, QStringLiteral("--fax"), fax,
+             QStringLiteral("--sender"), QStringLiteral("sender@127.0.0.1"), QStringLiteral("--to"), test::kBatchAddress});
+        if (!python.finished || python.exitCode != 0)
+            qWarning() << python.err;
+        return bench_->env.readFile(out);
     }
 
     std::unique_ptr<test::RunBench> bench_;
