@@ -1,7 +1,8 @@
 #include "loopback_mail.h"
 
+#include "test_env.h"
+
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 
@@ -44,8 +45,7 @@ QByteArray sampleFaxTiff(const QString& path, int pages, tools::FaxCompression c
     QDir().mkpath(QFileInfo(path).path());
     if (!tools::writeSampleFaxTiff(path, options, compression))
         return {};
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return readWholeFile(path);
 }
 
 tools::InternetFax numberedTorvex(int n, const QString& sender, const QString& address, const QString& subject,

@@ -1,14 +1,12 @@
 #include "tests/support/xvfb_server.h"
 
+#include "tests/support/test_env.h"
+
 namespace torvex::test {
 
 XvfbServer::~XvfbServer()
 {
-    if (xvfb_.state() == QProcess::NotRunning)
-        return;
-    xvfb_.terminate();
-    if (!xvfb_.waitForFinished(5000))
-        xvfb_.kill();
+    endProcess(xvfb_);
 }
 
 bool XvfbServer::start()
