@@ -1,11 +1,11 @@
 #include "dovecot_server.h"
 
-#include "tests/support/delivery_ledger.h"
 #include "tests/support/test_env.h"
 #include "tools/dovecot_config.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTcpServer>
@@ -29,6 +29,17 @@ bool accepts(quint16 port)
 }
 
 }  // namespace
+
+QStringList maildirMessageFiles(const QString& folder)
+{
+    QStringList files;
+    for (const char* sub : {"/new", "/cur"}) {
+        const QDir dir(folder + QLatin1String(sub));
+        for (const QString& name : dir.entryList(QDir::Files))
+            files << dir.filePath(name);
+    }
+    return files;
+}
 
 quint16 freeLoopbackPort()
 {

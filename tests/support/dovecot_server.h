@@ -62,6 +62,9 @@ private:
     int delivered_ = 0;
 };
 
+// The message files of one Maildir folder (new/ and cur/).
+[[nodiscard]] QStringList maildirMessageFiles(const QString& folder);
+
 // A free TCP port on the loopback address, for a server a test starts.
 [[nodiscard]] quint16 freeLoopbackPort();
 

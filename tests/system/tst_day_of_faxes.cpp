@@ -6,9 +6,7 @@
 // arrived exactly once and the settings are as the user left them.
 #include "common/telvane_info.h"
 #include "platform/settings/profile_api.h"
-#include "tests/support/delivery_ledger.h"
-#include "tests/support/loopback_mail.h"
-#include "tests/support/test_env.h"
+#include "tests/support/run_bench.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,7 +15,6 @@
 #include <QProcess>
 #include <QtTest>
 
-#include <memory>
 #include <tuple>
 
 #include <signal.h>
@@ -32,21 +29,6 @@ constexpr int kTorvexes = 50;
 constexpr int kBatch = 10;
 // Header part and fax: the print jobs of one TORVEX; a note adds one.
 constexpr int kJobsPerTorvex = 2;
-const QString kAddress = QStringLiteral("torvex@127.0.0.1");
-
-// Receipts go to the sender's domain first (server A on 127.0.0.1), then to
-// the user's own SMTP server (server B on 127.0.0.2), both on one port.
-const QString kSender = QStringLiteral("Sender Office <sender@127.0.0.1>");
-
-QString token(int n)
-{
-    return QStringLiteral("DAY-TOKEN-%1-END").arg(n, 3, 10, QLatin1Char('0'));
-}
-
-QString subject(int n)
-{
-    return QStringLiteral("Day fax %1 of the day").arg(n, 3, 10, QLatin1Char('0'));
-}
 
 QString noteToken(int n)
 {
@@ -141,116 +123,92 @@ private Q_SLOTS:
         // Morning: both receipt servers up.
         deliverBatch(1);
         QVERIFY(waitForFiled(10));
-        QVERIFY(outFiles().isEmpty());
+        QVERIFY(bench_.filesIn(QStringLiteral("Out")).isEmpty());
 
         // Server A is down: receipts go on to the user's own server.
-        const quint16 port = smtpA_->port();
-        smtpA_->stop();
+        const quint16 port = smtpA_.port();
+        smtpA_.stop();
         deliverBatch(11);
         QVERIFY(waitForFiled(20));
-        QVERIFY(outFiles().isEmpty());
+        QVERIFY(bench_.filesIn(QStringLiteral("Out")).isEmpty());
 
         // Both down: the receipts wait in Out/.
-        smtpB_->stop();
+        smtpB_.stop();
         deliverBatch(21);
         QVERIFY(waitForFiled(30));
         int waiting = 0;
         for (int n = 21; n <= 30; ++n)
             waiting += wantsReceipt(n) ? 1 : 0;
-        QCOMPARE(int(outFiles().size()), waiting);
+        QCOMPARE(int(bench_.filesIn(QStringLiteral("Out")).size()), waiting);
 
         // A is back on its port: the next run sends what waited, then the new
         // ones. A run that began while A was still down files the batch and
         // leaves what waited to the run after it.
-        QVERIFY(smtpA_->start(QStringLiteral("127.0.0.1"), port));
+        QVERIFY(smtpA_.start(QStringLiteral("127.0.0.1"), port));
         deliverBatch(31);
         QVERIFY(waitForFiled(40));
-        QTRY_VERIFY_WITH_TIMEOUT(outFiles().isEmpty(), 30000);
-        QVERIFY(smtpB_->start(QStringLiteral("127.0.0.2"), port));
+        QTRY_VERIFY_WITH_TIMEOUT(bench_.filesIn(QStringLiteral("Out")).isEmpty(), 30000);
+        QVERIFY(smtpB_.start(QStringLiteral("127.0.0.2"), port));
 
         // Afternoon: a run is killed while it waits on a receipt server.
         // Server A takes connections but never answers: the run that reaches
         // the first receipt of the batch waits there, its printouts made, its
         // moves recorded and the receipt stored in Out/.
-        const int printedBefore = int(printouts().size());
-        QVERIFY(smtpA_->pause());
+        const int printedBefore = int(bench_.printouts().size());
+        QVERIFY(smtpA_.pause());
         deliverBatch(41);
-        const bool held = QTest::qWaitFor([&] { return !outFiles().isEmpty(); }, 60000);
-        const qint64 pid = printUtilityPid(env_->home());
+        const bool held = QTest::qWaitFor([&] { return !bench_.filesIn(QStringLiteral("Out")).isEmpty(); }, 60000);
+        const qint64 pid = printUtilityPid(bench_.env.home());
         QVERIFY(held);
         QVERIFY(pid > 0);
         QCOMPARE(readTorvexKey(QStringLiteral("VXPrint")), QStringLiteral("running"));
         // The four TORVEXes without a receipt request and the one asking for it.
-        QVERIFY2(int(printouts().size()) - printedBefore >= kJobsPerTorvex,
-                 qPrintable(QString::number(printouts().size())));
+        QVERIFY2(int(bench_.printouts().size()) - printedBefore >= kJobsPerTorvex,
+                 qPrintable(QString::number(bench_.printouts().size())));
         QVERIFY(::kill(pid_t(pid), SIGKILL) == 0);
         QVERIFY(QTest::qWaitFor([&] { return !QFileInfo::exists(QStringLiteral("/proc/%1").arg(pid)); }, 10000));
-        QVERIFY(smtpA_->resume());
+        QVERIFY(smtpA_.resume());
         QVERIFY(waitForFiled(kTorvexes, 90000));
-        QVERIFY(QTest::qWaitFor([&] { return outFiles().isEmpty(); }, 30000));
+        QVERIFY(QTest::qWaitFor([&] { return bench_.filesIn(QStringLiteral("Out")).isEmpty(); }, 30000));
 
         scheduler_.terminate();
         QVERIFY(scheduler_.waitForFinished(10000));
 
         // Printed once.
-        const QDir dir(env_->path(QStringLiteral("Printouts")));
+        const QDir dir(bench_.home(QStringLiteral("Printouts")));
         QCOMPARE(dir.entryList({QStringLiteral("*.part")}, QDir::Files), QStringList());
-        const QStringList files = printouts();
-        QStringList tokens;
+        QStringList tokens = test::batchTokens(kTorvexes);
         for (int n = 1; n <= kTorvexes; ++n)
-            tokens << token(n) << noteToken(n);
+            tokens << noteToken(n);
         const auto counts = test::tokenCountsInPrintouts(dir.path(), tokens);
         QVERIFY(counts.has_value());
         const QMap<QString, int>& seen = *counts;
         int jobs = 0;
         for (int n = 1; n <= kTorvexes; ++n) {
-            QVERIFY2(seen.value(token(n)) == 1,
-                     qPrintable(QStringLiteral("%1 printed %2 times").arg(token(n)).arg(seen.value(token(n)))));
+            QVERIFY2(seen.value(test::batchToken(n)) == 1,
+                     qPrintable(QStringLiteral("%1 printed %2 times").arg(n).arg(seen.value(test::batchToken(n)))));
             QVERIFY2(seen.value(noteToken(n)) == (hasNote(n) ? 1 : 0),
                      qPrintable(QStringLiteral("%1 printed %2 times").arg(noteToken(n)).arg(seen.value(noteToken(n)))));
             jobs += jobsOf(n);
         }
         // Each TORVEX's fax page (and note) once besides its header part.
-        QCOMPARE(int(files.size()), jobs);
+        QCOMPARE(int(bench_.printouts().size()), jobs);
 
-        // Every receipt asked for arrived once, at the right server.
-        QList<SmtpTestServer::Delivery> all = smtpA_->deliveries();
-        const QList<SmtpTestServer::Delivery> atB = smtpB_->deliveries();
-        all += atB;
-        int requested = 0;
-        for (int n = 1; n <= kTorvexes; ++n) {
-            const int count = test::receiptsFor(all, subject(n));
-            const int countAtB = test::receiptsFor(atB, subject(n));
-            const int expected = wantsReceipt(n) ? 1 : 0;
-            requested += expected;
-            QVERIFY2(count == expected, qPrintable(QStringLiteral("receipt of %1 arrived %2 times").arg(n).arg(count)));
-            // While A was down (and only then) the user's own server took them.
-            if (expected)
-                QCOMPARE(countAtB, n > 10 && n <= 20 ? 1 : 0);
-        }
-        QCOMPARE(int(all.size()), requested);
-        for (const SmtpTestServer::Delivery& delivery : all)
-            QCOMPARE(delivery.rcptTo, QStringList({QStringLiteral("sender@127.0.0.1")}));
+        // Every receipt asked for arrived once, at the right server: while A
+        // was down (and only then) the user's own server took them.
+        const QList<SmtpTestServer::Delivery> atB = smtpB_.deliveries();
+        test::verifyReceipts(smtpA_.deliveries() + atB, kTorvexes, [](int n) { return wantsReceipt(n) ? 1 : 0; });
+        test::verifyReceipts(atB, kTorvexes, [](int n) { return wantsReceipt(n) && n > 10 && n <= 20 ? 1 : 0; });
 
-        // Fetched and filed once.
-        QVERIFY(pop_->messages().isEmpty());
-        QCOMPARE(test::maildirMessageFiles(folder(QString())), QStringList());
-        QVERIFY(!QFileInfo::exists(folder(QStringLiteral("pending-moves"))));
-        QCOMPARE(QDir(env_->path(QStringLiteral("In"))).entryList(QDir::Files), QStringList());
-
-        // Every TORVEX lies in TORVEXes/Printed once, and nowhere else; the
-        // other folders were made and hold nothing.
-        const QMap<QString, QStringList> where = test::foldersHolding(folder(QString()), tokens);
-        for (int n = 1; n <= kTorvexes; ++n)
-            QCOMPARE(where.value(token(n)), QStringList({QStringLiteral(".TORVEXes.Printed")}));
+        // Fetched and filed once; the other folders were made and hold nothing.
+        bench_.verifyFiledOnce(pop_, kTorvexes);
         for (const char* other : {".TORVEXes.Unprintable", ".TORVEXes.Sent", ".TORVEXes.Receipts Out", ".Deleted Items"}) {
-            QVERIFY2(QFileInfo(folder(QLatin1String(other))).isDir(), other);
-            QVERIFY2(test::maildirMessageFiles(folder(QLatin1String(other))).isEmpty(), other);
+            QVERIFY2(QFileInfo(bench_.profile(QLatin1String(other))).isDir(), other);
+            QVERIFY2(test::maildirMessageFiles(bench_.profile(QLatin1String(other))).isEmpty(), other);
         }
-        QCOMPARE(filedCount(), kTorvexes);
 
         // The file parses: sections, keys with values and empty lines only.
-        const QStringList lines = fileText(env_->iniPath()).split(QLatin1Char('\n'));
+        const QStringList lines = fileText(bench_.env.iniPath()).split(QLatin1Char('\n'));
         for (QString line : lines) {
             line = line.trimmed();
             QVERIFY2(line.isEmpty() || (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']')))
@@ -265,7 +223,7 @@ private Q_SLOTS:
         QCOMPARE(GetProfileStringA(QStringLiteral("Other"), QStringLiteral("keep"), QString()), QStringLiteral("1"));
         QCOMPARE(readTorvexKey(QStringLiteral("session")).section(QLatin1Char(','), 1), QStringLiteral("0,0,0"));
 
-        const QString account = env_->path(QStringLiteral("account.ini"));
+        const QString account = bench_.home(QStringLiteral("account.ini"));
         const std::tuple<const char*, const char*, const char*> accountKeys[] = {
             {"TORVEX", "VX_domain_name", "127.0.0.1"}, {"TORVEX", "VX_IP_Address", ""}, {"TORVEX", "VX_SMTP_Server", ""},
             {"TORVEX", "Last_Resort_SMTP_Server", ""}, {"TORVEX", "Default_Profile", "TORVEX"},
@@ -280,23 +238,21 @@ private Q_SLOTS:
 private:
     void setUpDay()
     {
-        env_ = std::make_unique<test::TestEnv>();
-        pop_ = std::make_unique<DovecotServer>();
-        QVERIFY(test::startMailbox(*pop_));
+        QVERIFY(test::startMailbox(pop_));
+        // Receipts go to the sender's domain first (server A on 127.0.0.1),
+        // then to the user's own SMTP server (server B on 127.0.0.2), both on
+        // one port.
         const quint16 smtpPort = test::freeLoopbackPort();
-        smtpA_ = std::make_unique<SmtpTestServer>();
-        smtpB_ = std::make_unique<SmtpTestServer>();
-        QVERIFY(test::startReceiptServer(*smtpA_, QStringLiteral("127.0.0.1"), smtpPort));
-        QVERIFY(test::startReceiptServer(*smtpB_, QStringLiteral("127.0.0.2"), smtpPort));
+        QVERIFY(test::startReceiptServer(smtpA_, QStringLiteral("127.0.0.1"), smtpPort));
+        QVERIFY(test::startReceiptServer(smtpB_, QStringLiteral("127.0.0.2"), smtpPort));
 
-        QVERIFY(QDir().mkpath(folder(QString())));
-        env_->writeFile(QStringLiteral("account.ini"), kAccountFile);
-        QVERIFY(QFile::link(test::binDir() + QStringLiteral("/vxprintu"), env_->path(QStringLiteral("vxprintu"))));
+        bench_.env.writeFile(QStringLiteral("account.ini"), kAccountFile);
+        QVERIFY(QFile::link(test::binDir() + QStringLiteral("/vxprintu"), bench_.home(QStringLiteral("vxprintu"))));
         for (const auto& [key, value] : kUserSettings)
             WriteProfileStringA(QStringLiteral("TORVEX"), QLatin1String(key), QLatin1String(value));
         WriteProfileStringA(QStringLiteral("Other"), QStringLiteral("keep"), QStringLiteral("1"));
 
-        fax_ = test::sampleFaxTiff(env_->path(QStringLiteral("sample.tif")), 1);
+        fax_ = test::sampleFaxTiff(bench_.home(QStringLiteral("sample.tif")), 1);
         QVERIFY(!fax_.isEmpty());
 
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -310,13 +266,13 @@ private:
     void deliverBatch(int first)
     {
         for (int n = first; n < first + kBatch; ++n) {
-            tools::InternetFax mail = test::numberedTorvex(n, kSender, kAddress, subject(n), token(n), fax_);
+            tools::InternetFax mail = test::numberedTorvex(n, fax_);
             if (hasNote(n))
                 mail.attachments.push_back({QStringLiteral("note%1.txt").arg(n), QStringLiteral("text/plain"),
                                             "Please call back about " + noteToken(n).toUtf8() + "\r\n"});
             if (wantsReceipt(n))
-                mail.extraHeaders = tools::receiptRequestHeaders(kSender, n % 3 == 0);
-            pop_->deliver(tools::composeInternetFax(mail));
+                mail.extraHeaders = tools::receiptRequestHeaders(test::kBatchSender, n % 3 == 0);
+            pop_.deliver(tools::composeInternetFax(mail));
         }
     }
 
@@ -326,24 +282,21 @@ private:
     {
         return QTest::qWaitFor(
             [&] {
-                return filedCount() >= last && pop_->messages().isEmpty()
+                return filedCount() >= last && pop_.messages().isEmpty()
                     && readTorvexKey(QStringLiteral("VXPrint")) != QLatin1String("running");
             },
             timeoutMs);
     }
 
-    [[nodiscard]] int filedCount() const { return int(test::maildirMessageFiles(folder(QStringLiteral(".TORVEXes.Printed"))).size()); }
-    [[nodiscard]] QString folder(const QString& name) const { return env_->path(QStringLiteral("profiles/TORVEX/")) + name; }
-    [[nodiscard]] QStringList outFiles() const { return QDir(env_->path(QStringLiteral("Out"))).entryList(QDir::Files); }
-    [[nodiscard]] QStringList printouts() const
+    [[nodiscard]] int filedCount() const
     {
-        return QDir(env_->path(QStringLiteral("Printouts"))).entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Name);
+        return int(test::maildirMessageFiles(bench_.profile(QStringLiteral(".TORVEXes.Printed"))).size());
     }
 
-    std::unique_ptr<test::TestEnv> env_;
-    std::unique_ptr<DovecotServer> pop_;
-    std::unique_ptr<SmtpTestServer> smtpA_;
-    std::unique_ptr<SmtpTestServer> smtpB_;
+    test::RunBench bench_;
+    DovecotServer pop_;
+    SmtpTestServer smtpA_;
+    SmtpTestServer smtpB_;
     QProcess scheduler_;
     QByteArray fax_;
 };

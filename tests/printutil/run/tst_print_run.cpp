@@ -12,7 +12,7 @@
 #include "printutil/print/text_layout.h"
 #include "platform/print/image_pages.h"
 #include "printutil/run/print_run.h"
-#include "tests/support/loopback_mail.h"
+#include "tests/support/run_bench.h"
 #include "tests/support/recording_message_boxes.h"
 #include "tests/support/recording_print_device.h"
 #include "tests/support/test_env.h"

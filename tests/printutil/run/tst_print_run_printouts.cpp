@@ -10,10 +10,10 @@
 #include "printutil/mailbox/maildir_mailbox.h"
 #include "printutil/run/print_run.h"
 #include "tests/support/cups_server.h"
-#include "tests/support/loopback_mail.h"
 #include "tests/support/pdf_reader.h"
+#include "tests/support/run_bench.h"
 #include "tests/support/test_certificates.h"
-#include "tests/support/test_env.h"
+#include "tools/demo_faxes.h"
 #include "tools/sample_inbox.h"
 
 #include <QDir>
@@ -43,13 +43,10 @@ class TestPrintRunPrintouts : public QObject {
 private Q_SLOTS:
     void init()
     {
-        env_ = std::make_unique<test::TestEnv>();
-        QVERIFY(QDir().mkpath(profileRoot()));
-        writeTorvexKey(QStringLiteral("Torvex_Profile"), QStringLiteral("TORVEX"));
-        writeTorvexKey(QStringLiteral("Torvex_Addr"), kUser);
-        writeTorvexKey(QStringLiteral("Printer_Type"), QStringLiteral("TORVEX PDF"));
+        bench_ = std::make_unique<test::RunBench>();
+        bench_->set({{"Torvex_Addr", kUser}});
     }
-    void cleanup() { env_.reset(); }
+    void cleanup() { bench_.reset(); }
 
     // Every start makes the working folders, the user's alone, and empties
     // temp; a run that cannot go on leaves its status and no summary, so
@@ -79,10 +76,10 @@ private Q_SLOTS:
         QFETCH(int, exitCode);
         QFETCH(QString, vxprint);
         QFETCH(QString, status);
-        env_->writeFile(env_->iniPath(), "[TORVEX]\n" + settings);
-        env_->writeFile(QStringLiteral("temp/0001.TIF"), "stale");
-        QVERIFY(QDir().mkpath(env_->path(QStringLiteral("profiles/Windows Messaging Settings"))));
-        const test::ProcessResult run = test::runProgram(QStringLiteral("vxprintu"), args);
+        bench_->env.writeFile(bench_->env.iniPath(), "[TORVEX]\n" + settings);
+        bench_->env.writeFile(QStringLiteral("temp/0001.TIF"), "stale");
+        QVERIFY(QDir().mkpath(bench_->home(QStringLiteral("profiles/Windows Messaging Settings"))));
+        const test::ProcessResult run = bench_->run(args);
         QVERIFY(run.finished);
         QCOMPARE(run.exitCode, exitCode);
         QCOMPARE(readTorvexKey(QStringLiteral("VXPrint")), vxprint);
@@ -98,10 +95,10 @@ private Q_SLOTS:
             QVERIFY(run.err.contains("'Get TORVEXes Now'"));
         }
         // They hold faxes and receipts: the user's alone; MDNs only with Save_MDNs.
-        QVERIFY(QDir(env_->path(QStringLiteral("temp"))).isEmpty());
+        QVERIFY(QDir(bench_->home(QStringLiteral("temp"))).isEmpty());
         for (const char* folder : {"In", "Out", "temp"})
-            QCOMPARE(QFileInfo(env_->path(QLatin1String(folder))).permissions() & 0x0fff, QFile::Permissions(0x0700));
-        QCOMPARE(QDir(env_->path(QStringLiteral("MDNs"))).exists(), settings.contains("Save_MDNs"));
+            QCOMPARE(QFileInfo(bench_->home(QLatin1String(folder))).permissions() & 0x0fff, QFile::Permissions(0x0700));
+        QCOMPARE(QDir(bench_->home(QStringLiteral("MDNs"))).exists(), settings.contains("Save_MDNs"));
     }
 
     // A later start while a run goes on exits at once and writes nothing,
@@ -123,7 +120,7 @@ private Q_SLOTS:
         QVERIFY(!first.isPreviousInstance());
         first.setTimeBound(QDateTime::currentDateTime().addSecs(boundSeconds));
         writeTorvexKey(QStringLiteral("last_error"), QStringLiteral("marker"));
-        const test::ProcessResult second = test::runProgram(QStringLiteral("vxprintu"), {QStringLiteral("/6")});
+        const test::ProcessResult second = bench_->run({QStringLiteral("/6")});
         QVERIFY(second.finished);
         QCOMPARE(second.exitCode, 0);
         const QString lastError = readTorvexKey(QStringLiteral("last_error"));
@@ -142,18 +139,17 @@ private Q_SLOTS:
             QSKIP("cupsd is not installed (tools/debian-packages.txt lists cups)");
         test::CupsServer cups;
         QVERIFY2(cups.start(), qPrintable(cups.log()));
-        QVERIFY2(cups.addFileQueue(QStringLiteral("Fax_Printer"), env_->path(QStringLiteral("printed.ps"))),
+        QVERIFY2(cups.addFileQueue(QStringLiteral("Fax_Printer"), bench_->home(QStringLiteral("printed.ps"))),
                  qPrintable(cups.log()));
-        writeTorvexKey(QStringLiteral("Printer_Type"), QStringLiteral("Fax_Printer"));
+        bench_->set({{"Printer_Type", QStringLiteral("Fax_Printer")}});
         fillInbox();
-        const test::ProcessResult run = test::runProgram(QStringLiteral("vxprintu"), {QStringLiteral("/6")}, 180000,
-                                                         {QStringLiteral("CUPS_SERVER=") + cups.address()});
+        const test::ProcessResult run = bench_->run({QStringLiteral("/6")}, {QStringLiteral("CUPS_SERVER=") + cups.address()}, 180000);
         QVERIFY2(run.finished && run.exitCode == 0, run.err.constData());
         QCOMPARE(readTorvexKey(QStringLiteral("print_status")), QStringLiteral(" Printed 2 TORVEXes + 1 Regular Faxes"));
         const QMap<int, int> jobs = cups.finishedJobPages(QStringLiteral("Fax_Printer"), int(kJobPages.size()));
         QCOMPARE(jobs.values(), kJobPages);
-        QVERIFY(env_->readFile(QStringLiteral("printed.ps")).startsWith("%!PS"));
-        QVERIFY(!QFileInfo::exists(env_->path(QStringLiteral("Printouts"))) || QDir(env_->path(QStringLiteral("Printouts"))).isEmpty());
+        QVERIFY(bench_->env.readFile(QStringLiteral("printed.ps")).startsWith("%!PS"));
+        QVERIFY(!QFileInfo::exists(bench_->home(QStringLiteral("Printouts"))) || QDir(bench_->home(QStringLiteral("Printouts"))).isEmpty());
     }
 
     // The built-in PDF printer prints the whole Inbox. Then "/8 ID" prints a
@@ -166,24 +162,23 @@ private Q_SLOTS:
         if (!test::SmtpTestServer::available())
             QSKIP("python3-aiosmtpd is needed (tools/debian-packages.txt)");
         fillInbox();
-        const test::ProcessResult whole = test::runProgram(QStringLiteral("vxprintu"), {QStringLiteral("/6")}, 120000);
+        const test::ProcessResult whole = bench_->run({QStringLiteral("/6")});
         QVERIFY2(whole.finished && whole.exitCode == 0, whole.err.constData());
         QCOMPARE(readTorvexKey(QStringLiteral("session")), QStringLiteral("2,1,1,0"));
-        const QString folder = env_->path(QStringLiteral("Printouts"));
-        QCOMPARE(pdfPages(folder), kJobPages);
+        const QString folder = bench_->home(QStringLiteral("Printouts"));
+        QCOMPARE(bench_->printoutPages(), kJobPages);
         test::SmtpTestServer smtp;
         QVERIFY(smtp.start());
-        writeTorvexKey(QStringLiteral("Confirm_Receipt"), QStringLiteral("y"));
-        writeTorvexKey(QStringLiteral("User_SMTP_Server"), QStringLiteral("127.0.0.1"));
-        env_->writeFile(QStringLiteral("Out/20240305102030.MDN"), "To:sender@127.0.0.1\r\nSubject: waiting\r\n\r\nx\r\n.\r\n");
-        writeTorvexKey(QStringLiteral("VXPrint"), QString());
-        const QStringList before = filesUnder(profileRoot()) + filesUnder(env_->path(QStringLiteral("Out")));
+        bench_->set({{"Confirm_Receipt", QStringLiteral("y")}, {"User_SMTP_Server", QStringLiteral("127.0.0.1")},
+                     {"VXPrint", QString()}});
+        bench_->env.writeFile(QStringLiteral("Out/20240305102030.MDN"), "To:sender@127.0.0.1\r\nSubject: waiting\r\n\r\nx\r\n.\r\n");
+        const QStringList before = filesUnder(bench_->profile()) + filesUnder(bench_->home(QStringLiteral("Out")));
 
         const QString printed = filedId({QStringLiteral("TORVEXes"), QStringLiteral("Printed")}, QStringLiteral("three page fax"));
         const QString unprintable = filedId({QStringLiteral("TORVEXes"), QStringLiteral("Unprintable")}, QString());
         const QString regular = filedId({QStringLiteral("Regular Faxes"), QStringLiteral("Printed")}, QString());
         QVERIFY(!printed.isEmpty() && !unprintable.isEmpty() && !regular.isEmpty());
-        const QString inInbox = QStringLiteral("INBOX/") + MaildirFolder(profileRoot(), {}).messages().front().baseName;
+        const QString inInbox = QStringLiteral("INBOX/") + MaildirFolder(bench_->profile(), {}).messages().front().baseName;
         const struct {
             QString id;
             int exitCode;
@@ -199,13 +194,12 @@ private Q_SLOTS:
         };
         for (const auto& c : cases) {
             QDir(folder).removeRecursively();
-            const test::ProcessResult run = test::runProgram(QStringLiteral("vxprintu"), {QStringLiteral("/8"), c.id}, 120000,
-                                                             {QStringLiteral("TORVEX_SMTP_PORT=%1").arg(smtp.port())});
+            const test::ProcessResult run = bench_->run({QStringLiteral("/8"), c.id}, {QStringLiteral("TORVEX_SMTP_PORT=%1").arg(smtp.port())});
             QVERIFY2(run.finished && run.exitCode == c.exitCode, qPrintable(c.id + QLatin1Char(' ') + QString::fromUtf8(run.err)));
-            QCOMPARE(pdfPages(folder), c.jobPages);
+            QCOMPARE(bench_->printoutPages(), c.jobPages);
             QVERIFY2(test::printedText(folder).simplified().contains(c.onPaper), qPrintable(c.id));
         }
-        QCOMPARE(filesUnder(profileRoot()) + filesUnder(env_->path(QStringLiteral("Out"))), before);
+        QCOMPARE(filesUnder(bench_->profile()) + filesUnder(bench_->home(QStringLiteral("Out"))), before);
         QCOMPARE(smtp.commands(), QStringList());
         QCOMPARE(readTorvexKey(QStringLiteral("VXPrint")), QString());
     }
@@ -274,46 +268,38 @@ private Q_SLOTS:
         QFETCH(int, receiptPages);
         QFETCH(QStringList, onPaper);
         QFETCH(QStringList, notOnPaper);
-        if (!test::DovecotServer::available() || !test::SmtpTestServer::available())
-            QSKIP("dovecot-pop3d and python3-aiosmtpd are needed (tools/debian-packages.txt)");
         startServers();
         const QByteArray message = realMail(shape);
         QVERIFY(!message.isEmpty());
-        writeTorvexKey(QStringLiteral("Torvex_Addr"), dovecot_->user() + QStringLiteral("@127.0.0.1"));
-        writeTorvexKey(QStringLiteral("Password"), dovecot_->password());
-        writeTorvexKey(QStringLiteral("Confirm_Receipt"), QStringLiteral("y"));
 
         for (const bool inInbox : {false, true}) {
             const QString path = inInbox ? QStringLiteral("Inbox") : QStringLiteral("POP3");
             if (inInbox) {
                 // Named as delivery agents name Maildir files: by the time of arrival.
                 const QString drop = QStringLiteral("drop/%1.M1P1.test").arg(QDateTime::currentSecsSinceEpoch());
-                env_->writeFile(drop, message);
-                env_->writeFile(QStringLiteral("profiles/TORVEX/profile.ini"),
-                                "[Profile]\nDeliver=cp '" + env_->path(drop).toUtf8() + "' \"$MAILDIR/new/\"\n");
-                writeTorvexKey(QStringLiteral("Use_Profile"), QStringLiteral("y"));
+                bench_->env.writeFile(drop, message);
+                bench_->env.writeFile(QStringLiteral("profiles/TORVEX/profile.ini"),
+                                "[Profile]\nDeliver=cp '" + bench_->home(drop).toUtf8() + "' \"$MAILDIR/new/\"\n");
+                bench_->set({{"Use_Profile", QStringLiteral("y")}});
             } else {
                 dovecot_->deliver(message);
             }
             const qsizetype receiptsBefore = smtp_->deliveries().size();
-            const QString folder = env_->path(QStringLiteral("Printouts"));
+            const QString folder = bench_->home(QStringLiteral("Printouts"));
             QDir(folder).removeRecursively();
-            const test::ProcessResult run = test::runProgram(
-                QStringLiteral("vxprintu"), {QStringLiteral("/0")}, 120000,
-                {QStringLiteral("TORVEX_POP3_PORT=%1").arg(dovecot_->port()),
-                 QStringLiteral("TORVEX_SMTP_PORT=%1").arg(smtp_->port()), QStringLiteral("TORVEX_TIME_SCALE=30")});
+            const test::ProcessResult run = bench_->run({QStringLiteral("/0")}, {QStringLiteral("TORVEX_TIME_SCALE=30")});
             QVERIFY2(run.finished && run.exitCode == 0, run.err.constData());
             QCOMPARE(readTorvexKey(QStringLiteral("session")),
                      printed ? QStringLiteral("1,0,0,0") : QStringLiteral("0,1,0,0"));
 
             int images = 0;
             int texts = 0;
-            for (const QString& pdf : QDir(folder).entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Name)) {
-                const int pageImages = test::pdfImageCount(folder + QLatin1Char('/') + pdf);
+            for (const QString& pdf : bench_->printouts()) {
+                const int pageImages = test::pdfImageCount(pdf);
                 images += pageImages;
-                texts += test::pdfPageCount(folder + QLatin1Char('/') + pdf) - pageImages;
+                texts += test::pdfPageCount(pdf) - pageImages;
                 // No character lies outside the printable area.
-                QVERIFY2(test::pdfTextRightMargin(folder + QLatin1Char('/') + pdf) > 14, qPrintable(path + QLatin1Char(' ') + pdf));
+                QVERIFY2(test::pdfTextRightMargin(pdf) > 14, qPrintable(path + QLatin1Char(' ') + pdf));
             }
             QCOMPARE(images, faxPages);
             QVERIFY2(texts <= textPages, qPrintable(path + QStringLiteral(": %1 text pages").arg(texts)));
@@ -334,6 +320,56 @@ private Q_SLOTS:
             QVERIFY(receipt.contains(printed ? "MDN-sent-automatically; Processed" : "MDN-sent-automatically; Failed"));
         }
         QTRY_VERIFY(dovecot_->messages().isEmpty());
+    }
+
+    // The demo's faxes go the whole way a user sees: every fax page printed,
+    // every subject on paper, and the receipt the contract asks for, with
+    // the G3Fax report.
+    void demoFaxesGoTheWholeWay()
+    {
+        startServers();
+        bench_->set({{"Print_Simple_Header", QStringLiteral("y")}, {"Save_MDNs", QStringLiteral("y")}});
+        const std::vector<tools::DemoFax> faxes = tools::demoFaxes(test::kBatchAddress, QStringLiteral("127.0.0.1"));
+        QCOMPARE(faxes.size(), size_t(5));
+        QList<int> faxPages;
+        for (const tools::DemoFax& fax : faxes) {
+            QVERIFY(!dovecot_->deliver(tools::composeInternetFax(fax.mail)).isEmpty());
+            if (fax.faxPages > 0)
+                faxPages << fax.faxPages;
+        }
+        const qsizetype receiptsBefore = smtp_->deliveries().size();
+        const test::ProcessResult run = bench_->run({QStringLiteral("/0")}, {}, 180000);
+        QVERIFY2(run.finished && run.exitCode == 0, run.err.constData());
+        QCOMPARE(readTorvexKey(QStringLiteral("session")), QStringLiteral("5,0,0,0"));
+        QCOMPARE(readTorvexKey(QStringLiteral("last_error"), QStringLiteral("absent")), QString());
+
+        // Fax images print as pages without text; their jobs hold exactly
+        // the pages of each fax file. Header pages carry every subject.
+        QList<int> imageJobs;
+        QString text;
+        for (const QString& pdf : bench_->printouts()) {
+            const QString pageText = test::pdfText(pdf).value_or(QString()).simplified();
+            if (pageText.isEmpty())
+                imageJobs << test::pdfPageCount(pdf);
+            text += pageText + QLatin1Char(' ');
+        }
+        std::sort(imageJobs.begin(), imageJobs.end());
+        std::sort(faxPages.begin(), faxPages.end());
+        QCOMPARE(imageJobs, faxPages);
+        for (const tools::DemoFax& fax : faxes)
+            QVERIFY2(text.contains(fax.mail.subject), qPrintable(fax.mail.subject));
+        QVERIFY2(text.contains(QStringLiteral("Urgent deliveries: call the depot.")), qPrintable(text));
+        QCOMPARE(MaildirFolder(bench_->profile(), {QStringLiteral("TORVEXes"), QStringLiteral("Printed")}).messages().size(),
+                 size_t(5));
+        QVERIFY(dovecot_->messages().isEmpty());
+
+        // Only the contract asked for a receipt, with the G3Fax report.
+        const QList<test::SmtpTestServer::Delivery> receipts = smtp_->deliveries().mid(receiptsBefore);
+        QCOMPARE(receipts.size(), 1);
+        QCOMPARE(receipts.front().rcptTo, QStringList({QStringLiteral("contracts@127.0.0.1")}));
+        QVERIFY(receipts.front().content.contains("Disposition: automatic-action/MDN-sent-automatically"));
+        QVERIFY2(receipts.front().content.contains("G3Fax-Pages=2"), receipts.front().content.constData());
+        QCOMPARE(bench_->filesIn(QStringLiteral("MDNs")).size(), 1);
     }
 
     // From a mailbox that takes log-ons over TLS only (POP3S), the receipt
@@ -358,37 +394,25 @@ private Q_SLOTS:
         QVERIFY(smtp.start(QStringLiteral("127.0.0.1"), 0, options));
         // The recipient's own servers are not there.
         qputenv("TORVEX_SMTP_PORT", "1");
-        // TORVEXes fetched from the mailbox startMailbox started, with receipts.
-        const std::pair<const char*, QString> keys[] = {
-            {"Torvex_Addr", QStringLiteral("torvex@127.0.0.1")},
-            {"Password", QStringLiteral("secret")},
-            {"wake_probes", QStringLiteral("0")},
-            {"Confirm_Receipt", QStringLiteral("y")},
-            {"VX_SMTP_Server", QString()},
-            {"Last_Resort_SMTP_Server", QString()},
-            {"POP3_Security", QStringLiteral("tls")},
-            {"POP3_Port", QString::number(pop.tlsPort())},
-            {"Trusted_Certificate_File", certificates.caFile()},
-            {"Normal_EMail_Addr", QStringLiteral("me@home.example")},
-            {"User_SMTP_Server", QStringLiteral("127.0.0.1")},
-            {"User_SMTP_Security", QStringLiteral("starttls-required")},
-            {"User_SMTP_Port", QString::number(smtp.port())},
-            {"User_SMTP_User", QStringLiteral("fax user")},
-            {"User_SMTP_Password", QStringLiteral("pass word")}};
-        for (const auto& [key, value] : keys)
-            writeTorvexKey(QString::fromLatin1(key), value);
-        const QString sender = QStringLiteral("Sender Office <sender@127.0.0.1>");
-        const QByteArray fax = test::sampleFaxTiff(env_->path(QStringLiteral("fax.tif")), 1);
-        const auto deliver = [&](int n, const QString& subject) {
-            tools::InternetFax mail = test::numberedTorvex(n, sender, QStringLiteral("torvex@127.0.0.1"), subject,
-                                                           subject.toUpper(), fax);
-            mail.extraHeaders = tools::receiptRequestHeaders(sender, false);
+        bench_->fetchFromLoopback();
+        bench_->set({{"POP3_Security", QStringLiteral("tls")},
+                     {"POP3_Port", QString::number(pop.tlsPort())},
+                     {"Trusted_Certificate_File", certificates.caFile()},
+                     {"Normal_EMail_Addr", QStringLiteral("me@home.example")},
+                     {"User_SMTP_Server", QStringLiteral("127.0.0.1")},
+                     {"User_SMTP_Security", QStringLiteral("starttls-required")},
+                     {"User_SMTP_Port", QString::number(smtp.port())},
+                     {"User_SMTP_User", QStringLiteral("fax user")},
+                     {"User_SMTP_Password", QStringLiteral("pass word")}});
+        const QByteArray fax = test::sampleFaxTiff(bench_->home(QStringLiteral("fax.tif")), 1);
+        const auto deliver = [&](int n) {
+            tools::InternetFax mail = test::numberedTorvex(n, fax);
+            mail.extraHeaders = tools::receiptRequestHeaders(test::kBatchSender, false);
             pop.deliver(tools::composeInternetFax(mail));
         };
         // TLS handshakes with a Python server on a loaded machine: ticks of 1 s.
-        const auto fetch = [] {
-            const test::ProcessResult run = test::runProgram(QStringLiteral("vxprintu"), {QStringLiteral("/0")}, 120000,
-                                                             {QStringLiteral("TORVEX_TIME_SCALE=60")});
+        const auto fetch = [this] {
+            const test::ProcessResult run = bench_->run({QStringLiteral("/0")}, {QStringLiteral("TORVEX_TIME_SCALE=60")});
             QVERIFY2(run.finished && run.exitCode == 0, run.err.constData());
             QCOMPARE(readTorvexKey(QStringLiteral("VXPrint")), QStringLiteral("quit"));
             QCOMPARE(readTorvexKey(QStringLiteral("session")), QStringLiteral("1,0,0,0"));
@@ -396,17 +420,17 @@ private Q_SLOTS:
         // The submission server is down: the receipt waits in Out/.
         const quint16 smtpPort = smtp.port();
         smtp.stop();
-        deliver(1, QStringLiteral("first"));
+        deliver(1);
         fetch();
-        const QStringList waiting = QDir(env_->path(QStringLiteral("Out"))).entryList(QDir::Files);
+        const QStringList waiting = bench_->filesIn(QStringLiteral("Out"));
         QCOMPARE(waiting.size(), 1);
         QVERIFY(QRegularExpression(QStringLiteral("^\\d{14}\\.MDN$")).match(waiting.front()).hasMatch());
-        const QByteArray stored = env_->readFile(QStringLiteral("Out/") + waiting.front());
+        const QByteArray stored = bench_->env.readFile(QStringLiteral("Out/") + waiting.front());
         QVERIFY(!readTorvexKey(QStringLiteral("last_error")).isEmpty());
 
         QVERIFY(smtp.start(QStringLiteral("127.0.0.1"), smtpPort, options));
-        deliver(2, QStringLiteral("figures"));
-        QDir(env_->path(QStringLiteral("Printouts"))).removeRecursively();
+        deliver(2);
+        QDir(bench_->home(QStringLiteral("Printouts"))).removeRecursively();
         fetch();
         QCOMPARE(readTorvexKey(QStringLiteral("last_error"), QStringLiteral("absent")), QString());
         QVERIFY2(pop.log().contains(QStringLiteral(", TLS")), qPrintable(pop.log()));
@@ -418,16 +442,14 @@ private Q_SLOTS:
         QVERIFY(stored.endsWith("--\r\n\r\n.\r\n\r\n"));
         QCOMPARE(delivered[0].content, stored.chopped(5));
         // The decoder's subject carries the sender after " From: ".
-        QVERIFY(delivered[0].content.contains("\r\nSubject: RE: first From: "));
+        QVERIFY(delivered[0].content.contains("\r\nSubject: RE: " + test::batchSubject(1).toUtf8() + " From: "));
         QVERIFY(delivered[1].content.startsWith("To:Sender Office <sender@127.0.0.1>\r\nFrom:torvex@127.0.0.1\r\n"));
-        QVERIFY(delivered[1].content.contains("\r\nSubject: RE: figures From: "));
-        for (const SmtpTestServer::Delivery& delivery : delivered)
-            QCOMPARE(delivery.rcptTo, QStringList({"sender@127.0.0.1"}));
-        QVERIFY(QDir(env_->path(QStringLiteral("Out"))).isEmpty());
+        test::verifyReceipts(delivered, 2, [](int) { return 1; });
+        QVERIFY(bench_->filesIn(QStringLiteral("Out")).isEmpty());
         // The waiting receipt went out before this run printed anything.
         const QDir arrived(smtp.maildir() + QStringLiteral("/new"));
         const QDateTime sent = QFileInfo(arrived.filePath(arrived.entryList(QDir::Files, QDir::Time | QDir::Reversed).value(0))).lastModified();
-        const QFileInfoList printouts = QDir(env_->path(QStringLiteral("Printouts"))).entryInfoList(QDir::Files, QDir::Time | QDir::Reversed);
+        const QFileInfoList printouts = QDir(bench_->home(QStringLiteral("Printouts"))).entryInfoList(QDir::Files, QDir::Time | QDir::Reversed);
         QVERIFY(!printouts.isEmpty());
         QVERIFY(sent <= printouts.front().lastModified());
     }
@@ -439,8 +461,6 @@ private Q_SLOTS:
     }
 
 private:
-    QString profileRoot() const { return env_->path(QStringLiteral("profiles/TORVEX")); }
-
     SampleTorvex torvex(const QString& subject, std::vector<SampleTorvex::Attachment> attachments) const
     {
         SampleTorvex sample;
@@ -453,11 +473,11 @@ private:
 
     void fillInbox()
     {
-        const QString work = env_->path(QStringLiteral("work"));
+        const QString work = bench_->home(QStringLiteral("work"));
         const QByteArray three = test::sampleFaxTiff(work + QStringLiteral("/fax3.tif"), 3);
         const QByteArray two = test::sampleFaxTiff(work + QStringLiteral("/fax2.tif"), 2);
         QVERIFY(!three.isEmpty() && !two.isEmpty());
-        MaildirMailboxSystem mailbox(env_->home());
+        MaildirMailboxSystem mailbox(bench_->env.home());
         QVERIFY(mailbox.SessionLogIn(QStringLiteral("TORVEX")));
         std::vector<SampleTorvex> samples;
         samples.push_back(torvex(QStringLiteral("three page fax"), {{QStringLiteral("fax.tif;"), three}}));
@@ -493,7 +513,7 @@ private:
     // (the first message when subject is empty).
     QString filedId(const QStringList& namePath, const QString& subject) const
     {
-        const MaildirFolder folder(profileRoot(), namePath);
+        const MaildirFolder folder(bench_->profile(), namePath);
         for (const MaildirEntry& entry : folder.messages()) {
             const auto file = MailFile::read(folder.filePath(entry));
             if (subject.isEmpty() || (file && file->subject().startsWith(subject)))
@@ -502,30 +522,26 @@ private:
         return {};
     }
 
-    // The page counts of the PDFs in the folder, in the order they were printed.
-    static QList<int> pdfPages(const QString& folder)
-    {
-        QList<int> pages;
-        for (const QString& pdf : QDir(folder).entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Name))
-            pages << test::pdfPageCount(folder + QLatin1Char('/') + pdf);
-        return pages;
-    }
-
+    // The mailbox and receipt server the test's runs share from their first
+    // start on (until the last test starts servers of its own), and the
+    // settings that fetch from them.
     void startServers()
     {
+        if (const QString missing = test::missingMailServers(true); !missing.isEmpty())
+            QSKIP(qPrintable(missing));
         if (!dovecot_) {
             dovecot_ = std::make_unique<test::DovecotServer>();
-            QVERIFY2(dovecot_->start(), qPrintable(dovecot_->log()));
             smtp_ = std::make_unique<test::SmtpTestServer>();
-            QVERIFY(smtp_->start());
+            QVERIFY(test::startMailbox(*dovecot_) && test::startReceiptServer(*smtp_));
         }
+        bench_->fetchFromLoopback();
     }
 
     // A message of that shape, written by the mail software it names, with
     // a two-page fax.
     QByteArray realMail(const QString& shape) const
     {
-        const QString work = env_->path(QStringLiteral("mail"));
+        const QString work = bench_->home(QStringLiteral("mail"));
         QDir().mkpath(work);
         const QString fax = work + QStringLiteral("/fax.tif");
         const QString out = work + QStringLiteral("/message.eml");
@@ -544,7 +560,7 @@ private:
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
-    std::unique_ptr<test::TestEnv> env_;
+    std::unique_ptr<test::RunBench> bench_;
     std::unique_ptr<test::DovecotServer> dovecot_;
     std::unique_ptr<test::SmtpTestServer> smtp_;
 };
