@@ -109,6 +109,35 @@ tools::InternetFax numberedTorvex(int n, const QByteArray& fax)
     return mail;
 }
 
+tools::SampleTorvex sampleTorvex(const QString& subject, std::vector<tools::SampleTorvex::Attachment> attachments,
+                                 QStringList extraHeaders)
+{
+    tools::SampleTorvex sample;
+    sample.to = QStringLiteral("user@torvex.net");
+    sample.subject = subject;
+    sample.body = QStringLiteral("Message text of ") + subject + QStringLiteral("\r\n.\r\n");
+    sample.attachments = std::move(attachments);
+    sample.extraHeaders = std::move(extraHeaders);
+    return sample;
+}
+
+std::vector<tools::SampleTorvex> sampleInbox(const QByteArray& fax, const QByteArray& regularFax)
+{
+    std::vector<tools::SampleTorvex> inbox;
+    inbox.push_back(sampleTorvex(QStringLiteral("three page fax"), {{QStringLiteral("fax.tif;"), fax}}));
+    inbox.push_back(sampleTorvex(QStringLiteral("text attachment"),
+                                 {{QStringLiteral("note.txt;"), "Dear user,\r\nhere is the note.\r\n"}}));
+    inbox.push_back(sampleTorvex(QStringLiteral("rejected type"),
+                                 {{QStringLiteral("fax.tif;"), fax}, {QStringLiteral("letter.doc;"), "DOC"}}));
+    inbox.push_back(sampleTorvex(QStringLiteral("receipt from elsewhere")));
+    inbox.back().contentType = QStringLiteral("multipart/report; report-type=disposition-notification; boundary=r");
+    inbox.push_back(sampleTorvex(QStringLiteral("regular fax"), {{QStringLiteral("fax.tif;"), regularFax}}));
+    inbox.back().messageClass = QStringLiteral("IPM.Note.Fax");
+    inbox.push_back(sampleTorvex(QStringLiteral("for someone else"), {{QStringLiteral("fax.tif;"), fax}}));
+    inbox.back().to = QStringLiteral("someone@torvex.net");
+    return inbox;
+}
+
 RunBench::RunBench()
 {
     QDir().mkpath(profile());
@@ -203,7 +232,8 @@ void verifyReceipts(const QList<SmtpTestServer::Delivery>& deliveries, int count
     for (int n = 1; n <= count; ++n) {
         const int arrived = receiptsFor(deliveries, batchSubject(n));
         requested += expected(n);
-        QVERIFY2(arrived == expected(n), qPrintable(QStringLiteral("receipt of %1 arrived %2 times").arg(n).arg(arrived)));
+        QVERIFY2(arrived == expected(n),
+                 qPrintable(QStringLiteral("receipt of %1 arrived %2 times").arg(n).arg(arrived)));
     }
     QCOMPARE(int(deliveries.size()), requested);
     for (const SmtpTestServer::Delivery& delivery : deliveries)

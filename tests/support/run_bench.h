@@ -4,6 +4,7 @@
 #include "tests/support/smtp_test_server.h"
 #include "tests/support/test_env.h"
 #include "tools/sample_fax.h"
+#include "tools/sample_inbox.h"
 #include "tools/sample_mail.h"
 
 #include <QByteArray>
@@ -54,6 +55,16 @@ inline const QString kBatchAddress = QStringLiteral("torvex@127.0.0.1");
 [[nodiscard]] QStringList batchTokens(int count);
 // That TORVEX from kBatchSender to kBatchAddress, fax attached as "fax<n>.tif".
 [[nodiscard]] tools::InternetFax numberedTorvex(int n, const QByteArray& fax);
+
+// A TORVEX of the sample Inbox to user@torvex.net; its text names its subject.
+[[nodiscard]] tools::SampleTorvex sampleTorvex(const QString& subject,
+                                               std::vector<tools::SampleTorvex::Attachment> attachments = {},
+                                               QStringList extraHeaders = {});
+// The sample Inbox: one of each kind of message a run tells apart, in this
+// order: a TORVEX with a fax, one with a text file, one with the fax and a
+// file of a rejected type, a receipt from elsewhere, a regular fax, and a
+// TORVEX for someone else.
+[[nodiscard]] std::vector<tools::SampleTorvex> sampleInbox(const QByteArray& fax, const QByteArray& regularFax);
 
 // A program folder and settings of the test's own with the TORVEX profile's
 // Maildir, printing on the built-in PDF printer.

@@ -41,11 +41,6 @@ bool hasNote(int n)
     return n % 5 == 2;
 }
 
-int jobsOf(int n)
-{
-    return kJobsPerTorvex + (hasNote(n) ? 1 : 0);
-}
-
 // Which TORVEXes ask for a receipt (every third in full mode): in the
 // killed batch the first four do not, so that the run has printed before it
 // waits on a receipt.
@@ -74,28 +69,15 @@ const QByteArray kAccountFile = "[TORVEX]\r\nVX_domain_name=127.0.0.1\r\nVX_IP_A
                                 "VX_SMTP_Server=\r\nLast_Resort_SMTP_Server=\r\nDefault_Profile=TORVEX\r\n"
                                 "[MYINFO]\r\nlogin=12345\r\nfirstname=Day\r\nlastname=Office\r\n";
 
-QString fileText(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
-
 // The pid of the print utility running with its working folder in home.
 qint64 printUtilityPid(const QString& home)
 {
     const QString folder = QFileInfo(home).canonicalFilePath();
-    const QStringList pids = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
-    for (const QString& pid : pids) {
-        bool ok = false;
-        const qint64 number = pid.toLongLong(&ok);
-        if (!ok)
-            continue;
+    for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
         const QString proc = QStringLiteral("/proc/") + pid;
-        if (QFileInfo(QFileInfo(proc + QStringLiteral("/exe")).symLinkTarget()).fileName()
-                != QLatin1String("vxprintu"))
-            continue;
-        if (QFileInfo(proc + QStringLiteral("/cwd")).symLinkTarget() == folder)
-            return number;
+        if (QFileInfo(QFileInfo(proc + QStringLiteral("/exe")).symLinkTarget()).fileName() == QLatin1String("vxprintu")
+            && QFileInfo(proc + QStringLiteral("/cwd")).symLinkTarget() == folder)
+            return pid.toLongLong();  // "self" and the like run the test, not vxprintu
     }
     return 0;
 }
@@ -189,7 +171,7 @@ private Q_SLOTS:
                      qPrintable(QStringLiteral("%1 printed %2 times").arg(n).arg(seen.value(test::batchToken(n)))));
             QVERIFY2(seen.value(noteToken(n)) == (hasNote(n) ? 1 : 0),
                      qPrintable(QStringLiteral("%1 printed %2 times").arg(noteToken(n)).arg(seen.value(noteToken(n)))));
-            jobs += jobsOf(n);
+            jobs += kJobsPerTorvex + (hasNote(n) ? 1 : 0);
         }
         // Each TORVEX's fax page (and note) once besides its header part.
         QCOMPARE(int(bench_.printouts().size()), jobs);
@@ -208,7 +190,7 @@ private Q_SLOTS:
         }
 
         // The file parses: sections, keys with values and empty lines only.
-        const QStringList lines = fileText(bench_.env.iniPath()).split(QLatin1Char('\n'));
+        const QStringList lines = QString::fromUtf8(bench_.env.readFile(bench_.env.iniPath())).split(QLatin1Char('\n'));
         for (QString line : lines) {
             line = line.trimmed();
             QVERIFY2(line.isEmpty() || (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']')))
@@ -232,7 +214,7 @@ private Q_SLOTS:
             QCOMPARE(GetPrivateProfileStringA(QLatin1String(section), QLatin1String(key), QStringLiteral("<missing>"), account),
                      QLatin1String(value));
         // The print utility logs its last send there.
-        QVERIFY(fileText(account).contains(QStringLiteral("SMTP_Type=MDN+")));
+        QVERIFY(QString::fromUtf8(bench_.env.readFile(account)).contains(QStringLiteral("SMTP_Type=MDN+")));
     }
 
 private:

@@ -97,7 +97,8 @@ private Q_SLOTS:
         QCOMPARE(run_->exitStatus(), QProcess::NormalExit);
         QCOMPARE(readTorvexKey(QStringLiteral("last_error")), QString());
 
-        const auto counts = test::tokenCountsInPrintouts(bench_.home(QStringLiteral("Printouts")), test::batchTokens(kTorvexes));
+        const auto counts
+            = test::tokenCountsInPrintouts(bench_.home(QStringLiteral("Printouts")), test::batchTokens(kTorvexes));
         QVERIFY(counts.has_value());
         // Printed once; the TORVEX whose run was killed between its print jobs
         // and its record may come out twice.

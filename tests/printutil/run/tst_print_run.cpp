@@ -1,11 +1,13 @@
 // The message loop of a run over a real Maildir, with a recording printer
-// and recording transports: what is printed, filed, counted and confirmed.
+// and recording transports: what is printed, filed, counted and confirmed;
+// and that Maildir as the decoder writes it and the loop reads it.
 #include "common/telvane_info.h"
 #include "platform/mail/mail_text.h"
 #include "platform/maildir/maildir_message.h"
 #include "platform/maildir/maildir_store.h"
 #include "platform/desktop/message_box.h"
 #include "platform/print/print_device.h"
+#include "printutil/decode/inbox_file.h"
 #include "printutil/mailbox/maildir_mailbox.h"
 #include "printutil/run/message_handler.h"
 #include "printutil/print/header_block.h"
@@ -20,6 +22,9 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
 #include <QtTest>
 
 #include <functional>
@@ -28,31 +33,14 @@
 using namespace torvex;
 using namespace torvex::tools;
 using torvex::test::RecordingPrintDevice;
+using torvex::test::sampleTorvex;
 
 namespace {
 
-const QString kUser = QStringLiteral("user@torvex.net");
 const QStringList kInbox;
 const QStringList kPrinted{QStringLiteral("TORVEXes"), QStringLiteral("Printed")};
 const QStringList kUnprintable{QStringLiteral("TORVEXes"), QStringLiteral("Unprintable")};
 const QStringList kDeleted{QStringLiteral("Deleted Items")};
-
-// Lets the test keep the recording device the run prints on.
-class ForwardingDevice final : public PrintDevice {
-public:
-    explicit ForwardingDevice(RecordingPrintDevice& target) : target_(target) {}
-    bool beginJob(const QString& title) override { return target_.beginJob(title); }
-    bool printTextPage(const QStringList& lines, const TextPageStyle& style) override
-    {
-        return target_.printTextPage(lines, style);
-    }
-    bool printImagePage(const QImage& page) override { return target_.printImagePage(page); }
-    bool endJob() override { return target_.endJob(); }
-    [[nodiscard]] QString errorString() const override { return target_.errorString(); }
-
-private:
-    RecordingPrintDevice& target_;
-};
 
 class RecordingReceipts final : public ReceiptSender {
 public:
@@ -92,56 +80,44 @@ class TestPrintRun : public QObject {
 private Q_SLOTS:
     void init()
     {
-        env_ = std::make_unique<test::TestEnv>();
-        QVERIFY(QDir().mkpath(env_->path(QStringLiteral("profiles/TORVEX"))));
-        settings({{"Torvex_Profile", "TORVEX"}, {"Torvex_Addr", "user@torvex.net"}, {"Printer_Type", "TORVEX PDF"},
-                  {"Confirm_Receipt", "y"}, {"wake_probes", "0"}});
-        device_ = std::make_unique<RecordingPrintDevice>();
+        bench_ = std::make_unique<test::RunBench>();
+        failBeginAfterJobs_ = -1;
+        bench_->set({{"Torvex_Addr", "user@torvex.net"}, {"Confirm_Receipt", "y"}, {"wake_probes", "0"}});
         receipts_ = std::make_unique<RecordingReceipts>();
         fetcher_ = std::make_unique<ScriptedFetcher>();
         boxes_ = std::make_unique<RecordingMessageBoxes>();
-        mailbox_ = std::make_unique<MaildirMailboxSystem>(env_->home());
+        mailbox_ = std::make_unique<MaildirMailboxSystem>(bench_->env.home());
         QVERIFY(mailbox_->SessionLogIn(QStringLiteral("TORVEX")));
-        tiff_ = test::sampleFaxTiff(env_->path(QStringLiteral("work/sample.tif")), 3);
+        tiff_ = test::sampleFaxTiff(bench_->home(QStringLiteral("work/sample.tif")), 3);
         QVERIFY(!tiff_.isEmpty());
     }
     void cleanup()
     {
         mailbox_.reset();
-        env_.reset();
+        bench_.reset();
     }
 
     // A day's Inbox: every kind of message the loop tells apart.
     void mixedInboxIsPrintedFiledAndCounted()
     {
-        add(torvex(QStringLiteral("three page fax"), {{QStringLiteral("fax.tif;"), tiff_}},
-                   {QStringLiteral("Disposition-Notification-To: receipts@example.org")}));
-        add(torvex(QStringLiteral("text attachment"), {{QStringLiteral("note.txt;"), "Dear user,\r\nhere is the note.\r\n"}},
-                   {QStringLiteral("Disposition-Notification-To: receipts@example.org")}));
-        add(torvex(QStringLiteral("rejected type"), {{QStringLiteral("fax.tif;"), tiff_}, {QStringLiteral("letter.doc;"), "DOC"}}));
-        SampleTorvex report = torvex(QStringLiteral("receipt from elsewhere"), {});
-        report.contentType = QStringLiteral("multipart/report; report-type=disposition-notification; boundary=x");
-        add(report);
-        SampleTorvex delivery = torvex(QStringLiteral("delivery report"), {});
+        std::vector<SampleTorvex> day = test::sampleInbox(tiff_, tiff_);
+        day[0].extraHeaders = day[1].extraHeaders = {QStringLiteral("Disposition-Notification-To: receipts@example.org")};
+        for (const SampleTorvex& sample : day)
+            add(sample);
+        SampleTorvex delivery = sampleTorvex(QStringLiteral("delivery report"), {});
         delivery.contentType = QStringLiteral("multipart/report; report-type=delivery-status");
         add(delivery);
-        add(torvex(QStringLiteral("caps"), {},
+        add(sampleTorvex(QStringLiteral("caps"), {},
                    {QStringLiteral("Disposition-Notification-To: caps@example.org"),
                     QStringLiteral("Disposition-Notification-Options: G3Fax-capability-request=required")}));
-        SampleTorvex regular = torvex(QStringLiteral("regular fax"), {{QStringLiteral("fax.tif;"), tiff_}});
-        regular.messageClass = QStringLiteral("IPM.Note.Microsoft.Fax");
-        add(regular);
-        SampleTorvex other = torvex(QStringLiteral("for someone else"), {{QStringLiteral("fax.tif;"), tiff_}});
-        other.to = QStringLiteral("someone@torvex.net");
-        add(other);
-        SampleTorvex alternative = torvex(QStringLiteral("alternative"), {{QStringLiteral("fax.txt;"), "the fax as text\r\n"},
+        SampleTorvex alternative = sampleTorvex(QStringLiteral("alternative"), {{QStringLiteral("fax.txt;"), "the fax as text\r\n"},
                                                                            {QStringLiteral("fax.tif;"), tiff_}});
         alternative.contentType = QStringLiteral("multipart/alternative; boundary=b");
         add(alternative);
-        add(torvex(QStringLiteral("card"), {{QStringLiteral("sender.vcard.vcf;"), "BEGIN:VCARD\r\nFN:Sender Office\r\nEND:VCARD\r\n"},
+        add(sampleTorvex(QStringLiteral("card"), {{QStringLiteral("sender.vcard.vcf;"), "BEGIN:VCARD\r\nFN:Sender Office\r\nEND:VCARD\r\n"},
                                             {QStringLiteral("spiff.dat;"), "spiff"},
                                             {QStringLiteral("fax.tif;"), tiff_}}));
-        SampleTorvex empty = torvex(QStringLiteral("empty"), {});
+        SampleTorvex empty = sampleTorvex(QStringLiteral("empty"), {});
         empty.body = QStringLiteral("\r\n");
         add(empty);
 
@@ -150,7 +126,7 @@ private Q_SLOTS:
         QCOMPARE(readTorvexKey(QStringLiteral("print_status")), QStringLiteral(" Printed 5 TORVEXes + 1 Regular Faxes"));
         QCOMPARE(readTorvexKey(QStringLiteral("last_error"), QStringLiteral("absent")), QString());
         // Reports other than receipts stay; the capabilities request is answered, not printed.
-        QCOMPARE(subjectsIn(kInbox), (QStringList{QStringLiteral("delivery report"), QStringLiteral("for someone else")}));
+        QCOMPARE(subjectsIn(kInbox), (QStringList{QStringLiteral("for someone else"), QStringLiteral("delivery report")}));
         QCOMPARE(subjectsIn(kPrinted), (QStringList{QStringLiteral("three page fax"), QStringLiteral("text attachment"),
                                                     QStringLiteral("alternative"), QStringLiteral("card"), QStringLiteral("empty")}));
         QCOMPARE(subjectsIn(kUnprintable), QStringList{QStringLiteral("rejected type")});
@@ -158,17 +134,17 @@ private Q_SLOTS:
         QCOMPARE(subjectsIn({QStringLiteral("Regular Faxes"), QStringLiteral("Printed")}),
                  QStringList{QStringLiteral("regular fax")});
         for (const char* made : {".TORVEXes.Sent", ".TORVEXes.Receipts Out", ".Regular Faxes.Unprintable"})
-            QVERIFY2(QFileInfo(profileRoot() + QLatin1Char('/') + QLatin1String(made) + QStringLiteral("/cur")).isDir(), made);
+            QVERIFY2(QFileInfo(bench_->profile() + QLatin1Char('/') + QLatin1String(made) + QStringLiteral("/cur")).isDir(), made);
         // A printed TORVEX is marked read; the unprintable one is not.
-        const auto printed = MaildirFolder(profileRoot(), kPrinted).messages();
+        const auto printed = MaildirFolder(bench_->profile(), kPrinted).messages();
         QVERIFY(printed[0].fileName.endsWith(QStringLiteral(":2,S")));
-        QVERIFY(!MaildirFolder(profileRoot(), kUnprintable).messages()[0].fileName.contains(QStringLiteral(":2,S")));
+        QVERIFY(!MaildirFolder(bench_->profile(), kUnprintable).messages()[0].fileName.contains(QStringLiteral(":2,S")));
 
         // Printout: header block + fax; header + text; header + fax; the
         // regular fax; of the alternatives only the fax; the vCard in the
         // header, the spiff file nowhere; a header saying there is nothing to print.
         QStringList titles;
-        for (const auto& job : device_->jobs)
+        for (const auto& job : jobs_)
             titles << job.title;
         QCOMPARE(titles, (QStringList{QStringLiteral("TORVEX Print"), QStringLiteral("0001.TIF"),
                                       QStringLiteral("TORVEX Print"), QStringLiteral("TORVEX Print"),
@@ -176,10 +152,10 @@ private Q_SLOTS:
                                       QStringLiteral("temp.tif"), QStringLiteral("TORVEX Print"),
                                       QStringLiteral("0002.TIF"), QStringLiteral("TORVEX Print"),
                                       QStringLiteral("0003.TIF"), QStringLiteral("TORVEX Print")}));
-        QVERIFY(device_->jobs[9].pages[0].lines.contains(QStringLiteral("\tFN:Sender Office")));
-        QVERIFY(device_->jobs[11].pages[0].lines.contains(QStringLiteral("\tNo Printable Content")));
-        QCOMPARE(int(device_->jobs[1].pages.size()), 3);
-        const QStringList header = device_->jobs[0].pages[0].lines;
+        QVERIFY(jobs_[9].pages[0].lines.contains(QStringLiteral("\tFN:Sender Office")));
+        QVERIFY(jobs_[11].pages[0].lines.contains(QStringLiteral("\tNo Printable Content")));
+        QCOMPARE(int(jobs_[1].pages.size()), 3);
+        const QStringList header = jobs_[0].pages[0].lines;
         QVERIFY(header.contains(QStringLiteral("\tTo:\t\tuser@torvex.net")));
         QVERIFY(header.contains(QStringLiteral("\tFrom:\t\tSender Office <sender@example.org>")));
         QVERIFY(header.contains(QStringLiteral("\tSent:\t\tTue, 5 Mar 2024 10:20:30 +0100")));
@@ -188,10 +164,10 @@ private Q_SLOTS:
         QVERIFY(header.contains(QStringLiteral("\tSubject:\tthree page fax From: Sender Office <sender@example.org>")));
         QCOMPARE(header.filter(QRegularExpression(QStringLiteral("^\tProcessed:\t\\d\\d/\\d\\d/20\\d\\d "))).size(), 1);
         // The text attachment gets its page header.
-        QVERIFY(device_->jobs[3].pages[0].lines[0].startsWith(QStringLiteral("S ")));
-        QVERIFY(device_->jobs[3].pages[0].lines[0].contains(QStringLiteral("Page No. 1")));
-        QVERIFY(device_->jobs[3].pages[0].lines.contains(QStringLiteral("\there is the note.")));
-        const QStringList rejected = device_->jobs[4].pages[0].lines;
+        QVERIFY(jobs_[3].pages[0].lines[0].startsWith(QStringLiteral("S ")));
+        QVERIFY(jobs_[3].pages[0].lines[0].contains(QStringLiteral("Page No. 1")));
+        QVERIFY(jobs_[3].pages[0].lines.contains(QStringLiteral("\there is the note.")));
+        const QStringList rejected = jobs_[4].pages[0].lines;
         QVERIFY(rejected.contains(QStringLiteral("\t\t\t\tFAX.TIF\tValid TORVEX Format")));
         QVERIFY(rejected.contains(QStringLiteral("\t\tLETTER.DOC;\tInvalid File Format")));
 
@@ -215,37 +191,35 @@ private Q_SLOTS:
         QVERIFY(receipts_->requests[3].fullMode);
 
         // A second run finds only what stayed, and prints nothing.
-        device_->jobs.clear();
         QCOMPARE(run(QStringLiteral("/6")), RunExit::Finished);
         QCOMPARE(readTorvexKey(QStringLiteral("session")), QStringLiteral("0,0,0,0"));
-        QVERIFY(device_->jobs.empty());
+        QVERIFY(jobs_.empty());
     }
 
     void testModeLeavesTheInboxAsItWas()
     {
-        add(torvex(QStringLiteral("fax"), {{QStringLiteral("fax.tif;"), tiff_}}));
-        const auto before = MaildirFolder(profileRoot(), kInbox).messages();
+        add(sampleTorvex(QStringLiteral("fax"), {{QStringLiteral("fax.tif;"), tiff_}}));
+        const auto before = MaildirFolder(bench_->profile(), kInbox).messages();
         for (int round = 0; round < 2; ++round) {
-            device_->jobs.clear();
             QCOMPARE(run(QStringLiteral("/7")), RunExit::Finished);
             QCOMPARE(readTorvexKey(QStringLiteral("session")), QStringLiteral("1,0,0,0"));
-            QCOMPARE(int(device_->jobs.size()), 2);
-            const auto after = MaildirFolder(profileRoot(), kInbox).messages();
+            QCOMPARE(int(jobs_.size()), 2);
+            const auto after = MaildirFolder(bench_->profile(), kInbox).messages();
             QCOMPARE(int(after.size()), 1);
             QCOMPARE(after[0].fileName, before[0].fileName);
         }
         // print_test does the same for any switch.
         writeTorvexKey(QStringLiteral("print_test"), QStringLiteral("1"));
         QCOMPARE(run(QStringLiteral("/6")), RunExit::Finished);
-        QCOMPARE(int(MaildirFolder(profileRoot(), kInbox).messages().size()), 1);
+        QCOMPARE(int(MaildirFolder(bench_->profile(), kInbox).messages().size()), 1);
     }
 
     void wakeUpRunRetriesAfterItsWait()
     {
-        settings({{"wake_probes", "2"}, {"wake_probe_seconds", "60"}});
+        bench_->set({{"wake_probes", "2"}, {"wake_probe_seconds", "60"}});
         qputenv("TORVEX_TIME_SCALE", "200");  // 60 s become 300 ms
         fetcher_->onClick = [this] {
-            add(torvex(QStringLiteral("fetched %1").arg(fetcher_->clicks), {{QStringLiteral("fax.tif;"), tiff_}}));
+            add(sampleTorvex(QStringLiteral("fetched %1").arg(fetcher_->clicks), {{QStringLiteral("fax.tif;"), tiff_}}));
         };
         QElapsedTimer clock;
         clock.start();
@@ -260,12 +234,12 @@ private Q_SLOTS:
 
     void noPrinterFetchesButPrintsAndMovesNothing()
     {
-        settings({{"Printer_Type", ""}});
-        add(torvex(QStringLiteral("fax"), {{QStringLiteral("fax.tif;"), tiff_}}));
+        bench_->set({{"Printer_Type", ""}});
+        add(sampleTorvex(QStringLiteral("fax"), {{QStringLiteral("fax.tif;"), tiff_}}));
         QCOMPARE(run(QStringLiteral("/0")), RunExit::Finished);
         QCOMPARE(fetcher_->clicks, 1);
-        QVERIFY(device_->jobs.empty());
-        QCOMPARE(int(MaildirFolder(profileRoot(), kInbox).messages().size()), 1);
+        QVERIFY(jobs_.empty());
+        QCOMPARE(int(MaildirFolder(bench_->profile(), kInbox).messages().size()), 1);
         QCOMPARE(readTorvexKey(QStringLiteral("print_status")), QStringLiteral(" Printed 0 TORVEXes + 0 Regular Faxes"));
     }
 
@@ -275,24 +249,24 @@ private Q_SLOTS:
     // and the text is read in its own charset.
     void deliverNowWhenTheProfileFetches()
     {
-        settings({{"Use_Profile", "y"}});
-        env_->writeFile(QStringLiteral("drop/1.x"),
+        bench_->set({{"Use_Profile", "y"}});
+        bench_->env.writeFile(QStringLiteral("drop/1.x"),
                         "Received: from mx by host; Tue, 5 Mar 2024 12:00:00 +0000\nTo: other@b\nCc: user@torvex.net\n"
                         "From: a@b\nSubject: delivered\nDate: Tue, 5 Mar 2024 10:20:30 +0100\n"
                         "Message-Id: <d1@b>\nDisposition-Notification-To: Receipt Desk\n <desk@b>\n"
                         "Content-Type: text/plain; charset=iso-8859-15\n\nHello \xa4\n"
                         "Disposition-Notification-To: not@the.body\n");
-        env_->writeFile(QStringLiteral("drop/2.x"),
+        bench_->env.writeFile(QStringLiteral("drop/2.x"),
                         "To: user@torvex.net\nFrom: a@b\nSubject: receipt\nContent-Type: multipart/report;\n"
                         " report-type=\"disposition-notification\";\n boundary=r\n\n--r\n\nprocessed\n--r--\n");
-        env_->writeFile(QStringLiteral("profiles/TORVEX/profile.ini"),
+        bench_->env.writeFile(QStringLiteral("profiles/TORVEX/profile.ini"),
                         "[Profile]\nDeliver=cp ../../drop/* \"$MAILDIR/new/\"\n");  // run in the profile's folder
         QVERIFY(mailbox_->SessionLogIn(QStringLiteral("TORVEX")));
         QCOMPARE(run(QStringLiteral("/0")), RunExit::Finished);
         QCOMPARE(fetcher_->clicks, 0);
         QCOMPARE(readTorvexKey(QStringLiteral("session")), QStringLiteral("1,0,0,0"));
-        QCOMPARE(int(device_->jobs.size()), 1);
-        const QStringList lines = device_->jobs[0].pages[0].lines;
+        QCOMPARE(int(jobs_.size()), 1);
+        const QStringList lines = jobs_[0].pages[0].lines;
         QVERIFY(lines.contains(QStringLiteral("\tHello \u20ac")));
         QVERIFY(lines.contains(QStringLiteral("\tFrom:\t\ta@b")));
         QVERIFY(lines.contains(QStringLiteral("\tSent:\t\tTue, 5 Mar 2024 10:20:30 +0100")));
@@ -321,16 +295,16 @@ private Q_SLOTS:
         QFETCH(QString, full);
         QFETCH(int, jobs);
         QFETCH(bool, blockFirst);
-        settings({{"Print_Simple_Header", simple.toLatin1()}, {"Print_Full_Header", full.toLatin1()}});
-        SampleTorvex blank = torvex(QStringLiteral("blank text"), {});
+        bench_->set({{"Print_Simple_Header", simple}, {"Print_Full_Header", full}});
+        SampleTorvex blank = sampleTorvex(QStringLiteral("blank text"), {});
         blank.body = QStringLiteral("\r\n\t\r\n");
         add(blank);
         QCOMPARE(run(QStringLiteral("/6")), RunExit::Finished);
-        QCOMPARE(int(device_->jobs.size()), jobs);
-        const QStringList first = device_->jobs[0].pages[0].lines;
+        QCOMPARE(int(jobs_.size()), jobs);
+        const QStringList first = jobs_[0].pages[0].lines;
         QCOMPARE(first.contains(QStringLiteral("\tSubject:\tblank text From: Sender Office <sender@example.org>")), blockFirst);
         QCOMPARE(first.contains(QStringLiteral("\tMessage-Id: <sample@example.org>")), !blockFirst);
-        const QStringList last = device_->jobs.back().pages[0].lines;
+        const QStringList last = jobs_.back().pages[0].lines;
         QVERIFY(last.contains(QStringLiteral("\tNo Printable PlainText Message")));
     }
 
@@ -338,11 +312,11 @@ private Q_SLOTS:
     // line the sender wrote is printed, a lone "." among them.
     void endOfDataLineIsDroppedAndNothingElse()
     {
-        SampleTorvex plain = torvex(QStringLiteral("plain"), {});
+        SampleTorvex plain = sampleTorvex(QStringLiteral("plain"), {});
         plain.body = QStringLiteral("first line\r\n.hidden\r\n.\r\nMAIL FROM:<x@example.org>\r\nlast line\r\n.\r\n");
         add(plain);
         QCOMPARE(run(QStringLiteral("/6")), RunExit::Finished);
-        const QStringList lines = device_->jobs[0].pages[0].lines;
+        const QStringList lines = jobs_[0].pages[0].lines;
         const qsizetype first = lines.indexOf(QStringLiteral("\tfirst line"));
         QVERIFY(first > 0);
         QCOMPARE(lines.mid(first), (QStringList{QStringLiteral("\tfirst line"), QStringLiteral("\t.hidden"),
@@ -364,10 +338,10 @@ private Q_SLOTS:
 
     void fatalPrinterErrorEndsTheLoopButFilesWhatWasDone()
     {
-        add(torvex(QStringLiteral("one"), {{QStringLiteral("fax.tif;"), tiff_}}));
-        add(torvex(QStringLiteral("two"), {{QStringLiteral("fax.tif;"), tiff_}}));
-        add(torvex(QStringLiteral("three"), {{QStringLiteral("fax.tif;"), tiff_}}));
-        device_->failBeginAfterJobs = 3;  // header and fax of "one", header of "two"
+        add(sampleTorvex(QStringLiteral("one"), {{QStringLiteral("fax.tif;"), tiff_}}));
+        add(sampleTorvex(QStringLiteral("two"), {{QStringLiteral("fax.tif;"), tiff_}}));
+        add(sampleTorvex(QStringLiteral("three"), {{QStringLiteral("fax.tif;"), tiff_}}));
+        failBeginAfterJobs_ = 3;  // header and fax of "one", header of "two"
         QCOMPARE(run(QStringLiteral("/6")), RunExit::Finished);
         QCOMPARE(readTorvexKey(QStringLiteral("last_error")), QStringLiteral("Print Error : Fatal Printer Error"));
         QCOMPARE(subjectsIn(kPrinted), QStringList{QStringLiteral("one")});
@@ -381,21 +355,21 @@ private Q_SLOTS:
     void badAttachmentsAreRejectedSafely()
     {
         QByteArray cut = tiff_.left(tiff_.size() / 2);
-        add(torvex(QStringLiteral("bad names"), {{QStringLiteral("../../escape.tif;"), tiff_},
+        add(sampleTorvex(QStringLiteral("bad names"), {{QStringLiteral("../../escape.tif;"), tiff_},
                                                  {QStringLiteral("a/b/../../c.txt;"), "x"},
                                                  {QStringLiteral(".."), "y"}}));
-        add(torvex(QStringLiteral("cut tiff"), {{QStringLiteral("fax.tif;"), cut}}));
+        add(sampleTorvex(QStringLiteral("cut tiff"), {{QStringLiteral("fax.tif;"), cut}}));
         QByteArray noisy = tiff_;
         for (qsizetype i = 300; i < noisy.size() - 2000; ++i)
             noisy[i] = char((i * 131) & 0xff);
-        add(torvex(QStringLiteral("noisy tiff"), {{QStringLiteral("fax.tif;"), noisy}}));
-        add(torvex(QStringLiteral("empty files"), {{QStringLiteral("blank.tif;"), QByteArray()},
+        add(sampleTorvex(QStringLiteral("noisy tiff"), {{QStringLiteral("fax.tif;"), noisy}}));
+        add(sampleTorvex(QStringLiteral("empty files"), {{QStringLiteral("blank.tif;"), QByteArray()},
                                                    {QStringLiteral("blank.txt;"), QByteArray()}}));
-        SampleTorvex anonymous = torvex(QStringLiteral("awd"), {{QStringLiteral("fax.awd;"), QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1xx", 10)}});
+        SampleTorvex anonymous = sampleTorvex(QStringLiteral("awd"), {{QStringLiteral("fax.awd;"), QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1xx", 10)}});
         anonymous.from.clear();  // no one to send its receipt to
         add(anonymous);
         // Files that are not mail at all.
-        const MaildirFolder inbox(profileRoot(), {});
+        const MaildirFolder inbox(bench_->profile(), {});
         QVERIFY(deliverToMaildir(inbox, QByteArray("\x00\xff\x01 garbage", 11)));
         QVERIFY(deliverToMaildir(inbox, QByteArray()));
         QVERIFY(deliverToMaildir(inbox, QByteArray("To: user@torvex.net\r\nContent-Type: multipart/mixed; boundary=q\r\n\r\n--q\r\n")));
@@ -406,11 +380,11 @@ private Q_SLOTS:
                               QStringLiteral("empty files"), QStringLiteral("awd")}));
         // The garbage and the empty file are addressed to nobody and stay;
         // the broken multipart one is a TORVEX with nothing in it, printed as such.
-        QCOMPARE(int(MaildirFolder(profileRoot(), kInbox).messages().size()), 2);
+        QCOMPARE(int(MaildirFolder(bench_->profile(), kInbox).messages().size()), 2);
         QCOMPARE(subjectsIn(kPrinted), QStringList{QString()});
-        QVERIFY(!QFile::exists(env_->path(QStringLiteral("escape.tif"))));
-        QVERIFY(!QFile::exists(env_->home() + QStringLiteral("/../escape.tif")));
-        const QStringList temp = QDir(env_->path(QStringLiteral("temp"))).entryList(QDir::Files);
+        QVERIFY(!QFile::exists(bench_->home(QStringLiteral("escape.tif"))));
+        QVERIFY(!QFile::exists(bench_->env.home() + QStringLiteral("/../escape.tif")));
+        const QStringList temp = QDir(bench_->home(QStringLiteral("temp"))).entryList(QDir::Files);
         for (const QString& name : temp)
             QVERIFY2(QRegularExpression(QStringLiteral("^(\\d{4}\\.[A-Z]+|vcard\\.txt|temp\\.tif)$")).match(name).hasMatch(),
                      qPrintable(name));
@@ -437,9 +411,9 @@ private Q_SLOTS:
     {
         QFETCH(QString, what);
         QFETCH(QString, line);
-        SampleTorvex sample = torvex(QStringLiteral("too much"), {});
+        SampleTorvex sample = sampleTorvex(QStringLiteral("too much"), {});
         if (what == QLatin1String("pages")) {
-            const QString path = env_->path(QStringLiteral("work/long.tif"));
+            const QString path = bench_->home(QStringLiteral("work/long.tif"));
             QVERIFY(writeBlankTiff(path, kMaxFaxPages + 1, 16, 16, false));
             QFile file(path);
             QVERIFY(file.open(QIODevice::ReadOnly));
@@ -456,12 +430,12 @@ private Q_SLOTS:
         QCOMPARE(run(QStringLiteral("/6")), RunExit::Finished);
         QCOMPARE(readTorvexKey(QStringLiteral("session")), QStringLiteral("0,1,0,0"));
         QCOMPARE(subjectsIn(kUnprintable), QStringList{QStringLiteral("too much")});
-        QVERIFY(int(device_->jobs.size()) <= 1 + kMaxPrintedFiles);
+        QVERIFY(int(jobs_.size()) <= 1 + kMaxPrintedFiles);
         QCOMPARE(int(receipts_->requests.size()), 1);
         QCOMPARE(receipts_->requests[0].disposition, ReceiptDisposition::Failed);
         QVERIFY2(receipts_->requests[0].report.contains(line), qPrintable(receipts_->requests[0].report.left(300)));
         QString printed;
-        for (const auto& job : device_->jobs) {
+        for (const auto& job : jobs_) {
             for (const auto& page : job.pages)
                 printed += page.lines.join(QLatin1Char('\n'));
         }
@@ -470,25 +444,25 @@ private Q_SLOTS:
 
     void regularFaxPassOnItsOwnProfile()
     {
-        QVERIFY(QDir().mkpath(env_->path(QStringLiteral("profiles/Fax"))));
-        settings({{"Print_Normal_Fax", "y"}, {"Normal_Fax_Profile", "Fax"}, {"Print_Error_Info", "y"}});
-        MaildirMailboxSystem faxBox(env_->home());
+        QVERIFY(QDir().mkpath(bench_->home(QStringLiteral("profiles/Fax"))));
+        bench_->set({{"Print_Normal_Fax", "y"}, {"Normal_Fax_Profile", "Fax"}, {"Print_Error_Info", "y"}});
+        MaildirMailboxSystem faxBox(bench_->env.home());
         QVERIFY(faxBox.SessionLogIn(QStringLiteral("Fax")));
-        SampleTorvex good = torvex(QStringLiteral("good"), {{QStringLiteral("fax.tif;"), tiff_}});
+        SampleTorvex good = sampleTorvex(QStringLiteral("good"), {{QStringLiteral("fax.tif;"), tiff_}});
         good.messageClass = QStringLiteral("IPM.Note.Fax");
-        SampleTorvex bad = torvex(QStringLiteral("bad"), {{QStringLiteral("fax.tif;"), "not a tiff"}});
+        SampleTorvex bad = sampleTorvex(QStringLiteral("bad"), {{QStringLiteral("fax.tif;"), "not a tiff"}});
         bad.messageClass = QStringLiteral("IPM.Note.Fax");
-        QVERIFY(addSampleTorvex(faxBox, good, env_->path(QStringLiteral("work"))));
-        QVERIFY(addSampleTorvex(faxBox, bad, env_->path(QStringLiteral("work"))));
-        QVERIFY(addSampleTorvex(faxBox, torvex(QStringLiteral("plain mail"), {}), env_->path(QStringLiteral("work"))));
+        QVERIFY(addSampleTorvex(faxBox, good, bench_->home(QStringLiteral("work"))));
+        QVERIFY(addSampleTorvex(faxBox, bad, bench_->home(QStringLiteral("work"))));
+        QVERIFY(addSampleTorvex(faxBox, sampleTorvex(QStringLiteral("plain mail"), {}), bench_->home(QStringLiteral("work"))));
 
         QCOMPARE(run(QStringLiteral("/1")), RunExit::Finished);
         QCOMPARE(readTorvexKey(QStringLiteral("session")), QStringLiteral("0,0,1,0"));
-        const QString faxRoot = env_->path(QStringLiteral("profiles/Fax"));
+        const QString faxRoot = bench_->home(QStringLiteral("profiles/Fax"));
         QCOMPARE(int(MaildirFolder(faxRoot, {QStringLiteral("Regular Faxes"), QStringLiteral("Printed")}).messages().size()), 1);
         QCOMPARE(int(MaildirFolder(faxRoot, {QStringLiteral("Regular Faxes"), QStringLiteral("Unprintable")}).messages().size()), 1);
         QCOMPARE(int(MaildirFolder(faxRoot, {}).messages().size()), 1);  // the plain mail is not a fax
-        const QStringList report = device_->jobs.back().pages[0].lines;
+        const QStringList report = jobs_.back().pages[0].lines;
         QCOMPARE(report.first(), QStringLiteral("\tTORVEX Print Error Report"));
         QVERIFY(report.contains(QStringLiteral("\tIt will be moved to the folder 'Regular Faxes | Unprintable'.")));
         QVERIFY(!QFileInfo(faxRoot + QStringLiteral("/.TORVEXes")).exists());
@@ -496,20 +470,20 @@ private Q_SLOTS:
 
     void regularEmailStepDeliversOnItsProfile()
     {
-        QVERIFY(QDir().mkpath(env_->path(QStringLiteral("profiles/Mail"))));
-        env_->writeFile(QStringLiteral("profiles/Mail/profile.ini"), "[Profile]\nDeliver=touch \"$MAILDIR/delivered\"\n");
-        settings({{"Get_Normal_EMail", "y"}, {"Regular_Mail_Profile", "Mail"}});
+        QVERIFY(QDir().mkpath(bench_->home(QStringLiteral("profiles/Mail"))));
+        bench_->env.writeFile(QStringLiteral("profiles/Mail/profile.ini"), "[Profile]\nDeliver=touch \"$MAILDIR/delivered\"\n");
+        bench_->set({{"Get_Normal_EMail", "y"}, {"Regular_Mail_Profile", "Mail"}});
         QCOMPARE(run(QStringLiteral("/5")), RunExit::Finished);
-        QVERIFY(QFile::exists(env_->path(QStringLiteral("profiles/Mail/delivered"))));
+        QVERIFY(QFile::exists(bench_->home(QStringLiteral("profiles/Mail/delivered"))));
         QCOMPARE(readTorvexKey(QStringLiteral("last_error")), QString());
-        settings({{"Regular_Mail_Profile", "Nowhere"}});
+        bench_->set({{"Regular_Mail_Profile", "Nowhere"}});
         QCOMPARE(run(QStringLiteral("/5")), RunExit::Finished);
         QCOMPARE(readTorvexKey(QStringLiteral("print_status")), QStringLiteral(" Printed 0 TORVEXes + 0 Regular Faxes"));
     }
 
     void missingProfileAsksAndReportsTheInboxError()
     {
-        settings({{"Torvex_Profile", "Nobody"}});
+        bench_->set({{"Torvex_Profile", "Nobody"}});
         QCOMPARE(run(QStringLiteral("/6")), RunExit::Finished);
         QCOMPARE(int(boxes_->shown.size()), 1);
         QCOMPARE(boxes_->shown[0].buttons, MsgButtons::YesNo);
@@ -517,37 +491,115 @@ private Q_SLOTS:
         QCOMPARE(readTorvexKey(QStringLiteral("VXPrint")), QStringLiteral("quit"));
     }
 
+    // The Maildir the run works on: the folder of a profile named exactly,
+    // or the Maildir its profile.ini names.
+    void logOnNeedsAnExistingProfile()
+    {
+        MaildirMailboxSystem mailbox(bench_->env.home());
+        QVERIFY(QDir().mkpath(bench_->home(QStringLiteral("profiles/Fax"))));
+        QVERIFY(!mailbox.SessionLogIn(QStringLiteral("Nobody")));
+        QVERIFY(!mailbox.SessionLogIn(QStringLiteral("fax")));  // names are exact
+        QVERIFY(!mailbox.SessionLogIn(QStringLiteral("..")));
+        QVERIFY(!mailbox.SessionLogIn(QString()));
+        QVERIFY(!mailbox.Inbox());
+        QVERIFY(mailbox.SessionLogIn(QStringLiteral("Fax")));
+        QCOMPARE(mailbox.sessionName(), QStringLiteral("Fax"));
+        // The profile folder became a Maildir.
+        QVERIFY(QFileInfo(bench_->home(QStringLiteral("profiles/Fax/new"))).isDir());
+        QVERIFY(mailbox.Inbox());
+        mailbox.Logoff();
+        QVERIFY(!mailbox.Inbox());
+        QVERIFY(!mailbox.GetMessage(QStringLiteral("INBOX/x")));
+    }
+
+    void profileMayNameAnotherMaildir()
+    {
+        const QString elsewhere = bench_->home(QStringLiteral("home-maildir"));
+        bench_->env.writeFile(QStringLiteral("profiles/Home/profile.ini"),
+                        "[Profile]\nMaildir=" + elsewhere.toUtf8() + "\n");
+        QVERIFY(mailbox_->SessionLogIn(QStringLiteral("Home")));
+        QVERIFY(!mailbox_->Inbox());  // a Maildir that is not there is not made up
+        QVERIFY(QDir().mkpath(elsewhere));
+        QVERIFY(mailbox_->SessionLogIn(QStringLiteral("Home")));
+        QVERIFY(mailbox_->Inbox());
+        QVERIFY(QFileInfo(elsewhere + QStringLiteral("/cur")).isDir());
+        QVERIFY(!QFileInfo(bench_->home(QStringLiteral("profiles/Home/cur"))).exists());
+    }
+
+    // What the decoder adds comes back exactly as it was given, and the file
+    // is ordinary mail: another MIME reader sees the same parts.
+    void decodedMessageRoundTrips()
+    {
+        bench_->env.writeFile(QStringLiteral("temp/fax.tif"), QByteArray("II*\0binary\r\n\0\xff", 15));
+        bench_->env.writeFile(QStringLiteral("temp/empty.txt"), QByteArray());
+        NewInboxMessage message;
+        message.subject = QStringLiteral("Fax \u00fcber 3 Seiten From: Office <s@example.org>");
+        message.senderName = QStringLiteral("Office <s@example.org>");
+        message.text = QStringLiteral("+OK 120 octets") + kCrLf + QStringLiteral("From: x") + kCrLf + kCrLf
+            + QStringLiteral(".hidden") + kCrLf + QStringLiteral(".") + kCrLf + QStringLiteral("lone\nLF ") ;
+        message.timeSent = QDateTime(QDate(2024, 3, 5), QTime(10, 20, 30), QTimeZone(3600));
+        message.timeReceived = QDateTime(QDate(2024, 3, 5), QTime(11, 0, 0), QTimeZone(0));
+        message.recipients = {QStringLiteral("SMTP:user@torvex.net")};
+        message.attachments = {{QStringLiteral("fax.tif;"), bench_->home(QStringLiteral("temp/fax.tif"))},
+                               {QStringLiteral("../../evil.txt;quoted-printable"), bench_->home(QStringLiteral("temp/empty.txt"))},
+                               {QStringLiteral("gone.txt;"), bench_->home(QStringLiteral("temp/missing"))}};
+        QVERIFY(mailbox_->addToInbox(message));
+
+        auto inbox = mailbox_->Inbox();
+        QCOMPARE(inbox->MessageCount(), 1);
+        auto stored = inbox->Message(1);
+        QVERIFY(stored);
+        QCOMPARE(stored->Type(), QStringLiteral("IPM.Note"));
+        // A lone LF comes back as a line end.
+        QCOMPARE(stored->Text(), QString(message.text).replace(QStringLiteral("lone\nLF"), QStringLiteral("lone\r\nLF")));
+        QCOMPARE(stored->Subject(), message.subject);
+        QCOMPARE(stored->SenderAddress(), QStringLiteral("s@example.org"));
+        QCOMPARE(stored->TimeSent(), message.timeSent);
+        QCOMPARE(stored->TimeReceived(), message.timeReceived);
+        QCOMPARE(stored->RecipientNames(), message.recipients);
+        QCOMPARE(stored->AttachmentCount(), 3);
+        QCOMPARE(stored->AttachmentName(1), QStringLiteral("fax.tif;"));
+        QCOMPARE(stored->AttachmentName(2), QStringLiteral("../../evil.txt;quoted-printable"));
+        QCOMPARE(stored->AttachmentSource(2), QStringLiteral("evil.txt"));
+        const QString out = bench_->home(QStringLiteral("out.bin"));
+        QVERIFY(stored->WriteAttachmentToFile(1, out));
+        QCOMPARE(bench_->env.readFile(QStringLiteral("out.bin")), QByteArray("II*\0binary\r\n\0\xff", 15));
+        QVERIFY(stored->WriteAttachmentToFile(3, out));
+        QCOMPARE(bench_->env.readFile(QStringLiteral("out.bin")), QByteArray());
+        QVERIFY(!stored->WriteAttachmentToFile(4, out));
+        QVERIFY(stored->Field(31).startsWith(QStringLiteral("From: Office <s@example.org>\r\n")));
+        QVERIFY(stored->Field(31).endsWith(QStringLiteral("\r\n\r\n")));
+
+        const MaildirFolder folder(bench_->home(QStringLiteral("profiles/TORVEX")), {});
+        const test::ProcessResult python = test::runProgram(
+            QStringLiteral("/usr/bin/python3"),
+            {QStringLiteral("-c"),
+             QStringLiteral("import email, email.policy, json, sys\n"
+                            "m = email.message_from_binary_file(open(sys.argv[1], 'rb'), policy=email.policy.default)\n"
+                            "print(json.dumps([m['Subject'], m['To'], m.get_body(('plain',)).get_content()]\n"
+                            "                 + [[a.get_filename(), a.get_content_type(), len(a.get_content())]\n"
+                            "                    for a in m.iter_attachments()]))\n"),
+             folder.filePath(folder.messages().front())});
+        QVERIFY2(python.finished && python.exitCode == 0, python.err.constData());
+        const QJsonArray seen = QJsonDocument::fromJson(python.out).array();
+        QCOMPARE(seen.toVariantList(),
+                 (QVariantList{message.subject, QStringLiteral("user@torvex.net"), message.text,
+                               QVariantList{QStringLiteral("fax.tif"), QStringLiteral("image/tiff"), 15},
+                               QVariantList{QStringLiteral("evil.txt"), QStringLiteral("text/plain"), 0},
+                               QVariantList{QStringLiteral("gone.txt"), QStringLiteral("text/plain"), 0}}));
+    }
+
 private:
-    void settings(std::initializer_list<std::pair<const char*, QByteArray>> values)
-    {
-        for (const auto& [key, value] : values)
-            writeTorvexKey(QString::fromLatin1(key), QString::fromUtf8(value));
-    }
-
-    SampleTorvex torvex(const QString& subject, std::vector<SampleTorvex::Attachment> attachments,
-                        QStringList extraHeaders = {})
-    {
-        SampleTorvex sample;
-        sample.to = kUser;
-        sample.subject = subject;
-        sample.body = QStringLiteral("Message text of ") + subject + kCrLf + QStringLiteral(".") + kCrLf;
-        sample.attachments = std::move(attachments);
-        sample.extraHeaders = std::move(extraHeaders);
-        return sample;
-    }
-
     void add(const SampleTorvex& sample)
     {
-        QVERIFY(addSampleTorvex(*mailbox_, sample, env_->path(QStringLiteral("work"))));
+        QVERIFY(addSampleTorvex(*mailbox_, sample, bench_->home(QStringLiteral("work"))));
     }
-
-    QString profileRoot() const { return env_->path(QStringLiteral("profiles/TORVEX")); }
 
     // Subjects as the sample gave them ("x From: sender" is how the
     // decoder stores them), in delivery order.
     QStringList subjectsIn(const QStringList& folderPath) const
     {
-        const MaildirFolder folder(profileRoot(), folderPath);
+        const MaildirFolder folder(bench_->profile(), folderPath);
         QStringList subjects;
         for (const MaildirEntry& entry : folder.messages()) {
             const auto file = MailFile::read(folder.filePath(entry));
@@ -559,15 +611,24 @@ private:
     RunExit run(const QString& commandLine)
     {
         RunContext ctx;
-        ctx.programFolder = env_->home();
+        ctx.programFolder = bench_->env.home();
+        RecordingPrintDevice* device = nullptr;  // the run's printer, which the run owns
         PrintRun printRun({ctx, *boxes_, *mailbox_, *fetcher_, *receipts_, nullTest_,
                            [] { return QStringList{QStringLiteral("Office Laser"), QStringLiteral("TORVEX PDF")}; },
-                           [this](const QString&) { return std::make_unique<ForwardingDevice>(*device_); }});
-        return printRun.Main(commandLine);
+                           [&](const QString&) {
+                               auto made = std::make_unique<RecordingPrintDevice>();
+                               made->failBeginAfterJobs = failBeginAfterJobs_;
+                               device = made.get();
+                               return made;
+                           }});
+        const RunExit exit = printRun.Main(commandLine);
+        jobs_ = device ? device->jobs : std::vector<RecordingPrintDevice::Job>();
+        return exit;
     }
 
-    std::unique_ptr<test::TestEnv> env_;
-    std::unique_ptr<RecordingPrintDevice> device_;
+    std::unique_ptr<test::RunBench> bench_;
+    std::vector<RecordingPrintDevice::Job> jobs_;  // what the last run printed
+    int failBeginAfterJobs_ = -1;
     std::unique_ptr<RecordingReceipts> receipts_;
     std::unique_ptr<ScriptedFetcher> fetcher_;
     std::unique_ptr<RecordingMessageBoxes> boxes_;

@@ -1,29 +1,56 @@
-#include "pop3_test_support.h"
-#include "scripted_pop3_server.h"
-
-
 #include "common/telvane_info.h"
 #include "platform/maildir/maildir_store.h"
+#include "printutil/decode/inbox_message.h"
 #include "printutil/mailbox/maildir_mailbox.h"
+#include "printutil/run/run_context.h"
 #include "printutil/transport/pop3_client.h"
 #include "printutil/transport/pop3_client_store.h"
 #include "printutil/transport/pop3_uidl_record.h"
+#include "scripted_mail_server.h"
+#include "tests/support/dovecot_server.h"
+#include "tests/support/test_certificates.h"
+#include "tests/support/test_env.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QtTest>
 
 #include <memory>
+#include <vector>
 
 using namespace torvex;
-using test::ScriptedPop3Server;
-using Delivery = ScriptedPop3Server::Delivery;
+using test::ScriptedMailServer;
+using Script = ScriptedMailServer::Script;
+using Delivery = ScriptedMailServer::Delivery;
 
-Q_DECLARE_METATYPE(Delivery)
+Q_DECLARE_METATYPE(Script)
 
-// The POP3 dialogue against a scripted server on loopback: the replies,
-// refusals, stalls, drops and trickles a real server does not produce on
-// request.
+namespace {
+
+const QByteArray kDotted = "From: Sender Office <sender@example.org>\r\n"
+                           "Subject: dots\r\n"
+                           "\r\n"
+                           "above\r\n"
+                           ".hidden\r\n"
+                           ".\r\n"
+                           "MAIL FROM:<x@example.org>\r\n";
+
+// Keeps every message the decoder stores.
+class CollectingInbox final : public InboxWriter {
+public:
+    bool addToInbox(const NewInboxMessage& message) override
+    {
+        messages.push_back(message);
+        return true;
+    }
+    std::vector<NewInboxMessage> messages;
+};
+
+}  // namespace
+
+// The POP3 dialogue against Debian's Dovecot on loopback, the server users
+// meet, and against a scripted server for the replies, refusals, stalls,
+// drops and trickles a real server does not produce on request.
 class TestPop3Client : public QObject {
     Q_OBJECT
 
@@ -32,80 +59,182 @@ private Q_SLOTS:
     {
         qputenv("TORVEX_TIME_SCALE", "200");  // a one-minute tick takes 300 ms
         env_ = std::make_unique<test::TestEnv>();
-        server_ = std::make_unique<ScriptedPop3Server>();
+        server_ = std::make_unique<ScriptedMailServer>(ScriptedMailServer::Protocol::Pop3);
+        dovecot_ = std::make_unique<test::DovecotServer>();
     }
     void cleanup()
     {
+        dovecot_.reset();
         server_.reset();
         env_.reset();
+    }
+
+    // In the clear, and from a mailbox that takes log-ons over TLS only:
+    // STLS on the plain port and POP3S, the certificate checked against
+    // the test CA.
+    void fetchesEveryMessageAndEmptiesTheMailbox_data()
+    {
+        QTest::addColumn<QString>("security");
+        QTest::newRow("plain") << QStringLiteral("none");
+        QTest::newRow("STLS") << QStringLiteral("starttls");
+        QTest::newRow("POP3S") << QStringLiteral("tls");
+    }
+    void fetchesEveryMessageAndEmptiesTheMailbox()
+    {
+        QFETCH(QString, security);
+        if (!test::DovecotServer::available())
+            QSKIP("dovecot is not installed (tools/debian-packages.txt lists dovecot-pop3d)");
+        qputenv("TORVEX_TIME_SCALE", "30");  // a tick of 2 s
+        const test::TestCertificates& certificates = certificates_;
+        const bool tls = security != QLatin1String("none");
+        if (tls) {
+            QVERIFY2(certificates.ok(), "openssl could not make the test certificates");
+            dovecot_->useTls(certificates.server().cert, certificates.server().key);
+        }
+        QVERIFY2(dovecot_->start(), qPrintable(dovecot_->log()));
+        dovecot_->deliver(kDotted);
+        dovecot_->deliver(kDotted);
+        RunContext ctx = dovecotContext(dovecot_->password());
+        ctx.info.POP3_Security = security;
+        ctx.info.Trusted_Certificate_File = certificates.caFile();
+        if (security == QLatin1String("tls"))
+            ctx.info.POP3_Port = QString::number(dovecot_->tlsPort());
+        Pop3Client client(ctx);
+        client.CHECKMAIL_Click();
+        QVERIFY2(client.gPOP_Error() == MailError::None || client.gPOP_Error() == MailError::Disconnected,
+                 qPrintable(dovecot_->log()));
+        QVERIFY2(ctx.gLastError.isEmpty(), qPrintable(dovecot_->log()));
+        QCOMPARE(client.numberOfMessages(), 2);
+        QCOMPARE(client.lengthOfMessages(), 2 * kDotted.size());
+        QCOMPARE(readTorvexKey(QStringLiteral("print_status")), QStringLiteral("Downloading 2 TORVEXes"));
+        QTRY_VERIFY(dovecot_->messages().isEmpty());
+        // Dovecot takes no log-on in the clear here: this one was encrypted.
+        if (tls)
+            QVERIFY2(dovecot_->log().contains(QStringLiteral(", TLS")), qPrintable(dovecot_->log()));
+
+        // Stored with every line as the sender wrote it, nothing half-written
+        // left, and what QUIT deleted no longer on record.
+        QCOMPARE(QDir(env_->path(QStringLiteral("In"))).entryList(QDir::Files),
+                 QStringList({QStringLiteral("1.TXT"), QStringLiteral("2.TXT")}));
+        QCOMPARE(env_->readFile(uidlRecordPathFor(ctx.folders.in)).count('\n'), 1);
+        const QByteArray first = env_->readFile(QStringLiteral("In/1.TXT"));
+        QCOMPARE(first, "+OK " + QByteArray::number(kDotted.size()) + " octets\r\n" + kDotted + ".\r\n");
+
+        CollectingInbox inbox;
+        client.ProcessPOPFiles(inbox);
+        QCOMPARE(inbox.messages.size(), size_t(2));
+        for (const NewInboxMessage& dotted : inbox.messages) {
+            QCOMPARE(dotted.subject, QStringLiteral("dots From: Sender Office <sender@example.org>"));
+            QVERIFY(dotted.text.contains(QStringLiteral("\r\nabove\r\n.hidden\r\n.\r\nMAIL FROM:<x@example.org>\r\n.\r\n")));
+        }
+        QVERIFY(QDir(env_->path(QStringLiteral("In"))).isEmpty());
+
+        Pop3Client again(ctx);
+        again.CHECKMAIL_Click();
+        QCOMPARE(readTorvexKey(QStringLiteral("print_status")), QStringLiteral("No new TORVEXes"));
+        QVERIFY(QDir(env_->path(QStringLiteral("In"))).isEmpty());
+        QVERIFY(ctx.gLastError.isEmpty());
+        // Each session ended with QUIT: two retrieved and deleted, then none.
+        QTRY_COMPARE(dovecot_->log().count(QStringLiteral("Disconnected: Logged out")), 2);
+        QVERIFY2(dovecot_->log().contains(QStringLiteral("retr=2/")) && dovecot_->log().contains(QStringLiteral("del=2/2")),
+                 qPrintable(dovecot_->log()));
+        QVERIFY(dovecot_->log().contains(QStringLiteral("retr=0/0, del=0/0")));
+    }
+
+    // A mailbox whose certificate has expired: the fetch ends with the
+    // reason before the log-on, and the message stays.
+    void expiredCertificateEndsTheFetch()
+    {
+        if (!test::DovecotServer::available())
+            QSKIP("dovecot is not installed (tools/debian-packages.txt lists dovecot-pop3d)");
+        qputenv("TORVEX_TIME_SCALE", "30");  // a tick of 2 s
+        QVERIFY2(certificates_.ok(), "openssl could not make the test certificates");
+        dovecot_->useTls(certificates_.pair(QStringLiteral("expired")).cert, certificates_.pair(QStringLiteral("expired")).key);
+        QVERIFY2(dovecot_->start(), qPrintable(dovecot_->log()));
+        dovecot_->deliver(kDotted);
+        RunContext ctx = dovecotContext(dovecot_->password());
+        ctx.info.POP3_Security = QStringLiteral("starttls");
+        ctx.info.Trusted_Certificate_File = certificates_.caFile();
+        Pop3Client(ctx).CHECKMAIL_Click();
+        QCOMPARE(ctx.gLastError,
+                 QStringLiteral("Retrieval Error : Secure connection failed - the server's certificate has expired"));
+        QCOMPARE(dovecot_->messages().size(), 1);
+        QVERIFY2(!dovecot_->log().contains(QStringLiteral("Login:")), qPrintable(dovecot_->log()));
+    }
+
+    void wrongPasswordReportsTheServersWords()
+    {
+        if (!test::DovecotServer::available())
+            QSKIP("dovecot is not installed (tools/debian-packages.txt lists dovecot-pop3d)");
+        qputenv("TORVEX_TIME_SCALE", "30");  // a tick of 2 s
+        QVERIFY2(dovecot_->start(), qPrintable(dovecot_->log()));
+        dovecot_->deliver(kDotted);
+        RunContext ctx = dovecotContext(QStringLiteral("wrong"));
+        Pop3Client client(ctx);
+        client.CHECKMAIL_Click();
+        QCOMPARE(client.gPOP_Error(), MailError::Disconnected);
+        QVERIFY2(ctx.gLastError.startsWith(QStringLiteral("Retrieval Error :  ")), qPrintable(ctx.gLastError));
+        QVERIFY(ctx.gLastError.contains(QStringLiteral("Authentication failed")));
+        QVERIFY(ctx.gLastError.endsWith(QStringLiteral("\r\n")));
+        QCOMPARE(dovecot_->messages().size(), 1);
     }
 
     // Every way a server can fail ends the fetch within its bound with a
     // clear error, no DELE for the message it was on, and no partial file.
     void hostilePeersEndWithAClearError_data()
     {
-        QTest::addColumn<QByteArray>("greeting");
-        QTest::addColumn<QByteArray>("statReply");
-        QTest::addColumn<Delivery>("delivery");
-        QTest::addColumn<bool>("endlessUidl");
+        QTest::addColumn<Script>("script");
         QTest::addColumn<QString>("host");
         QTest::addColumn<Pop3Failure>("failure");
         QTest::addColumn<QString>("lastError");
 
-        const QByteArray ok = "+OK scripted ready\r\n";
         const QString local = QStringLiteral("127.0.0.1");
         const QString timedOut = QStringLiteral("Retrieval Error : The connection timed out");
+        const QString endless = QStringLiteral("Retrieval Error : The POP server sent a line without end");
+        QByteArray endlessUidl = "+OK\r\n";
+        for (int i = 0; i < 100000; ++i)
+            endlessUidl += "1 again" + QByteArray::number(i) + "\r\n";
+        // Far more than its status line announces.
+        const QByteArray overrun = "+OK 100 octets\r\n" + (QByteArray(16 * 1024 - 2, 'o') + "\r\n").repeated(64);
         // Waits for a greeting it takes, as for one that never comes.
-        QTest::newRow("greeting without blank") << QByteArray("+OK\r\n") << QByteArray() << Delivery::Whole << false
-                                                << local << Pop3Failure::TimedOut << timedOut;
-        QTest::newRow("garbage greeting") << QByteArray("HTTP/1.0 400 Bad Request\r\n") << QByteArray()
-                                          << Delivery::Whole << false << local << Pop3Failure::Garbled
-                                          << QStringLiteral("Retrieval Error : The POP server replied - HTTP/1.0 400 Bad Request");
-        QTest::newRow("endless greeting") << QByteArray(200 * 1024, 'g') << QByteArray() << Delivery::Whole << false
-                                          << local << Pop3Failure::Overlong
-                                          << QStringLiteral("Retrieval Error : The POP server sent a line without end");
+        QTest::newRow("greeting without blank") << Script{.greeting = {"+OK\r\n"}} << local << Pop3Failure::TimedOut
+                                                << timedOut;
+        QTest::newRow("garbage greeting")
+            << Script{.greeting = {"HTTP/1.0 400 Bad Request\r\n"}} << local << Pop3Failure::Garbled
+            << QStringLiteral("Retrieval Error : The POP server replied - HTTP/1.0 400 Bad Request");
+        QTest::newRow("endless greeting") << Script{.greeting = {QByteArray(200 * 1024, 'g')}} << local
+                                          << Pop3Failure::Overlong << endless;
         // Nothing listens there: the server listens on 127.0.0.1 only.
-        QTest::newRow("refused") << ok << QByteArray() << Delivery::Whole << false << QStringLiteral("127.0.0.2")
-                                 << Pop3Failure::NoConnection
+        QTest::newRow("refused") << Script{} << QStringLiteral("127.0.0.2") << Pop3Failure::NoConnection
                                  << QStringLiteral("Retrieval Error : Unable to connect to the server - 127.0.0.2");
-        QTest::newRow("no address") << ok << QByteArray() << Delivery::Whole << false
-                                    << QStringLiteral("no-such-host.invalid") << Pop3Failure::NoAddress
+        QTest::newRow("no address") << Script{} << QStringLiteral("no-such-host.invalid") << Pop3Failure::NoAddress
                                     << QStringLiteral("Retrieval Error : Unable to obtain an Internet Address for the server - no-such-host.invalid");
-        QTest::newRow("huge STAT") << ok << QByteArray("+OK 999999999 5\r\n") << Delivery::Whole << false << local
+        QTest::newRow("huge STAT") << Script{.replies = {{"STAT", "+OK 999999999 5\r\n"}}} << local
                                    << Pop3Failure::TooManyMessages
                                    << QStringLiteral("Retrieval Error : The POP server announced 999999999 messages, more than 100000");
-        QTest::newRow("garbage STAT") << ok << QByteArray("+OK many\r\n") << Delivery::Whole << false << local
-                                      << Pop3Failure::Garbled << QStringLiteral("Retrieval Error : The POP server replied - +OK many");
-        QTest::newRow("endless UIDL") << ok << QByteArray() << Delivery::Whole << true << local
-                                      << Pop3Failure::Overlong
-                                      << QStringLiteral("Retrieval Error : The POP server sent a line without end");
-        QTest::newRow("stall") << ok << QByteArray() << Delivery::StallAfterHalf << false << local
+        QTest::newRow("garbage STAT") << Script{.replies = {{"STAT", "+OK many\r\n"}}} << local << Pop3Failure::Garbled
+                                      << QStringLiteral("Retrieval Error : The POP server replied - +OK many");
+        QTest::newRow("endless UIDL") << Script{.replies = {{"UIDL", endlessUidl + ".\r\n"}}} << local
+                                      << Pop3Failure::Overlong << endless;
+        QTest::newRow("stall") << Script{.delivery = {{"RETR 1", Delivery::StallAfterHalf}}} << local
                                << Pop3Failure::TimedOut << timedOut;
-        QTest::newRow("drop") << ok << QByteArray() << Delivery::DropAfterHalf << false << local
-                              << Pop3Failure::Disconnected
-                              << QStringLiteral("Retrieval Error : Disconnected by the server");
-        QTest::newRow("overrun") << ok << QByteArray() << Delivery::Overrun << false << local
-                                 << Pop3Failure::MessageOverran
+        QTest::newRow("drop") << Script{.delivery = {{"RETR 1", Delivery::DropAfterHalf}}} << local
+                              << Pop3Failure::Disconnected << QStringLiteral("Retrieval Error : Disconnected by the server");
+        QTest::newRow("overrun") << Script{.replies = {{"RETR 1", overrun}}} << local << Pop3Failure::MessageOverran
                                  << QStringLiteral("Retrieval Error : TORVEX 1 grew past the size the server announced");
-        QTest::newRow("trickle") << ok << QByteArray() << Delivery::Trickle << false << local
+        QTest::newRow("trickle") << Script{.delivery = {{"RETR 1", Delivery::Trickle}}} << local
                                  << Pop3Failure::SessionTooLong
                                  << QStringLiteral("Retrieval Error : The session with 127.0.0.1 ran past its time limit of 9 minutes");
     }
 
     void hostilePeersEndWithAClearError()
     {
-        QFETCH(QByteArray, greeting);
-        QFETCH(QByteArray, statReply);
-        QFETCH(Delivery, delivery);
-        QFETCH(bool, endlessUidl);
+        QFETCH(Script, script);
         QFETCH(QString, host);
         QFETCH(Pop3Failure, failure);
         QFETCH(QString, lastError);
-        server_->greeting = greeting;
-        server_->statReply = statReply;
-        server_->endlessUidl = endlessUidl;
+        server_->script = script;
         server_->messages = {"Subject: one\r\n\r\n" + QByteArray(3000, 'a') + "\r\n", "Subject: two\r\n\r\nsecond\r\n"};
-        server_->delivery[1] = delivery;
         RunContext ctx = context();
         ctx.gPOPServer = host;
         // Short waits where the wait is what ends the session; elsewhere
@@ -134,30 +263,27 @@ private Q_SLOTS:
     void secureConnection_data()
     {
         QTest::addColumn<QString>("security");
-        QTest::addColumn<QByteArray>("capa");
-        QTest::addColumn<QByteArray>("stls");
+        QTest::addColumn<Script>("script");
         QTest::addColumn<QString>("lastError");
         QTest::addColumn<QList<QByteArray>>("commands");
         const QString offered = QStringLiteral("starttls");
         const QString refused = QStringLiteral("Retrieval Error : No secure connection - the server refused STLS: ");
-        QTest::newRow("listed, then refused") << offered << QByteArray("+OK\r\nUSER\r\nSTLS\r\nUIDL\r\n.\r\n")
-                                              << QByteArray("-ERR not now\r\n") << refused + QStringLiteral("-ERR not now")
-                                              << QList<QByteArray>{"CAPA", "STLS"};
-        QTest::newRow("required, unknown") << QStringLiteral("starttls-required") << QByteArray() << QByteArray()
+        QTest::newRow("listed, then refused")
+            << offered << Script{.replies = {{"CAPA", "+OK\r\nUSER\r\nSTLS\r\nUIDL\r\n.\r\n"}, {"STLS", "-ERR not now\r\n"}}}
+            << refused + QStringLiteral("-ERR not now") << QList<QByteArray>{"CAPA", "STLS"};
+        QTest::newRow("required, unknown") << QStringLiteral("starttls-required") << Script{}
                                            << refused + QStringLiteral("-ERR unknown command")
                                            << QList<QByteArray>{"STLS"};
-        QTest::newRow("no CAPA: plain") << offered << QByteArray() << QByteArray() << QStringLiteral("unchanged")
+        QTest::newRow("no CAPA: plain") << offered << Script{} << QStringLiteral("unchanged")
                                         << QList<QByteArray>{"CAPA", "USER user", "PASS secret", "STAT", "QUIT"};
     }
     void secureConnection()
     {
         QFETCH(QString, security);
-        QFETCH(QByteArray, capa);
-        QFETCH(QByteArray, stls);
+        QFETCH(Script, script);
         QFETCH(QString, lastError);
         QFETCH(QList<QByteArray>, commands);
-        server_->capaReply = capa;
-        server_->stlsReply = stls;
+        server_->script = script;
         RunContext ctx = context();
         ctx.info.POP3_Security = security;
         ctx.info.POP3_Port = QString::number(server_->port());
@@ -175,6 +301,7 @@ private Q_SLOTS:
         QTest::addColumn<bool>("uidl");
         QTest::addColumn<QList<QByteArray>>("again");
         QTest::newRow("UIDL") << true << QList<QByteArray>{"DELE 1", "RETR 2", "DELE 2"};
+        // Refused, as RFC 1939 allows.
         QTest::newRow("no UIDL") << false << QList<QByteArray>{"RETR 1", "DELE 1", "RETR 2", "DELE 2"};
     }
 
@@ -182,16 +309,17 @@ private Q_SLOTS:
     {
         QFETCH(bool, uidl);
         QFETCH(QList<QByteArray>, again);
-        server_->offersUidl = uidl;
+        if (!uidl)
+            server_->script.replies["UIDL"] = "-ERR no UIDL here\r\n";
         server_->messages = {"Subject: one\r\n\r\nfirst\r\n", "Subject: two\r\n\r\n" + QByteArray(5000, 'b') + "\r\n"};
-        server_->delivery[2] = Delivery::DropAfterHalf;
+        server_->script.delivery["RETR 2"] = Delivery::DropAfterHalf;
         RunContext ctx = context();
         Pop3Client(ctx).CHECKMAIL_Click();
         // The stored one reaches the Inbox before the next fetch, as in a
         // run; a part of the other would be one message too many there.
         auto mailbox = maildirInbox();
         Pop3Client(ctx).ProcessPOPFiles(*mailbox);
-        server_->delivery.clear();
+        server_->script.delivery.clear();
         server_->commands.clear();
         Pop3Client client(ctx);
         client.CHECKMAIL_Click();
@@ -263,7 +391,7 @@ private Q_SLOTS:
         env_->writeFile(QStringLiteral("In/2.txt"), "+OK 9 octets\r\nSubject: b\r\n\r\ny\r\n.\r\n");
         env_->writeFile(QStringLiteral("In/10.Txt"), "+OK 9 octets\r\nSubject: c\r\n\r\nz\r\n.\r\n");
         env_->writeFile(QStringLiteral("In/notes.doc"), "other");
-        test::CollectingInbox inbox;
+        CollectingInbox inbox;
         Pop3Client(ctx).ProcessPOPFiles(inbox);
         QCOMPARE(inbox.messages.size(), size_t(3));
         QVERIFY(inbox.messages[0].subject.startsWith(QStringLiteral("a From")));
@@ -297,12 +425,31 @@ private Q_SLOTS:
     }
 
 private:
+    // A run context over the test's program folder, fetching at 127.0.0.1
+    // on the given port.
+    RunContext context(quint16 port, const QString& login, const QString& password)
+    {
+        qputenv("TORVEX_POP3_PORT", QByteArray::number(port));
+        RunContext ctx;
+        ctx.programFolder = env_->home();
+        ctx.folders = runFoldersIn(env_->home());
+        prepareRunFolders(ctx.folders, false);
+        ctx.gLogin = login;
+        ctx.gPOPServer = QStringLiteral("127.0.0.1");
+        ctx.info.Password = password;
+        ctx.info.Torvex_Addr = login + QStringLiteral("@torvex.example");
+        ctx.info.gTimoutMinutes = 2;
+        return ctx;
+    }
     RunContext context()
     {
-        RunContext ctx = test::popContext(*env_, server_ ? server_->port() : 1, QStringLiteral("user"),
-                                          QStringLiteral("secret"));
+        RunContext ctx = context(server_->port(), QStringLiteral("user"), QStringLiteral("secret"));
         ctx.gLastError = QStringLiteral("unchanged");
         return ctx;
+    }
+    RunContext dovecotContext(const QString& password)
+    {
+        return context(dovecot_->port(), dovecot_->user(), password);
     }
 
     std::unique_ptr<MaildirMailboxSystem> maildirInbox()
@@ -314,8 +461,10 @@ private:
         return mailbox;
     }
 
+    const test::TestCertificates certificates_;
     std::unique_ptr<test::TestEnv> env_;
-    std::unique_ptr<ScriptedPop3Server> server_;
+    std::unique_ptr<ScriptedMailServer> server_;
+    std::unique_ptr<test::DovecotServer> dovecot_;
 };
 
 QTEST_GUILESS_MAIN(TestPop3Client)

@@ -10,7 +10,7 @@
 #include <memory>
 
 using namespace torvex;
-using test::AccountFixture;
+using test::ServiceFixture;
 
 namespace {
 
@@ -27,15 +27,15 @@ QString page(const QString& title, const QString& header, const QString& body)
 // The query every request of the fixture's profile carries after the action.
 QString profileQuery()
 {
-    return QStringLiteral("&login=5551234&firstname=John&lastname=Smith&password1=s3cret&password2=s3cret"
+    return QStringLiteral("&login=4420712345&firstname=John&lastname=Smith&password1=secret1&password2=secret1"
                           "&street=1%20High%20St&town=Leeds&zip=%2012345&country=UK&phone=+44-113-4960000&fax=%20"
-                          "&email=john@example.com&credit_nr=00000000000000000001&credit_exp=%20"
+                          "&email=me@example.org&credit_nr=00000000000000000001&credit_exp=%20"
                           "&bank_name=%20&bank_code=%20&bank_account=%20&bank_owner=%20");
 }
 
 QByteArray accountWithGroups(const QString& groups)
 {
-    QString json = QStringLiteral(R"({"5551234": {"password": "s3cret")");
+    QString json = QStringLiteral(R"({"4420712345": {"password": "secret1")");
     if (!groups.isNull())
         json += QStringLiteral(R"(, "groups": "%1")").arg(groups);
     return (json + QStringLiteral("}}")).toUtf8();
@@ -51,7 +51,21 @@ QByteArray accountWithGroups(const QString& groups)
 class TestAccountProtocol : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<AccountFixture> f;
+    std::unique_ptr<ServiceFixture> f;
+
+    // The member's profile on the page, the addresses of the network card
+    // and of the modem; the status line as a request finds it.
+    void start(const QStringList& simArgs = {})
+    {
+        f = std::make_unique<ServiceFixture>(test::registeredSettings(), simArgs);
+        QVERIFY(f->sim.isRunning());
+        QVERIFY(f->load());
+        f->view.setText(Control::Text21, QStringLiteral("10.1.1.1"));
+        f->view.setText(Control::Text8, QStringLiteral("10.2.2.2"));
+        f->view.setEnabled(Control::Command6, true);
+        f->status().setText(QStringLiteral("before"));
+        f->statusSeen.clear();
+    }
 
     [[nodiscard]] QString faxOfLastRequest() const
     {
@@ -61,45 +75,43 @@ class TestAccountProtocol : public QObject {
     }
 
 private Q_SLOTS:
-    void init()
-    {
-        f = std::make_unique<AccountFixture>();
-        QVERIFY(f->sim.isRunning());
-    }
+    void init() { start(); }
     void cleanup() { f.reset(); }
 
     void registerRequestAndItsAcceptance()
     {
         f->sim.writeAccounts("{}");
-        f->account.protocol.SaveAccountInfo(1, true);
+        // A new member: the profile is on the page only.
+        f->env.writeFile(QStringLiteral("account.ini"), "[TORVEX]\nVX_domain_name=torvex.net\n");
+        f->account().protocol.SaveAccountInfo(1, true);
 
         const QString target = QStringLiteral("/bbs?action=adduser") + profileQuery();
-        QCOMPARE(f->state.gURL, QStringLiteral("//") + f->sim.address() + target);
+        QCOMPARE(f->state().gURL, QStringLiteral("//") + f->sim.address() + target);
         QCOMPARE(f->lastRequest(), target + QStringLiteral(" user=-"));
-        QVERIFY(f->state.gHTTPOK);
+        QVERIFY(f->state().gHTTPOK);
 
-        QCOMPARE(f->boxes.texts(), QStringList{QStringLiteral("Welcome to TORVEX") + kBoxLineBreak
-                                               + QStringLiteral("Your TORVEX account 5551234 has been set up.")});
-        QCOMPARE(f->boxes.shown[0].caption, QCoreApplication::applicationName());
-        QCOMPARE(f->boxes.shown[0].buttons, MsgButtons::Ok);
+        QCOMPARE(f->boxes->texts(), QStringList{QStringLiteral("Welcome to TORVEX") + kBoxLineBreak
+                                               + QStringLiteral("Your TORVEX account 4420712345 has been set up.")});
+        QCOMPARE(f->boxes->shown[0].caption, QCoreApplication::applicationName());
+        QCOMPARE(f->boxes->shown[0].buttons, MsgButtons::Ok);
         QVERIFY(f->view.isEnabled(Control::Command5));
         QCOMPARE(f->view.text(Control::Command6), QStringLiteral("Update Profile"));
         QVERIFY(!f->view.isEnabled(Control::txtFirstName));
         QVERIFY(!f->view.isEnabled(Control::txtLastName));
-        QCOMPARE(f->setting(QStringLiteral("Account_Date_Stamp")), f->todayText());
-        QCOMPARE(f->setting(QStringLiteral("Profile_Last_Change")), f->todayText());
-        QCOMPARE(f->info.gUserProfileStamp, f->todayText());
+        QCOMPARE(f->key(QStringLiteral("Account_Date_Stamp")), f->todayText());
+        QCOMPARE(f->key(QStringLiteral("Profile_Last_Change")), f->todayText());
+        QCOMPARE(f->info().gUserProfileStamp, f->todayText());
 
         // The status line names the server while the request runs, and comes back after.
-        QCOMPARE(f->statusHistory.first(),
-                 f->status.myDateTime() + QStringLiteral(" Contacting TORVEX.NET"));
-        QCOMPARE(f->status.text(), QStringLiteral("before"));
+        QCOMPARE(f->statusSeen.first(),
+                 f->status().myDateTime() + QStringLiteral(" Contacting TORVEX.NET"));
+        QCOMPARE(f->status().text(), QStringLiteral("before"));
 
         // The profile as sent, escaped; the password is not part of it.
-        for (const auto& [key, value] : {std::pair{"login", "5551234"}, {"street", "1%20High%20St"}, {"state", "%20"},
+        for (const auto& [key, value] : {std::pair{"login", "4420712345"}, {"street", "1%20High%20St"}, {"state", "%20"},
                                          {"zip", "12345"}, {"company_name", "%20"}, {"number", "4960000"}})
             QCOMPARE(f->accountKey(QStringLiteral("MYINFO"), QString::fromLatin1(key)), QString::fromLatin1(value));
-        QCOMPARE(f->accountKey(QStringLiteral("HTTP"), QStringLiteral("Request")), QStringLiteral("<none>"));
+        QCOMPARE(f->accountKey(QStringLiteral("HTTP"), QStringLiteral("Request")), QStringLiteral("<absent>"));
         QVERIFY(f->sim.accounts().contains("\"town\": \"Leeds\""));
     }
 
@@ -108,8 +120,8 @@ private Q_SLOTS:
         f->view.setText(Control::txtBankACOwner, QStringLiteral("Smith & Co"));
         f->view.setText(Control::txtJobTitle, QStringLiteral("O'Neil"));
         f->view.setText(Control::txtArea, QString());
-        f->account.protocol.SaveAccountInfo(2, false);
-        const QString url = f->state.gURL;
+        f->account().protocol.SaveAccountInfo(2, false);
+        const QString url = f->state().gURL;
         QVERIFY(url.contains(QLatin1String("&zip=%2012345&")));
         QVERIFY2(!url.contains(QLatin1String("phone")), qPrintable(url));
         QVERIFY(url.contains(QLatin1String("&bank_name=Smith%20%26%20Co&bank_code=%20")));
@@ -131,15 +143,15 @@ private Q_SLOTS:
     {
         QFETCH(QString, typed);
         f->view.setText(Control::txtStreet, typed);
-        f->account.protocol.SaveAccountInfo(2, false);
-        QVERIFY(f->state.gHTTPOK);
-        const QJsonObject stored = QJsonDocument::fromJson(f->sim.accounts()).object().value(QLatin1String("5551234")).toObject();
+        f->account().protocol.SaveAccountInfo(2, false);
+        QVERIFY(f->state().gHTTPOK);
+        const QJsonObject stored = QJsonDocument::fromJson(f->sim.accounts()).object().value(QLatin1String("4420712345")).toObject();
         QCOMPARE(stored.value(QLatin1String("street")).toString(), typed);
         QCOMPARE(stored.value(QLatin1String("country")).toString(), QStringLiteral("UK"));
         QCOMPARE(stored.value(QLatin1String("fax")).toString(), QStringLiteral(" "));
 
         test::FakeView loaded;
-        AccountContext ctx{f->sched, f->state, loaded, f->status, f->boxes, [this] { return f->today; }, {}};
+        AccountContext ctx{f->sched(), f->state(), loaded, f->status(), *f->boxes, [] { return test::kLoadTime.date(); }, {}};
         AccountProfile(ctx).LoadAccountInfo();
         QCOMPARE(loaded.text(Control::txtStreet), typed);
         QCOMPARE(loaded.text(Control::txtState), QString());
@@ -148,70 +160,61 @@ private Q_SLOTS:
         QCOMPARE(requestValue(storedProfileText(kept)), kept);
     }
 
-    void missingFieldsStopTheRequest_data()
+    // What the request needs is checked first: the box says what is
+    // missing and takes the user there, and nothing is sent or saved.
+    void refusedBeforeTheRequest_data()
     {
-        QTest::addColumn<QString>("emptied");
-        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("change");  // a field emptied, or "login=..." / "domain=..."
+        QTest::addColumn<QStringList>("messages");
+        QTest::addColumn<QString>("caption");
         QTest::addColumn<int>("tab");
         QTest::addColumn<QString>("focus");
-        QTest::newRow("first name") << "txtFirstName" << "Missing First Name, please retry!" << 6 << "txtFirstName";
-        QTest::newRow("street") << "txtStreet" << "Missing Street Address, please retry!" << 6 << "txtStreet";
-        QTest::newRow("town") << "txtTown" << "Missing Town, please retry!" << 6 << "txtTown";
-        QTest::newRow("country") << "txtCountry" << "Missing Country, please retry!" << 6 << "txtCountry";
-        QTest::newRow("password") << "Password" << "Missing Password, please retry!" << 1 << "Text13";
+        const QString app = QCoreApplication::applicationName();
+        using L = QStringList;
+        QTest::newRow("first name") << "txtFirstName" << L{"Missing First Name, please retry!"} << kTitle << 6 << "txtFirstName";
+        QTest::newRow("street") << "txtStreet" << L{"Missing Street Address, please retry!"} << kTitle << 6 << "txtStreet";
+        QTest::newRow("town") << "txtTown" << L{"Missing Town, please retry!"} << kTitle << 6 << "txtTown";
+        QTest::newRow("country") << "txtCountry" << L{"Missing Country, please retry!"} << kTitle << 6 << "txtCountry";
+        QTest::newRow("password") << "Password" << L{"Missing Password, please retry!"} << kTitle << 1 << "Text13";
+        // Without a login the fields are not asked for.
+        QTest::newRow("no login") << "login=" << L{"Your TORVEX Address must be set to use the torvex.net server.",
+                                                   "Missing Login, please retry!"} << kTitle << 1 << "txtVXAddress";
+        QTest::newRow("a login that is no fax number")
+            << "login=john" << L{"The TORVEX.NET Server requires a Global Fax Number as the User Name"} << app << 1 << "Text2";
+        QTest::newRow("another domain's account is left alone") << "domain=example.org" << L() << QString() << 1 << "Text2";
     }
 
-    void missingFieldsStopTheRequest()
+    void refusedBeforeTheRequest()
     {
-        QFETCH(QString, emptied);
-        QFETCH(QString, message);
+        QFETCH(QString, change);
+        QFETCH(QStringList, messages);
+        QFETCH(QString, caption);
         QFETCH(int, tab);
         QFETCH(QString, focus);
-        if (emptied == QLatin1String("Password"))
-            f->info.Password.clear();
+        const QString value = change.section(QLatin1Char('='), 1);
+        if (change == QLatin1String("Password"))
+            f->info().Password.clear();
+        else if (change.startsWith(QLatin1String("login=")))
+            f->sched().gLogin = value;
+        else if (change.startsWith(QLatin1String("domain=")))
+            f->sched().gDomain = value;
         else
-            f->view.setText(test::control(emptied), QString());
+            f->view.setText(test::control(change), QString());
         // A later empty field does not take the focus from the first.
-        f->view.setText(Control::txtCountry, emptied == QLatin1String("txtCountry") ? QString() : QStringLiteral("UK"));
-        f->account.protocol.SaveAccountInfo(1, true);
-        QCOMPARE(f->boxes.texts(), QStringList{message});
-        QCOMPARE(f->boxes.shown[0].caption, kTitle);
-        QCOMPARE(f->boxes.beeps, 1);
+        f->view.setText(Control::txtCountry, QString());
+        const QByteArray before = f->env.readFile(QStringLiteral("account.ini"));
+        f->account().protocol.SaveAccountInfo(1, true);
+        QCOMPARE(f->boxes->texts(), messages);
+        if (!messages.isEmpty())
+            QCOMPARE(f->boxes->shown[0].caption, caption);
+        QCOMPARE(f->boxes->beeps, int(messages.size()));  // one with each box
         QCOMPARE(f->view.tab, tab);
         QCOMPARE(controlName(f->view.focused), focus);
+        // The account button waits for a global fax number.
+        QCOMPARE(f->view.isEnabled(Control::Command6), value != QLatin1String("john"));
         QVERIFY(f->sim.requests().isEmpty());
-    }
-
-    void anEmptyLoginAsksForTheAddress()
-    {
-        f->sched.gLogin.clear();
-        f->view.setText(Control::txtStreet, QString());
-        f->account.protocol.SaveAccountInfo(1, true);
-        QCOMPARE(f->boxes.texts(), (QStringList{QStringLiteral("Your TORVEX Address must be set to use the torvex.net server."),
-                                                QStringLiteral("Missing Login, please retry!")}));
-        QCOMPARE(f->view.tab, 1);
-        QCOMPARE(controlName(f->view.focused), QStringLiteral("txtVXAddress"));
-        QVERIFY(f->sim.requests().isEmpty());
-    }
-
-    void aLoginThatIsNoFaxNumber()
-    {
-        f->sched.gLogin = QStringLiteral("john");
-        f->account.protocol.SaveAccountInfo(1, true);
-        QCOMPARE(f->boxes.texts(),
-                 QStringList{QStringLiteral("The TORVEX.NET Server requires a Global Fax Number as the User Name")});
-        QCOMPARE(f->boxes.shown[0].caption, QCoreApplication::applicationName());
-        QVERIFY(!f->view.isEnabled(Control::Command6));
-        QVERIFY(f->sim.requests().isEmpty());
-    }
-
-    void accountsOfOtherDomainsAreLeftAlone()
-    {
-        f->sched.gDomain = QStringLiteral("example.org");
-        f->account.protocol.SaveAccountInfo(2, true);
-        QVERIFY(f->boxes.shown.empty());
-        QVERIFY(f->sim.requests().isEmpty());
-        QCOMPARE(f->accountKey(QStringLiteral("MYINFO"), QStringLiteral("login")), QStringLiteral("<none>"));
+        if (messages.isEmpty())
+            QCOMPARE(f->env.readFile(QStringLiteral("account.ini")), before);
     }
 
     void replyTitles_data()
@@ -229,7 +232,7 @@ private Q_SLOTS:
                                                << "Welcome" + kBoxLineBreak + "Set up.";
         QTest::newRow("already used")
             << page("adduser_fail", "Refused", "The number is already used.") << false
-            << "Refused" + two + "An account already exists for the global fax number -" + kBoxLineBreak + "5551234" + two
+            << "Refused" + two + "An account already exists for the global fax number -" + kBoxLineBreak + "4420712345" + two
                    + "If you believe this is a mistake please immediately advise " + kBoxLineBreak + "support@torvex.net.";
         QTest::newRow("namesake") << page("adduser_fail", "Refused", "A namesake has one.") << false
                                   << "Refused" + two + "You have a namesake!" + kBoxLineBreak
@@ -237,7 +240,7 @@ private Q_SLOTS:
                                          + "Please add/change a Middle Initial or nickname to the 'First Name' entry and re-try.";
         QTest::newRow("already used by a namesake")
             << page("adduser_fail", "Refused", "already used by a namesake") << false
-            << "Refused" + two + "An account already exists for the global fax number -" + kBoxLineBreak + "5551234" + two
+            << "Refused" + two + "An account already exists for the global fax number -" + kBoxLineBreak + "4420712345" + two
                    + "If you believe this is a mistake please immediately advise " + kBoxLineBreak + "support@torvex.net.";
         QTest::newRow("other refusal") << page("adduser_fail", "Refused", "No.") << false
                                        << "Refused" + two + "No." + two;
@@ -258,51 +261,52 @@ private Q_SLOTS:
         QFETCH(QString, reply);
         QFETCH(bool, accepted);
         QFETCH(QString, message);
-        f->state.gHTTPOK = true;
+        f->state().gHTTPOK = true;
         QVERIFY(f->sim.setNextReply(reply));
-        f->account.protocol.HTTPEnquiry(true, QStringLiteral("//") + f->sim.address() + QStringLiteral("/bbs?action=x"), {});
-        QCOMPARE(f->state.gHTTPOK, accepted);
-        QCOMPARE(f->account.protocol.gHTTPError(), 0);
-        QCOMPARE(f->boxes.texts(), message.isEmpty() ? QStringList() : QStringList{message});
-        QCOMPARE(f->status.text(), QStringLiteral("before"));
+        f->account().protocol.HTTPEnquiry(true, QStringLiteral("//") + f->sim.address() + QStringLiteral("/bbs?action=x"), {});
+        QCOMPARE(f->state().gHTTPOK, accepted);
+        QCOMPARE(f->account().protocol.gHTTPError(), 0);
+        QCOMPARE(f->boxes->texts(), message.isEmpty() ? QStringList() : QStringList{message});
+        QCOMPARE(f->status().text(), QStringLiteral("before"));
 
         // Without messages nothing is shown, and the outcome is the same.
-        f->boxes.shown.clear();
+        f->boxes->shown.clear();
         QVERIFY(f->sim.setNextReply(reply));
-        f->account.protocol.HTTPEnquiry(false, QStringLiteral("//") + f->sim.address() + QStringLiteral("/bbs?action=x"), {});
-        QCOMPARE(f->state.gHTTPOK, accepted);
-        QVERIFY(f->boxes.shown.empty());
+        f->account().protocol.HTTPEnquiry(false, QStringLiteral("//") + f->sim.address() + QStringLiteral("/bbs?action=x"), {});
+        QCOMPARE(f->state().gHTTPOK, accepted);
+        QVERIFY(f->boxes->shown.empty());
     }
 
     // Support reads what the last request sent and got back, never the
     // password: after accepted and refused requests no file holds it.
     void thePasswordStaysOutOfEveryWrittenFile()
     {
+        writeTorvexKey(QStringLiteral("Password"), QString());  // not kept
         f->sim.writeAccounts("{}");
-        f->account.protocol.SaveAccountInfo(1, false);  // accepted
-        f->account.protocol.SaveAccountInfo(1, false);  // refused: already used
-        f->account.protocol.SaveAccountInfo(2, false);  // accepted
+        f->account().protocol.SaveAccountInfo(1, false);  // accepted
+        f->account().protocol.SaveAccountInfo(1, false);  // refused: already used
+        f->account().protocol.SaveAccountInfo(2, false);  // accepted
         QVERIFY(f->sim.setMode(QStringLiteral("error")));
-        f->account.protocol.SaveAccountInfo(2, false);  // refused: server error
-        QVERIFY(f->account.protocol.getUserInfo(QStringLiteral("5551234")) == false);
+        f->account().protocol.SaveAccountInfo(2, false);  // refused: server error
+        QVERIFY(f->account().protocol.getUserInfo(QStringLiteral("4420712345")) == false);
         QCOMPARE(f->sim.requests().size(), 5);
-        QCOMPARE(f->filesHolding("s3cret"), QStringList());
+        QCOMPARE(f->filesHolding("secret1"), QStringList());
 
         QVERIFY(f->sim.setMode(QStringLiteral("normal")));
-        f->boxes.shown.clear();
-        f->info.Password = QStringLiteral("wrong-one");
-        f->account.protocol.SaveAccountInfo(2, true);  // refused: the password
-        QVERIFY(!f->state.gHTTPOK);
-        QVERIFY(f->boxes.texts().value(0).startsWith(QLatin1String("HTTP 401 Unauthorized")));
+        f->boxes->shown.clear();
+        f->info().Password = QStringLiteral("wrong-one");
+        f->account().protocol.SaveAccountInfo(2, true);  // refused: the password
+        QVERIFY(!f->state().gHTTPOK);
+        QVERIFY(f->boxes->texts().value(0).startsWith(QLatin1String("HTTP 401 Unauthorized")));
         QCOMPARE(f->accountKey(QStringLiteral("HTTP"), QStringLiteral("Request")),
-                 QStringLiteral("//5551234:********@") + f->sim.address() + QStringLiteral("/bbs?action=changeuser")
-                     + profileQuery().replace(QLatin1String("s3cret"), QLatin1String("********")));
+                 QStringLiteral("//4420712345:********@") + f->sim.address() + QStringLiteral("/bbs?action=changeuser")
+                     + profileQuery().replace(QLatin1String("secret1"), QLatin1String("********")));
         QVERIFY(f->accountKey(QStringLiteral("HTTP"), QStringLiteral("Response")).contains(QLatin1String("HTTP 401")));
         QVERIFY(f->filesHolding("wrong-one").isEmpty());
 
         // Only where the user keeps it.
-        writeTorvexKey(QStringLiteral("Password"), QStringLiteral("s3cret"));
-        QCOMPARE(f->filesHolding("s3cret"), QStringList{f->env.iniPath()});
+        writeTorvexKey(QStringLiteral("Password"), QStringLiteral("secret1"));
+        QCOMPARE(f->filesHolding("secret1"), QStringList{f->env.iniPath()});
     }
 
     // The request fails or its reply is none: the box and the status bar
@@ -336,38 +340,38 @@ private Q_SLOTS:
         QFETCH(QString, message);
         QFETCH(int, requests);
         if (!server.isEmpty())
-            f->info.gVXIPAddress = server;
+            f->info().gVXIPAddress = server;
         QVERIFY(f->sim.setMode(mode));
-        f->account.http.setRequestTimeoutMs(600);
-        f->state.gHTTPOK = true;
-        f->account.protocol.SaveAccountInfo(2, true);
-        QCOMPARE(f->account.protocol.gHTTPError(), error);
-        QVERIFY(!f->state.gHTTPOK);
-        QCOMPARE(f->boxes.texts(), QStringList{message});
-        QCOMPARE(f->boxes.shown[0].caption, kTitle);
+        f->account().http.setRequestTimeoutMs(600);
+        f->state().gHTTPOK = true;
+        f->account().protocol.SaveAccountInfo(2, true);
+        QCOMPARE(f->account().protocol.gHTTPError(), error);
+        QVERIFY(!f->state().gHTTPOK);
+        QCOMPARE(f->boxes->texts(), QStringList{message});
+        QCOMPARE(f->boxes->shown[0].caption, kTitle);
         // The status bar says so too, instead of staying on "Contacting".
-        QCOMPARE(f->status.text(), f->status.myDateTime() + QLatin1Char(' ') + message.section(kBoxLineBreak, -1));
+        QCOMPARE(f->status().text(), f->status().myDateTime() + QLatin1Char(' ') + message.section(kBoxLineBreak, -1));
         QCOMPARE(f->accountKey(QStringLiteral("HTTP"), QStringLiteral("Response")), QString());
         QCOMPARE(f->sim.requests().size(), requests);
     }
 
     void theServerAddressIsLookedUpWhenNotGiven()
     {
-        f->info.gVXIPAddress.clear();
-        f->info.gVXDomainName = QStringLiteral("no-such-host.invalid");
-        f->sched.gDomain = f->info.gVXDomainName;
-        f->sched.gLocalIPAddr = QStringLiteral("0");
-        f->account.protocol.SaveAccountInfo(2, false);
-        QVERIFY(f->state.gURL.startsWith(QLatin1String("///bbs?action=changeuser")));
-        QCOMPARE(f->account.protocol.gHTTPError(), 35755);  // no remote computer
-        QCOMPARE(f->sched.gLocalIPAddr, QStringLiteral("0"));
+        f->info().gVXIPAddress.clear();
+        f->info().gVXDomainName = QStringLiteral("no-such-host.invalid");
+        f->sched().gDomain = f->info().gVXDomainName;
+        f->sched().gLocalIPAddr = QStringLiteral("0");
+        f->account().protocol.SaveAccountInfo(2, false);
+        QVERIFY(f->state().gURL.startsWith(QLatin1String("///bbs?action=changeuser")));
+        QCOMPARE(f->account().protocol.gHTTPError(), 35755);  // no remote computer
+        QCOMPARE(f->sched().gLocalIPAddr, QStringLiteral("0"));
 
-        f->info.gVXDomainName = QStringLiteral("localhost");
-        f->sched.gDomain = f->info.gVXDomainName;
-        f->account.protocol.SaveAccountInfo(2, false);
-        QCOMPARE(f->info.gVXIPAddress, QStringLiteral("127.0.0.1"));
+        f->info().gVXDomainName = QStringLiteral("localhost");
+        f->sched().gDomain = f->info().gVXDomainName;
+        f->account().protocol.SaveAccountInfo(2, false);
+        QCOMPARE(f->info().gVXIPAddress, QStringLiteral("127.0.0.1"));
         // The report's chosen address survives the server look-up.
-        QCOMPARE(f->sched.gLocalIPAddr, QStringLiteral("0"));
+        QCOMPARE(f->sched().gLocalIPAddr, QStringLiteral("0"));
     }
 
     // An update by http, or by https when the server's address or the
@@ -390,31 +394,30 @@ private Q_SLOTS:
         QVERIFY(certificates.ok());
         const test::TestCertificates::Pair pair = expired ? certificates.expired() : certificates.server();
         if (!https.isEmpty()) {
-            f = std::make_unique<AccountFixture>(
-                QStringList{QStringLiteral("--tls-cert"), pair.cert, QStringLiteral("--tls-key"), pair.key});
-            f->info.Trusted_Certificate_File = certificates.caFile();
+            start({QStringLiteral("--tls-cert"), pair.cert, QStringLiteral("--tls-key"), pair.key});
+            f->info().Trusted_Certificate_File = certificates.caFile();
         }
         if (https == QLatin1String("address"))
-            f->info.gVXIPAddress = QStringLiteral("https://") + f->sim.address();
+            f->info().gVXIPAddress = QStringLiteral("https://") + f->sim.address();
         else if (https == QLatin1String("setting"))
-            f->info.VX_Use_HTTPS = true;
-        f->account.protocol.SaveAccountInfo(2, true);
+            f->info().VX_Use_HTTPS = true;
+        f->account().protocol.SaveAccountInfo(2, true);
         const QString target = QStringLiteral("/bbs?action=changeuser") + profileQuery();
-        QCOMPARE(f->state.gURL, QStringLiteral("//") + f->sim.address() + target);
+        QCOMPARE(f->state().gURL, QStringLiteral("//") + f->sim.address() + target);
         if (expired) {
-            QVERIFY(!f->state.gHTTPOK);
-            QCOMPARE(f->boxes.texts(), QStringList{"Error 12037" + kBoxLineBreak + "The server's certificate has expired."});
+            QVERIFY(!f->state().gHTTPOK);
+            QCOMPARE(f->boxes->texts(), QStringList{"Error 12037" + kBoxLineBreak + "The server's certificate has expired."});
             QVERIFY(f->sim.requests().isEmpty());
             return;
         }
-        QVERIFY(f->state.gHTTPOK);
-        QCOMPARE(f->lastRequest(), target + QStringLiteral(" user=5551234"));
-        QCOMPARE(f->boxes.texts(),
+        QVERIFY(f->state().gHTTPOK);
+        QCOMPARE(f->lastRequest(), target + QStringLiteral(" user=4420712345"));
+        QCOMPARE(f->boxes->texts(),
                  QStringList{QStringLiteral("Your TORVEX User Profile has been successfully changed on the TORVEX Server!")});
-        QCOMPARE(f->boxes.shown[0].caption, kTitle);
-        QCOMPARE(f->setting(QStringLiteral("Profile_Last_Change")), f->todayText());
-        QCOMPARE(f->setting(QStringLiteral("Account_Date_Stamp")), QStringLiteral("<none>"));
-        QVERIFY(f->account.protocol.getUserInfo(QStringLiteral("5551234")));
+        QCOMPARE(f->boxes->shown[0].caption, kTitle);
+        QCOMPARE(f->key(QStringLiteral("Profile_Last_Change")), f->todayText());
+        QCOMPARE(f->key(QStringLiteral("Account_Date_Stamp")), QStringLiteral("2024-01-02"));  // not stamped again
+        QVERIFY(f->account().protocol.getUserInfo(QStringLiteral("4420712345")));
     }
 
     void checkAgainstTheServer_data()
@@ -422,13 +425,18 @@ private Q_SLOTS:
         QTest::addColumn<QString>("groups");
         QTest::addColumn<QString>("status");
         QTest::addColumn<QString>("title");
-        QTest::newRow("members and relay") << "Members, Relay" << "3" << " Relay ";
-        QTest::newRow("lower-case brisko") << "brisko" << "4" << " Brisko ";
-        QTest::newRow("brisko and relay") << "Brisko, Relay" << "5" << " Brisko+Relay ";
-        QTest::newRow("brisko relay, no comma") << "Brisko Relay" << "5" << " Brisko+Relay ";
-        QTest::newRow("members") << "Members" << "2" << " Member ";
-        QTest::newRow("no groups item") << QString() << "1" << " Basic ";
-        QTest::newRow("another group") << "Guests" << "1" << " Basic ";
+        QTest::addColumn<QString>("record");  // the record as the service writes it; empty: the simulator's
+        QTest::newRow("members and relay") << "Members, Relay" << "3" << " Relay " << "";
+        QTest::newRow("lower-case brisko") << "brisko" << "4" << " Brisko " << "";
+        QTest::newRow("brisko and relay") << "Brisko, Relay" << "5" << " Brisko+Relay " << "";
+        QTest::newRow("brisko relay, no comma") << "Brisko Relay" << "5" << " Brisko+Relay " << "";
+        QTest::newRow("members") << "Members" << "2" << " Member " << "";
+        QTest::newRow("no groups item") << QString() << "1" << " Basic " << "";
+        QTest::newRow("another group") << "Guests" << "1" << " Basic " << "";
+        // Each value's cell straight after its item, the item's cell left open.
+        QTest::newRow("item cells left open") << "Brisko" << "4" << " Brisko "
+                                              << "<title>showdb_ok</title><table><tr><th>Login<td>4420712345</td>"
+                                                 "<tr><th>Groups<td>Brisko</td></table>";
     }
 
     void checkAgainstTheServer()
@@ -436,51 +444,54 @@ private Q_SLOTS:
         QFETCH(QString, groups);
         QFETCH(QString, status);
         QFETCH(QString, title);
+        QFETCH(QString, record);
         f->sim.writeAccounts(accountWithGroups(groups));
-        f->info.gMemberStatus = QStringLiteral("-");
-        QVERIFY(f->account.member.CheckMemberStatus());
-        QCOMPARE(f->info.gMemberStatus, status);
-        QCOMPARE(f->setting(QStringLiteral("Use_Defaults")), status);
-        QCOMPARE(f->setting(QStringLiteral("Profile_Last_Change")), f->todayText());
-        QCOMPARE(f->info.gUserProfileStamp, f->todayText());
-        QCOMPARE(f->account.member.getMemberTitle(), title);
-        QCOMPARE(f->account.protocol.getUserItem(QStringLiteral("LOGIN")), QStringLiteral("5551234"));  // an item in any case
-        QVERIFY(f->lastRequest().startsWith(QLatin1String("/bbs?action=showdb&what=users&name=5551234 user=5551234")));
-        QVERIFY(f->boxes.shown.empty());
+        if (!record.isEmpty())
+            QVERIFY(f->sim.setNextReply(record));
+        f->info().gMemberStatus = QStringLiteral("-");
+        QVERIFY(f->account().member.CheckMemberStatus());
+        QCOMPARE(f->info().gMemberStatus, status);
+        QCOMPARE(f->key(QStringLiteral("Use_Defaults")), status);
+        QCOMPARE(f->key(QStringLiteral("Profile_Last_Change")), f->todayText());
+        QCOMPARE(f->info().gUserProfileStamp, f->todayText());
+        QCOMPARE(f->account().member.getMemberTitle(), title);
+        QCOMPARE(f->account().protocol.getUserItem(QStringLiteral("LOGIN")), QStringLiteral("4420712345"));  // an item in any case
+        QVERIFY(f->lastRequest().startsWith(QLatin1String("/bbs?action=showdb&what=users&name=4420712345 user=4420712345")));
+        QVERIFY(f->boxes->shown.empty());
 
         // The same groups again: no change.
-        QVERIFY(!f->account.member.CheckMemberStatus());
+        QVERIFY(!f->account().member.CheckMemberStatus());
     }
 
     // A failed check keeps the status and its date.
     void userRecordRefusals()
     {
-        f->info.Password = QStringLiteral("wrong");
-        f->info.gMemberStatus = QStringLiteral("4");
-        QVERIFY(!f->account.member.CheckMemberStatus());
-        QCOMPARE(f->info.gMemberStatus, QStringLiteral("4"));
-        QCOMPARE(f->setting(QStringLiteral("Profile_Last_Change")), QStringLiteral("<none>"));
-        QCOMPARE(f->setting(QStringLiteral("Use_Defaults")), QStringLiteral("<none>"));
-        QCOMPARE(f->boxes.texts(), QStringList{QStringLiteral("Access denied!\r\nPlease check your password and retry!")});
+        f->info().Password = QStringLiteral("wrong");
+        f->info().gMemberStatus = QStringLiteral("4");
+        QVERIFY(!f->account().member.CheckMemberStatus());
+        QCOMPARE(f->info().gMemberStatus, QStringLiteral("4"));
+        QCOMPARE(f->key(QStringLiteral("Profile_Last_Change")), QStringLiteral("<absent>"));
+        QCOMPARE(f->key(QStringLiteral("Use_Defaults")), QStringLiteral("2"));
+        QCOMPARE(f->boxes->texts(), QStringList{QStringLiteral("Access denied!\r\nPlease check your password and retry!")});
 
-        f->boxes.shown.clear();
+        f->boxes->shown.clear();
         QVERIFY(f->sim.setMode(QStringLiteral("empty")));
-        QVERIFY(!f->account.protocol.getUserInfo(QStringLiteral("5551234")));
-        QCOMPARE(f->boxes.texts().size(), 2);
-        QCOMPARE(f->boxes.texts().last(), QStringLiteral("The server is unavailable!\r\nPlease try again later."));
+        QVERIFY(!f->account().protocol.getUserInfo(QStringLiteral("4420712345")));
+        QCOMPARE(f->boxes->texts().size(), 2);
+        QCOMPARE(f->boxes->texts().last(), QStringLiteral("The server is unavailable!\r\nPlease try again later."));
 
-        f->boxes.shown.clear();
-        const QString server = f->info.gVXIPAddress;
-        f->info.gVXIPAddress = QStringLiteral("127.0.0.1:") + QString::number(test::unusedPort());
-        QVERIFY(!f->account.protocol.getUserInfo(QStringLiteral("5551234")));
-        QCOMPARE(f->boxes.texts(), QStringList{QStringLiteral("Access denied!\r\nPlease check your password and retry!")});
+        f->boxes->shown.clear();
+        const QString server = f->info().gVXIPAddress;
+        f->info().gVXIPAddress = QStringLiteral("127.0.0.1:") + QString::number(test::unusedPort());
+        QVERIFY(!f->account().protocol.getUserInfo(QStringLiteral("4420712345")));
+        QCOMPARE(f->boxes->texts(), QStringList{QStringLiteral("Access denied!\r\nPlease check your password and retry!")});
 
-        f->info.gVXIPAddress = server;
-        f->info.gMemberStatus.clear();
+        f->info().gVXIPAddress = server;
+        f->info().gMemberStatus.clear();
         QVERIFY(f->sim.setMode(QStringLiteral("stall")));
-        f->account.http.setRequestTimeoutMs(400);
-        QVERIFY(!f->account.member.CheckMemberStatus());
-        QCOMPARE(f->info.gMemberStatus, QStringLiteral("1"));
+        f->account().http.setRequestTimeoutMs(400);
+        QVERIFY(!f->account().member.CheckMemberStatus());
+        QCOMPARE(f->info().gMemberStatus, QStringLiteral("1"));
     }
 
     void reportsTheAddressOfTheTier_data()
@@ -491,10 +502,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("address");  // reported
         QTest::addColumn<QString>("saved");
         QTest::addColumn<int>("again");        // requests after a second report of the same address
-        QTest::newRow("other tiers: empty, every time") << "3" << false << "s3cret" << "0" << "0" << 2;
-        QTest::newRow("brisko by modem: the connection's, once") << "4" << true << "s3cret" << "10.2.2.2" << "10.2.2.2" << 1;
-        QTest::newRow("brisko relay: the network card's") << "5" << false << "s3cret" << "10.1.1.1" << "10.1.1.1" << 1;
-        QTest::newRow("refused: not saved, tried again") << "4" << false << "wrong" << "10.1.1.1" << "<none>" << 2;
+        QTest::newRow("other tiers: empty, every time") << "3" << false << "secret1" << "0" << "0" << 2;
+        QTest::newRow("brisko by modem: the connection's, once") << "4" << true << "secret1" << "10.2.2.2" << "10.2.2.2" << 1;
+        QTest::newRow("brisko relay: the network card's") << "5" << false << "secret1" << "10.1.1.1" << "10.1.1.1" << 1;
+        QTest::newRow("refused: not saved, tried again") << "4" << false << "wrong" << "10.1.1.1" << "<absent>" << 2;
     }
     void reportsTheAddressOfTheTier()
     {
@@ -504,28 +515,28 @@ private Q_SLOTS:
         QFETCH(QString, address);
         QFETCH(QString, saved);
         QFETCH(int, again);
-        f->info.gMemberStatus = status;
-        f->info.Password = password;
+        f->info().gMemberStatus = status;
+        f->info().Password = password;
         if (modem) {
-            f->info.Modem_Connect = true;
+            f->info().Modem_Connect = true;
             f->view.setChecked(Control::Option2, false);
             f->view.setChecked(Control::Option1, true);
         }
-        f->account.reporting.UpdatedbLocalIPAddress();
-        QCOMPARE(f->sched.gLocalIPAddr, address);
+        f->account().reporting.UpdatedbLocalIPAddress();
+        QCOMPARE(f->sched().gLocalIPAddr, address);
         QCOMPARE(f->sim.requests().size(), 1);
-        QVERIFY(f->lastRequest().startsWith(QLatin1String("/bbs?action=changeuser&login=5551234&")));
+        QVERIFY(f->lastRequest().startsWith(QLatin1String("/bbs?action=changeuser&login=4420712345&")));
         QCOMPARE(faxOfLastRequest(), address == QLatin1String("0") ? QStringLiteral("%20") : address);
-        QCOMPARE(f->setting(QStringLiteral("Public_IP_Addr")), saved);
-        QVERIFY(f->boxes.shown.empty());
-        f->account.reporting.UpdatedbLocalIPAddress();
+        QCOMPARE(f->key(QStringLiteral("Public_IP_Addr")), saved);
+        QVERIFY(f->boxes->shown.empty());
+        f->account().reporting.UpdatedbLocalIPAddress();
         QCOMPARE(f->sim.requests().size(), again);
         if (!modem)
             return;
         QVERIFY(f->sim.accounts().contains("\"fax\": \"10.2.2.2\""));
         // A new address is reported.
         f->view.setText(Control::Text8, QStringLiteral("10.3.3.3"));
-        f->account.reporting.UpdatedbLocalIPAddress();
+        f->account().reporting.UpdatedbLocalIPAddress();
         QCOMPARE(f->sim.requests().size(), 2);
         QCOMPARE(faxOfLastRequest(), QStringLiteral("10.3.3.3"));
     }
@@ -541,8 +552,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("saved");
         QTest::newRow("behind a firewall") << "5" << true << true << "10.1.1.1" << "";
         QTest::newRow("without a firewall") << "4" << true << false << "10.1.1.1" << "10.1.1.1";
-        QTest::newRow("not Brisko") << "3" << true << false << QString() << "<none>";
-        QTest::newRow("not registered") << "4" << false << false << QString() << "<none>";
+        QTest::newRow("not Brisko") << "3" << true << false << QString() << "<absent>";
+        QTest::newRow("not registered") << "4" << false << false << QString() << "<absent>";
     }
     void aChangedAddress()
     {
@@ -551,19 +562,19 @@ private Q_SLOTS:
         QFETCH(bool, firewall);
         QFETCH(QString, reported);
         QFETCH(QString, saved);
-        f->info.gMemberStatus = status;
+        f->info().gMemberStatus = status;
         if (!registered)
-            f->info.gACDateStamp.clear();
-        f->info.gPubIPAddr = firewall ? QStringLiteral("10.1.1.1") : QStringLiteral("10.9.9.9");
+            f->info().gACDateStamp.clear();
+        f->info().gPubIPAddr = firewall ? QStringLiteral("10.1.1.1") : QStringLiteral("10.9.9.9");
         f->view.setChecked(Control::Check1, firewall);
-        f->sched.gLocalIPAddr = QStringLiteral("10.1.1.1");
-        f->account.reporting.updateLocalIPAddress();
+        f->sched().gLocalIPAddr = QStringLiteral("10.1.1.1");
+        f->account().reporting.updateLocalIPAddress();
         QCOMPARE(f->sim.requests().size(), reported.isNull() ? 0 : 1);
         if (!reported.isNull())
             QCOMPARE(faxOfLastRequest(), reported);
-        QCOMPARE(f->setting(QStringLiteral("Public_IP_Addr")), saved);
+        QCOMPARE(f->key(QStringLiteral("Public_IP_Addr")), saved);
         // Reported once: nothing new to report.
-        f->account.reporting.updateLocalIPAddress();
+        f->account().reporting.updateLocalIPAddress();
         QCOMPARE(f->sim.requests().size(), reported.isNull() ? 0 : 1);
     }
 };

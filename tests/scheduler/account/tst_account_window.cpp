@@ -1,9 +1,6 @@
-#include "platform/settings/ini_file.h"
-#include "scheduler/core/system_date.h"
 #include "scheduler/launch/print_launcher.h"
 #include "scheduler/schedule/schedule_engine.h"
-#include "tests/scheduler/account/sim_process.h"
-#include "tests/scheduler/support/scheduler_fixture.h"
+#include "tests/scheduler/account/account_fixture.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -19,8 +16,7 @@ using namespace torvex::test;
 class TestAccountWindow : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<SimProcess> sim;
-    std::unique_ptr<CoreFixture> f;
+    std::unique_ptr<ServiceFixture> f;
 
     // A Relay member (the service says Brisko and Relay) whose last status
     // check lies daysAgo back (none if negative), with a print utility that
@@ -40,17 +36,13 @@ class TestAccountWindow : public QObject {
         s.insert(extra);
         return load(s);
     }
-    // The service on the simulator, the profile as the last update left it.
     bool load(const QMap<QString, QString>& settings)
     {
-        f = std::make_unique<CoreFixture>(settings);
-        f->env.writeFile(QStringLiteral("account.ini"),
-                         "[TORVEX]\nVX_domain_name=torvex.net\nVX_IP_Address=" + sim->address().toUtf8()
-                             + "\n[MYINFO]\nlogin=4420712345\nfirstname=John\nlastname=Smith\n"
-                               "street=1%20High%20St\ntown=Leeds\nstate=%20\nzip=12345\ncountry=UK\n"
-                               "ccode=44\narea=113\nnumber=4960000\ncompany_name=%20\njob_title=%20\n");
+        f = std::make_unique<ServiceFixture>(settings);
+        f->sim.writeAccounts(R"({"4420712345": {"password": "secret1", "firstname": "John",
+                                 "lastname": "Smith", "groups": "Brisko, Relay"}})");
         f->installUtility(QStringLiteral("fakeprint"));
-        return f->load();
+        return f->sim.isRunning() && f->load();
     }
 
     // The address field's check enables the button once the user has been
@@ -61,16 +53,10 @@ class TestAccountWindow : public QObject {
         f->view.click(Control::Command6);
     }
 
-    [[nodiscard]] QStringList actions() const
-    {
-        QStringList out;
-        for (const QString& r : sim->requests())
-            out << r.section(QLatin1Char('&'), 0, 0).section(QLatin1Char('='), 1);
-        return out;
-    }
+    [[nodiscard]] QStringList actions() const { return f->actions(); }
     [[nodiscard]] QString storedPassword() const
     {
-        return QJsonDocument::fromJson(sim->accounts())[QStringLiteral("4420712345")].toObject().value(QLatin1String("password")).toString();
+        return QJsonDocument::fromJson(f->sim.accounts())[QStringLiteral("4420712345")].toObject().value(QLatin1String("password")).toString();
     }
     [[nodiscard]] QStringList texts() const { return f->boxes->texts(); }
 
@@ -78,18 +64,7 @@ private Q_SLOTS:
     // A followed run is five polls of 100 ms.
     void initTestCase() { qputenv("TORVEX_TIME_SCALE", "100"); }
 
-    void init()
-    {
-        sim = std::make_unique<SimProcess>();
-        QVERIFY(sim->isRunning());
-        sim->writeAccounts(R"({"4420712345": {"password": "secret1", "firstname": "John",
-                               "lastname": "Smith", "groups": "Brisko, Relay"}})");
-    }
-    void cleanup()
-    {
-        f.reset();
-        sim.reset();
-    }
+    void cleanup() { f.reset(); }
 
     void startUpAccountSteps_data()
     {
@@ -116,8 +91,8 @@ private Q_SLOTS:
         QVERIFY(load(daysAgo, registered));
         // Loading showed the stored profile and asked the service nothing.
         QCOMPARE(f->view.text(Control::txtStreet), QStringLiteral("1 High St"));
-        QCOMPARE(f->key(QStringLiteral("VX_IP_Address")), sim->address());
-        QVERIFY(sim->requests().isEmpty());
+        QCOMPARE(f->key(QStringLiteral("VX_IP_Address")), f->sim.address());
+        QVERIFY(f->sim.requests().isEmpty());
         f->view.setText(Control::Label50, QStringLiteral("as built"));
         f->core().state().gflgSendIPAddressUpdate = addressChanged;
         f->core().runStartupAccountSteps();
@@ -134,7 +109,7 @@ private Q_SLOTS:
         QVERIFY(f->view.isEnabled(Control::Check15));
         QVERIFY(f->view.isEnabled(Control::Check16));
         // The report carries the network card's address for a Brisko member.
-        QVERIFY(sim->requests().last().contains(QLatin1String("&fax=") + f->view.text(Control::Text21) + QLatin1Char('&')));
+        QVERIFY(f->sim.requests().last().contains(QLatin1String("&fax=") + f->view.text(Control::Text21) + QLatin1Char('&')));
     }
 
     void aRetrievalChecksTheStatusAfterThirtyDaysThenReports_data()
@@ -157,9 +132,9 @@ private Q_SLOTS:
             QCOMPARE(f->view.text(Control::Label50), QStringLiteral(" Brisko+Relay "));
         }
         // Brisko runs never ask.
-        const qsizetype asked = sim->requests().size();
+        const qsizetype asked = f->sim.requests().size();
         f->core().launcher().shellIt(QStringLiteral("6"));
-        QCOMPARE(sim->requests().size(), asked);
+        QCOMPARE(f->sim.requests().size(), asked);
     }
 
     // The schedule's retrieval with the password not saved: the address
@@ -173,7 +148,7 @@ private Q_SLOTS:
         f->core().schedule().Timer1_Timer();
         QTRY_COMPARE(f->launches(), QStringList{QStringLiteral("/0")});
         QVERIFY2(f->boxes->shown.empty(), qPrintable(texts().join(QLatin1Char('|'))));
-        QVERIFY(sim->requests().isEmpty());
+        QVERIFY(f->sim.requests().isEmpty());
         const QString lineState = f->view.text(Control::txtStatus);
         QVERIFY2(lineState.contains(f->core().statusBar().myDateTime() + QStringLiteral("  Missing Password, please retry!")),
                  qPrintable(lineState));
@@ -197,7 +172,6 @@ private Q_SLOTS:
     {
         QFETCH(bool, firstRun);
         QFETCH(QString, password);
-        sim->writeAccounts("{}");
         if (firstRun) {
             QVERIFY(load({{QStringLiteral("Password"), password}}));
             f->boxes->shown.clear();  // the help question
@@ -206,33 +180,57 @@ private Q_SLOTS:
         } else {
             QVERIFY(load(1, false, password));
         }
+        f->sim.writeAccounts("{}");
         QVERIFY(!f->view.isEnabled(Control::Command4));
         QCOMPARE(f->core().Timer1().isActive(), !firstRun);
         f->view.tick(Control::Option2, true);
         QCOMPARE(f->view.text(Control::Command6), QStringLiteral("&Set Up Address"));
         clickAccountButton();
         QCOMPARE(actions(), QStringList{QStringLiteral("adduser")});
-        QVERIFY(sim->requests().last().endsWith(QLatin1String("user=-")));
+        QVERIFY(f->sim.requests().last().endsWith(QLatin1String("user=-")));
         QCOMPARE(storedPassword(), password);
         QVERIFY(f->view.isEnabled(Control::Command4));
         QVERIFY(f->core().Timer1().isActive());
 
         clickAccountButton();
-        QVERIFY(sim->requests().last().endsWith(QLatin1String("user=4420712345")));
+        QVERIFY(f->sim.requests().last().endsWith(QLatin1String("user=4420712345")));
         QCOMPARE(storedPassword(), password);
         // Accepted: the address is now the reported one.
         QCOMPARE(f->key(QStringLiteral("Public_IP_Addr")), f->core().state().gLocalIPAddr);
-        QVERIFY(f->core().account().member.CheckMemberStatus());
+        QVERIFY(f->account().member.CheckMemberStatus());
         QCOMPARE(f->core().state().info.gMemberStatus, QStringLiteral("2"));
         QCOMPARE(actions(), (QStringList{QStringLiteral("adduser"), QStringLiteral("changeuser"), QStringLiteral("showdb")}));
 
-        QVERIFY(sim->setMode(QStringLiteral("error")));
+        QVERIFY(f->sim.setMode(QStringLiteral("error")));
         clickAccountButton();
-        const QString kept = IniFile(f->env.path(QStringLiteral("account.ini")))
-                                 .read(QStringLiteral("HTTP"), QStringLiteral("Request"), QString());
+        const QString kept = f->accountKey(QStringLiteral("HTTP"), QStringLiteral("Request"));
         QVERIFY2(kept.startsWith(QLatin1String("//4420712345:********@")), qPrintable(kept));
         QVERIFY(kept.contains(QLatin1String("&password1=********&password2=********&")));
         QVERIFY(!kept.contains(password));
+    }
+
+    // A double-click on the relay group: the status afresh from the
+    // service once the password fields agree.
+    void relayFrameDoubleClickRefreshesMemberStatus()
+    {
+        QVERIFY(load(registeredSettings()));
+        f->sim.writeAccounts(R"({"4420712345": {"password": "secret1", "groups": "Members, Relay"}})");
+        f->view.switchFrame(7);
+        f->view.setText(Control::Text14, QStringLiteral("other"));
+        f->view.doubleClickRelayGroup();
+        QCOMPARE(texts(), QStringList{QStringLiteral("Password error!")});
+        QCOMPARE(f->view.tab, 1);
+        QCOMPARE(f->view.focused, Control::Text13);
+        QVERIFY(f->sim.requests().isEmpty());
+
+        // A new status switches the relay on.
+        f->view.setText(Control::Text14, f->view.text(Control::Text13));
+        QVERIFY(!f->view.isEnabled(Control::Check15));
+        f->view.doubleClickRelayGroup();
+        QCOMPARE(actions().count(QStringLiteral("showdb")), 1);
+        QCOMPARE(f->key(QStringLiteral("Use_Defaults")), QStringLiteral("3"));
+        QVERIFY(f->view.isEnabled(Control::Check15));
+        QCOMPARE(f->view.text(Control::Label50), QStringLiteral(" Relay "));
     }
 
     void theAccountButtonWantsAConnectionType()
@@ -242,7 +240,7 @@ private Q_SLOTS:
         f->view.setChecked(Control::Option1, false);
         f->view.setChecked(Control::Option2, false);
         clickAccountButton();
-        QVERIFY(sim->requests().isEmpty());
+        QVERIFY(f->sim.requests().isEmpty());
         QCOMPARE(texts(), QStringList{QStringLiteral("Please select 'Modem' or 'Network'.")});
     }
 

@@ -19,22 +19,14 @@ private Q_SLOTS:
     // The target goes out as given, the scheme prefixed: the escaped "%%"
     // and a "%" that starts no escape as "%25" each, the other escapes alone
     // (the account requests' exact targets are the protocol test's).
-    void theTargetGoesOutAsGiven_data()
-    {
-        QTest::addColumn<QString>("target");
-        QTest::addColumn<QString>("seen");
-        QTest::newRow("percents") << "/bbs?a=50%%&b=%20x%2B&c=%&d=x%%41" << "/bbs?a=50%25%25&b=%20x%2B&c=%25&d=x%25%2541";
-    }
     void theTargetGoesOutAsGiven()
     {
-        QFETCH(QString, target);
-        QFETCH(QString, seen);
         test::SimProcess sim;
         QVERIFY(sim.setNextReply(QStringLiteral("<title>OK</title>")));
-        const HttpResult r = HttpClient().GetURL(QStringLiteral("//") + sim.address() + target);
+        const HttpResult r = HttpClient().GetURL(QStringLiteral("//") + sim.address() + QStringLiteral("/bbs?a=50%%&b=%20x%2B&c=%&d=x%%41"));
         QCOMPARE(r.gHTTPError, 0);
         QCOMPARE(r.gResponse, QStringLiteral("<title>OK</title>"));
-        QCOMPARE(sim.requests(), QStringList{seen + QStringLiteral(" user=-")});
+        QCOMPARE(sim.requests(), QStringList{QStringLiteral("/bbs?a=50%25%25&b=%20x%2B&c=%25&d=x%25%2541 user=-")});
     }
 
     // Replies no web server sends, from a server scripted here: each is an
@@ -65,9 +57,7 @@ private Q_SLOTS:
                 socket->disconnectFromHost();
             });
         });
-        HttpClient http;
-        HttpResult r;
-        r = http.GetURL(QStringLiteral("//127.0.0.1:%1/bbs?action=showdb").arg(server.serverPort()));
+        const HttpResult r = HttpClient().GetURL(QStringLiteral("//127.0.0.1:%1/bbs?action=showdb").arg(server.serverPort()));
         QCOMPARE(r.gHTTPError, error);
         QVERIFY(r.gResponse.isEmpty());
     }

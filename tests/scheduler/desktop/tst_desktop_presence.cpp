@@ -2,7 +2,9 @@
 // server (Xvfb) and a private session bus (dbus-run-session): the tray icon
 // in a tray of our own, its menu, the window hidden to the tray, one
 // notification per retrieval at a notification service of our own, and the
-// fax log over what a real print run filed, reprinting through vxprintu.
+// fax log over what a real print run filed, reprinting through vxprintu;
+// a screenshot of each of the nine pages, and a layout check: every control
+// gets the room its text needs and no two controls overlap.
 #include "common/telvane_info.h"
 #include "printutil/mailbox/maildir_mailbox.h"
 #include "scheduler/desktop/desktop_presence.h"
@@ -19,11 +21,20 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileInfo>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QScreen>
 #include <QShortcut>
+#include <QTabBar>
 #include <QtTest>
 
 #include <xcb/xcb.h>
@@ -78,6 +89,44 @@ public:
 public Q_SLOTS:
     void open(const QUrl& url) { opened << url.toLocalFile(); }
 };
+
+// Where the pictures go; CI keeps this folder.
+QString screenshotFolder()
+{
+    const QString dir = qEnvironmentVariable("TORVEX_SCREENSHOT_DIR");
+    return dir.isEmpty() ? QDir(test::binDir()).absoluteFilePath(QStringLiteral("../screenshots")) : dir;
+}
+
+bool isControl(const QWidget* w)
+{
+    return qobject_cast<const QLabel*>(w) || qobject_cast<const QLineEdit*>(w)
+           || qobject_cast<const QAbstractButton*>(w) || qobject_cast<const QComboBox*>(w)
+           || qobject_cast<const QListWidget*>(w) || qobject_cast<const QPlainTextEdit*>(w);
+}
+
+// The visible controls of a page and of the rest of the window (button
+// row, status bar), in window coordinates.
+QList<QPair<QWidget*, QRect>> visibleControls(QWidget& window, QWidget& page)
+{
+    const QList<QFrame*> pages = window.findChildren<QFrame*>(QStringLiteral("Frame17"));
+    const auto onSomePage = [&pages](const QWidget* w) {
+        return std::any_of(pages.begin(), pages.end(),
+                           [w](const QFrame* p) { return p->isAncestorOf(w); });
+    };
+    QList<QPair<QWidget*, QRect>> out;
+    for (QWidget* w : window.findChildren<QWidget*>()) {
+        if (!isControl(w) || !w->isVisible())
+            continue;
+        QWidget* parent = w->parentWidget();
+        if (qobject_cast<QAbstractButton*>(parent) || qobject_cast<QComboBox*>(parent)
+            || qobject_cast<QTabBar*>(parent))
+            continue;  // parts of a compound control
+        if (onSomePage(w) && !page.isAncestorOf(w))
+            continue;
+        out.append({w, QRect(w->mapTo(&window, QPoint(0, 0)), w->size())});
+    }
+    return out;
+}
 
 }  // namespace
 
@@ -223,6 +272,60 @@ private Q_SLOTS:
         QTRY_VERIFY(f.form().QWidget::isVisible());
         tray->menu().actions()[4]->trigger();
         QCOMPARE(f.endCalls, 1);
+    }
+
+    void everyPageIsReadable()
+    {
+        QVERIFY2(QGuiApplication::platformName() == QLatin1String("xcb"),
+                 qPrintable(QGuiApplication::platformName()));
+        test::WindowFixture f;
+        writeTorvexKey(QStringLiteral("forward1"), QStringLiteral("1,,2,"));
+        writeTorvexKey(QStringLiteral("forward2"), QStringLiteral("fwd@example.org,,4930123,"));
+        QVERIFY(f.load());
+        MainForm& form = f.form();
+        form.adjustSize();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QDir().mkpath(screenshotFolder());
+
+        for (int n = 1; n <= 9; ++n) {
+            form.switchFrame(n);
+            QTest::qWait(150);
+            QFrame* page = form.controls().Frame17[n - 1];
+            QVERIFY(page->isVisible());
+
+            const QString key = form.controls().TabStrip1->tabData(n - 1).toString();
+            const QString file = screenshotFolder()
+                                 + QStringLiteral("/page%1-%2.png").arg(n).arg(key.toLower());
+            const QPixmap shot = form.screen()->grabWindow(form.winId());
+            QVERIFY(!shot.isNull());
+            QVERIFY(shot.save(file));
+            QVERIFY(QFileInfo(file).size() > 0);
+
+            const auto controls = visibleControls(form, *page);
+            QVERIFY(controls.size() > 5);
+            for (const auto& [w, rect] : controls) {
+                const QSize need = w->minimumSizeHint();
+                if (qobject_cast<QAbstractButton*>(w) || (qobject_cast<QLabel*>(w) && !static_cast<QLabel*>(w)->wordWrap()))
+                    QVERIFY2(w->width() >= need.width() && w->height() >= need.height(),
+                             qPrintable(QStringLiteral("page %1: %2 '%3' is cut").arg(n).arg(w->objectName(),
+                                 w->property("text").toString())));
+                QVERIFY2(QRect(QPoint(0, 0), form.size()).contains(rect),
+                         qPrintable(QStringLiteral("page %1: %2 outside the window").arg(n).arg(w->objectName())));
+            }
+            for (int i = 0; i < controls.size(); ++i)
+                for (int j = i + 1; j < controls.size(); ++j) {
+                    const auto& [a, ra] = controls[i];
+                    const auto& [b, rb] = controls[j];
+                    if (a->isAncestorOf(b) || b->isAncestorOf(a))
+                        continue;
+                    QVERIFY2(!ra.intersects(rb),
+                             qPrintable(QStringLiteral("page %1: '%2' overlaps '%3'")
+                                            .arg(n)
+                                            .arg(a->property("text").toString() + a->objectName(),
+                                                 b->property("text").toString() + b->objectName())));
+                }
+        }
     }
 
 private:

@@ -178,7 +178,7 @@ private Q_SLOTS:
     void normalRunFillsThePages()
     {
         CoreFixture f(registeredSettings(
-            {{"forward1", "1,,2,"}, {"forward2", "fwd@example.org,,4930123,"}, {"Print_Normal_Fax", "y"}}));
+            {{"forward1", "1,,2,"}, {"forward2", "fwd@example.org,,4930123,"}, {"Print_Normal_Fax", "y"}, {"Print_Page_Hdr", "y"}}));
         QVERIFY(f.load());
         QVERIFY(f.boxes->texts().isEmpty());
         QVERIFY(f.core().Timer1().isActive());
@@ -193,7 +193,7 @@ private Q_SLOTS:
               {Control::Option2, "I connect to the mail server using a &Network Card *"}})
             QCOMPARE(controlName(field) + QLatin1Char('=') + f.view.text(field), controlName(field) + QLatin1Char('=') + QString::fromUtf8(text));
         for (const Control on : {Control::Check13, Control::Check3, Control::Check8, Control::Check16, Control::Option3,
-                                 Control::Check18, Control::Option8, Control::Option2})
+                                 Control::Check18, Control::Option8, Control::Option2, Control::Check7})
             QVERIFY2(f.view.isChecked(on), qPrintable(controlName(on)));
         for (const Control off : {Control::Check17, Control::Option1})
             QVERIFY2(!f.view.isChecked(off), qPrintable(controlName(off)));
