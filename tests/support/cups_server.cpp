@@ -1,14 +1,13 @@
 #include "cups_server.h"
 
 #include "dovecot_server.h"
+#include "test_env.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
 #include <QTcpSocket>
-#include <QThread>
 
 #include <sys/stat.h>
 
@@ -17,12 +16,6 @@ namespace {
 
 const QString kCupsd = QStringLiteral("/usr/sbin/cupsd");
 const QString kLpadmin = QStringLiteral("/usr/sbin/lpadmin");
-
-bool write(const QString& path, const QByteArray& content)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(content) == content.size();
-}
 
 }  // namespace
 
@@ -59,8 +52,8 @@ bool CupsServer::start()
     const QByteArray files = "ServerRoot " + r + "/conf\nRequestRoot " + r + "/spool\nCacheDir " + r
         + "/cache\nStateDir " + r + "/state\nTempDir " + r + "/tmp\nAccessLog " + r + "/log/access_log\n"
         "ErrorLog " + r + "/log/error_log\nPageLog " + r + "/log/page_log\nFileDevice Yes\n";
-    if (!write(root + QStringLiteral("/conf/cupsd.conf"), conf)
-        || !write(root + QStringLiteral("/conf/cups-files.conf"), files))
+    if (!writeWholeFile(root + QStringLiteral("/conf/cupsd.conf"), conf)
+        || !writeWholeFile(root + QStringLiteral("/conf/cups-files.conf"), files))
         return false;
     process_ = std::make_unique<QProcess>();
     process_->setProcessChannelMode(QProcess::MergedChannels);
@@ -69,27 +62,20 @@ bool CupsServer::start()
                              QStringLiteral("-s"), root + QStringLiteral("/conf/cups-files.conf")});
     if (!process_->waitForStarted(10000))
         return false;
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < 20000 && process_->state() == QProcess::Running) {
-        QTcpSocket probe;
-        probe.connectToHost(QHostAddress::LocalHost, port_);
-        if (probe.waitForConnected(500))
-            return true;
-        QThread::msleep(100);
-    }
-    return false;
+    return pollUntil(
+        [&] {
+            QTcpSocket probe;
+            probe.connectToHost(QHostAddress::LocalHost, port_);
+            return process_->state() != QProcess::Running || probe.waitForConnected(500);
+        },
+        20000)
+        && process_->state() == QProcess::Running;
 }
 
 void CupsServer::stop()
 {
-    if (!process_)
-        return;
-    process_->terminate();
-    if (!process_->waitForFinished(10000)) {
-        process_->kill();
-        process_->waitForFinished(5000);
-    }
+    if (process_)
+        endProcess(*process_);
     process_.reset();
 }
 
@@ -116,30 +102,24 @@ QMap<int, int> CupsServer::finishedJobPages(const QString& queue, int count, int
     const QRegularExpression total(QStringLiteral("^(\\S+) \\S+ (\\d+) \\[[^\\]]*\\] total (\\d+)"),
                                    QRegularExpression::MultilineOption);
     QMap<int, int> pages;
-    QElapsedTimer clock;
-    clock.start();
-    do {
-        pages.clear();
-        QFile file(dir_.path() + QStringLiteral("/log/page_log"));
-        if (file.open(QIODevice::ReadOnly)) {
-            auto it = total.globalMatch(QString::fromUtf8(file.readAll()));
+    pollUntil(
+        [&] {
+            pages.clear();
+            auto it = total.globalMatch(QString::fromUtf8(readWholeFile(dir_.path() + QStringLiteral("/log/page_log"))));
             while (it.hasNext()) {
                 const auto m = it.next();
                 if (m.captured(1) == queue)
                     pages.insert(m.captured(2).toInt(), m.captured(3).toInt());
             }
-        }
-        if (pages.size() >= count)
-            break;
-        QThread::msleep(200);
-    } while (clock.elapsed() < timeoutMs);
+            return pages.size() >= count;
+        },
+        timeoutMs);
     return pages;
 }
 
 QString CupsServer::log() const
 {
-    QFile file(dir_.path() + QStringLiteral("/log/error_log"));
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll().right(4000)) : QString();
+    return QString::fromUtf8(readWholeFile(dir_.path() + QStringLiteral("/log/error_log")).right(4000));
 }
 
 }  // namespace torvex::test

@@ -1,16 +1,15 @@
 #include "dovecot_server.h"
 
+#include "tests/support/test_env.h"
 #include "tools/dovecot_config.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QThread>
 
 #include <csignal>
 #include <sys/stat.h>
@@ -89,19 +88,15 @@ bool DovecotServer::start(const QString& user, const QString& password)
             continue;
         // The daemon writes its pid file after the launcher has returned:
         // it is read once the server answers, so that stop() finds it.
-        QElapsedTimer clock;
-        clock.start();
-        while (clock.elapsed() < 15000) {
-            if (accepts(port_)) {
-                QFile pidFile(base + QStringLiteral("/run/master.pid"));
-                if (pidFile.open(QIODevice::ReadOnly))
-                    masterPid_ = pidFile.readAll().trimmed().toLongLong();
-                if (masterPid_ > 0)
-                    return true;
-            }
-            QThread::msleep(100);
-        }
-        stop();
+        if (pollUntil(
+                [&] {
+                    masterPid_ = accepts(port_)
+                        ? readWholeFile(base + QStringLiteral("/run/master.pid")).trimmed().toLongLong()
+                        : 0;
+                    return masterPid_ > 0;
+                },
+                15000))
+            return true;
     }
     return false;
 }
@@ -112,12 +107,8 @@ void DovecotServer::stop()
         return;
     const pid_t pid = pid_t(masterPid_);
     masterPid_ = 0;
-    if (::kill(pid, SIGTERM) != 0)
-        return;
-    QElapsedTimer clock;
-    clock.start();
-    while (::kill(pid, 0) == 0 && clock.elapsed() < 15000)
-        QThread::msleep(50);
+    if (::kill(pid, SIGTERM) == 0)
+        pollUntil([pid] { return ::kill(pid, 0) != 0; }, 15000);
 }
 
 QString DovecotServer::deliver(const QByteArray& message)
@@ -128,11 +119,8 @@ QString DovecotServer::deliver(const QByteArray& message)
                              .arg(QCoreApplication::applicationPid());
     const QString tmp = maildir() + QStringLiteral("/tmp/") + name;
     const QString target = maildir() + QStringLiteral("/new/") + name;
-    QFile file(tmp);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!writeWholeFile(tmp, message))
         return {};
-    file.write(message);
-    file.close();
     tools::adoptDovecotMail(tmp);
     QFile::rename(tmp, target);
     return target;
@@ -156,8 +144,7 @@ QList<QByteArray> DovecotServer::messages() const
 
 QString DovecotServer::log() const
 {
-    QFile file(dir_.filePath(QStringLiteral("dovecot.log")));
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    return QString::fromUtf8(readWholeFile(dir_.filePath(QStringLiteral("dovecot.log"))));
 }
 
 }  // namespace torvex::test

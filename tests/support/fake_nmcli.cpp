@@ -1,5 +1,7 @@
 #include "fake_nmcli.h"
 
+#include "test_env.h"
+
 #include <QFile>
 #include <QtTest>
 
@@ -37,9 +39,7 @@ esac
 
 void writeText(const QString& path, const QByteArray& text)
 {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(text);
+    QVERIFY(writeWholeFile(path, text));
 }
 
 }  // namespace
@@ -87,10 +87,8 @@ void FakeNmcli::setUpActivates(bool activates, double upDelaySeconds) const
 
 QStringList FakeNmcli::calls() const
 {
-    QFile file(dir_.filePath(QStringLiteral("state/calls")));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return QString::fromUtf8(readWholeFile(dir_.filePath(QStringLiteral("state/calls"))))
+        .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
 NoNmcli::NoNmcli() : oldPath_(qgetenv("PATH"))

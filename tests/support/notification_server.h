@@ -25,21 +25,40 @@ public:
         QVariantMap hints;
     };
 
-    NotificationServer();
-    ~NotificationServer() override;
+    NotificationServer()
+        : bus_(QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("torvex-test-notifications")))
+    {
+    }
+    ~NotificationServer() override
+    {
+        bus_.unregisterService(service());
+        QDBusConnection::disconnectFromBus(bus_.name());
+    }
 
     // Takes the service's name; false without a session bus or when
     // another service has it.
-    bool start();
+    bool start()
+    {
+        return bus_.isConnected()
+            && bus_.registerObject(QStringLiteral("/org/freedesktop/Notifications"), this,
+                                   QDBusConnection::ExportAllSlots)
+            && bus_.registerService(service());
+    }
     [[nodiscard]] const QList<Received>& received() const { return received_; }
 
 public Q_SLOTS:
     uint Notify(const QString& appName, uint replacesId, const QString& icon, const QString& summary,
-                const QString& body, const QStringList& actions, const QVariantMap& hints, int timeout);
-    QStringList GetCapabilities();
-    void CloseNotification(uint id);
+                const QString& body, const QStringList&, const QVariantMap& hints, int)
+    {
+        received_.push_back({appName, replacesId, icon, summary, body, hints});
+        return replacesId != 0 ? replacesId : uint(received_.size());
+    }
+    QStringList GetCapabilities() { return {QStringLiteral("body")}; }
+    void CloseNotification(uint) {}
 
 private:
+    static QString service() { return QStringLiteral("org.freedesktop.Notifications"); }
+
     QDBusConnection bus_;
     QList<Received> received_;
 };

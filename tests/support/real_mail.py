@@ -38,29 +38,39 @@ def head(msg, args, subject):
     return msg
 
 
-def mixed_base64(args):
-    msg = head(EmailMessage(), args, "mixed base64")
-    msg.set_content(COVER)
-    msg.add_attachment(open(args.fax, "rb").read(), maintype="image", subtype="tiff", filename="fax.tif")
+def fax(args):
+    return open(args.fax, "rb").read()
+
+
+def cover_and_fax(args, subject, cover=COVER):
+    """The cover text with the fax attached after it, as mail programs send it."""
+    msg = head(EmailMessage(), args, subject)
+    msg.set_content(cover)
+    msg.add_attachment(fax(args), maintype="image", subtype="tiff", filename="fax.tif")
+    return msg.as_bytes()
+
+
+def gateway(args, subject, part):
+    """The cover text, then one part, as Python's older (compat32) API writes them."""
+    msg = head(MIMEMultipart(), args, subject)
+    msg.attach(MIMEText(COVER))
+    msg.attach(part)
     return msg.as_bytes()
 
 
 def octet_folded(args):
     # compat32 folds the long parameters over several lines.
-    msg = head(MIMEMultipart(), args, "octet-stream folded")
-    msg.attach(MIMEText(COVER))
     part = MIMEBase("application", "octet-stream", name="received facsimile page one of the gateway.tif")
-    part.set_payload(open(args.fax, "rb").read())
+    part.set_payload(fax(args))
     encoders.encode_base64(part)
     part.add_header("Content-Disposition", "attachment", filename="received facsimile page one of the gateway.tif")
-    msg.attach(part)
-    return msg.as_bytes()
+    return gateway(args, "octet-stream folded", part)
 
 
 def rfc2231_names(args):
     msg = head(EmailMessage(), args, "RFC 2231 names")
     msg.set_content(COVER)
-    data = open(args.fax, "rb").read()
+    data = fax(args)
     msg.add_attachment(data, maintype="image", subtype="tiff", filename="Fax f\u00fcr Sie.tif")
     # Long enough that the name is continued over numbered parameters.
     msg.add_attachment(data, maintype="application", subtype="octet-stream",
@@ -69,21 +79,18 @@ def rfc2231_names(args):
 
 
 def rfc2047_name(args):
-    msg = head(MIMEMultipart(), args, "RFC 2047 name")
-    msg.attach(MIMEText(COVER))
-    part = MIMEApplication(open(args.fax, "rb").read(), "octet-stream")
+    part = MIMEApplication(fax(args), "octet-stream")
     encoded = Header("T\u00e9l\u00e9copie.tif", "utf-8").encode()
     part.add_header("Content-Disposition", "attachment", filename=encoded)
     part.set_param("name", encoded)
-    msg.attach(part)
-    return msg.as_bytes()
+    return gateway(args, "RFC 2047 name", part)
 
 
 def alternative_in_mixed(args):
     msg = head(EmailMessage(), args, "alternative in mixed")
     msg.set_content("Plain cover text of the fax.\n")
     msg.add_alternative("<html><body><p>HTML cover <b>text</b></p></body></html>\n", subtype="html")
-    msg.add_attachment(open(args.fax, "rb").read(), maintype="image", subtype="tiff", filename="fax.tif")
+    msg.add_attachment(fax(args), maintype="image", subtype="tiff", filename="fax.tif")
     return msg.as_bytes()
 
 
@@ -91,13 +98,13 @@ def related(args):
     msg = head(EmailMessage(), args, "related")
     msg.set_content("Plain cover text of the fax.\n")
     msg.add_alternative('<html><body><p>See the page:</p><img src="cid:page1"></body></html>\n', subtype="html")
-    msg.get_payload()[1].add_related(open(args.fax, "rb").read(), maintype="image", subtype="tiff",
+    msg.get_payload()[1].add_related(fax(args), maintype="image", subtype="tiff",
                                      cid="<page1>", filename="page1.tif")
     return msg.as_bytes()
 
 
 def single_image(args):
-    msg = head(MIMEImage(open(args.fax, "rb").read(), "tiff"), args, "single image body")
+    msg = head(MIMEImage(fax(args), "tiff"), args, "single image body")
     return msg.as_bytes()
 
 
@@ -111,22 +118,12 @@ def texts(args):
     return msg.as_bytes()
 
 
-def lone_dot(args):
-    msg = head(EmailMessage(), args, "lone dot")
-    msg.set_content("Above the dot.\n.\nBelow the dot.\n")
-    msg.add_attachment(open(args.fax, "rb").read(), maintype="image", subtype="tiff", filename="fax.tif")
-    return msg.as_bytes()
-
-
 def binary_text(args):
     # A gateway that calls the fax it sends text.
-    msg = head(MIMEMultipart(), args, "binary called text")
-    msg.attach(MIMEText(COVER))
     part = MIMEBase("text", "plain")
-    part.set_payload(open(args.fax, "rb").read())
+    part.set_payload(fax(args))
     encoders.encode_base64(part)
-    msg.attach(part)
-    return msg.as_bytes()
+    return gateway(args, "binary called text", part)
 
 
 def long_lines(args):
@@ -145,42 +142,37 @@ def plain_dots(args):
     return msg.as_bytes()
 
 
-def caught_sending(command, catch_dir, body, env_extra=None):
-    """Runs a mail program whose sending writes the message into a file."""
-    out = os.path.join(catch_dir, "sent.eml")
-    catcher = os.path.join(catch_dir, "sendmail")
-    with open(catcher, "w") as f:
-        f.write(f'#!/bin/sh\ncat > "{out}"\n')
-    os.chmod(catcher, 0o700)
-    env = dict(os.environ, HOME=catch_dir, LANG="C.UTF-8", LC_ALL="C.UTF-8")
-    env.update(env_extra or {})
-    command = [part.replace("@CATCHER@", catcher).replace("@OUT@", out) for part in command]
-    subprocess.run(command, input=body.encode(), env=env, check=True, cwd=catch_dir,
+def run(command, work, text=""):
+    """Runs a mail program in a folder of its own, as a user at a UTF-8 terminal would."""
+    subprocess.run(command, input=text.encode(), check=True, cwd=work,
+                   env=dict(os.environ, HOME=work, LANG="C.UTF-8", LC_ALL="C.UTF-8"),
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    return open(out, "rb").read()
 
 
 def mutt(args):
     with tempfile.TemporaryDirectory() as work:
-        fax = os.path.join(work, "Empf\u00e4nger Fax.tif")
-        with open(fax, "wb") as f:
-            f.write(open(args.fax, "rb").read())
-        settings = (f'set sendmail="@CATCHER@"; set from="{SENDER_NAME} <{args.sender}>"; set use_from=yes; '
+        # Its "sendmail" writes the message into a file.
+        out = os.path.join(work, "sent.eml")
+        catcher = os.path.join(work, "sendmail")
+        with open(catcher, "w") as f:
+            f.write(f'#!/bin/sh\ncat > "{out}"\n')
+        os.chmod(catcher, 0o700)
+        copy = os.path.join(work, "Empf\u00e4nger Fax.tif")
+        with open(copy, "wb") as f:
+            f.write(fax(args))
+        settings = (f'set sendmail="{catcher}"; set from="{SENDER_NAME} <{args.sender}>"; set use_from=yes; '
                     f'my_hdr Disposition-Notification-To: {SENDER_NAME} <{args.sender}>')
-        return caught_sending(["mutt", "-n", "-F", "/dev/null", "-e", settings, "-s", "mutt fax",
-                               "-a", fax, "--", args.to], work, COVER)
+        run(["mutt", "-n", "-F", "/dev/null", "-e", settings, "-s", "mutt fax", "-a", copy, "--", args.to], work, COVER)
+        return open(out, "rb").read()
 
 
 def s_nail(args):
     with tempfile.TemporaryDirectory() as work:
         mbox = os.path.join(work, "sent.mbox")
-        subprocess.run(["s-nail", "-:/", "-Sv15-compat", "-Sttycharset=utf-8", f"-Smta=test://{mbox}",
-                        "-r", f"{SENDER_NAME} <{args.sender}>",
-                        "-C", f"Disposition-Notification-To: {SENDER_NAME} <{args.sender}>",
-                        "-s", "s-nail fax", "-a", args.fax, args.to],
-                       input=COVER.encode(), check=True, cwd=work,
-                       env=dict(os.environ, HOME=work, LANG="C.UTF-8"),
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        run(["s-nail", "-:/", "-Sv15-compat", "-Sttycharset=utf-8", f"-Smta=test://{mbox}",
+             "-r", f"{SENDER_NAME} <{args.sender}>",
+             "-C", f"Disposition-Notification-To: {SENDER_NAME} <{args.sender}>",
+             "-s", "s-nail fax", "-a", args.fax, args.to], work, COVER)
         data = open(mbox, "rb").read()
         # The mbox "From " line is no part of the message.
         return data.split(b"\n", 1)[1] if data.startswith(b"From ") else data
@@ -192,8 +184,7 @@ def mpack(args):
         with open(cover, "w") as f:
             f.write(COVER)
         out = os.path.join(work, "out.eml")
-        subprocess.run(["mpack", "-s", "mpack fax", "-d", cover, "-o", out, args.fax], check=True,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        run(["mpack", "-s", "mpack fax", "-d", cover, "-o", out, args.fax], work)
         # mpack writes no addresses: the header a mail server would see.
         extra = (f"From: {SENDER_NAME} <{args.sender}>\nTo: {args.to}\nDate: {formatdate(localtime=True)}\n"
                  f"Disposition-Notification-To: {SENDER_NAME} <{args.sender}>\n")
@@ -201,7 +192,7 @@ def mpack(args):
 
 
 SHAPES = {
-    "mixed-base64": mixed_base64,
+    "mixed-base64": lambda args: cover_and_fax(args, "mixed base64"),
     "octet-folded": octet_folded,
     "rfc2231-names": rfc2231_names,
     "rfc2047-name": rfc2047_name,
@@ -209,7 +200,7 @@ SHAPES = {
     "related": related,
     "single-image": single_image,
     "charsets": texts,
-    "lone-dot": lone_dot,
+    "lone-dot": lambda args: cover_and_fax(args, "lone dot", "Above the dot.\n.\nBelow the dot.\n"),
     "binary-text": binary_text,
     "long-lines": long_lines,
     "mutt": mutt,

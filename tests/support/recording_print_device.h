@@ -2,6 +2,7 @@
 
 #include "platform/print/print_device.h"
 
+#include <QImage>
 #include <QSizeF>
 
 #include <vector>
@@ -21,15 +22,46 @@ public:
         bool ended = false;
     };
 
-    bool beginJob(const QString& title) override;
-    bool printTextPage(const QStringList& lines, const TextPageStyle& style) override;
-    bool printImagePage(const QImage& page) override;
-    bool endJob() override;
+    bool beginJob(const QString& title) override
+    {
+        if (failBeginAfterJobs >= 0 && int(jobs.size()) >= failBeginAfterJobs) {
+            error = QStringLiteral("Printer Error : test printer is off");
+            return false;
+        }
+        jobs.push_back({title, {}, false});
+        return true;
+    }
+    bool printTextPage(const QStringList& lines, const TextPageStyle&) override
+    {
+        return add({lines, QSizeF()});
+    }
+    bool printImagePage(const QImage& page) override
+    {
+        constexpr double kMetersPerInch = 0.0254;
+        return add({{}, QSizeF(page.width() / (page.dotsPerMeterX() * kMetersPerInch),
+                               page.height() / (page.dotsPerMeterY() * kMetersPerInch))});
+    }
+    bool endJob() override
+    {
+        if (jobs.empty())
+            return false;
+        jobs.back().ended = true;
+        return true;
+    }
     [[nodiscard]] QString errorString() const override { return error; }
 
     std::vector<Job> jobs;
     int failBeginAfterJobs = -1;  // begin fails once this many jobs were begun
     QString error;
+
+private:
+    bool add(Page page)
+    {
+        if (jobs.empty())
+            return false;
+        jobs.back().pages.push_back(std::move(page));
+        return true;
+    }
 };
 
 }  // namespace torvex::test

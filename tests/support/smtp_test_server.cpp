@@ -94,13 +94,7 @@ bool SmtpTestServer::start(const QString& host, quint16 port, const Options& opt
 
 void SmtpTestServer::stop()
 {
-    if (process_.state() == QProcess::NotRunning)
-        return;
-    process_.terminate();
-    if (!process_.waitForFinished(5000)) {
-        process_.kill();
-        process_.waitForFinished(5000);
-    }
+    endProcess(process_);
 }
 
 bool SmtpTestServer::pause()
@@ -115,11 +109,9 @@ bool SmtpTestServer::resume()
 
 QStringList SmtpTestServer::logged(QLatin1String prefix) const
 {
-    QFile file(dir_.filePath(QStringLiteral("smtp.log")));
     QStringList result;
-    if (!file.open(QIODevice::ReadOnly))
-        return result;
-    for (const QString& line : QString::fromLatin1(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+    const QString log = QString::fromLatin1(readWholeFile(dir_.filePath(QStringLiteral("smtp.log"))));
+    for (const QString& line : log.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
         if (line.startsWith(prefix))
             result << line.mid(prefix.size());
     }
@@ -146,9 +138,7 @@ QList<SmtpTestServer::Delivery> SmtpTestServer::deliveries() const
         Delivery delivery;
         delivery.mailFrom = parts.at(0);
         delivery.rcptTo = parts.at(1).split(QLatin1Char(','));
-        QFile file(maildir_ + QStringLiteral("/new/") + parts.at(2));
-        if (file.open(QIODevice::ReadOnly))
-            delivery.content = file.readAll();
+        delivery.content = readWholeFile(maildir_ + QStringLiteral("/new/") + parts.at(2));
         result << delivery;
     }
     return result;

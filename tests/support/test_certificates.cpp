@@ -1,6 +1,7 @@
 #include "test_certificates.h"
 
-#include <QFile>
+#include "test_env.h"
+
 #include <QProcess>
 #include <QStandardPaths>
 
@@ -34,13 +35,10 @@ bool makeCa(const QString& name, const QString& folder)
 bool makeServer(const QString& name, const QString& ca, const QString& altNames, int days, int serial,
                 const QString& folder)
 {
-    QFile ext(folder + QLatin1Char('/') + name + QStringLiteral(".ext"));
-    if (!ext.open(QIODevice::WriteOnly))
-        return false;
-    ext.write("basicConstraints=CA:FALSE\nextendedKeyUsage=serverAuth\nsubjectAltName=" + altNames.toLatin1()
-              + "\n");
-    ext.close();
-    return openssl(QStringLiteral("req %1 -keyout %2.key -out %2.csr -subj /CN=%2").arg(kEcKey, name), folder)
+    return writeWholeFile(folder + QLatin1Char('/') + name + QStringLiteral(".ext"),
+                          "basicConstraints=CA:FALSE\nextendedKeyUsage=serverAuth\nsubjectAltName="
+                              + altNames.toLatin1() + "\n")
+        && openssl(QStringLiteral("req %1 -keyout %2.key -out %2.csr -subj /CN=%2").arg(kEcKey, name), folder)
         && openssl(QStringLiteral("x509 -req -in %1.csr -CA %2.pem -CAkey %2.key -set_serial %3 -days %4 "
                                   "-extfile %1.ext -out %1.pem")
                        .arg(name, ca, QString::number(serial), QString::number(days)),

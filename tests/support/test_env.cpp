@@ -2,7 +2,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QElapsedTimer>
 #include <QProcessEnvironment>
+#include <QThread>
 #include <QtTest>
 
 namespace torvex::test {
@@ -20,15 +22,47 @@ void TestEnv::writeFile(const QString& name, const QByteArray& content) const
 {
     const QString full = name.startsWith(QLatin1Char('/')) ? name : path(name);
     QDir().mkpath(QFileInfo(full).absolutePath());
-    QFile file(full);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(content);
+    QVERIFY(writeWholeFile(full, content));
 }
 
 QByteArray TestEnv::readFile(const QString& name) const
 {
-    QFile file(name.startsWith(QLatin1Char('/')) ? name : path(name));
+    return readWholeFile(name.startsWith(QLatin1Char('/')) ? name : path(name));
+}
+
+QByteArray readWholeFile(const QString& path)
+{
+    QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeWholeFile(const QString& path, const QByteArray& content)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(content) == content.size();
+}
+
+bool pollUntil(const std::function<bool()>& done, int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() >= timeoutMs)
+            return false;
+        QThread::msleep(100);
+    }
+    return true;
+}
+
+void endProcess(QProcess& process)
+{
+    if (process.state() == QProcess::NotRunning)
+        return;
+    process.terminate();
+    if (!process.waitForFinished(10000)) {
+        process.kill();
+        process.waitForFinished(5000);
+    }
 }
 
 QString binDir()

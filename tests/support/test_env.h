@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <functional>
+
 namespace torvex::test {
 
 // A private settings file and program folder for one test: sets
@@ -37,6 +39,17 @@ struct ProcessResult {
     QByteArray out;
     QByteArray err;
 };
+
+// The whole file; empty when it cannot be read.
+[[nodiscard]] QByteArray readWholeFile(const QString& path);
+// Writes the file whole; false when it could not.
+bool writeWholeFile(const QString& path, const QByteArray& content);
+
+// Polls every 100 ms, without running the event loop, until done() holds or
+// timeoutMs have passed; whether it held.
+bool pollUntil(const std::function<bool()>& done, int timeoutMs);
+// Ends a process the test started: asked to end first, killed if it will not.
+void endProcess(QProcess& process);
 
 // Runs a built program to its end (or until timeoutMs) with the test's
 // environment plus extra variables ("NAME=value").

@@ -2,6 +2,7 @@
 
 #include <QDBusConnection>
 #include <QMutex>
+#include <QMutexLocker>
 #include <QObject>
 #include <QStringList>
 #include <QThread>
@@ -22,11 +23,19 @@ class StatusNotifierWatcher final : public QObject {
 public:
     [[nodiscard]] bool isHostRegistered() const { return true; }
     [[nodiscard]] int protocolVersion() const { return 0; }
-    [[nodiscard]] QStringList items() const;
+    [[nodiscard]] QStringList items() const
+    {
+        const QMutexLocker lock(&mutex_);
+        return items_;
+    }
 
 public Q_SLOTS:
-    void RegisterStatusNotifierItem(const QString& service);
-    void RegisterStatusNotifierHost(const QString& service);
+    void RegisterStatusNotifierItem(const QString& service)
+    {
+        const QMutexLocker lock(&mutex_);
+        items_ << service;
+    }
+    void RegisterStatusNotifierHost(const QString&) {}
 
 private:
     mutable QMutex mutex_;
@@ -38,15 +47,45 @@ private:
 // StatusNotifier items) under any X server.
 class TrayHost {
 public:
-    TrayHost();
-    ~TrayHost();
+    TrayHost()
+        : bus_(QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("torvex-test-tray"))),
+          watcher_(std::make_unique<StatusNotifierWatcher>())
+    {
+        watcher_->moveToThread(&thread_);
+        thread_.start();
+    }
+    ~TrayHost()
+    {
+        bus_.unregisterService(service());
+        bus_.unregisterObject(path());
+        QDBusConnection::disconnectFromBus(bus_.name());
+        thread_.quit();
+        thread_.wait();
+    }
 
     // Takes the watcher's name; false without a session bus.
-    bool start();
+    bool start()
+    {
+        if (!bus_.isConnected())
+            return false;
+        // Registered from the watcher's own thread, where it answers.
+        bool registered = false;
+        QMetaObject::invokeMethod(
+            watcher_.get(),
+            [this, &registered] {
+                registered = bus_.registerObject(path(), watcher_.get(),
+                                                 QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties);
+            },
+            Qt::BlockingQueuedConnection);
+        return registered && bus_.registerService(service());
+    }
     // The items registered so far.
     [[nodiscard]] QStringList items() const { return watcher_->items(); }
 
 private:
+    static QString service() { return QStringLiteral("org.kde.StatusNotifierWatcher"); }
+    static QString path() { return QStringLiteral("/StatusNotifierWatcher"); }
+
     QDBusConnection bus_;
     QThread thread_;
     std::unique_ptr<StatusNotifierWatcher> watcher_;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tests/support/test_env.h"
+
 #include <QApplication>
 #include <QProcess>
 #include <QTest>
@@ -15,9 +17,25 @@ public:
     XvfbServer() = default;
     XvfbServer(const XvfbServer&) = delete;
     XvfbServer& operator=(const XvfbServer&) = delete;
-    ~XvfbServer();
+    ~XvfbServer() { endProcess(xvfb_); }
 
-    [[nodiscard]] bool start();
+    [[nodiscard]] bool start()
+    {
+        xvfb_.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                                             QStringLiteral("0"), QStringLiteral("1280x1024x24"),
+                                             QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+        // The display number arrives on the descriptor once the server
+        // accepts connections.
+        QByteArray display;
+        while (!display.endsWith('\n') && xvfb_.waitForReadyRead(10000))
+            display += xvfb_.readAllStandardOutput();
+        display = display.trimmed();
+        if (display.isEmpty())
+            return false;
+        qputenv("DISPLAY", ":" + display);
+        qputenv("QT_QPA_PLATFORM", "xcb");
+        return true;
+    }
 
 private:
     QProcess xvfb_;

@@ -43,9 +43,7 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("decoded");
         const auto row = [](const char* name, const char* encoding, const QByteArray& encoded,
                             const QByteArray& decoded) { QTest::newRow(name) << QByteArray(encoding) << encoded << decoded; };
-        row("base64: rfc4648 f", "base64", "Zg==", "f");
-        row("base64: rfc4648 fo", "base64", "Zm8=", "fo");
-        row("base64: rfc4648 foobar", "base64", "Zm9vYmFy", "foobar");
+        // Padding of one and of two characters, at the end and between blocks.
         row("base64: line ends and noise ignored", "base64", "Zm9v\r\nYm*F\tyYg\r\n==\r\n", "foobarb");
         row("base64: unpadded end", "base64", "Zm9vYg", "foob");
         row("base64: joined padded blocks", "base64", "Zg==Zm8=", "ffo");

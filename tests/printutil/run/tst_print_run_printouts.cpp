@@ -280,7 +280,7 @@ private Q_SLOTS:
                 const QString drop = QStringLiteral("drop/%1.M1P1.test").arg(QDateTime::currentSecsSinceEpoch());
                 bench_->env.writeFile(drop, message);
                 bench_->env.writeFile(QStringLiteral("profiles/TORVEX/profile.ini"),
-                                "[Profile]\nDeliver=cp '" + bench_->home(drop).toUtf8() + "' \"$MAILDIR/new/\"\n");
+                                      "[Profile]\nDeliver=cp '" + bench_->home(drop).toUtf8() + "' \"$MAILDIR/new/\"\n");
                 bench_->set({{"Use_Profile", QStringLiteral("y")}});
             } else {
                 dovecot_->deliver(message);
