@@ -37,21 +37,16 @@ case "$*" in
 esac
 )SH";
 
-void writeText(const QString& path, const QByteArray& text)
-{
-    QVERIFY(writeWholeFile(path, text));
-}
-
 }  // namespace
 
 FakeNmcli::FakeNmcli() : oldPath_(qgetenv("PATH"))
 {
     QDir(dir_.path()).mkpath(QStringLiteral("state/active"));
     const QString script = dir_.filePath(QStringLiteral("nmcli"));
-    writeText(script, kScript);
+    QVERIFY(writeWholeFile(script, kScript));
     QFile::setPermissions(script, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     for (const char* name : {"profiles", "calls"})
-        writeText(dir_.filePath(QStringLiteral("state/") + QLatin1String(name)), {});
+        QVERIFY(writeWholeFile(dir_.filePath(QStringLiteral("state/") + QLatin1String(name)), {}));
     setUpActivates(true);
     qputenv("PATH", dir_.path().toLocal8Bit() + ':' + oldPath_);
 }
@@ -66,7 +61,7 @@ void FakeNmcli::setProfiles(const QStringList& names) const
     QByteArray text;
     for (const QString& name : names)
         text += name.toUtf8() + '\n';
-    writeText(dir_.filePath(QStringLiteral("state/profiles")), text);
+    QVERIFY(writeWholeFile(dir_.filePath(QStringLiteral("state/profiles")), text));
 }
 
 void FakeNmcli::setActive(const QString& name, const QString& state) const
@@ -74,15 +69,15 @@ void FakeNmcli::setActive(const QString& name, const QString& state) const
     const QString path = dir_.filePath(QStringLiteral("state/active/") + name);
     QFile::remove(path);
     if (!state.isEmpty()) {
-        writeText(dir_.filePath(QStringLiteral("state/set.new")), state.toUtf8());
+        QVERIFY(writeWholeFile(dir_.filePath(QStringLiteral("state/set.new")), state.toUtf8()));
         QFile::rename(dir_.filePath(QStringLiteral("state/set.new")), path);
     }
 }
 
 void FakeNmcli::setUpActivates(bool activates, double upDelaySeconds) const
 {
-    writeText(dir_.filePath(QStringLiteral("state/up-activates")), activates ? "yes\n" : "no\n");
-    writeText(dir_.filePath(QStringLiteral("state/up-delay")), QByteArray::number(upDelaySeconds) + '\n');
+    QVERIFY(writeWholeFile(dir_.filePath(QStringLiteral("state/up-activates")), activates ? "yes\n" : "no\n"));
+    QVERIFY(writeWholeFile(dir_.filePath(QStringLiteral("state/up-delay")), QByteArray::number(upDelaySeconds) + '\n'));
 }
 
 QStringList FakeNmcli::calls() const

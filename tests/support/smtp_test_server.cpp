@@ -45,13 +45,6 @@ bool SmtpTestServer::available()
         && probe.exitCode() == 0;
 }
 
-bool SmtpTestServer::start(const QString& host, quint16 port, const QStringList& refused)
-{
-    Options options;
-    options.refused = refused;
-    return start(host, port, options);
-}
-
 bool SmtpTestServer::start(const QString& host, quint16 port, const Options& options)
 {
     QStringList args{script(),

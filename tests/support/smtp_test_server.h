@@ -39,10 +39,8 @@ public:
         QStringList authExclude;   // mechanisms not offered ("PLAIN")
     };
 
-    // Starts on host:port (0: a free port); true once it listens. Recipients
-    // in `refused` are answered with 550.
-    bool start(const QString& host = QStringLiteral("127.0.0.1"), quint16 port = 0,
-               const QStringList& refused = {});
+    // Starts on host:port (0: a free port); true once it listens.
+    bool start(const QString& host = QStringLiteral("127.0.0.1"), quint16 port = 0) { return start(host, port, {}); }
     bool start(const QString& host, quint16 port, const Options& options);
     void stop();
     // Stops and continues the server process (SIGSTOP, SIGCONT): while

@@ -106,7 +106,9 @@ private Q_SLOTS:
 
     void refusedAddressBringsTheAddressPageForward()
     {
-        QVERIFY(smtp->start(QStringLiteral("127.0.0.1"), 0, {kAddress}));
+        SmtpTestServer::Options refusing;
+        refusing.refused = {kAddress};
+        QVERIFY(smtp->start(QStringLiteral("127.0.0.1"), 0, refusing));
         qputenv("TORVEX_SMTP_PORT", QByteArray::number(smtp->port()));
         load();
         window->view.switchFrame(5);
