@@ -75,8 +75,7 @@ QByteArray sampleFaxTiff(const QString& path, int pages, tools::FaxCompression c
     QDir().mkpath(QFileInfo(path).path());
     if (!tools::writeSampleFaxTiff(path, options, compression))
         return {};
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return readWholeFile(path);
 }
 
 QString batchSubject(int n)

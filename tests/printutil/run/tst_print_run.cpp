@@ -414,9 +414,9 @@ private Q_SLOTS:
         if (what == QLatin1String("pages")) {
             const QString path = bench_->home(QStringLiteral("work/long.tif"));
             QVERIFY(writeBlankTiff(path, kMaxFaxPages + 1, 16, 16, false));
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::ReadOnly));
-            sample.attachments.push_back({QStringLiteral("fax.tif;"), file.readAll()});
+            const QByteArray tiff = test::readWholeFile(path);
+            QVERIFY(!tiff.isEmpty());
+            sample.attachments.push_back({QStringLiteral("fax.tif;"), tiff});
         } else if (what == QLatin1String("text")) {
             sample.attachments.push_back({QStringLiteral("long.txt;"), QByteArray(8'000'000, 'x')});
         } else if (what == QLatin1String("body")) {

@@ -76,9 +76,7 @@ QByteArray faxTiff(const QString& folder, int pages)
     options.fine = false;
     QDir().mkpath(folder);
     const QString path = folder + QStringLiteral("/fax.tif");
-    QFile file(path);
-    return writeSampleFaxTiff(path, options, FaxCompression::Group3) && file.open(QIODevice::ReadOnly) ? file.readAll()
-                                                                                                        : QByteArray();
+    return writeSampleFaxTiff(path, options, FaxCompression::Group3) ? test::readWholeFile(path) : QByteArray();
 }
 
 // The desktop's viewer, as "Open" asks it.

@@ -5,6 +5,7 @@
 #include "platform/maildir/filed_folders.h"
 #include "platform/maildir/maildir_store.h"
 #include "scheduler/desktop/fax_log_model.h"
+#include "tests/support/test_env.h"
 #include "tools/sample_fax.h"
 #include "tools/sample_inbox.h"
 
@@ -103,9 +104,9 @@ private:
             options.fine = false;
             const QString tiff = dir_.filePath(QStringLiteral("fax.tif"));
             QVERIFY(writeSampleFaxTiff(tiff, options, FaxCompression::Group4));
-            QFile fax(tiff);
-            QVERIFY(fax.open(QIODevice::ReadOnly));
-            sample.attachments.push_back({QStringLiteral("fax.tif;"), fax.readAll()});
+            const QByteArray fax = test::readWholeFile(tiff);
+            QVERIFY(!fax.isEmpty());
+            sample.attachments.push_back({QStringLiteral("fax.tif;"), fax});
         }
         NewInboxMessage message = sampleInboxMessage(sample, dir_.filePath(QStringLiteral("work")));
         message.subject = subject;

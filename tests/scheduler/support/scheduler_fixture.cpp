@@ -71,8 +71,7 @@ QString SchedulerFixture::key(const QString& name) const
 
 QByteArray SchedulerFixture::iniText() const
 {
-    QFile file(env.iniPath());
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return readWholeFile(env.iniPath());
 }
 
 void SchedulerFixture::installUtility(const QString& name, const QByteArray& body)
