@@ -426,6 +426,10 @@ void SchedulerCore::loadDialUpAndNetwork()
         view_.setText(Control::Text18,
                       QStringLiteral("To use this option please install Windows 95/98 Dial-up software."));
         view_.setChecked(Control::Option1, false);
+        // A saved modem choice cannot hold without dial-up: the network card
+        // connects, or the choice would be ticked again below and every
+        // retrieval would wait for a link that cannot come.
+        state_.info.Modem_Connect = false;
     } else {
         for (const QString& entry : dialUp_.phoneBookEntries()) {
             view_.addEntry(Control::Combo1, entry);

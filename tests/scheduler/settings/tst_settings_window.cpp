@@ -370,11 +370,22 @@ private Q_SLOTS:
             QStringLiteral("  Next TORVEX retrieval scheduled in 60 minutes.")));
     }
 
+    // Without NetworkManager there is no dial-up: the network card connects,
+    // whatever was saved.
+    void modemOptionNeedsADialUpEntry_data()
+    {
+        QTest::addColumn<bool>("savedModem");
+        QTest::newRow("network card saved") << false;
+        QTest::newRow("modem saved") << true;
+    }
     void modemOptionNeedsADialUpEntry()
     {
-        CoreFixture f;
+        QFETCH(bool, savedModem);
+        CoreFixture f(registeredSettings({{"Modem_Connect", savedModem ? "y" : "n"}}));
         QVERIFY(f.load());
         QVERIFY(f.view.isChecked(Control::Option2));
+        QVERIFY(!f.view.isChecked(Control::Option1));
+        QVERIFY(!f.view.isEnabled(Control::Check14));
         QCOMPARE(f.view.text(Control::Text18),
                  QStringLiteral("To use this option please install Windows 95/98 Dial-up software."));
         f.view.click(Control::Option1);
