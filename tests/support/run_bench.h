@@ -9,13 +9,11 @@
 
 #include <QByteArray>
 #include <QList>
-#include <QMap>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
 #include <initializer_list>
-#include <optional>
 #include <utility>
 
 namespace torvex::test {
@@ -96,10 +94,9 @@ public:
     void verifyFiledOnce(const DovecotServer& pop, int count) const;
 };
 
-// How often each token occurs in the text of the PDFs in the folder; none
-// when a PDF cannot be read.
-[[nodiscard]] std::optional<QMap<QString, int>> tokenCountsInPrintouts(const QString& folder,
-                                                                       const QStringList& tokens);
+// How often each token occurs in the text of the PDFs in the folder, in the
+// tokens' order; empty when a PDF cannot be read.
+[[nodiscard]] QList<int> timesPrinted(const QString& folder, const QStringList& tokens);
 
 // How many deliveries are the receipt of the TORVEX with that subject.
 [[nodiscard]] int receiptsFor(const QList<SmtpTestServer::Delivery>& deliveries, const QString& subject);

@@ -113,9 +113,7 @@ private Q_SLOTS:
 
     void longSinglePartTextBecomesUnknownTxt()
     {
-        QByteArray body;
-        while (body.size() < 40000)
-            body += "Line of a long fax cover text -- with dashes\r\n";
+        const QByteArray body = QByteArray("Line of a long fax cover text -- with dashes\r\n").repeated(870);
         const QByteArray message = "From: a@b\r\nSubject: long\r\n\r\n" + body;
         const NewInboxMessage m = decode(rawFile(message));
         QCOMPARE(m.attachments.size(), size_t(1));

@@ -208,9 +208,7 @@ private Q_SLOTS:
         const QTemporaryDir dir;
         const QString fax = dir.filePath(QStringLiteral("fax.tif"));
         QVERIFY(writeSampleFaxTiff(fax, {}, FaxCompression::Group4));
-        QFile file(fax);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QByteArray whole = file.readAll();
+        const QByteArray whole = test::readWholeFile(fax);
         QTest::newRow("group 4 fax") << whole << QStringLiteral("fax.tif") << 3;
         for (const double keep : {0.1, 0.5, 0.9, 0.99})
             QTest::addRow("cut at %g", keep) << whole.left(qsizetype(whole.size() * keep)) << QStringLiteral("cut.tif") << 0;

@@ -3,14 +3,11 @@
 #include <QTcpServer>
 #include <QtTest>
 
-#include <memory>
-
 using namespace torvex;
 
-// The shared socket set-up against a server in this process: each case
-// scripts what the server does once a client connects. (That its own close
-// is no disconnect by the server, and that a reply arriving in pieces is
-// one reply, the SMTP tests' conversations show.)
+// The shared socket set-up, against a server in this process. (That its
+// own close is no disconnect by the server, and that a reply arriving in
+// pieces is one reply, the SMTP tests' conversations show.)
 class TestMailSocket : public QObject {
     Q_OBJECT
 
@@ -18,19 +15,8 @@ private Q_SLOTS:
     void init()
     {
         qputenv("TORVEX_TIME_SCALE", "600");  // a one-minute tick takes 100 ms
-        server_ = std::make_unique<QTcpServer>();
-        QVERIFY(server_->listen(QHostAddress::LocalHost));
-        connect(server_.get(), &QTcpServer::newConnection, this, [this] {
-            if (onConnect_)
-                onConnect_(server_->nextPendingConnection());
-        });
-        onConnect_ = nullptr;
     }
-    void cleanup()
-    {
-        server_.reset();
-        qunsetenv("TORVEX_TIME_SCALE");
-    }
+    void cleanup() { qunsetenv("TORVEX_TIME_SCALE"); }
 
     void portsDefaultAndOverride()
     {
@@ -67,30 +53,24 @@ private Q_SLOTS:
 
     void writeOutSendsEverythingAndKeepsTheWait()
     {
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
         QByteArray received;
-        onConnect_ = [&received](QTcpSocket* peer) {
+        connect(&server, &QTcpServer::newConnection, this, [&] {
+            QTcpSocket* peer = server.nextPendingConnection();
             peer->write("+OK\r\n");
             connect(peer, &QTcpSocket::readyRead, peer, [peer, &received] { received += peer->readAll(); });
-        };
+        });
         MailSocket s;
-        connectTo(s);
+        s.InitMailSocket(MailService::POP);
+        QVERIFY(s.ResolveHost(QStringLiteral("127.0.0.1"), MailService::POP));
+        s.OpenMailConnection(server.serverPort());
         s.gSocketState = SocketState::AwaitingReply;
         const QByteArray big(300000, 'x');
         QVERIFY(s.writeOut(big + "\r\n"));
         QCOMPARE(s.gSocketState, SocketState::AwaitingReply);
         QTRY_COMPARE(received.size(), big.size() + 2);
     }
-
-private:
-    void connectTo(MailSocket& s)
-    {
-        s.InitMailSocket(MailService::POP);
-        QVERIFY(s.ResolveHost(QStringLiteral("127.0.0.1"), MailService::POP));
-        s.OpenMailConnection(server_->serverPort());
-    }
-
-    std::unique_ptr<QTcpServer> server_;
-    std::function<void(QTcpSocket*)> onConnect_;
 };
 
 QTEST_GUILESS_MAIN(TestMailSocket)

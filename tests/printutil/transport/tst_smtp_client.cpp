@@ -479,8 +479,6 @@ private Q_SLOTS:
         ctx_.info.User_SMTP_Password = password;
         ctx_.info.Trusted_Certificate_File = trusted == QLatin1String("ca") ? certificates_.caFile()
                                                                             : certificates_.server().cert;
-        ctx_.info.VX_SMTP_Server.clear();
-        ctx_.info.gLastResortSMTPServer.clear();
         MdnReceiptSender receipts(ctx_, smtp_, *client_);
         const bool sent = receipts.SendMDN(hostileRequest());
 
