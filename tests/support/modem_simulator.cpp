@@ -32,10 +32,9 @@ ModemSimulator::ModemSimulator(QString model) : model_(std::move(model))
 
 ModemSimulator::~ModemSimulator()
 {
-    unplug();
+    // Told to stop before unplug() wakes it, the thread ends.
     stop_ = true;
-    if (wake_[1] >= 0 && ::write(wake_[1], "x", 1) < 0)
-        qWarning("modem simulator: cannot wake its thread");
+    unplug();
     if (thread_.joinable())
         thread_.join();
     for (int fd : wake_) {
