@@ -64,10 +64,7 @@ private Q_SLOTS:
         QStringList emptied{QStringLiteral("old")};
         QCOMPARE(ArrayLoad2(0, emptied, QString(), QStringLiteral(","), true), qint16(0));
         QCOMPARE(emptied, QStringList(11, QString()));
-    }
 
-    void arrayLoadFromOneIntoAFixedList()
-    {
         // More entries than the list holds stop at its end ("1,,2," into the
         // forwarding rows is the settings test's).
         QStringList shortRows(4);

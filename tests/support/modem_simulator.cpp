@@ -69,11 +69,6 @@ void ModemSimulator::send(const QByteArray& text)
         qWarning("modem simulator: write failed: %s", strerror(errno));
 }
 
-void ModemSimulator::ring()
-{
-    send("\r\nRING\r\n");
-}
-
 void ModemSimulator::run()
 {
     while (!stop_) {
@@ -121,19 +116,14 @@ void ModemSimulator::answer(const QByteArray& command)
     const QByteArray upper = command.toUpper();
     if (upper.contains("E0"))
         echo_ = false;
-    if (mode_ == Mode::Error && upper != "AT") {
+    if (mode_ == Mode::Error && upper != "AT")
         send("\r\nERROR\r\n");
-        return;
-    }
-    if (upper == "AT+GMM") {
+    else if (upper == "AT+GMM")
         send(gmmUnsupported_ ? QByteArray("\r\nERROR\r\n") : "\r\n" + model_.toLatin1() + "\r\n\r\nOK\r\n");
-        return;
-    }
-    if (upper == "ATI") {
+    else if (upper == "ATI")
         send("\r\n" + model_.toLatin1() + " (ATI)\r\n\r\nOK\r\n");
-        return;
-    }
-    send(upper.startsWith("AT") ? QByteArray("\r\nOK\r\n") : QByteArray("\r\nERROR\r\n"));
+    else
+        send(upper.startsWith("AT") ? QByteArray("\r\nOK\r\n") : QByteArray("\r\nERROR\r\n"));
 }
 
 }  // namespace torvex::test

@@ -18,11 +18,6 @@ QString python()
                                                              : QStringLiteral("python3");
 }
 
-QString script()
-{
-    return sourceDir() + QStringLiteral("/tests/support/smtp_maildir_server.py");
-}
-
 }  // namespace
 
 SmtpTestServer::~SmtpTestServer()
@@ -40,7 +35,7 @@ bool SmtpTestServer::available()
 
 bool SmtpTestServer::start(const QString& host, quint16 port, const Options& options)
 {
-    QStringList args{script(),
+    QStringList args{sourceDir() + QStringLiteral("/tests/support/smtp_maildir_server.py"),
                      QStringLiteral("--host"),
                      host,
                      QStringLiteral("--port"),
