@@ -2,11 +2,13 @@
 """Internet faxes written by real mail software, for the tests.
 
     real_mail.py SHAPE OUTPUT --fax FAX.tif --sender ADDR --to ADDR
+    real_mail.py --shapes
 
-writes one message in the named shape to OUTPUT: Python's email package in
-the shapes mail programs and gateways send, or the message mutt, s-nail or
-mpack composes (each run as the user would run it, its "sending" caught
-into the file). Every message asks for a receipt at the sender.
+writes one message in the named shape to OUTPUT (--shapes lists the names):
+Python's email package in the shapes mail programs and gateways send, or the
+message mutt, s-nail or mpack composes (each run as the user would run it, its
+"sending" caught into the file). Every message asks for a receipt at the
+sender.
 """
 
 import argparse
@@ -211,6 +213,9 @@ SHAPES = {
 
 
 def main():
+    if sys.argv[1:] == ["--shapes"]:
+        print("\n".join(sorted(SHAPES)))
+        return 0
     parser = argparse.ArgumentParser()
     parser.add_argument("shape", choices=sorted(SHAPES))
     parser.add_argument("output")

@@ -58,17 +58,12 @@ public:
     // settings file.
     [[nodiscard]] QStringList filesHolding(const QByteArray& needle) const
     {
-        QStringList holding;
         QStringList files{env.iniPath()};
         QDirIterator it(env.home(), QDir::Files, QDirIterator::Subdirectories);
         while (it.hasNext())
             files << it.next();
-        for (const QString& path : files) {
-            QFile file(path);
-            if (file.open(QIODevice::ReadOnly) && file.readAll().contains(needle))
-                holding << path;
-        }
-        return holding;
+        erase_if(files, [&needle](const QString& path) { return !readWholeFile(path).contains(needle); });
+        return files;
     }
 
     SimProcess sim;

@@ -2,7 +2,6 @@
 
 #include "tests/support/test_env.h"
 
-#include <QFile>
 #include <QTcpServer>
 #include <QSslSocket>
 #include <QUrl>
@@ -30,13 +29,7 @@ SimProcess::SimProcess(const QStringList& extraArgs) : https_(extraArgs.contains
 
 SimProcess::~SimProcess()
 {
-    if (process_.state() != QProcess::NotRunning) {
-        process_.terminate();
-        if (!process_.waitForFinished(5000)) {
-            process_.kill();
-            process_.waitForFinished(5000);
-        }
-    }
+    endProcess(process_);
 }
 
 QString SimProcess::address() const
@@ -46,38 +39,30 @@ QString SimProcess::address() const
 
 QStringList SimProcess::requests() const
 {
-    QFile file(dir_.filePath(QStringLiteral("requests.log")));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return QString::fromUtf8(readWholeFile(dir_.filePath(QStringLiteral("requests.log"))))
+        .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
 void SimProcess::writeAccounts(const QByteArray& json) const
 {
-    QFile file(accountsPath());
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        file.write(json);
+    writeWholeFile(accountsPath(), json);
 }
 
 QByteArray SimProcess::accounts() const
 {
-    QFile file(accountsPath());
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return readWholeFile(accountsPath());
 }
 
 bool SimProcess::control(const QByteArray& target) const
 {
     QSslSocket socket;
-    if (https_) {
-        socket.setPeerVerifyMode(QSslSocket::VerifyNone);
+    socket.setPeerVerifyMode(QSslSocket::VerifyNone);
+    if (https_)
         socket.connectToHostEncrypted(QStringLiteral("127.0.0.1"), port_);
-        if (!socket.waitForEncrypted(5000))
-            return false;
-    } else {
+    else
         socket.connectToHost(QStringLiteral("127.0.0.1"), port_);
-        if (!socket.waitForConnected(5000))
-            return false;
-    }
+    if (!(https_ ? socket.waitForEncrypted(5000) : socket.waitForConnected(5000)))
+        return false;
     socket.write("GET " + target + " HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n");
     QByteArray reply;
     while (socket.waitForReadyRead(5000))

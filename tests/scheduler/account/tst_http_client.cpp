@@ -171,14 +171,13 @@ private Q_SLOTS:
         lookup.CreateSocket();
         if (local.isEmpty())
             QSKIP("no interface besides loopback is up here");
-        bool found = false;
-        for (const QNetworkInterface& iface : QNetworkInterface::allInterfaces()) {
-            if (!iface.flags().testFlag(QNetworkInterface::IsUp) || iface.flags().testFlag(QNetworkInterface::IsLoopBack))
-                continue;
-            for (const QNetworkAddressEntry& entry : iface.addressEntries())
-                found = found || entry.ip().toString() == local;
-        }
-        QVERIFY2(found, qPrintable(local));
+        const auto holdsIt = [&local](const QNetworkInterface& iface) {
+            return iface.flags().testFlag(QNetworkInterface::IsUp) && !iface.flags().testFlag(QNetworkInterface::IsLoopBack)
+                   && std::ranges::any_of(iface.addressEntries(), [&local](const QNetworkAddressEntry& entry) {
+                          return entry.ip().toString() == local;
+                      });
+        };
+        QVERIFY2(std::ranges::any_of(QNetworkInterface::allInterfaces(), holdsIt), qPrintable(local));
     }
 
 };

@@ -69,16 +69,6 @@ void closeAsTheWindowManager(QWidget& window)
     xcb_disconnect(connection);
 }
 
-QByteArray faxTiff(const QString& folder, int pages)
-{
-    SampleFaxOptions options;
-    options.pages = pages;
-    options.fine = false;
-    QDir().mkpath(folder);
-    const QString path = folder + QStringLiteral("/fax.tif");
-    return writeSampleFaxTiff(path, options, FaxCompression::Group3) ? test::readWholeFile(path) : QByteArray();
-}
-
 // The desktop's viewer, as "Open" asks it.
 class UrlRecorder : public QObject {
     Q_OBJECT
@@ -145,15 +135,12 @@ private Q_SLOTS:
     // and every control has a name and a key.
     void aRetrievalFromTheWindowIsFollowedByTheTray()
     {
-        QMap<QString, QString> settings = test::registeredSettings();
-        settings.insert(QStringLiteral("Printer_Type"), QStringLiteral("TORVEX PDF"));
-        settings.insert(QStringLiteral("Use_Profile"), QStringLiteral("y"));
-        settings.insert(QStringLiteral("general_timout"), QStringLiteral("19"));
         qputenv("TORVEX_TIME_SCALE", "50");  // the launcher's 10-second polls of 200 ms
         const auto unscaled = qScopeGuard([] { qunsetenv("TORVEX_TIME_SCALE"); });
-        test::WindowFixture f(settings);
+        test::WindowFixture f(
+            test::registeredSettings({{"Printer_Type", "TORVEX PDF"}, {"Use_Profile", "y"}, {"general_timout", "19"}}));
         f.printers = {QStringLiteral("TORVEX PDF")};
-        QVERIFY(QFile::link(test::binDir() + QStringLiteral("/vxprintu"), f.env.path(QStringLiteral("vxprintu"))));
+        f.linkRealUtility();
         fillInbox(f.env);
         QVERIFY(f.load());
         f.form().show();
@@ -333,8 +320,11 @@ private:
     {
         const QString address = QStringLiteral("4420712345@torvex.net");
         const QString work = env.path(QStringLiteral("work"));
-        const QByteArray fax = faxTiff(work, 3);
-        QVERIFY(!fax.isEmpty());
+        SampleFaxOptions options;
+        options.pages = 3;
+        options.fine = false;
+        QVERIFY(QDir().mkpath(work) && writeSampleFaxTiff(work + QStringLiteral("/fax.tif"), options, FaxCompression::Group3));
+        const QByteArray fax = test::readWholeFile(work + QStringLiteral("/fax.tif"));
         MaildirMailboxSystem mailbox(env.home());
         QVERIFY(mailbox.SessionLogIn(QStringLiteral("Torvex")));
         const auto sample = [&address](const QString& subject, std::vector<SampleTorvex::Attachment> files) {

@@ -14,16 +14,6 @@
 using namespace torvex;
 using namespace torvex::test;
 
-namespace {
-
-void linkRealUtility(CoreFixture& f)
-{
-    QVERIFY(QFile::link(binDir() + QStringLiteral("/vxprintu"),
-                        f.env.path(QStringLiteral("vxprintu"))));
-}
-
-}  // namespace
-
 class TstPrintLauncher : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -36,7 +26,7 @@ private Q_SLOTS:
     {
         // A long time-out: the run must end on "quit", not on the clock.
         CoreFixture f(registeredSettings({{"Printer_Type", ""}, {"general_timout", "19"}}));
-        linkRealUtility(f);
+        f.linkRealUtility();
         QVERIFY(f.load());
         writeTorvexKey(QStringLiteral("VXPrint"), QStringLiteral("stale"));
         QElapsedTimer clock;
@@ -118,14 +108,11 @@ private Q_SLOTS:
         QFETCH(QString, generalTimeout);
         QFETCH(int, polls);
         QFETCH(QString, status);
-        QMap<QString, QString> s = registeredSettings();
-        s.insert(QStringLiteral("Printer_Type"), printer);
-        s.insert(QStringLiteral("general_timout"), generalTimeout);
-        CoreFixture f(s);
+        CoreFixture f(registeredSettings({{"Printer_Type", qPrintable(printer)}, {"general_timout", qPrintable(generalTimeout)}}));
         if (printer.isEmpty())
             f.installUtility(QStringLiteral("vxprintu"), "exec sleep 4\n");
         else
-            linkRealUtility(f);
+            f.linkRealUtility();
         QVERIFY(f.load());
         writeTorvexKey(QStringLiteral("VXPrint"), QStringLiteral("running"));
         writeTorvexKey(QStringLiteral("print_status"), QStringLiteral("Fetching mail"));
@@ -154,9 +141,7 @@ private Q_SLOTS:
         CoreFixture f(registeredSettings({{"Printer_Type", ""}, {"general_timout", "0"}}));
         f.installUtility();
         QVERIFY(f.load());
-        f.core().state().flgLoading = true;
         f.view.setChecked(Control::Option1, true);
-        f.core().state().flgLoading = false;
         f.core().launcher().shellIt(QStringLiteral("0"));
         QCOMPARE(f.boxes->texts(), QStringList{QStringLiteral("Please try again when connected!")});
         QVERIFY(f.view.isEnabled(Control::Command4));

@@ -44,7 +44,9 @@ private Q_SLOTS:
         nmcli_.reset();
     }
 
-    void loadingListsTheProfilesAndTheLink()
+    // Loading lists the profiles and shows the link; a link already up is
+    // used as it is; another entry chosen shows its own state.
+    void linkAlreadyUpIsUsedAsItIs()
     {
         nmcli_->setActive(QStringLiteral("ISP"), QStringLiteral("activated"));
         QVERIFY(load());
@@ -53,12 +55,6 @@ private Q_SLOTS:
         QCOMPARE(f_->view.text(Control::Combo1), QStringLiteral("ISP"));
         QVERIFY(f_->view.isChecked(Control::Check12));
         QCOMPARE(f_->view.text(Control::Text18), QStringLiteral("Connected"));
-    }
-
-    void linkAlreadyUpIsUsedAsItIs()
-    {
-        nmcli_->setActive(QStringLiteral("ISP"), QStringLiteral("activated"));
-        QVERIFY(load());
         f_->view.setText(Control::Text8, QStringLiteral("10.9.9.9"));
         f_->core().state().gLocalIPAddr = QStringLiteral("10.9.9.9");
         const QString bar = f_->statusText();
@@ -69,6 +65,13 @@ private Q_SLOTS:
         QCOMPARE(f_->view.text(Control::Text8), QStringLiteral("10.9.9.9"));
         QCOMPARE(f_->core().state().gLocalIPAddr, QStringLiteral("10.9.9.9"));
         QVERIFY(nmcli_->calls().filter(QStringLiteral("connection up")).isEmpty());
+
+        nmcli_->setActive(QStringLiteral("Night rate"), QStringLiteral("activating"));
+        f_->view.setCurrentIndex(Control::Combo1, 2);
+        f_->view.click(Control::Combo1);
+        QCOMPARE(f_->core().state().info.DUN_Name, QStringLiteral("Night rate"));
+        QCOMPARE(f_->core().dialUp().currentEntry(), QStringLiteral("Night rate"));
+        QCOMPARE(f_->view.text(Control::Text18), QStringLiteral("Connecting"));
     }
 
     void linkUpInTheFourthPeriod()
@@ -133,17 +136,6 @@ private Q_SLOTS:
         QTRY_VERIFY(nmcli_->calls().contains(QStringLiteral("connection down id ISP")));
         QTRY_VERIFY(f_->view.text(Control::txtStatus).startsWith(QLatin1String("Socket Disconnected\n")));
         QVERIFY(!f_->core().dialUp().connected());
-    }
-
-    void choosingAnotherEntryShowsItsState()
-    {
-        nmcli_->setActive(QStringLiteral("Night rate"), QStringLiteral("activating"));
-        QVERIFY(load());
-        f_->view.setCurrentIndex(Control::Combo1, 2);
-        f_->view.click(Control::Combo1);
-        QCOMPARE(f_->core().state().info.DUN_Name, QStringLiteral("Night rate"));
-        QCOMPARE(f_->core().dialUp().currentEntry(), QStringLiteral("Night rate"));
-        QCOMPARE(f_->view.text(Control::Text18), QStringLiteral("Connecting"));
     }
 
 private:

@@ -8,7 +8,6 @@
 #include "tests/scheduler/support/scheduler_fixture.h"
 #include "tests/support/smtp_test_server.h"
 
-#include <QFile>
 #include <QtTest>
 
 using namespace torvex;
@@ -27,8 +26,10 @@ class TestSendTest : public QObject {
     std::unique_ptr<SmtpTestServer> smtp;
     std::unique_ptr<LineFixture> window;
 
-    void load()
+    // The SMTP servers of every row at smtpPort.
+    void load(quint16 smtpPort)
     {
+        qputenv("TORVEX_SMTP_PORT", QByteArray::number(smtpPort));
         // A registered member on a card, whose status check is due, with the
         // SMTP servers of every row on loopback.
         QMap<QString, QString> settings = registeredSettings(
@@ -39,8 +40,7 @@ class TestSendTest : public QObject {
         window->env.writeFile(QStringLiteral("account.ini"),
                               "[TORVEX]\nVX_domain_name=torvex.net\nVX_IP_Address=" + sim->address().toUtf8()
                                   + "\nVX_SMTP_Server=127.0.0.1\nLast_Resort_SMTP_Server=127.0.0.1\n[MYINFO]\nlogin=4420712345\n");
-        QVERIFY(QFile::link(binDir() + QStringLiteral("/vxprintu"),
-                            window->env.path(QStringLiteral("vxprintu"))));
+        window->linkRealUtility();
         QVERIFY(window->load());
         // An address outside the service's domain leaves the button as the
         // user's first pass through the pages would.
@@ -81,8 +81,7 @@ private Q_SLOTS:
     void acceptedTestNamesTheServerAndReachesTheMailbox()
     {
         QVERIFY(smtp->start());
-        qputenv("TORVEX_SMTP_PORT", QByteArray::number(smtp->port()));
-        load();
+        load(smtp->port());
         QCOMPARE(sendTest(), QStringLiteral("Your test message was sent to the server 127.0.0.1.\r\n"
                                             "It may not be immediately available."));
         QCOMPARE(window->boxes->shown.back().caption, programTitle());
@@ -109,8 +108,7 @@ private Q_SLOTS:
         SmtpTestServer::Options refusing;
         refusing.refused = {kAddress};
         QVERIFY(smtp->start(QStringLiteral("127.0.0.1"), 0, refusing));
-        qputenv("TORVEX_SMTP_PORT", QByteArray::number(smtp->port()));
-        load();
+        load(smtp->port());
         window->view.switchFrame(5);
         QCOMPARE(sendTest(),
                  QStringLiteral("Your test message could not be sent.\r\nNo such TORVEX Address!"));
@@ -124,8 +122,7 @@ private Q_SLOTS:
 
     void noServerReachableBringsTheEmailPageForward()
     {
-        qputenv("TORVEX_SMTP_PORT", QByteArray::number(unusedPort()));
-        load();
+        load(unusedPort());
         QCOMPARE(sendTest(), QStringLiteral("Your test message could not be sent.\r\n"
                                             "Please check the entries in the 'EMail' tab and re-try."));
         QVERIFY(!window->core().state().lastError.isEmpty());
@@ -137,8 +134,7 @@ private Q_SLOTS:
     void failedApplySendsNothing()
     {
         QVERIFY(smtp->start());
-        qputenv("TORVEX_SMTP_PORT", QByteArray::number(smtp->port()));
-        load();
+        load(smtp->port());
         window->view.setText(Control::Text6, QString());
         QCOMPARE(sendTest(), QStringLiteral("Missing Regular EMail Address!"));
         QVERIFY(window->view.isEnabled(Control::Command5));

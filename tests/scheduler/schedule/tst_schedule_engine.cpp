@@ -66,8 +66,7 @@ private Q_SLOTS:
             QTRY_COMPARE(f.launches().size(), tick);
             QCOMPARE(f.core().state().countdown, 1);
         }
-        QCOMPARE(f.launches(), (QStringList{QStringLiteral("/0"), QStringLiteral("/0"),
-                                           QStringLiteral("/0")}));
+        QCOMPARE(f.launches(), QStringList(3, QStringLiteral("/0")));
         QVERIFY(f.boxes->texts().isEmpty());
         if (!printer.isEmpty())
             return;
@@ -124,10 +123,8 @@ private Q_SLOTS:
         QFETCH(QString, minutes);
         QFETCH(int, interval);
         QFETCH(QStringList, launches);
-        QMap<QString, QString> s = registeredSettings({{"general_timout", "0"}, {"Cycle_Minutes", "60"},
-                                                       {"Print_Normal_Fax", "y"}, {"Normal_Fax_Profile", "Torvex"}});
-        s.insert(QStringLiteral("GSTN_Fax_Minutes"), minutes);
-        CoreFixture f(s);
+        CoreFixture f(registeredSettings({{"general_timout", "0"}, {"Cycle_Minutes", "60"}, {"Print_Normal_Fax", "y"},
+                                          {"Normal_Fax_Profile", "Torvex"}, {"GSTN_Fax_Minutes", qPrintable(minutes)}}));
         f.installUtility();
         QVERIFY(f.load());
         f.core().Timer1().stop();  // only the ticks of the test

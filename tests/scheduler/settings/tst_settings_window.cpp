@@ -9,21 +9,14 @@
 
 #include <QtTest>
 
-#include <functional>
 
 using namespace torvex;
 using namespace torvex::test;
 
 namespace {
 
-void applyNow(CoreFixture& f)
-{
-    f.core().settings().Command1_Click();
-}
-
-
 // What a row names: a control's text, "focus", "tab", "beeps",
-// "applyIsDefault", "enabled:<control>", "maxLength:<control>" or a value
+// "applyIsDefault", "status" (the status bar after its time), "enabled:<control>", "maxLength:<control>" or a value
 // the checks keep in the scheduler's state.
 QString observed(CoreFixture& f, const QString& name)
 {
@@ -43,6 +36,7 @@ QString observed(CoreFixture& f, const QString& name)
         {QStringLiteral("tab"), QString::number(f.view.tab)},
         {QStringLiteral("beeps"), QString::number(f.boxes->beeps)},
         {QStringLiteral("applyIsDefault"), QString::number(int(f.view.applyIsDefault))},
+        {QStringLiteral("status"), f.statusText().mid(f.core().statusBar().myDateTime().size()).trimmed()},
     };
     if (state.contains(name))
         return state.value(name);
@@ -57,19 +51,33 @@ QString observed(CoreFixture& f, const QString& name)
 // One step of the user's: "<control>=<text>" sets a text as the program
 // would, "type <control> <keys>" types at the field's end (taking the focus
 // first), "leave <control>" moves the focus there, "page <n>" brings a page
-// forward, "on <control>"/"off <control>" enable or disable it.
+// forward, "on <control>"/"off <control>" enable or disable it,
+// "tick <box>"/"untick <box>" are the user's, "set <box>"/"unset <box>" the
+// program's, "add <list> <entry>" and "empty <list>" fill or empty a list,
+// "choose <profile>" is the profile chooser's next answer.
 void act(CoreFixture& f, const QString& step)
 {
     const QString verb = step.section(QLatin1Char(' '), 0, 0);
     const QString arg = step.section(QLatin1Char(' '), 1, 1);
+    const QString rest = step.section(QLatin1Char(' '), 2);
     if (verb == QLatin1String("type"))
-        f.view.type(control(arg), step.section(QLatin1Char(' '), 2));
+        f.view.type(control(arg), rest);
     else if (verb == QLatin1String("leave"))
         f.view.moveFocus(control(arg));
     else if (verb == QLatin1String("page"))
         f.view.switchFrame(arg.toInt());
     else if (verb == QLatin1String("on") || verb == QLatin1String("off"))
         f.view.setEnabled(control(arg), verb == QLatin1String("on"));
+    else if (verb == QLatin1String("tick") || verb == QLatin1String("untick"))
+        f.view.tick(control(arg), verb == QLatin1String("tick"));
+    else if (verb == QLatin1String("set") || verb == QLatin1String("unset"))
+        f.view.setChecked(control(arg), verb == QLatin1String("set"));
+    else if (verb == QLatin1String("add"))
+        f.view.addEntry(control(arg), rest);
+    else if (verb == QLatin1String("empty"))
+        f.view.clearEntries(control(arg));
+    else if (verb == QLatin1String("choose"))
+        f.chooser->answer = arg;
     else
         f.view.setText(control(step.section(QLatin1Char('='), 0, 0)), step.section(QLatin1Char('='), 1));
 }
@@ -89,7 +97,7 @@ private Q_SLOTS:
         showSecurity(f.view, Control::Combo3, QStringLiteral("tls"));
         f.view.setText(Control::Text29, QStringLiteral("995"));
         f.view.setChecked(Control::Check20, true);
-        applyNow(f);
+        f.view.click(Control::Command1);
         QVERIFY2(f.boxes->texts().isEmpty(), qPrintable(f.boxes->texts().join(QLatin1Char('|'))));
         QVERIFY(f.core().state().settingsApplied);
         QVERIFY(f.view.isEnabled(Control::Command1));
@@ -115,79 +123,50 @@ private Q_SLOTS:
         f.printers.clear();
         QVERIFY(f.load());
 
-        // Break every field Apply checks; each Apply must stop at the next one.
-        f.view.setText(Control::txtVXAddress, QString());
-        f.view.setText(Control::Text16, QStringLiteral("Nowhere"));
-        f.view.setText(Control::Text14, QString());
-        f.view.setText(Control::Text6, QString());
-        f.view.setText(Control::Text7, QString());
-        f.view.clearEntries(Control::Combo1);
-        f.view.setChecked(Control::Option2, false);  // neither connection option
-        f.view.setText(Control::Text9, QStringLiteral("0"));
-        f.view.tick(Control::Check5, true);
-        f.view.setText(Control::Text15, QString());
-        f.view.tick(Control::Check8, true);
-        f.view.setText(Control::Text12, QString());
-        f.view.tick(Control::Check16, true);
-        f.view.tick(Control::Option3, true);
-        f.view.setText(Control::Text24, QStringLiteral("4930123"));
-        f.view.setText(Control::Text33, QStringLiteral("70000"));
-        f.view.setText(Control::Text32, QString());
-        f.view.setText(Control::Text34, QStringLiteral("/no/such/ca.pem"));
+        // Break every field Apply checks (neither connection option either);
+        // each Apply must stop at the next one.
+        for (const char* step : {"txtVXAddress=", "Text16=Nowhere", "Text14=", "Text6=", "Text7=", "empty Combo1",
+                                 "unset Option2", "Text9=0", "tick Check5", "Text15=", "tick Check8", "Text12=",
+                                 "tick Check16", "tick Option3", "Text24=4930123", "Text33=70000", "Text32=",
+                                 "Text34=/no/such/ca.pem"})
+            act(f, QString::fromLatin1(step));
 
         struct Step {
             QString message;
             int tab;
             Control field;
-            std::function<void()> fix;
+            QStringList fix;
         };
-        const QString printerQuestion = QStringLiteral(
-            "To automatically print TORVEXes you need to specify a printer.\r\nWould you like to do "
-            "it now?");
         const QString chooserNote = QStringLiteral(
             "This version of TORVEX uses the Inbox on your desktop to store TORVEXes.\r\n\r\nIt works with MS Windows "
             "Messaging and MS Outlook but NOT MS Outlook Express.\r\n\r\nYou can choose an existing profile or set up a new one.\r\n");
         const std::vector<Step> steps = {
-            {QStringLiteral("Please select 'Modem' or 'Network'."), 3, Control::Text2,
-             [&] { f.view.setChecked(Control::Option1, true); }},
-            {QStringLiteral("Missing Torvex Address!"), 1, Control::txtVXAddress,
-             [&] { f.view.setText(Control::txtVXAddress, QStringLiteral("4420712345@torvex.net")); }},
-            {QStringLiteral("Could not find MS Exchange profile!NOWHERE"), 1, Control::Text16,
-             [&] { f.view.setText(Control::Text16, QStringLiteral("torvex")); }},
-            {QStringLiteral("Missing Password!"), 1, Control::Text13,
-             [&] { f.view.setText(Control::Text14, QStringLiteral("secret1")); }},
-            {QStringLiteral("Missing Regular EMail Address!"), 2, Control::Text6,
-             [&] { f.view.setText(Control::Text6, QStringLiteral("me@example.org")); }},
-            {QStringLiteral("Missing SMTP Server!"), 2, Control::Text7,
-             [&] { f.view.setText(Control::Text7, QStringLiteral("smtp.example.org")); }},
-            {QStringLiteral("Invalid Entry, must be between 1 and 65535"), 2, Control::Text33,
-             [&] { f.view.setText(Control::Text33, QStringLiteral("25")); }},
-            {QStringLiteral("Missing SMTP Password!"), 2, Control::Text32,
-             [&] { f.view.setText(Control::Text32, QStringLiteral("smtp-secret")); }},
-            {QStringLiteral("Certificate file not found!"), 2, Control::Text34,
-             [&] { f.view.setText(Control::Text34, QString()); }},
-            {printerQuestion, 5, Control::Combo2, [&] { f.view.addEntry(Control::Combo2, QStringLiteral("TORVEX PDF")); }},
-            {QStringLiteral("Please provide a Dial-Up Connection Name"), 3, Control::Combo1,
-             [&] { f.view.addEntry(Control::Combo1, QStringLiteral("My ISP")); }},
-            {QStringLiteral("Missing Period"), 4, Control::Text9, [&] { f.view.setText(Control::Text9, QStringLiteral("30")); }},
-            {QStringLiteral("Please provide a profile name"), 4, Control::Text15,
-             [&] { f.view.setText(Control::Text15, QStringLiteral("Torvex")); }},
-            {QStringLiteral("Please provide a profile name for your normal faxes"), 5, Control::Text12,
-             [&] { f.view.setText(Control::Text12, QStringLiteral("Torvex")); }},
-            {QStringLiteral("Missing Destination for TORVEX forwarding"), 8, Control::Text23, [&] {
-                 f.view.tick(Control::Option4, true);
-                 f.view.setText(Control::Text16, QString());
-             }},
+            {"Please select 'Modem' or 'Network'.", 3, Control::Text2, {"set Option1"}},
+            {"Missing Torvex Address!", 1, Control::txtVXAddress, {"txtVXAddress=4420712345@torvex.net"}},
+            {"Could not find MS Exchange profile!NOWHERE", 1, Control::Text16, {"Text16=torvex"}},
+            {"Missing Password!", 1, Control::Text13, {"Text14=secret1"}},
+            {"Missing Regular EMail Address!", 2, Control::Text6, {"Text6=me@example.org"}},
+            {"Missing SMTP Server!", 2, Control::Text7, {"Text7=smtp.example.org"}},
+            {"Invalid Entry, must be between 1 and 65535", 2, Control::Text33, {"Text33=25"}},
+            {"Missing SMTP Password!", 2, Control::Text32, {"Text32=smtp-secret"}},
+            {"Certificate file not found!", 2, Control::Text34, {"Text34="}},
+            {"To automatically print TORVEXes you need to specify a printer.\r\nWould you like to do it now?", 5,
+             Control::Combo2, {"add Combo2 TORVEX PDF"}},
+            {"Please provide a Dial-Up Connection Name", 3, Control::Combo1, {"add Combo1 My ISP"}},
+            {"Missing Period", 4, Control::Text9, {"Text9=30"}},
+            {"Please provide a profile name", 4, Control::Text15, {"Text15=Torvex"}},
+            {"Please provide a profile name for your normal faxes", 5, Control::Text12, {"Text12=Torvex"}},
+            {"Missing Destination for TORVEX forwarding", 8, Control::Text23, {"tick Option4", "Text16="}},
             // No profile named: the chooser is offered after its explanation;
             // cancelled, Apply ends where the user is.
-            {chooserNote, 9, Control::Text23, [&] { f.chooser->answer = QStringLiteral("Torvex"); }},
+            {chooserNote, 9, Control::Text23, {"choose Torvex"}},
         };
 
         for (const Step& step : steps) {
             const QByteArray before = f.iniText();
             f.boxes->shown.clear();
             f.view.switchFrame(9);
-            applyNow(f);
+            f.view.click(Control::Command1);
             QCOMPARE(f.boxes->texts(), QStringList{step.message});
             QCOMPARE(f.boxes->shown.front().caption, programTitle());
             QVERIFY(!f.core().state().settingsApplied);
@@ -195,22 +174,21 @@ private Q_SLOTS:
             QCOMPARE(f.view.focused, step.field);
             QCOMPARE(f.iniText(), before);
             QVERIFY(f.view.isEnabled(Control::Command1));
-            step.fix();
+            for (const QString& fix : step.fix)
+                act(f, fix);
         }
 
         f.boxes->shown.clear();
-        applyNow(f);
+        f.view.click(Control::Command1);
         QCOMPARE(f.boxes->texts(), QStringList{chooserNote});
         QVERIFY(f.core().state().settingsApplied);
-        QCOMPARE(f.key(QStringLiteral("Torvex_Profile")), QStringLiteral("Torvex"));
         QCOMPARE(f.view.text(Control::Text16), QStringLiteral("Torvex"));
         QCOMPARE(f.chooser->calls, 2);
-        QCOMPARE(f.key(QStringLiteral("DUN_Name")), QStringLiteral("My ISP"));
-        QCOMPARE(f.key(QStringLiteral("Modem_Connect")), QStringLiteral("y"));
-        QCOMPARE(f.key(QStringLiteral("Printer_Type")), QStringLiteral("TORVEX PDF"));
-        QCOMPARE(f.key(QStringLiteral("forward1")), QStringLiteral("2,,,"));
-        QCOMPARE(f.key(QStringLiteral("forward2")), QStringLiteral("4930123,,,"));
-        QCOMPARE(f.key(QStringLiteral("Print_Page_Hdr")), QStringLiteral("n"));  // none saved: off
+        // Print_Page_Hdr: none saved, off.
+        for (const auto& [key, value] : {std::pair{"Torvex_Profile", "Torvex"}, {"DUN_Name", "My ISP"}, {"Modem_Connect", "y"},
+                                         {"Printer_Type", "TORVEX PDF"}, {"forward1", "2,,,"}, {"forward2", "4930123,,,"},
+                                         {"Print_Page_Hdr", "n"}})
+            QCOMPARE(key + QStringLiteral("=") + f.key(QString::fromLatin1(key)), key + QStringLiteral("=") + value);
     }
 
     void printerQuestionAnsweredNoIsNotAskedAgain_data()
@@ -245,7 +223,7 @@ private Q_SLOTS:
             QCOMPARE(f.view.currentIndex(Control::Combo2), -1);
         }
         f.boxes->answers = {MsgAnswer::No};
-        applyNow(f);
+        f.view.click(Control::Command1);
         QCOMPARE(f.boxes->texts().size(), 2);
         QCOMPARE(f.boxes->texts().at(1),
                  QStringLiteral("TORVEXes will be retrieved but will not be printed until you specify "
@@ -254,7 +232,7 @@ private Q_SLOTS:
         QCOMPARE(f.key(QStringLiteral("Printer_Type")), QString());
 
         f.boxes->shown.clear();
-        applyNow(f);
+        f.view.click(Control::Command1);
         QVERIFY(f.boxes->texts().isEmpty());
         QVERIFY(f.core().state().settingsApplied);
     }
@@ -281,32 +259,23 @@ private Q_SLOTS:
         QFETCH(bool, forwarding);
         QFETCH(bool, relay);
         QFETCH(QString, title);
-        QMap<QString, QString> settings;
-        if (!status.isNull()) {
-            settings = registeredSettings();
-            settings.insert(QStringLiteral("Use_Defaults"), status);
-            settings.insert(QStringLiteral("forward1"), QStringLiteral("1,,,"));
-            settings.insert(QStringLiteral("forward2"), QStringLiteral("old@example.org,,,"));
-        }
-        CoreFixture f(settings);
-        // Each switched control starts the other way, the page headers off.
-        const Control forwardingControls[] = {Control::Check16, Control::Check17, Control::Check18, Control::Option3,
-                                              Control::Option4, Control::Option5, Control::Option6, Control::Option7,
-                                              Control::Option8, Control::Text23,  Control::Text24,  Control::Text25,
-                                              Control::Text26,  Control::Text27,  Control::Text28};
-        for (const Control c : forwardingControls)
-            f.view.setEnabled(c, !forwarding);
-        for (const Control c : {Control::Check15, Control::Option9})
-            f.view.setEnabled(c, !relay);
-        for (const Control c : {Control::Check6, Control::Check10, Control::Check11})
-            f.view.setEnabled(c, false);
+        CoreFixture f(status.isNull() ? QMap<QString, QString>()
+                                      : registeredSettings({{"Use_Defaults", qPrintable(status)},
+                                                            {"forward1", "1,,,"},
+                                                            {"forward2", "old@example.org,,,"}}));
+        // Whether each switched control ends enabled; each starts the other
+        // way (the page headers too).
+        QHash<Control, bool> enabled{{Control::Check15, relay}, {Control::Option9, relay}, {Control::Check6, true},
+                                     {Control::Check10, true},  {Control::Check11, true}};
+        for (const Control c : {Control::Check16, Control::Check17, Control::Check18, Control::Option3, Control::Option4,
+                                Control::Option5, Control::Option6, Control::Option7, Control::Option8, Control::Text23,
+                                Control::Text24, Control::Text25, Control::Text26, Control::Text27, Control::Text28})
+            enabled.insert(c, forwarding);
+        for (const auto& [c, on] : enabled.asKeyValueRange())
+            f.view.setEnabled(c, !on);
         QVERIFY(f.load());
-        for (const Control c : forwardingControls)
-            QVERIFY2(f.view.isEnabled(c) == forwarding, qPrintable(controlName(c)));
-        QCOMPARE(f.view.isEnabled(Control::Check15), relay);
-        QCOMPARE(f.view.isEnabled(Control::Option9), relay);
-        for (const Control c : {Control::Check6, Control::Check10, Control::Check11})
-            QVERIFY(f.view.isEnabled(c));
+        for (const auto& [c, on] : enabled.asKeyValueRange())
+            QVERIFY2(f.view.isEnabled(c) == on, qPrintable(controlName(c)));
         QCOMPARE(f.view.text(Control::Label50), title);
         if (status.isNull() || status.isEmpty())
             return;
@@ -319,7 +288,7 @@ private Q_SLOTS:
         f.view.tick(Control::Check18, true);
         f.view.tick(Control::Option8, true);
         f.view.setText(Control::Text28, QStringLiteral("4930123"));
-        applyNow(f);
+        f.view.click(Control::Command1);
         QVERIFY(f.core().state().settingsApplied);
         QCOMPARE(f.key(QStringLiteral("forward1")), forwarding ? QStringLiteral("1,,2,") : QStringLiteral(",,,"));
         QCOMPARE(f.key(QStringLiteral("forward2")),
@@ -340,7 +309,7 @@ private Q_SLOTS:
         QVERIFY(f.load());
         QVERIFY(f.view.isChecked(Control::Check13));
         f.view.tick(Control::Check13, save);
-        f.core().settings().Command2_Click();
+        f.view.click(Control::Command2);
         QCOMPARE(f.endCalls, 1);
         QCOMPARE(f.key(QStringLiteral("Password")), save ? QStringLiteral("secret1") : QString());
         QCOMPARE(f.key(QStringLiteral("Save_Pass")), save ? QStringLiteral("1") : QStringLiteral("0"));
@@ -348,26 +317,6 @@ private Q_SLOTS:
         // The SMTP log-on's password goes the same way.
         QCOMPARE(f.key(QStringLiteral("User_SMTP_Password")), save ? QStringLiteral("smtp-secret") : QString());
         QCOMPARE(f.iniText().contains("smtp-secret"), save);
-    }
-
-    void scheduleCheckBoxEnablesItsFields()
-    {
-        CoreFixture f;
-        QVERIFY(f.load());
-        QVERIFY(f.view.isEnabled(Control::Text9));
-        f.view.tick(Control::Check3, false);
-        for (const Control c : {Control::Text9, Control::Text10, Control::Text11, Control::Text15})
-            QVERIFY(!f.view.isEnabled(c));
-        QVERIFY(f.view.text(Control::Text19).isEmpty());
-        QVERIFY(f.statusText().endsWith(QStringLiteral("  No activity scheduled")));
-        f.view.tick(Control::Check8, true);
-        QVERIFY(f.view.isEnabled(Control::Text12));
-        QVERIFY(f.statusText().endsWith(QStringLiteral("  Waiting for regular faxes")));
-        f.view.tick(Control::Check3, true);
-        QVERIFY(f.view.isEnabled(Control::Text9));
-        QCOMPARE(f.view.text(Control::Text19), QStringLiteral("60"));
-        QVERIFY(f.statusText().endsWith(
-            QStringLiteral("  Next TORVEX retrieval scheduled in 60 minutes.")));
     }
 
     // Without NetworkManager there is no dial-up: the network card connects,
@@ -439,7 +388,6 @@ private Q_SLOTS:
         const auto row = [](const char* name, const L& steps, const char* message, const L& expected) {
             QTest::newRow(name) << steps << QString::fromUtf8(message) << expected;
         };
-        const QString typed = QStringLiteral("type ");
 
         row("letter in the start hour", {"page 1", "type Text10 a"}, "Must be numeric!",
             {"Text10=0", "tab=4", "focus=Text10", "beeps=1"});
@@ -451,24 +399,20 @@ private Q_SLOTS:
             {"Start_Time=0", "Stop_Time=24"});
         row("24 is no start hour", {"Text10=24", "type Text10", "leave Check4"},
             "Invalid Entry, must be between 0 and 23", {"focus=Text10"});
-        for (const char* minutes : {"4", "5", "3600", "3601"}) {
-            const L steps{"Text9=", typed + "Text9 " + minutes, "page 1", "leave Text2"};
-            const QString m = QString::fromLatin1(minutes);
-            if (m == QLatin1String("4") || m == QLatin1String("3601"))
-                row(minutes, steps, "Invalid Entry, must be between 5 and 3600.",
-                    {"tab=4", "focus=Text9", "Cycle_Minutes=60"});
-            else  // inside the hours the countdown shows as it is
-                row(minutes, steps, "", {"Cycle_Minutes=" + m, "countdown=" + m, "Text19=" + m});
-        }
-        for (const char* port : {"", "0", "1", "65535", "65536"}) {
-            const L steps{"Text30=", typed + "Text30 " + port, "page 1", "leave Text2"};
-            const QString p = QString::fromLatin1(port);
-            if (p == QLatin1String("0") || p == QLatin1String("65536"))
-                row(qPrintable("port " + p), steps, "Invalid Entry, must be between 1 and 65535",
-                    {"tab=2", "focus=Text30", "User_SMTP_Port=587"});
-            else  // empty: the standard port
-                row(qPrintable("port " + p), steps, "", {"User_SMTP_Port=" + p});
-        }
+        // A number typed into an emptied field, from another page.
+        const auto typedInto = [](const QString& field, const QString& keys) {
+            return L{field + "=", "type " + field + " " + keys, "page 1", "leave Text2"};
+        };
+        for (const char* minutes : {"4", "3601"})
+            row(minutes, typedInto("Text9", minutes), "Invalid Entry, must be between 5 and 3600.",
+                {"tab=4", "focus=Text9", "Cycle_Minutes=60"});
+        for (const QString m : {"5", "3600"})  // inside the hours the countdown shows as it is
+            row(qPrintable(m), typedInto("Text9", m), "", {"Cycle_Minutes=" + m, "countdown=" + m, "Text19=" + m});
+        for (const QString p : {"0", "65536"})
+            row(qPrintable("port " + p), typedInto("Text30", p), "Invalid Entry, must be between 1 and 65535",
+                {"tab=2", "focus=Text30", "User_SMTP_Port=587"});
+        for (const QString p : {"", "1", "65535"})  // empty: the standard port
+            row(qPrintable("port " + p), typedInto("Text30", p), "", {"User_SMTP_Port=" + p});
         row("leading zeros of the country code", {"Text2=", "type Text2 0044", "leave Text1"}, "", {"Text2=44"});
         row("leading zeros of the area code", {"Text3=", "type Text3 0207", "leave Text1"}, "",
             {"Text3=207", "Text2=44"});
@@ -536,6 +480,15 @@ private Q_SLOTS:
         row("regular fax interval empty", {"Text22=", "type Text22", "leave Check6"},
             "Invalid Entry, must be between 1 and 99", {"Text22=0", "focus=Text22"});
         row("regular fax interval", {"Text22=30", "type Text22", "leave Check6"}, "", {"gRegularFaxInterval=30"});
+
+        // The schedule's box switches its fields, and the status bar follows.
+        row("schedule off", {"untick Check3"}, "",
+            {"enabled:Text9=0", "enabled:Text10=0", "enabled:Text11=0", "enabled:Text15=0", "Text19=",
+             "status=No activity scheduled"});
+        row("regular faxes only", {"untick Check3", "tick Check8"}, "",
+            {"enabled:Text12=1", "status=Waiting for regular faxes"});
+        row("schedule on again", {"untick Check3", "tick Check3"}, "",
+            {"enabled:Text9=1", "Text19=60", "status=Next TORVEX retrieval scheduled in 60 minutes."});
     }
 
     void fieldCheck()

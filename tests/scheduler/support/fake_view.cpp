@@ -7,17 +7,15 @@
 namespace torvex::test {
 namespace {
 
-// The option buttons that exclude each other.
+// The option buttons that exclude each other: Option1 and Option2, Option3
+// and Option4, and so on.
 Control partner(Control option)
 {
-    static const QHash<Control, Control> pairs{
-        {Control::Option1, Control::Option2}, {Control::Option2, Control::Option1},
-        {Control::Option3, Control::Option4}, {Control::Option4, Control::Option3},
-        {Control::Option5, Control::Option6}, {Control::Option6, Control::Option5},
-        {Control::Option7, Control::Option8}, {Control::Option8, Control::Option7},
-        {Control::Option9, Control::Option10}, {Control::Option10, Control::Option9},
-    };
-    return pairs.value(option, option);
+    const QString name = controlName(option);
+    if (!name.startsWith(QLatin1String("Option")))
+        return option;
+    const int n = name.mid(6).toInt();
+    return control(QStringLiteral("Option%1").arg(n % 2 == 1 ? n + 1 : n - 1));
 }
 
 }  // namespace

@@ -86,6 +86,11 @@ QStringList SchedulerFixture::launches() const
         .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
+void SchedulerFixture::linkRealUtility() const
+{
+    QVERIFY(QFile::link(binDir() + QStringLiteral("/vxprintu"), env.path(QStringLiteral("vxprintu"))));
+}
+
 bool CoreFixture::load(const QDateTime& now)
 {
     {

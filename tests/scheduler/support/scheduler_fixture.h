@@ -67,6 +67,8 @@ public:
     void installUtility(const QString& name = QStringLiteral("vxprintu"),
                         const QByteArray& body = "echo \"$1\" >> \"$TORVEX_HOME/launches.log\"\n");
     [[nodiscard]] QStringList launches() const;
+    // Links the built print utility into the program folder.
+    void linkRealUtility() const;
 
     TestEnv env;
     std::shared_ptr<RecordingMessageBoxes> boxes = std::make_shared<RecordingMessageBoxes>();
