@@ -56,12 +56,11 @@ private Q_SLOTS:
         FaxLogModel model([this] { return FaxLogModel::Source{root(), dir_.path()}; });
         QCOMPARE(model.rowCount(), rows_);
         // The newest is the one just filed.
-        const auto cell = [&model](int column) { return model.index(0, column).data().toString(); };
-        QCOMPARE(cell(FaxLogModel::Subject), QStringLiteral("fax %1").arg(n));
-        QCOMPARE(cell(FaxLogModel::From), QStringLiteral("Sender Office <sender@example.org>"));
-        QCOMPARE(cell(FaxLogModel::Pages), pages);
-        QCOMPARE(cell(FaxLogModel::Outcome), outcome);
-        QCOMPARE(cell(FaxLogModel::Receipt), receiptText);
+        QStringList cells;
+        for (const int column : {FaxLogModel::Subject, FaxLogModel::From, FaxLogModel::Pages, FaxLogModel::Outcome, FaxLogModel::Receipt})
+            cells << model.index(0, column).data().toString();
+        QCOMPARE(cells, (QStringList{QStringLiteral("fax %1").arg(n), QStringLiteral("Sender Office <sender@example.org>"), pages,
+                                     outcome, receiptText}));
         QCOMPARE(model.log().entry(0).received, QDateTime::fromSecsSinceEpoch(1'700'000'000 + 60 * n));
         QVERIFY(filedFolderOf(model.index(0, 0).data(FaxLogModel::MessageIdRole).toString()).has_value());
         QCOMPARE(model.log().writeFaxFiles(0).size(), faxPages > 0 ? 1 : 0);

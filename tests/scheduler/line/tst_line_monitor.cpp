@@ -130,10 +130,8 @@ private Q_SLOTS:
         QCOMPARE(s.view.text(Control::Text19), QStringLiteral("60"));
         QCOMPARE(s.statusText(), s.core().statusBar().myDateTime()
                                             + QStringLiteral("   Wake-Up! Retrieving TORVEXes for 4420712345@TORVEX.NET"));
-        const QStringList expected{QStringLiteral("First Ring "), QStringLiteral("Wake Up!"),
-                                   QStringLiteral("Line Dropped and Closed"),
-                                   QStringLiteral("  Total Wake Ups=1")};
-        QCOMPARE(s.log->lines.mid(0, 4), expected);
+        QCOMPARE(s.log->lines.mid(0, 4), (QStringList{QStringLiteral("First Ring "), QStringLiteral("Wake Up!"),
+                                                      QStringLiteral("Line Dropped and Closed"), QStringLiteral("  Total Wake Ups=1")}));
         // After Timer3's wait the line is open again, and the next short
         // call counts on.
         QTRY_VERIFY2(s.waiting(), qPrintable(s.log->lines.join(QLatin1Char('|'))));
