@@ -5,7 +5,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcessEnvironment>
 #include <QRegularExpression>
 #include <QTcpSocket>
 
@@ -86,14 +85,11 @@ QString CupsServer::address() const
 
 bool CupsServer::addFileQueue(const QString& name, const QString& outputFile)
 {
-    QProcess lpadmin;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("CUPS_SERVER"), address());
-    lpadmin.setProcessEnvironment(env);
-    lpadmin.start(kLpadmin, {QStringLiteral("-p"), name, QStringLiteral("-E"), QStringLiteral("-v"),
-                             QStringLiteral("file://") + outputFile, QStringLiteral("-m"),
-                             QStringLiteral("drv:///sample.drv/generic.ppd")});
-    return lpadmin.waitForFinished(30000) && lpadmin.exitCode() == 0;
+    const QStringList args{QStringLiteral("-p"), name, QStringLiteral("-E"), QStringLiteral("-v"),
+                           QStringLiteral("file://") + outputFile, QStringLiteral("-m"),
+                           QStringLiteral("drv:///sample.drv/generic.ppd")};
+    const ProcessResult lpadmin = runProgram(kLpadmin, args, 30000, {QStringLiteral("CUPS_SERVER=") + address()});
+    return lpadmin.finished && lpadmin.exitCode == 0;
 }
 
 QMap<int, int> CupsServer::finishedJobPages(const QString& queue, int count, int timeoutMs) const

@@ -1,10 +1,9 @@
 #include "dovecot_server.h"
 
+#include "platform/maildir/maildir_store.h"
 #include "tests/support/test_env.h"
 #include "tools/dovecot_config.h"
 
-#include <QCoreApplication>
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -69,17 +68,15 @@ QString DovecotServer::maildir() const
     return tools::dovecotMaildir(dir_.path(), user_);
 }
 
-bool DovecotServer::start(const QString& user, const QString& password)
+bool DovecotServer::start()
 {
     stop();
-    user_ = user;
-    password_ = password;
     const QString base = dir_.path();
     for (int attempt = 0; attempt < 5; ++attempt) {
         port_ = freeLoopbackPort();
         tlsPort_ = cert_.isEmpty() ? 0 : freeLoopbackPort();
         const QString config =
-            tools::writeDovecotPop3Config({base, port_, user, password, cert_, key_, tlsPort_});
+            tools::writeDovecotPop3Config({base, port_, user_, password_, cert_, key_, tlsPort_});
         if (config.isEmpty())
             return false;
         QProcess launch;
@@ -113,10 +110,7 @@ void DovecotServer::stop()
 
 QString DovecotServer::deliver(const QByteArray& message)
 {
-    const QString name = QStringLiteral("%1.M%2P%3.torvex-test")
-                             .arg(QDateTime::currentSecsSinceEpoch())
-                             .arg(++delivered_)
-                             .arg(QCoreApplication::applicationPid());
+    const QString name = newMaildirUniqueName();
     const QString tmp = maildir() + QStringLiteral("/tmp/") + name;
     const QString target = maildir() + QStringLiteral("/new/") + name;
     if (!writeWholeFile(tmp, message))
@@ -134,11 +128,8 @@ void DovecotServer::adoptMaildir()
 QList<QByteArray> DovecotServer::messages() const
 {
     QList<QByteArray> found;
-    for (const QString& path : maildirMessageFiles(maildir())) {
-        QFile file(path);
-        if (file.open(QIODevice::ReadOnly))
-            found.append(file.readAll());
-    }
+    for (const QString& path : maildirMessageFiles(maildir()))
+        found.append(readWholeFile(path));
     return found;
 }
 

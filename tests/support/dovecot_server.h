@@ -30,9 +30,9 @@ public:
     }
     [[nodiscard]] quint16 tlsPort() const { return tlsPort_; }
 
-    // Writes the configuration and starts the server; true once it accepts
-    // connections.
-    bool start(const QString& user = QStringLiteral("torvex"), const QString& password = QStringLiteral("secret"));
+    // Writes the configuration and starts the server for the user "torvex"
+    // (password "secret"); true once it accepts connections.
+    bool start();
     void stop();
 
     [[nodiscard]] quint16 port() const { return port_; }
@@ -52,14 +52,13 @@ public:
 
 private:
     QTemporaryDir dir_;
-    QString user_;
-    QString password_;
+    QString user_ = QStringLiteral("torvex");
+    QString password_ = QStringLiteral("secret");
     quint16 port_ = 0;
     quint16 tlsPort_ = 0;
     QString cert_;
     QString key_;
     qint64 masterPid_ = 0;
-    int delivered_ = 0;
 };
 
 // The message files of one Maildir folder (new/ and cur/).

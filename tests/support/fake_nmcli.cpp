@@ -58,9 +58,7 @@ FakeNmcli::~FakeNmcli()
 
 void FakeNmcli::setProfiles(const QStringList& names) const
 {
-    QByteArray text;
-    for (const QString& name : names)
-        text += name.toUtf8() + '\n';
+    const QByteArray text = (names.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8();
     QVERIFY(writeWholeFile(dir_.filePath(QStringLiteral("state/profiles")), text));
 }
 

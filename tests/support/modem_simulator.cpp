@@ -32,10 +32,9 @@ ModemSimulator::ModemSimulator(QString model) : model_(std::move(model))
 
 ModemSimulator::~ModemSimulator()
 {
-    unplug();
+    // Told to stop before unplug() wakes it, the thread ends.
     stop_ = true;
-    if (wake_[1] >= 0 && ::write(wake_[1], "x", 1) < 0)
-        qWarning("modem simulator: cannot wake its thread");
+    unplug();
     if (thread_.joinable())
         thread_.join();
     for (int fd : wake_) {
@@ -68,11 +67,6 @@ void ModemSimulator::send(const QByteArray& text)
     std::lock_guard lock(mutex_);
     if (master_ >= 0 && ::write(master_, text.constData(), size_t(text.size())) < 0)
         qWarning("modem simulator: write failed: %s", strerror(errno));
-}
-
-void ModemSimulator::ring()
-{
-    send("\r\nRING\r\n");
 }
 
 void ModemSimulator::run()
@@ -122,19 +116,14 @@ void ModemSimulator::answer(const QByteArray& command)
     const QByteArray upper = command.toUpper();
     if (upper.contains("E0"))
         echo_ = false;
-    if (mode_ == Mode::Error && upper != "AT") {
+    if (mode_ == Mode::Error && upper != "AT")
         send("\r\nERROR\r\n");
-        return;
-    }
-    if (upper == "AT+GMM") {
+    else if (upper == "AT+GMM")
         send(gmmUnsupported_ ? QByteArray("\r\nERROR\r\n") : "\r\n" + model_.toLatin1() + "\r\n\r\nOK\r\n");
-        return;
-    }
-    if (upper == "ATI") {
+    else if (upper == "ATI")
         send("\r\n" + model_.toLatin1() + " (ATI)\r\n\r\nOK\r\n");
-        return;
-    }
-    send(upper.startsWith("AT") ? QByteArray("\r\nOK\r\n") : QByteArray("\r\nERROR\r\n"));
+    else
+        send(upper.startsWith("AT") ? QByteArray("\r\nOK\r\n") : QByteArray("\r\nERROR\r\n"));
 }
 
 }  // namespace torvex::test

@@ -34,7 +34,7 @@ public:
     // AT+GMM answers ERROR, so only ATI names the modem.
     void setGmmUnsupported(bool on) { gmmUnsupported_ = on; }
 
-    void ring();
+    void ring() { send("\r\nRING\r\n"); }
     // The modem goes away: the pty's master side is closed.
     void unplug();
 

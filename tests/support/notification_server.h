@@ -53,8 +53,6 @@ public Q_SLOTS:
         received_.push_back({appName, replacesId, icon, summary, body, hints});
         return replacesId != 0 ? replacesId : uint(received_.size());
     }
-    QStringList GetCapabilities() { return {QStringLiteral("body")}; }
-    void CloseNotification(uint) {}
 
 private:
     static QString service() { return QStringLiteral("org.freedesktop.Notifications"); }

@@ -52,7 +52,7 @@ QString missingMailServers(bool readsPrintouts)
 
 bool startMailbox(DovecotServer& pop)
 {
-    if (!pop.start(QStringLiteral("torvex"), QStringLiteral("secret"))) {
+    if (!pop.start()) {
         qWarning("%s", qPrintable(pop.log()));
         return false;
     }

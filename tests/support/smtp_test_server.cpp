@@ -3,7 +3,6 @@
 #include "test_env.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 
 #include <signal.h>
@@ -19,18 +18,7 @@ QString python()
                                                              : QStringLiteral("python3");
 }
 
-QString script()
-{
-    return sourceDir() + QStringLiteral("/tests/support/smtp_maildir_server.py");
-}
-
 }  // namespace
-
-SmtpTestServer::SmtpTestServer(QString maildir) : maildir_(std::move(maildir))
-{
-    if (maildir_.isEmpty())
-        maildir_ = dir_.filePath(QStringLiteral("Maildir"));
-}
 
 SmtpTestServer::~SmtpTestServer()
 {
@@ -47,7 +35,7 @@ bool SmtpTestServer::available()
 
 bool SmtpTestServer::start(const QString& host, quint16 port, const Options& options)
 {
-    QStringList args{script(),
+    QStringList args{sourceDir() + QStringLiteral("/tests/support/smtp_maildir_server.py"),
                      QStringLiteral("--host"),
                      host,
                      QStringLiteral("--port"),
@@ -72,13 +60,9 @@ bool SmtpTestServer::start(const QString& host, quint16 port, const Options& opt
     process_.start(python(), args);
     if (!process_.waitForStarted(10000))
         return false;
-    QElapsedTimer clock;
-    clock.start();
     QByteArray out;
-    while (!out.contains('\n') && clock.elapsed() < 20000 && process_.state() == QProcess::Running) {
-        process_.waitForReadyRead(500);
+    while (!out.contains('\n') && process_.waitForReadyRead(20000))
         out += process_.readAllStandardOutput();
-    }
     if (!out.startsWith("READY "))
         return false;
     port_ = quint16(out.mid(6).trimmed().toUInt());

@@ -20,8 +20,7 @@ public:
         QByteArray content;  // as the server stored it: unstuffed, without the final "." line
     };
 
-    // maildir empty: a Maildir of the server's own.
-    explicit SmtpTestServer(QString maildir = QString());
+    SmtpTestServer() = default;
     ~SmtpTestServer();
     SmtpTestServer(const SmtpTestServer&) = delete;
     SmtpTestServer& operator=(const SmtpTestServer&) = delete;
@@ -62,7 +61,7 @@ private:
     [[nodiscard]] QStringList logged(QLatin1String prefix) const;
 
     QTemporaryDir dir_;
-    QString maildir_;
+    QString maildir_ = dir_.filePath(QStringLiteral("Maildir"));
     QProcess process_;
     quint16 port_ = 0;
 };

@@ -7,7 +7,7 @@ namespace torvex::test {
 
 // Certificates made by openssl for one test process, never kept in the
 // tree: a throw-away CA and server certificates it signed, and one signed
-// by a second CA nobody trusts. Every server certificate but otherHost()
+// by a second CA nobody trusts. Every server certificate but "other-host"
 // names 127.0.0.1 and localhost. PEM files in a temporary folder.
 class TestCertificates {
 public:
@@ -25,10 +25,8 @@ public:
 
     [[nodiscard]] QString caFile() const { return dir_.filePath(QStringLiteral("ca.pem")); }
     [[nodiscard]] Pair server() const { return pair(QStringLiteral("server")); }
-    [[nodiscard]] Pair expired() const { return pair(QStringLiteral("expired")); }
-    [[nodiscard]] Pair otherHost() const { return pair(QStringLiteral("other-host")); }
-    [[nodiscard]] Pair unknownIssuer() const { return pair(QStringLiteral("unknown-issuer")); }
-    // By name: "server", "expired", "other-host" or "unknown-issuer".
+    // By name: "server", "expired", "other-host" (names only other.example)
+    // or "unknown-issuer".
     [[nodiscard]] Pair pair(const QString& name) const
     {
         return {dir_.filePath(name + QStringLiteral(".pem")), dir_.filePath(name + QStringLiteral(".key"))};

@@ -81,10 +81,8 @@ ProcessResult runProgram(const QString& program, const QStringList& args, int ti
 {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const QString& entry : extraEnv) {
-        const qsizetype eq = entry.indexOf(QLatin1Char('='));
-        env.insert(entry.left(eq), entry.mid(eq + 1));
-    }
+    for (const QString& entry : extraEnv)
+        env.insert(entry.section(QLatin1Char('='), 0, 0), entry.section(QLatin1Char('='), 1));
     process.setProcessEnvironment(env);
     const QString path = program.contains(QLatin1Char('/')) ? program : binDir() + QLatin1Char('/') + program;
     process.start(path, args);

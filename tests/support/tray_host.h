@@ -17,12 +17,10 @@ namespace torvex::test {
 class StatusNotifierWatcher final : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
+    // What Qt asks before it puts its tray icons there.
     Q_PROPERTY(bool IsStatusNotifierHostRegistered READ isHostRegistered)
-    Q_PROPERTY(int ProtocolVersion READ protocolVersion)
-    Q_PROPERTY(QStringList RegisteredStatusNotifierItems READ items)
 public:
     [[nodiscard]] bool isHostRegistered() const { return true; }
-    [[nodiscard]] int protocolVersion() const { return 0; }
     [[nodiscard]] QStringList items() const
     {
         const QMutexLocker lock(&mutex_);
@@ -35,7 +33,6 @@ public Q_SLOTS:
         const QMutexLocker lock(&mutex_);
         items_ << service;
     }
-    void RegisterStatusNotifierHost(const QString&) {}
 
 private:
     mutable QMutex mutex_;

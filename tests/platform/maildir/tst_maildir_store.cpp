@@ -6,7 +6,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
-#include <QSet>
+#include <QMultiMap>
 #include <QtTest>
 
 #include <memory>
@@ -15,15 +15,15 @@ using namespace torvex;
 
 namespace {
 
-QStringList allBaseNames(const std::vector<MaildirFolder>& folders)
+// Every message of the folders by its base name, once for each folder it is in.
+QMultiMap<QString, QByteArray> allMessages(const std::vector<MaildirFolder>& folders)
 {
-    QStringList names;
+    QMultiMap<QString, QByteArray> messages;
     for (const MaildirFolder& folder : folders) {
         for (const MaildirEntry& entry : folder.messages())
-            names << entry.baseName;
+            messages.insert(entry.baseName, test::readWholeFile(folder.filePath(entry)));
     }
-    names.sort();
-    return names;
+    return messages;
 }
 
 }  // namespace
@@ -36,9 +36,9 @@ private Q_SLOTS:
     {
         env_ = std::make_unique<test::TestEnv>();
         root_ = env_->path(QStringLiteral("Maildir"));
-        QVERIFY(MaildirFolder(root_, {}).create());
+        inbox_ = MaildirFolder(root_, {});
+        QVERIFY(inbox_.create());
     }
-    void cleanup() { env_.reset(); }
 
     void folderNamesRoundTrip_data()
     {
@@ -59,20 +59,19 @@ private Q_SLOTS:
 
     void subfoldersAreMaildirPlusPlusAndCaseSensitive()
     {
-        const MaildirFolder root(root_, {});
-        const MaildirFolder printed = root.child(QStringLiteral("TORVEXes")).child(QStringLiteral("Printed"));
-        QVERIFY(root.child(QStringLiteral("TORVEXes")).create());
+        const MaildirFolder printed = inbox_.child(QStringLiteral("TORVEXes")).child(QStringLiteral("Printed"));
+        QVERIFY(inbox_.child(QStringLiteral("TORVEXes")).create());
         QVERIFY(printed.create());
-        QVERIFY(root.child(QStringLiteral("torvexes")).create());
+        QVERIFY(inbox_.child(QStringLiteral("torvexes")).create());
         QVERIFY(QFileInfo(root_ + QStringLiteral("/.TORVEXes.Printed/cur")).isDir());
         QVERIFY(QFile::exists(root_ + QStringLiteral("/.TORVEXes.Printed/maildirfolder")));
         QCOMPARE(printed.id(), QStringLiteral(".TORVEXes.Printed"));
 
         QStringList top;
-        for (const MaildirFolder& child : root.children())
+        for (const MaildirFolder& child : inbox_.children())
             top << child.name();
         QCOMPARE(top, (QStringList{QStringLiteral("TORVEXes"), QStringLiteral("torvexes")}));
-        const auto under = root.child(QStringLiteral("TORVEXes")).children();
+        const auto under = inbox_.child(QStringLiteral("TORVEXes")).children();
         QCOMPARE(int(under.size()), 1);
         QCOMPARE(under[0].name(), QStringLiteral("Printed"));
 
@@ -84,48 +83,45 @@ private Q_SLOTS:
 
     void deliveryIsWholeAndOrdered()
     {
-        const MaildirFolder inbox(root_, {});
-        const auto first = deliverToMaildir(inbox, "Subject: 1\r\n\r\none\r\n");
-        const auto second = deliverToMaildir(inbox, "Subject: 2\r\n\r\ntwo\r\n");
+        const auto first = deliverToMaildir(inbox_, "Subject: 1\r\n\r\none\r\n");
+        const auto second = deliverToMaildir(inbox_, "Subject: 2\r\n\r\ntwo\r\n");
         QVERIFY(first && second);
-        const auto messages = inbox.messages();
+        const auto messages = inbox_.messages();
         QCOMPARE(int(messages.size()), 2);
         QCOMPARE(messages[0].baseName, *first);
         QCOMPARE(messages[1].baseName, *second);
         QCOMPARE(messages[0].subdir, QStringLiteral("new"));
-        QCOMPARE(env_->readFile(inbox.filePath(messages[1])), QByteArray("Subject: 2\r\n\r\ntwo\r\n"));
+        QCOMPARE(env_->readFile(inbox_.filePath(messages[1])), QByteArray("Subject: 2\r\n\r\ntwo\r\n"));
         QVERIFY(QDir(root_ + QStringLiteral("/tmp")).isEmpty());
     }
 
     void seenFlagKeepsTheName()
     {
-        const MaildirFolder inbox(root_, {});
-        const QString name = *deliverToMaildir(inbox, "x");
-        QCOMPARE(*markMaildirSeen(inbox, name), name);
-        const auto entry = inbox.find(name);
+        const QString name = *deliverToMaildir(inbox_, "x");
+        QCOMPARE(*markMaildirSeen(inbox_, name), name);
+        const auto entry = inbox_.find(name);
         QVERIFY(entry);
         QCOMPARE(entry->subdir, QStringLiteral("cur"));
         QCOMPARE(entry->fileName, name + QStringLiteral(":2,S"));
         // Other flags are kept and the flag list stays sorted.
-        QVERIFY(QFile::rename(inbox.filePath(*entry), root_ + QStringLiteral("/cur/") + name + QStringLiteral(":2,FT")));
-        QVERIFY(markMaildirSeen(inbox, name));
-        QCOMPARE(inbox.find(name)->fileName, name + QStringLiteral(":2,FST"));
+        QVERIFY(QFile::rename(inbox_.filePath(*entry), root_ + QStringLiteral("/cur/") + name + QStringLiteral(":2,FT")));
+        QVERIFY(markMaildirSeen(inbox_, name));
+        QCOMPARE(inbox_.find(name)->fileName, name + QStringLiteral(":2,FST"));
     }
 
     void moveKeepsFlagsAndNeverReplaces()
     {
-        const MaildirFolder inbox(root_, {});
-        const MaildirFolder printed = inbox.child(QStringLiteral("Printed"));
+        const MaildirFolder printed = inbox_.child(QStringLiteral("Printed"));
         QVERIFY(printed.create());
-        const QString name = *deliverToMaildir(inbox, "first");
-        QVERIFY(markMaildirSeen(inbox, name));
-        QCOMPARE(*moveMaildirMessage(inbox, name, printed), name);
-        QVERIFY(!inbox.find(name));
+        const QString name = *deliverToMaildir(inbox_, "first");
+        QVERIFY(markMaildirSeen(inbox_, name));
+        QCOMPARE(*moveMaildirMessage(inbox_, name, printed), name);
+        QVERIFY(!inbox_.find(name));
         QCOMPARE(printed.find(name)->fileName, name + QStringLiteral(":2,S"));
 
         // Another message of the same name moves there too: both survive.
         QVERIFY(QFile(root_ + QStringLiteral("/cur/") + name + QStringLiteral(":2,S")).open(QIODevice::WriteOnly));
-        const auto renamed = moveMaildirMessage(inbox, name, printed);
+        const auto renamed = moveMaildirMessage(inbox_, name, printed);
         QVERIFY(renamed);
         QVERIFY(*renamed != name);
         QCOMPARE(env_->readFile(printed.filePath(*printed.find(name))), QByteArray("first"));
@@ -134,81 +130,48 @@ private Q_SLOTS:
 
     void failedMoveLeavesTheMessage()
     {
-        const MaildirFolder inbox(root_, {});
-        const QString name = *deliverToMaildir(inbox, "stay");
+        const QString name = *deliverToMaildir(inbox_, "stay");
         // No such folder.
-        QVERIFY(!moveMaildirMessage(inbox, name, inbox.child(QStringLiteral("Missing"))));
+        QVERIFY(!moveMaildirMessage(inbox_, name, inbox_.child(QStringLiteral("Missing"))));
         // A folder whose new/ is not a directory (works even for root).
-        const MaildirFolder broken = inbox.child(QStringLiteral("Broken"));
+        const MaildirFolder broken = inbox_.child(QStringLiteral("Broken"));
         QVERIFY(broken.create());
         QVERIFY(QDir(broken.path() + QStringLiteral("/new")).removeRecursively());
-        QFile blocker(broken.path() + QStringLiteral("/new"));
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
-        QVERIFY(!moveMaildirMessage(inbox, name, broken));
-        QCOMPARE(env_->readFile(inbox.filePath(*inbox.find(name))), QByteArray("stay"));
+        QVERIFY(test::writeWholeFile(broken.path() + QStringLiteral("/new"), {}));
+        QVERIFY(!moveMaildirMessage(inbox_, name, broken));
+        QCOMPARE(env_->readFile(inbox_.filePath(*inbox_.find(name))), QByteArray("stay"));
         // An unknown message.
-        QVERIFY(!moveMaildirMessage(inbox, QStringLiteral("no-such"), inbox));
-        QVERIFY(!inbox.find(QStringLiteral("../cur")));
+        QVERIFY(!moveMaildirMessage(inbox_, QStringLiteral("no-such"), inbox_));
+        QVERIFY(!inbox_.find(QStringLiteral("../cur")));
     }
 
     // A mover killed at any moment leaves every message in exactly one
     // folder, whole.
     void killedMoverNeverLosesOrDoublesAMessage()
     {
-        const MaildirFolder inbox(root_, {});
-        const std::vector<MaildirFolder> folders{inbox, inbox.child(QStringLiteral("A")),
-                                                 inbox.child(QStringLiteral("B"))};
+        const std::vector<MaildirFolder> folders{inbox_, inbox_.child(QStringLiteral("A")),
+                                                 inbox_.child(QStringLiteral("B"))};
         for (const MaildirFolder& folder : folders)
             QVERIFY(folder.create());
-        QSet<QByteArray> contents;
-        for (int i = 0; i < 40; ++i) {
-            const QByteArray content = "message " + QByteArray::number(i);
-            QVERIFY(deliverToMaildir(inbox, content));
-            contents.insert(content);
-        }
-        const QStringList before = allBaseNames(folders);
+        for (int i = 0; i < 40; ++i)
+            QVERIFY(deliverToMaildir(inbox_, "message " + QByteArray::number(i)));
+        const QMultiMap<QString, QByteArray> before = allMessages(folders);
         for (int round = 0; round < 25; ++round) {
-            QProcess churn;
-            churn.start(test::binDir() + QStringLiteral("/maildir_churn"), {root_, QStringLiteral("move")});
-            QVERIFY(churn.waitForStarted());
-            // The first round waits until the mover did get to work, however
-            // slowly a loaded machine starts the program; the others kill at
-            // any moment.
-            if (round == 0)
-                QTRY_VERIFY_WITH_TIMEOUT(inbox.messages().size() < 40, 10000);
-            QTest::qWait(int(QRandomGenerator::global()->bounded(5, 60)));
-            churn.kill();
-            QVERIFY(churn.waitForFinished());
-            QCOMPARE(allBaseNames(folders), before);
-            QSet<QByteArray> seen;
-            for (const MaildirFolder& folder : folders) {
-                for (const MaildirEntry& entry : folder.messages())
-                    seen.insert(env_->readFile(folder.filePath(entry)));
-            }
-            QCOMPARE(seen, contents);
+            // The first round waits until the mover did get to work.
+            churnThenKill(QStringLiteral("move"), round, [&] { return inbox_.messages().size() < 40; });
+            QCOMPARE(allMessages(folders), before);
         }
     }
 
     void killedDeliveryNeverShowsAPartialMessage()
     {
-        const MaildirFolder inbox(root_, {});
-        for (int round = 0; round < 10; ++round) {
-            QProcess churn;
-            churn.start(test::binDir() + QStringLiteral("/maildir_churn"), {root_, QStringLiteral("deliver")});
-            QVERIFY(churn.waitForStarted());
-            // The first round waits for a delivery, however slowly a loaded
-            // machine starts the program; the others kill at any moment.
-            if (round == 0)
-                QTRY_VERIFY_WITH_TIMEOUT(!inbox.messages().empty(), 10000);
-            QTest::qWait(int(QRandomGenerator::global()->bounded(5, 40)));
-            churn.kill();
-            QVERIFY(churn.waitForFinished());
-        }
-        const auto messages = inbox.messages();
+        // The first round waits for a delivery.
+        for (int round = 0; round < 10; ++round)
+            churnThenKill(QStringLiteral("deliver"), round, [&] { return !inbox_.messages().empty(); });
+        const auto messages = inbox_.messages();
         QVERIFY(!messages.empty());
         for (const MaildirEntry& entry : messages) {
-            const QByteArray content = env_->readFile(inbox.filePath(entry));
+            const QByteArray content = env_->readFile(inbox_.filePath(entry));
             const qsizetype tail = content.lastIndexOf("\r\nLENGTH ");
             QVERIFY(tail > 0);
             const qsizetype bodyStart = content.indexOf("\r\n\r\n") + 4;
@@ -217,8 +180,24 @@ private Q_SLOTS:
     }
 
 private:
+    // Runs maildir_churn in the mode and kills it after a random while. The
+    // first round waits until started() holds, however slowly a loaded
+    // machine starts the program; the others kill at any moment.
+    void churnThenKill(const QString& mode, int round, const std::function<bool()>& started) const
+    {
+        QProcess churn;
+        churn.start(test::binDir() + QStringLiteral("/maildir_churn"), {root_, mode});
+        QVERIFY(churn.waitForStarted());
+        if (round == 0)
+            QTRY_VERIFY_WITH_TIMEOUT(started(), 10000);
+        QTest::qWait(int(QRandomGenerator::global()->bounded(5, 60)));
+        churn.kill();
+        QVERIFY(churn.waitForFinished());
+    }
+
     std::unique_ptr<test::TestEnv> env_;
     QString root_;
+    MaildirFolder inbox_{QString(), {}};
 };
 
 QTEST_GUILESS_MAIN(TestMaildirStore)

@@ -42,9 +42,7 @@ private Q_SLOTS:
         const QStringList pdfs = dir.entryList({QStringLiteral("*.pdf")}, QDir::Files);
         QCOMPARE(pdfs.size(), 1);
         QCOMPARE(dir.entryList({QStringLiteral("*.part")}, QDir::Files), QStringList());
-        QFile pdf(dir.filePath(pdfs.front()));
-        QVERIFY(pdf.open(QIODevice::ReadOnly));
-        const QByteArray content = pdf.readAll();
+        const QByteArray content = env.readFile(dir.filePath(pdfs.front()));
         QVERIFY(content.startsWith("%PDF-"));
         QVERIFY(content.trimmed().endsWith("%%EOF"));
     }

@@ -22,7 +22,6 @@ class TestIniFile : public QObject {
 
 private Q_SLOTS:
     void init() { env_ = std::make_unique<TestEnv>(); }
-    void cleanup() { env_.reset(); }
 
     // A missing file gives the default; the first write makes the folders;
     // an empty value keeps its key; line ends in a value read back as written.

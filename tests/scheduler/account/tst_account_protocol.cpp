@@ -436,7 +436,8 @@ private Q_SLOTS:
         QFETCH(bool, expired);
         static const test::TestCertificates certificates;
         QVERIFY(certificates.ok());
-        const test::TestCertificates::Pair pair = expired ? certificates.expired() : certificates.server();
+        const test::TestCertificates::Pair pair =
+            certificates.pair(expired ? QStringLiteral("expired") : QStringLiteral("server"));
         if (!https.isEmpty()) {
             start({QStringLiteral("--tls-cert"), pair.cert, QStringLiteral("--tls-key"), pair.key});
             f->info().Trusted_Certificate_File = certificates.caFile();

@@ -88,13 +88,8 @@ private Q_SLOTS:
         QFETCH(int, error);
         static const test::TestCertificates certificates;
         QVERIFY(certificates.ok());
-        const std::map<QString, test::TestCertificates::Pair> pairs{
-            {QStringLiteral("server"), certificates.server()},
-            {QStringLiteral("expired"), certificates.expired()},
-            {QStringLiteral("other-host"), certificates.otherHost()},
-            {QStringLiteral("unknown-issuer"), certificates.unknownIssuer()}};
-        test::SimProcess sim({QStringLiteral("--tls-cert"), pairs.at(certificate).cert, QStringLiteral("--tls-key"),
-                              pairs.at(certificate).key});
+        const test::TestCertificates::Pair pair = certificates.pair(certificate);
+        test::SimProcess sim({QStringLiteral("--tls-cert"), pair.cert, QStringLiteral("--tls-key"), pair.key});
         QVERIFY(sim.isRunning());
         sim.writeAccounts(R"({"5551234": {"password": "s3cret", "groups": "Members"}})");
         HttpClient http;
