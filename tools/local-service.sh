@@ -104,7 +104,7 @@ start() {
     || { echo "local-service: the service simulator did not start:" >&2; cat "$sim_dir/sim.out" >&2; exit 1; }
 
   # The SMTP server the receipts go to.
-  nohup /usr/bin/python3 "$top/tests/support/smtp_maildir_server.py" --port 0 \
+  nohup /usr/bin/python3 "$top/tools/smtp_maildir_server.py" --port 0 \
     --maildir "$smtp_dir/Maildir" --log "$smtp_dir/smtp.log" > "$smtp_dir/smtp.out" 2>&1 &
   local smtp_pid=$!
   local smtp_port

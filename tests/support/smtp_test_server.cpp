@@ -35,7 +35,7 @@ bool SmtpTestServer::available()
 
 bool SmtpTestServer::start(const QString& host, quint16 port, const Options& options)
 {
-    QStringList args{sourceDir() + QStringLiteral("/tests/support/smtp_maildir_server.py"),
+    QStringList args{sourceDir() + QStringLiteral("/tools/smtp_maildir_server.py"),
                      QStringLiteral("--host"),
                      host,
                      QStringLiteral("--port"),

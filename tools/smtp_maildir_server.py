@@ -1,5 +1,6 @@
 #!/usr/bin/python3
-"""SMTP server for the tests: Debian's aiosmtpd on a loopback address.
+"""SMTP server of the local service and the tests: Debian's aiosmtpd on a
+loopback address.
 
 Every accepted message is delivered byte for byte (as the server received
 it after undoing the dot-stuffing) into a Maildir; every command line the
