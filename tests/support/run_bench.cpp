@@ -68,17 +68,6 @@ bool startReceiptServer(SmtpTestServer& smtp, const QString& host, quint16 port)
     return true;
 }
 
-QByteArray sampleFaxTiff(const QString& path, int pages, tools::FaxCompression compression, bool fine)
-{
-    tools::SampleFaxOptions options;
-    options.pages = pages;
-    options.fine = fine;
-    QDir().mkpath(QFileInfo(path).path());
-    if (!tools::writeSampleFaxTiff(path, options, compression))
-        return {};
-    return readWholeFile(path);
-}
-
 QString batchSubject(int n)
 {
     return QStringLiteral("Fax %1 of the batch").arg(n, 3, 10, QLatin1Char('0'));

@@ -3,7 +3,6 @@
 #include "tests/support/dovecot_server.h"
 #include "tests/support/smtp_test_server.h"
 #include "tests/support/test_env.h"
-#include "tools/sample_fax.h"
 #include "tools/sample_inbox.h"
 #include "tools/sample_mail.h"
 
@@ -39,12 +38,6 @@ inline const QString kBatchAddress = QStringLiteral("torvex@127.0.0.1");
 // from here on send to it (TORVEX_SMTP_PORT).
 [[nodiscard]] bool startReceiptServer(SmtpTestServer& smtp, const QString& host = QStringLiteral("127.0.0.1"),
                                       quint16 port = 0);
-
-// A sample fax of that many pages (at standard resolution unless fine),
-// written to path; its bytes, empty when it could not be written.
-[[nodiscard]] QByteArray sampleFaxTiff(const QString& path, int pages,
-                                       tools::FaxCompression compression = tools::FaxCompression::Group3,
-                                       bool fine = false);
 
 // TORVEX number n of a batch: its subject, and the token that tells it
 // apart in its covering note and Message-Id.

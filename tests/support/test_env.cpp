@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QElapsedTimer>
 #include <QProcessEnvironment>
 #include <QThread>
@@ -40,6 +41,17 @@ bool writeWholeFile(const QString& path, const QByteArray& content)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(content) == content.size();
+}
+
+QByteArray sampleFaxTiff(const QString& path, int pages, tools::FaxCompression compression, bool fine)
+{
+    tools::SampleFaxOptions options;
+    options.pages = pages;
+    options.fine = fine;
+    QDir().mkpath(QFileInfo(path).path());
+    if (!tools::writeSampleFaxTiff(path, options, compression))
+        return {};
+    return readWholeFile(path);
 }
 
 bool pollUntil(const std::function<bool()>& done, int timeoutMs)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tools/sample_fax.h"
+
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -45,6 +47,11 @@ struct ProcessResult {
 // Writes the file whole; false when it could not.
 bool writeWholeFile(const QString& path, const QByteArray& content);
 
+// A sample fax of that many pages (at standard resolution unless fine),
+// written to path; its bytes, empty when it could not be written.
+[[nodiscard]] QByteArray sampleFaxTiff(const QString& path, int pages,
+                                       tools::FaxCompression compression = tools::FaxCompression::Group3,
+                                       bool fine = false);
 // Polls every 100 ms, without running the event loop, until done() holds or
 // timeoutMs have passed; whether it held.
 bool pollUntil(const std::function<bool()>& done, int timeoutMs);

@@ -16,7 +16,6 @@
 #include "tests/support/test_env.h"
 #include "tests/support/tray_host.h"
 #include "tests/support/xvfb_server.h"
-#include "tools/sample_fax.h"
 #include "tools/sample_inbox.h"
 
 #include <QAbstractButton>
@@ -320,11 +319,8 @@ private:
     {
         const QString address = QStringLiteral("4420712345@torvex.net");
         const QString work = env.path(QStringLiteral("work"));
-        SampleFaxOptions options;
-        options.pages = 3;
-        options.fine = false;
-        QVERIFY(QDir().mkpath(work) && writeSampleFaxTiff(work + QStringLiteral("/fax.tif"), options, FaxCompression::Group3));
-        const QByteArray fax = test::readWholeFile(work + QStringLiteral("/fax.tif"));
+        const QByteArray fax = test::sampleFaxTiff(work + QStringLiteral("/fax.tif"), 3);
+        QVERIFY(!fax.isEmpty());
         MaildirMailboxSystem mailbox(env.home());
         QVERIFY(mailbox.SessionLogIn(QStringLiteral("Torvex")));
         const auto sample = [&address](const QString& subject, std::vector<SampleTorvex::Attachment> files) {

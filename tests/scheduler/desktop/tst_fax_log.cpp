@@ -98,12 +98,8 @@ private:
         sample.messageId = messageId;
         sample.body = QStringLiteral("Text\r\n");
         if (faxPages > 0) {
-            SampleFaxOptions options;
-            options.pages = faxPages;
-            options.fine = false;
-            const QString tiff = dir_.filePath(QStringLiteral("fax.tif"));
-            QVERIFY(writeSampleFaxTiff(tiff, options, FaxCompression::Group4));
-            const QByteArray fax = test::readWholeFile(tiff);
+            const QByteArray fax
+                = test::sampleFaxTiff(dir_.filePath(QStringLiteral("fax.tif")), faxPages, FaxCompression::Group4);
             QVERIFY(!fax.isEmpty());
             sample.attachments.push_back({QStringLiteral("fax.tif;"), fax});
         }
