@@ -108,7 +108,7 @@ private Q_SLOTS:
         QFETCH(QString, generalTimeout);
         QFETCH(int, polls);
         QFETCH(QString, status);
-        CoreFixture f(registeredSettings({{"Printer_Type", qPrintable(printer)}, {"general_timout", qPrintable(generalTimeout)}}));
+        CoreFixture f(registeredSettings({{"Printer_Type", printer}, {"general_timout", generalTimeout}}));
         if (printer.isEmpty())
             f.installUtility(QStringLiteral("vxprintu"), "exec sleep 4\n");
         else

@@ -50,8 +50,8 @@ struct WithModem {
 class Scenario : public WithModem, public LineFixture {
 public:
     explicit Scenario(const QString& memberStatus = QStringLiteral("2"), QString devices = QString())
-        : LineFixture(registeredSettings({{"Use_Defaults", qPrintable(memberStatus)},
-                                          {"modem_devices", qPrintable(devices.isEmpty() ? modem.slavePath() : devices)},
+        : LineFixture(registeredSettings({{"Use_Defaults", memberStatus},
+                                          {"modem_devices", devices.isEmpty() ? modem.slavePath() : devices},
                                           {"print_exe", "fakeprint"}, {"general_timout", "1"}}))
     {
         installUtility(QStringLiteral("fakeprint"));

@@ -124,7 +124,7 @@ private Q_SLOTS:
         QFETCH(int, interval);
         QFETCH(QStringList, launches);
         CoreFixture f(registeredSettings({{"general_timout", "0"}, {"Cycle_Minutes", "60"}, {"Print_Normal_Fax", "y"},
-                                          {"Normal_Fax_Profile", "Torvex"}, {"GSTN_Fax_Minutes", qPrintable(minutes)}}));
+                                          {"Normal_Fax_Profile", "Torvex"}, {"GSTN_Fax_Minutes", minutes}}));
         f.installUtility();
         QVERIFY(f.load());
         f.core().Timer1().stop();  // only the ticks of the test

@@ -9,15 +9,15 @@
 
 #include <QtTest>
 
-
 using namespace torvex;
 using namespace torvex::test;
 
 namespace {
 
 // What a row names: a control's text, "focus", "tab", "beeps",
-// "applyIsDefault", "status" (the status bar after its time), "enabled:<control>", "maxLength:<control>" or a value
-// the checks keep in the scheduler's state.
+// "applyIsDefault", "status" (the status bar after its time),
+// "enabled:<control>", "maxLength:<control>" or a value the checks keep in
+// the scheduler's state.
 QString observed(CoreFixture& f, const QString& name)
 {
     const SchedulerState& s = f.core().state();
@@ -260,7 +260,7 @@ private Q_SLOTS:
         QFETCH(bool, relay);
         QFETCH(QString, title);
         CoreFixture f(status.isNull() ? QMap<QString, QString>()
-                                      : registeredSettings({{"Use_Defaults", qPrintable(status)},
+                                      : registeredSettings({{"Use_Defaults", status},
                                                             {"forward1", "1,,,"},
                                                             {"forward2", "old@example.org,,,"}}));
         // Whether each switched control ends enabled; each starts the other

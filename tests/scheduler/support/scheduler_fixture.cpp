@@ -31,11 +31,11 @@ QMap<QString, QString> registeredSettings()
     return s;
 }
 
-QMap<QString, QString> registeredSettings(std::initializer_list<std::pair<const char*, const char*>> changes)
+QMap<QString, QString> registeredSettings(std::initializer_list<std::pair<const char*, QString>> changes)
 {
     QMap<QString, QString> s = registeredSettings();
     for (const auto& [key, value] : changes)
-        s.insert(QString::fromLatin1(key), QString::fromUtf8(value));
+        s.insert(QString::fromLatin1(key), value);
     return s;
 }
 

@@ -47,7 +47,7 @@ public:
 // a profile and a printer: everything Apply needs to pass.
 [[nodiscard]] QMap<QString, QString> registeredSettings();
 // The same with some keys changed.
-[[nodiscard]] QMap<QString, QString> registeredSettings(std::initializer_list<std::pair<const char*, const char*>> changes);
+[[nodiscard]] QMap<QString, QString> registeredSettings(std::initializer_list<std::pair<const char*, QString>> changes);
 
 // A private settings file and program folder, recorded message boxes, a
 // fixed clock and recorded desktop calls; no modem is watched, and the

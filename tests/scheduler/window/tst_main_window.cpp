@@ -235,7 +235,7 @@ private Q_SLOTS:
         QFETCH(QString, button);
         QFETCH(bool, retrieval);
         QFETCH(bool, profilePage);
-        QMap<QString, QString> s = registeredSettings({{"Torvex_Addr", qPrintable(address)}});
+        QMap<QString, QString> s = registeredSettings({{"Torvex_Addr", address}});
         if (!registered)
             s.remove(QStringLiteral("Account_Date_Stamp"));
         CoreFixture f(s);
