@@ -2,6 +2,7 @@
 
 #include "test_env.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 
@@ -61,7 +62,8 @@ bool SmtpTestServer::start(const QString& host, quint16 port, const Options& opt
     if (!process_.waitForStarted(10000))
         return false;
     QByteArray out;
-    while (!out.contains('\n') && process_.waitForReadyRead(20000))
+    const QDeadlineTimer ready(20000);
+    while (!out.contains('\n') && process_.waitForReadyRead(int(ready.remainingTime())))
         out += process_.readAllStandardOutput();
     if (!out.startsWith("READY "))
         return false;

@@ -12,6 +12,7 @@
 #include "printutil/run/message_handler.h"
 #include "printutil/print/header_block.h"
 #include "printutil/print/text_layout.h"
+#include "printutil/receipt/mdn_compose.h"
 #include "platform/print/image_pages.h"
 #include "printutil/run/print_run.h"
 #include "tests/support/run_bench.h"
@@ -173,12 +174,12 @@ private Q_SLOTS:
         QStringList receipts;
         for (const ReceiptRequest& r : receipts_->requests)
             receipts << QStringLiteral("%1 %2 %3 %4 %5 %6")
-                            .arg(QString::number(int(r.disposition)), r.recipient, r.receivedId, r.pageCount,
+                            .arg(dispositionText(r.disposition), r.recipient, r.receivedId, r.pageCount,
                                  r.fullMode ? QStringLiteral("full") : QStringLiteral("simple"), r.failureText);
-        QCOMPARE(receipts, (QStringList{"0 receipts@example.org <sample@example.org> 3 simple ",
-                                        "0 receipts@example.org <sample@example.org> 1 simple ",
-                                        "1 Sender Office <sender@example.org> <sample@example.org> 3 simple Unprintable File(s)",
-                                        "2 caps@example.org <sample@example.org> 0 full "}));
+        QCOMPARE(receipts, (QStringList{"Processed receipts@example.org <sample@example.org> 3 simple ",
+                                        "Processed receipts@example.org <sample@example.org> 1 simple ",
+                                        "Failed Sender Office <sender@example.org> <sample@example.org> 3 simple Unprintable File(s)",
+                                        "CapsRequest caps@example.org <sample@example.org> 0 full "}));
         const QString& report = receipts_->requests[2].report;
         QVERIFY(report.startsWith(QStringLiteral("Process report - \r\n")));
         QVERIFY(report.contains(QStringLiteral("\tLETTER.DOC;\tInvalid File Format\r\n")));
